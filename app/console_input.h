@@ -1,0 +1,28 @@
+// Answers typed at the console. Every reader flushes standard output first, so
+// that an interactive console shows the prompt before the program waits.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+// Reads one line of at most max_length characters (the line end, and a
+// carriage return before it, are not part of it). Gives nothing when the line
+// is longer; the rest of that line is then left unread.
+std::optional<std::string> read_console_line(std::size_t max_length);
+
+// Reads one character; EOF at end of input.
+int read_console_char();
+
+// Reads and discards everything up to and including the next line end.
+void discard_console_line();
+
+// Reads an integer the way "%d" does: white space skipped, an optional sign,
+// decimal digits, nothing more consumed. On failure `bad_token` holds what
+// stood there instead (empty at end of input).
+struct ConsoleInt {
+    bool ok;
+    int value;
+    std::string bad_token;
+};
+ConsoleInt read_console_int();

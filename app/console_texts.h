@@ -1,0 +1,116 @@
+// Everything the program says on the console, in English and Chinese, and the
+// one way a run ends on failure.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+// 1 selects the Chinese form of the texts that have one; set once at start-up.
+extern int chinese_mode;
+
+namespace texts {
+
+// Chinese texts are GBK bytes: old consoles in the breeding stations show them
+// as they are, so they are written without any conversion.
+
+inline constexpr std::string_view name_prompt_en = "\n Input Name of Your Data File:  ";
+// "\n 请输入数据文件名:  "
+inline constexpr std::string_view name_prompt_zh =
+    "\n \xC7\xEB\xCA\xE4\xC8\xEB\xCA\xFD\xBE\xDD\xCE\xC4\xBC\xFE\xC3\xFB:  ";
+
+inline constexpr std::string_view opened_notice = "\n File has been oppened ! \n";
+
+inline constexpr std::string_view create_question_en =
+    "\n File can't be oppened! \n Creat a new one? Y/N  ";
+// "\n 数据文件不存在! \n  是否要新建数据文件? 是Y/否N  "
+inline constexpr std::string_view create_question_zh =
+    "\n \xCA\xFD\xBE\xDD\xCE\xC4\xBC\xFE\xB2\xBB\xB4\xE6\xD4\xDA! \n  "
+    "\xCA\xC7\xB7\xF1\xD2\xAA\xD0\xC2\xBD\xA8\xCA\xFD\xBE\xDD\xCE\xC4\xBC\xFE? "
+    "\xCA\xC7Y/\xB7\xF1N  ";
+
+inline constexpr std::string_view refusal =
+    "\nExit this program and input correct file name again.\n";
+
+inline constexpr std::array<std::string_view, 4> template_prompts = {
+    "\n Input Numbers for Variety.  ",
+    "\n Input Number for Year.  ",
+    "\n Input Numbers for Location.  ",
+    "\n Input Number for Blocks.  ",
+};
+
+inline constexpr std::string_view f3tensor_failure[] = {
+    "allocation failure 1 in f3tensor()",
+    "allocation failure 2 in f3tensor()",
+    "allocation failure 3 in f3tensor()",
+};
+inline constexpr std::string_view imatrix_failure[] = {
+    "allocation failure 1 in imatrix()",
+    "allocation failure 2 in imatrix()",
+};
+
+inline constexpr std::string_view analysis_menu =
+    "\n\n Which Variable (Column 1, 2, or 3) Do You Want to Analyze? \n"
+    " Input 1 for Variety, and Year * Location \n"
+    " Input 2 for Year, and Variety * Location \n"
+    " Input 3 for Location, and Variety * Year\n";
+
+inline constexpr std::string_view bad_choice_notice = "NO SUCH case!";
+inline constexpr std::string_view bad_choice = "No such case. exit program.";
+inline constexpr std::string_view output_open_failure = "Can't Open Mat File. Quit Analysis! ";
+
+inline constexpr std::array<std::string_view, 3> closing_en = {
+    "\n You Data Is Too Big for Runing in DOS System.\n",
+    "\n You Should Analyze the Data in UNIX System.\n",
+    "...Now Exiting to System...\n",
+};
+inline constexpr std::array<std::string_view, 3> closing_zh = {
+    // "\n您的数据太大了, 无法在DOS系统中分析!\n"
+    "\n\xC4\xFA\xB5\xC4\xCA\xFD\xBE\xDD\xCC\xAB\xB4\xF3\xC1\xCB, "
+    "\xCE\xDE\xB7\xA8\xD4\xDA"
+    "DOS\xCF\xB5\xCD\xB3\xD6\xD0\xB7\xD6\xCE\xF6!\n",
+    // "\n您需要在UNIX系统中运行统计分析软件!\n"
+    "\n\xC4\xFA\xD0\xE8\xD2\xAA\xD4\xDAUNIX\xCF\xB5\xCD\xB3\xD6\xD0"
+    "\xD4\xCB\xD0\xD0\xCD\xB3\xBC\xC6\xB7\xD6\xCE\xF6\xC8\xED\xBC\xFE!\n",
+    // "...无法执行软件. 退回DOS系统...\n"
+    "...\xCE\xDE\xB7\xA8\xD6\xB4\xD0\xD0\xC8\xED\xBC\xFE. \xCD\xCB\xBB\xD8"
+    "DOS\xCF\xB5\xCD\xB3...\n",
+};
+
+inline constexpr std::string_view banner_title =
+    "\n  clustmat: cluster matrices from multi-environment crop trials\n"
+    "  ------------------------------------------------------------\n";
+
+inline constexpr std::array<std::string_view, 3> banner_en = {
+    "\n  Input your file for reading mating design and trait data.",
+    "\n  File should include five design columns and otheir trait columns:",
+    "\n (1)Variety, (2)Year, (3)Location,  (4)Block.\n\n\n",
+};
+inline constexpr std::array<std::string_view, 2> banner_zh = {
+    // "\n  请输入您的数据文件名.\n  文件应包括试验设计以及分析性状的数据."
+    "\n  \xC7\xEB\xCA\xE4\xC8\xEB\xC4\xFA\xB5\xC4\xCA\xFD\xBE\xDD\xCE\xC4\xBC\xFE\xC3\xFB.\n  "
+    "\xCE\xC4\xBC\xFE\xD3\xA6\xB0\xFC\xC0\xA8\xCA\xD4\xD1\xE9\xC9\xE8\xBC\xC6\xD2\xD4\xBC\xB0"
+    "\xB7\xD6\xCE\xF6\xD0\xD4\xD7\xB4\xB5\xC4\xCA\xFD\xBE\xDD.",
+    // "\n  试验设计的四列是:(1)品种, (2)年份, (3)试点, (4)区组.\n\n\n"
+    "\n  \xCA\xD4\xD1\xE9\xC9\xE8\xBC\xC6\xB5\xC4\xCB\xC4\xC1\xD0\xCA\xC7:(1)\xC6\xB7\xD6\xD6, "
+    "(2)\xC4\xEA\xB7\xDD, (3)\xCA\xD4\xB5\xE3, (4)\xC7\xF8\xD7\xE9.\n\n\n",
+};
+
+} // namespace texts
+
+// The current language's form of a text that exists in both.
+inline std::string_view in_language(std::string_view english, std::string_view chinese) {
+    return chinese_mode == 1 ? chinese : english;
+}
+
+// Writes a text byte for byte; texts may hold bytes that printf would take
+// as directives, so none goes through a format string.
+void put_text(std::FILE* stream, std::string_view text);
+
+// Writes the title block and the current language's reading hints to stderr.
+void print_banner();
+
+// Writes message, a line end and the three closing lines of the current
+// language to stderr, then ends the run with status 1 through the normal exit
+// so that every open stream, a freshly written template included, is flushed.
+[[noreturn]] void fatal_exit(std::string_view message);

@@ -1,0 +1,26 @@
+// Start-up: the console language, and the dialogue that ends with the design
+// data file open for reading.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <sys/types.h>
+
+// The name holds at most 31 characters: the matrix file's name is derived from
+// it and must fit the same 32 bytes.
+inline constexpr std::size_t data_name_capacity = 32;
+
+extern char data_file_name[data_name_capacity]; // as typed at the console
+extern std::size_t data_name_length;            // recorded once the file is open
+extern std::FILE* data_stream;                  // the open design data file
+extern dev_t data_file_device;                  // identity of the open data file, so that
+extern ino_t data_file_inode;                   // no output can ever be written over it
+
+// Sets chinese_mode from the command line: only an argument that is exactly
+// "c" or "C" selects Chinese.
+void select_language(int argc, char** argv);
+
+// Asks for the data file's name and opens it; for a missing file, offers to
+// create a design template under that name. Ends the run through fatal_exit
+// on a refusal, an overlong name, or a file that can't be created.
+void open_data_file();

@@ -1,0 +1,15 @@
+// clustmat: turns a multi-environment trial's design data file into a cluster
+// matrix file, through a short console dialogue.
+
+#include "app/console_texts.h"
+#include "app/data_file_dialogue.h"
+#include "design/loader.h"
+#include "matrix/analysis_choice.h"
+
+int main(int argc, char** argv) {
+    select_language(argc, argv);
+    print_banner();
+    open_data_file();
+    load_trait_cube();
+    return run_analysis();
+}

@@ -1,0 +1,103 @@
+#include "design/data_reader.h"
+
+#include "app/console_texts.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+// Old DOS editors end text files with this byte; what follows it is not data.
+static constexpr char dos_end_of_file = '\x1A';
+
+void reader_open(DataReader& reader, std::FILE* stream, const char* name, std::size_t capacity) {
+    reader.stream = stream;
+    reader.name = name;
+    reader.capacity = capacity;
+    reader.buffer = static_cast<char*>(std::malloc(capacity));
+    if (!reader.buffer) fatal_exit("Not enough memory to read the data file.");
+    reader.begin = reader.end = 0;
+    reader.at_eof = false;
+}
+
+void reader_rewind(DataReader& reader) {
+    std::rewind(reader.stream);
+    reader.begin = reader.end = 0;
+    reader.at_eof = false;
+}
+
+[[noreturn]] static void read_failed(const DataReader& reader, int error_number) {
+    std::string message = "Can't read the data file \"";
+    message += reader.name;
+    message += "\": ";
+    message += std::strerror(error_number);
+    fatal_exit(message);
+}
+
+// The one place that reads the stream: keeps the unread bytes, moves them to
+// the front, and appends what the stream has next. Gives false when nothing
+// could be added. A read error ends the run: a half-read trial must never be
+// taken for a whole one.
+static bool fill(DataReader& reader) {
+    if (reader.at_eof) return false;
+    if (reader.begin > 0) {
+        std::memmove(reader.buffer, reader.buffer + reader.begin, reader.end - reader.begin);
+        reader.end -= reader.begin;
+        reader.begin = 0;
+    }
+    if (reader.end == reader.capacity) {
+        std::size_t larger = reader.capacity * 2;
+        char* grown = larger > reader.capacity
+                          ? static_cast<char*>(std::realloc(reader.buffer, larger))
+                          : nullptr;
+        if (!grown) fatal_exit("A token in the data file is too long to be held in memory.");
+        reader.buffer = grown;
+        reader.capacity = larger;
+    }
+    char* into = reader.buffer + reader.end;
+    std::size_t wanted = reader.capacity - reader.end;
+    errno = 0;
+    std::size_t got = std::fread(into, 1, wanted, reader.stream);
+    if (got < wanted) {
+        if (std::ferror(reader.stream)) read_failed(reader, errno ? errno : EIO);
+        reader.at_eof = true;
+    }
+    if (auto* mark = static_cast<char*>(std::memchr(into, dos_end_of_file, got))) {
+        got = static_cast<std::size_t>(mark - into);
+        reader.at_eof = true;
+    }
+    reader.end += got;
+    return got > 0;
+}
+
+static void skip_blanks(DataReader& reader) {
+    for (;;) {
+        while (reader.begin < reader.end && is_blank(reader.buffer[reader.begin])) ++reader.begin;
+        if (reader.begin < reader.end || !fill(reader)) return;
+    }
+}
+
+std::string_view reader_peek_token(DataReader& reader) {
+    skip_blanks(reader);
+    std::size_t scanned = reader.begin;
+    for (;;) {
+        const char* p = reader.buffer + scanned;
+        const char* stop = reader.buffer + reader.end;
+        while (p < stop && !is_blank(*p)) ++p;
+        scanned = static_cast<std::size_t>(p - reader.buffer);
+        if (scanned < reader.end) break;
+        std::size_t length = scanned - reader.begin;
+        if (!fill(reader)) break;
+        scanned = reader.begin + length;
+    }
+    return {reader.buffer + reader.begin, scanned - reader.begin};
+}
+
+void reader_finish_field(DataReader& reader) {
+    skip_blanks(reader);
+    for (char literal : {'c', 'h'}) {
+        if (reader.begin == reader.end && !fill(reader)) return;
+        if (reader.buffer[reader.begin] != literal) return;
+        ++reader.begin;
+    }
+}

@@ -1,0 +1,187 @@
+#include "design/loader.h"
+
+#include "app/console_texts.h"
+#include "app/data_file_dialogue.h"
+#include "design/data_reader.h"
+#include "design/trait_value.h"
+#include "storage/offset_arrays.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <string>
+
+int nVar = 1;
+int nYear = 1;
+int nLoc = 1;
+float largest_block = 1.0f;
+std::int64_t record_count = 0;
+std::int64_t cell_count = 0;
+float*** trait_cube = nullptr;
+float grand_mean = 0.0f;
+
+static constexpr std::size_t read_buffer_size = 1 << 20;
+static constexpr int fields_per_record = 5;
+static const char* const field_names[] = {"variety code", "year code", "location code",
+                                          "block code", "trait value"};
+
+static DataReader reader;
+
+// A token as it can be shown in a message: long ones are cut short.
+static std::string quoted(std::string_view token) {
+    constexpr std::size_t shown = 40;
+    std::string text = "\"";
+    text += token.substr(0, shown);
+    if (token.size() > shown) text += "...";
+    return text + "\"";
+}
+
+[[noreturn]] static void bad_record(std::int64_t record, const std::string& problem) {
+    fatal_exit("Record " + std::to_string(record) + " of \"" + data_file_name + "\": " + problem);
+}
+
+// The next token of a record; a record cut short by the end of the file is
+// an error rather than a record of guessed values.
+static std::string_view record_token(std::int64_t record, int field) {
+    std::string_view token = reader_peek_token(reader);
+    if (token.empty())
+        bad_record(record, "the record is incomplete: the file ends before its " +
+                               std::string(field_names[field]) + ".");
+    return token;
+}
+
+// Reads a code as "%d ch" would: an optional sign and decimal digits, ended
+// by white space, the end of the file, or the 'c' that the field format
+// swallows. Anything else ("1.5", "2e3", "x") is not a code.
+static int read_code(std::int64_t record, int field) {
+    std::string_view token = record_token(record, field);
+    std::size_t length = (token[0] == '+' || token[0] == '-') ? 1 : 0;
+    while (length < token.size() && token[length] >= '0' && token[length] <= '9') ++length;
+    bool has_digits = length > 0 && (token[length - 1] >= '0' && token[length - 1] <= '9');
+    int value = 0;
+    bool in_range = false;
+    if (has_digits && (length == token.size() || token[length] == 'c')) {
+        const char* first = token.data() + (token[0] == '+' ? 1 : 0);
+        auto [ptr, ec] = std::from_chars(first, token.data() + length, value);
+        in_range = ec == std::errc();
+        if (!in_range)
+            bad_record(record, "the " + std::string(field_names[field]) + " " + quoted(token) +
+                                   " is too large.");
+    } else {
+        bad_record(record, "the " + std::string(field_names[field]) + " " + quoted(token) +
+                               " is not a whole number.");
+    }
+    reader_consume(reader, length);
+    reader_finish_field(reader);
+    return value;
+}
+
+// Reads a token as "%s ch" would and gives it; the view lives until the next
+// read.
+static std::string_view read_name(std::int64_t record, int field) {
+    std::string_view token = record_token(record, field);
+    reader_consume(reader, token.size());
+    reader_finish_field(reader);
+    return token;
+}
+
+static void skip_header() {
+    for (int i = 0; i < fields_per_record; ++i) {
+        std::string_view token = reader_peek_token(reader);
+        if (token.empty()) break;
+        reader_consume(reader, token.size());
+        reader_finish_field(reader);
+    }
+}
+
+struct Codes {
+    int variety, year, location, block;
+};
+
+static Codes read_codes(std::int64_t record) {
+    Codes codes{};
+    codes.variety = read_code(record, 0);
+    codes.year = read_code(record, 1);
+    codes.location = read_code(record, 2);
+    codes.block = read_code(record, 3);
+    // Codes index the cube from 1; block codes never index anything.
+    const int design_codes[] = {codes.variety, codes.year, codes.location};
+    for (int field = 0; field < 3; ++field)
+        if (design_codes[field] < 1)
+            bad_record(record, "the " + std::string(field_names[field]) + " " +
+                                   std::to_string(design_codes[field]) +
+                                   " is below 1; codes are numbered from 1.");
+    return codes;
+}
+
+static void first_pass() {
+    nVar = nYear = nLoc = 1;
+    largest_block = 1.0f;
+    record_count = 0;
+    skip_header();
+    while (!reader_peek_token(reader).empty()) {
+        ++record_count;
+        Codes codes = read_codes(record_count);
+        nVar = std::max(nVar, codes.variety);
+        nYear = std::max(nYear, codes.year);
+        nLoc = std::max(nLoc, codes.location);
+        if (largest_block < static_cast<float>(codes.block))
+            largest_block = static_cast<float>(codes.block);
+        read_name(record_count, 4);
+    }
+    if (record_count == 0)
+        fatal_exit(std::string("\"") + data_file_name +
+                   "\" holds no complete record after its five header names.");
+}
+
+// The work tables exist only so that a trial too large for this machine's
+// memory is refused with the allocation failure texts; they are never read.
+static void allocate_storage() {
+    std::int64_t cube_cells = std::int64_t{nVar} * nYear; // each factor < 2^31
+    double cells = static_cast<double>(cube_cells) * nLoc * largest_block;
+    cell_count = cells < 0x1p62 ? static_cast<std::int64_t>(cells) : INT64_MAX;
+
+    trait_cube = f3tensor(1, nVar, 1, nYear, 1, nLoc);
+    imatrix(0, 4, 1, cell_count);
+    imatrix(0, 4, 1, cell_count);
+    std::fill_n(&trait_cube[1][1][1], cube_cells * nLoc, 0.0f);
+}
+
+static void second_pass() {
+    float sum = 0.0f;
+    std::int64_t count = 0;
+    skip_header();
+    for (std::int64_t record = 1; record <= record_count; ++record) {
+        Codes codes = read_codes(record);
+        if (codes.variety > nVar || codes.year > nYear || codes.location > nLoc)
+            fatal_exit(std::string("\"") + data_file_name +
+                       "\" changed while it was being read. Run the analysis again.");
+        std::string_view token = read_name(record, 4);
+        double value = convert_trait(token);
+        if (value == 0.0) continue;
+        // A cell holds single precision; a value beyond it would become an
+        // infinity and make every centred value of the matrix meaningless.
+        if (std::fabs(value) > FLT_MAX)
+            bad_record(record, "the trait value " + quoted(token) +
+                                   " is too large for single precision (at most 3.40282e+38).");
+        trait_cube[codes.variety][codes.year][codes.location] = static_cast<float>(value);
+        sum = static_cast<float>(sum + value);
+        ++count;
+        if (std::isinf(sum))
+            bad_record(record, "the sum of the trait values so far exceeds single precision.");
+    }
+    // With no value at all the mean is never printed: every cell is empty.
+    grand_mean = count > 0 ? static_cast<float>(static_cast<double>(sum) / count) : 0.0f;
+}
+
+void load_trait_cube() {
+    reader_open(reader, data_stream, data_file_name, read_buffer_size);
+    first_pass();
+    allocate_storage();
+    reader_rewind(reader);
+    second_pass();
+    std::fclose(data_stream);
+    data_stream = nullptr;
+}

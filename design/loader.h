@@ -1,0 +1,24 @@
+// The design data file and the trait cube it is loaded into.
+//
+// The file is white-space separated text: five header names, then records of
+// five fields each: variety, year, location and block codes, and a trait
+// value. Line structure carries no meaning.
+#pragma once
+
+#include <cstdint>
+
+extern int nVar;                  // largest variety code seen
+extern int nYear;                 // largest year code seen
+extern int nLoc;                  // largest location code seen
+extern float largest_block;       // largest block code seen, at least 1
+extern std::int64_t record_count; // records counted by the first pass
+extern std::int64_t cell_count;   // nVar x nLoc x nYear x largest block
+extern float*** trait_cube;       // [variety][year][location], every index from 1; 0 = empty
+extern float grand_mean;          // mean of every non-zero trait value read
+
+// Reads data_stream in two passes: the first finds the level counts and
+// allocates the cube and the work tables, the second fills the cube and sums
+// the grand mean. Closes the stream. A malformed or unreadable file, or data
+// too large for memory, ends the run through fatal_exit naming the record and
+// the token at fault.
+void load_trait_cube();

@@ -1,0 +1,97 @@
+#include "design/template_generator.h"
+
+#include "app/console_input.h"
+#include "app/console_texts.h"
+#include "app/data_file_dialogue.h"
+
+#include <cerrno>
+#include <charconv>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+// The file was created by this run a moment ago, so removing it loses nothing
+// and keeps a half-made template from being loaded by a later run.
+[[noreturn]] static void abandon_template(const std::string& message) {
+    std::fclose(data_stream);
+    data_stream = nullptr;
+    std::remove(data_file_name);
+    fatal_exit(message);
+}
+
+static const char* const size_names[] = {"varieties", "years", "locations", "blocks"};
+
+static int read_template_size(int which) {
+    put_text(stdout, texts::template_prompts[which]);
+    ConsoleInt answer = read_console_int();
+    if (answer.ok) return answer.value;
+    std::string message = "\nThe number of ";
+    message += size_names[which];
+    if (answer.bad_token.empty() && std::feof(stdin)) {
+        message += " was not given: the input ended.";
+    } else {
+        message += " must be a whole number from -2147483648 to 2147483647, not \"";
+        message += answer.bad_token;
+        message += "\".";
+    }
+    message += " No template was written.";
+    abandon_template(message);
+}
+
+// Formats one record line; buffer space for five ints and separators.
+static char* put_record(char* out, int v, int y, int l, int b, int n) {
+    const int fields[5] = {v, y, l, b, n};
+    for (int i = 0; i < 5; ++i) {
+        out = std::to_chars(out, out + 11, fields[i]).ptr;
+        *out++ = i < 4 ? ' ' : '\n';
+    }
+    return out;
+}
+
+void make_template() {
+    int sizes[4];
+    for (int i = 0; i < 4; ++i) sizes[i] = read_template_size(i);
+    const int nv = sizes[0], ny = sizes[1], nl = sizes[2], nb = sizes[3];
+
+    if (nv > 0 && ny > 0 && nl > 0 && nb > 0) {
+        // The serial number is an int, and so is every record count that
+        // reads the file back.
+        std::int64_t records = std::int64_t{nv} * ny;
+        bool too_many = records > INT_MAX || (records *= nl) > INT_MAX || (records *= nb) > INT_MAX;
+        if (too_many)
+            abandon_template("\nA template of " + std::to_string(nv) + " x " + std::to_string(ny) +
+                             " x " + std::to_string(nl) + " x " + std::to_string(nb) +
+                             " records is too large: at most 2147483647 records are possible. "
+                             "No template was written.");
+    }
+
+    static char buffer[1 << 16];
+    constexpr std::size_t longest_line = 5 * 12;
+    std::size_t used = 0;
+    const char header[] = "Var Year Loca Blk Trait\n";
+    std::memcpy(buffer, header, sizeof header - 1);
+    used = sizeof header - 1;
+
+    int serial = 0;
+    for (int v = 1; v <= nv; ++v)
+        for (int y = 1; y <= ny; ++y)
+            for (int l = 1; l <= nl; ++l)
+                for (int b = 1; b <= nb; ++b) {
+                    if (used + longest_line > sizeof buffer) {
+                        std::fwrite(buffer, 1, used, data_stream);
+                        used = 0;
+                    }
+                    used = put_record(buffer + used, v, y, l, b, ++serial) - buffer;
+                }
+    std::fwrite(buffer, 1, used, data_stream);
+
+    if (std::fflush(data_stream) != 0 || std::ferror(data_stream)) {
+        std::string message = "\nCan't write the template into \"";
+        message += data_file_name;
+        message += "\": ";
+        message += std::strerror(errno);
+        message += ". The unfinished file has been removed.";
+        abandon_template(message);
+    }
+}

@@ -1,0 +1,77 @@
+#include "design/trait_value.h"
+
+#include <charconv>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+static bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Powers of ten that a double holds exactly.
+static constexpr double exact_powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The rare number that the quick way can't round exactly: from_chars on a
+// copy that spells the exponent with 'e'. A magnitude beyond double's range
+// gets strtod's answer (infinity or zero).
+static double convert_slowly(bool negative, std::string_view mantissa, std::string_view exponent) {
+    std::string text;
+    if (negative) text += '-';
+    text += mantissa;
+    if (!exponent.empty()) {
+        text += 'e';
+        text += exponent;
+    }
+    double value = 0;
+    auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range) return std::strtod(text.c_str(), nullptr);
+    return value;
+}
+
+double convert_trait(std::string_view token) {
+    const char* p = token.data();
+    const char* end = p + token.size();
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+
+    const char* mantissa = p;
+    std::uint64_t digits = 0;
+    int digit_count = 0;
+    int fraction_digits = 0;
+    for (; p < end && is_digit(*p); ++p, ++digit_count) digits = digits * 10 + (*p - '0');
+    if (p < end && *p == '.') {
+        for (++p; p < end && is_digit(*p); ++p, ++digit_count, ++fraction_digits)
+            digits = digits * 10 + (*p - '0');
+    }
+    if (digit_count == 0) return 0.0;
+    std::string_view mantissa_text(mantissa, static_cast<std::size_t>(p - mantissa));
+
+    // The exponent counts only when at least one digit follows its letter.
+    std::string_view exponent_text;
+    int exponent = 0;
+    if (p < end && (*p == 'e' || *p == 'E' || *p == 'd' || *p == 'D')) {
+        const char* q = p + 1;
+        bool exponent_negative = false;
+        if (q < end && (*q == '+' || *q == '-')) exponent_negative = *q++ == '-';
+        if (q < end && is_digit(*q)) {
+            for (; q < end && is_digit(*q); ++q)
+                if (exponent < 100000) exponent = exponent * 10 + (*q - '0');
+            if (exponent_negative) exponent = -exponent;
+            exponent_text = std::string_view(p + 1, static_cast<std::size_t>(q - p - 1));
+        }
+    }
+
+    // Clinger's fast path: an exact integer scaled by an exact power of ten
+    // is one correctly rounded operation.
+    int scale = exponent - fraction_digits;
+    if (digit_count <= 19 && digits <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
+        double value = static_cast<double>(digits);
+        value = scale < 0 ? value / exact_powers[-scale] : value * exact_powers[scale];
+        return negative ? -value : value;
+    }
+    return convert_slowly(negative, mantissa_text, exponent_text);
+}

@@ -1,0 +1,83 @@
+#include "storage/offset_arrays.h"
+
+#include "app/console_texts.h"
+
+#include <cstddef>
+#include <cstdlib>
+
+// Element counts travel as int64 with every product checked: a size that
+// can't be represented is reported as the allocation it would have failed,
+// never wrapped into a small one.
+static bool checked_count(std::int64_t low, std::int64_t high, std::int64_t& count) {
+    return !__builtin_sub_overflow(high, low, &count) &&
+           !__builtin_add_overflow(count, 1, &count) && count >= 1;
+}
+
+static bool checked_product(std::int64_t a, std::int64_t b, std::int64_t& product) {
+    return !__builtin_mul_overflow(a, b, &product);
+}
+
+// Allocates `count` elements of `size` bytes, or gives nullptr when the size
+// can't be represented or the memory can't be had.
+static void* allocate(std::int64_t count, std::size_t size, bool zero_filled) {
+    std::size_t bytes;
+    if (count < 0 || __builtin_mul_overflow(static_cast<std::size_t>(count), size, &bytes) ||
+        bytes > static_cast<std::size_t>(PTRDIFF_MAX))
+        return nullptr;
+    return zero_filled ? std::calloc(static_cast<std::size_t>(count), size) : std::malloc(bytes);
+}
+
+float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int64_t nch,
+                  std::int64_t ndl, std::int64_t ndh) {
+    std::int64_t nrow = 0, ncol = 0, ndep = 0, planes = 0, cells = 0;
+    bool sized = checked_count(nrl, nrh, nrow) && checked_count(ncl, nch, ncol) &&
+                 checked_count(ndl, ndh, ndep);
+
+    std::int64_t row_slots = 0;
+    auto** rows = sized && !__builtin_add_overflow(nrow, 1, &row_slots)
+                      ? static_cast<float***>(allocate(row_slots, sizeof(float**), false))
+                      : nullptr;
+    if (!rows) fatal_exit(texts::f3tensor_failure[0]);
+    rows = rows + 1 - nrl;
+
+    std::int64_t plane_slots = 0;
+    auto** columns =
+        checked_product(nrow, ncol, planes) && !__builtin_add_overflow(planes, 1, &plane_slots)
+            ? static_cast<float**>(allocate(plane_slots, sizeof(float*), false))
+            : nullptr;
+    if (!columns) fatal_exit(texts::f3tensor_failure[1]);
+    rows[nrl] = columns + 1 - ncl;
+
+    std::int64_t data_slots = 0;
+    auto* data =
+        checked_product(planes, ndep, cells) && !__builtin_add_overflow(cells, 1, &data_slots)
+            ? static_cast<float*>(allocate(data_slots, sizeof(float), false))
+            : nullptr;
+    if (!data) fatal_exit(texts::f3tensor_failure[2]);
+    rows[nrl][ncl] = data + 1 - ndl;
+
+    for (std::int64_t j = ncl + 1; j <= nch; ++j) rows[nrl][j] = rows[nrl][j - 1] + ndep;
+    for (std::int64_t i = nrl + 1; i <= nrh; ++i) {
+        rows[i] = rows[i - 1] + ncol;
+        rows[i][ncl] = rows[i - 1][ncl] + ncol * ndep;
+        for (std::int64_t j = ncl + 1; j <= nch; ++j) rows[i][j] = rows[i][j - 1] + ndep;
+    }
+    return rows;
+}
+
+int** imatrix(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int64_t nch) {
+    std::int64_t nrow = 0, ncol = 0;
+    bool rows_sized = checked_count(nrl, nrh, nrow);
+    bool columns_sized = checked_count(ncl, nch, ncol);
+
+    auto** rows = rows_sized ? static_cast<int**>(allocate(nrow, sizeof(int*), true)) : nullptr;
+    if (!rows) fatal_exit(texts::imatrix_failure[0]);
+    rows -= nrl;
+
+    for (std::int64_t i = nrl; i <= nrh; ++i) {
+        int* row = columns_sized ? static_cast<int*>(allocate(ncol, sizeof(int), true)) : nullptr;
+        if (!row) fatal_exit(texts::imatrix_failure[1]);
+        rows[i] = row - ncl;
+    }
+    return rows;
+}
