@@ -4,34 +4,11 @@
 #include "run_program.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace {
 
-const std::string closing_en = "\n You Data Is Too Big for Runing in DOS System.\n"
-                               "\n You Should Analyze the Data in UNIX System.\n"
-                               "...Now Exiting to System...\n";
-const std::string closing_zh = gbk("\n您的数据太大了, 无法在DOS系统中分析!\n"
-                                   "\n您需要在UNIX系统中运行统计分析软件!\n"
-                                   "...无法执行软件. 退回DOS系统...\n");
-const std::string banner_en = "\n  Input your file for reading mating design and trait data."
-                              "\n  File should include five design columns and otheir trait columns:"
-                              "\n (1)Variety, (2)Year, (3)Location,  (4)Block.\n\n\n";
-const std::string banner_zh = gbk("\n  请输入您的数据文件名.\n  文件应包括试验设计以及分析性状的数据."
-                                  "\n  试验设计的四列是:(1)品种, (2)年份, (3)试点, (4)区组.\n\n\n");
-// fatal_exit adds a line end of its own after the message.
-const std::string refusal = "\nExit this program and input correct file name again.\n\n";
-
-bool ends_with(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 TEST(ChineseTexts, HoldTheGbkBytesOfTheirCharacters) {
-    struct Case {
-        std::string_view bytes;
-        std::string characters;
-    };
-    const Case cases[] = {
+    const std::pair<std::string_view, std::string> cases[] = {
         {texts::name_prompt_zh, "\n 请输入数据文件名:  "},
         {texts::create_question_zh, "\n 数据文件不存在! \n  是否要新建数据文件? 是Y/否N  "},
         {texts::closing_zh[0], "\n您的数据太大了, 无法在DOS系统中分析!\n"},
@@ -40,87 +17,67 @@ TEST(ChineseTexts, HoldTheGbkBytesOfTheirCharacters) {
         {texts::banner_zh[0], "\n  请输入您的数据文件名.\n  文件应包括试验设计以及分析性状的数据."},
         {texts::banner_zh[1], "\n  试验设计的四列是:(1)品种, (2)年份, (3)试点, (4)区组.\n\n\n"},
     };
-    for (const auto& c : cases) EXPECT_EQ(utf8(std::string(c.bytes)), c.characters);
+    for (const auto& [bytes, characters] : cases) EXPECT_EQ(utf8(std::string(bytes)), characters);
 }
 
-// A missing file and a closed standard input: the shortest whole dialogue.
+// A missing file and a closed standard input: the shortest whole dialogue,
+// checked byte for byte on both streams.
 TEST(Console, LanguageComesOnlyFromAnArgumentThatIsExactlyC) {
-    struct Case {
-        std::vector<std::string> args;
-        bool chinese;
+    const std::string banner[] = {
+        "\n  Input your file for reading mating design and trait data."
+        "\n  File should include five design columns and otheir trait columns:"
+        "\n (1)Variety, (2)Year, (3)Location,  (4)Block.\n\n\n",
+        gbk("\n  请输入您的数据文件名.\n  文件应包括试验设计以及分析性状的数据."
+            "\n  试验设计的四列是:(1)品种, (2)年份, (3)试点, (4)区组.\n\n\n")};
+    const std::string prompt[] = {"\n Input Name of Your Data File:  ",
+                                  gbk("\n 请输入数据文件名:  ")};
+    const std::string question[] = {"\n File can't be oppened! \n Creat a new one? Y/N  ",
+                                    gbk("\n 数据文件不存在! \n  是否要新建数据文件? 是Y/否N  ")};
+    const std::string closing[] = {closing_en, gbk("\n您的数据太大了, 无法在DOS系统中分析!\n"
+                                                   "\n您需要在UNIX系统中运行统计分析软件!\n"
+                                                   "...无法执行软件. 退回DOS系统...\n")};
+    const std::string refusal = "\nExit this program and input correct file name again.\n\n";
+
+    const std::pair<std::vector<std::string>, int> cases[] = {
+        {{}, 0},     {{"c"}, 1},       {{"C"}, 1},  {{"x", "c"}, 1}, {{"c", "x"}, 1},
+        {{"cc"}, 0}, {{"chinese"}, 0}, {{"-c"}, 0}, {{"y"}, 0},
     };
-    const Case cases[] = {
-        {{}, false},         {{"c"}, true},       {{"C"}, true},
-        {{"x", "c"}, true},  {{"cc"}, false},     {{"chinese"}, false},
-        {{"-c"}, false},     {{"c", "x"}, true},
-    };
-    for (const auto& c : cases) {
-        RunResult run = run_clustmat({.args = c.args, .input = ""});
-        SCOPED_TRACE(c.args.empty() ? "no arguments" : c.args[0]);
+    for (const auto& [args, chinese] : cases) {
+        RunResult run = run_clustmat({.args = args});
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.out, c.chinese ? gbk("\n 请输入数据文件名:  ")
-                                     : "\n Input Name of Your Data File:  ");
-        std::string question = c.chinese ? gbk("\n 数据文件不存在! \n  是否要新建数据文件? 是Y/否N  ")
-                                         : "\n File can't be oppened! \n Creat a new one? Y/N  ";
-        EXPECT_TRUE(ends_with(run.err, (c.chinese ? banner_zh : banner_en) + question + refusal +
-                                           (c.chinese ? closing_zh : closing_en)));
-        EXPECT_TRUE(run.files.empty());
+        EXPECT_EQ(run.out, prompt[chinese]);
+        const std::string tail = banner[chinese] + question[chinese] + refusal + closing[chinese];
+        ASSERT_GE(run.err.size(), tail.size());
+        EXPECT_EQ(run.err.substr(run.err.size() - tail.size()), tail) << args.size();
     }
 }
 
-TEST(Console, RefusingToCreateEndsTheRunAndCreatesNothing) {
-    const char* inputs[] = {
-        "nosuch.dat\nn\n",
-        "nosuch.dat\nN\n",
-        "nosuch.dat\n\nq\n", // Enter: the line end is the answer, one more key is taken
-        "nosuch.dat\n",      // input ends at the question
-        "\n\n",              // an empty name, Enter, and the input ends
-        "nosuch.dat\nyes",   // only the first key counts, but "es" is no line of sizes
+TEST(Console, RefusalsAndOverlongNamesCreateNothing) {
+    const std::string refusal =
+        "\nExit this program and input correct file name again.\n\n" + closing_en;
+    const std::string name31 = std::string(27, 'n') + ".dat";
+    const struct {
+        const char* what;
+        std::string input;
+        Expected expected;
+    } cases[] = {
+        {"answer n", "x.dat\nn\n", {1, refusal, {{"x.dat", std::nullopt}}}},
+        {"answer N", "x.dat\nN\n", {1, refusal, {{"x.dat", std::nullopt}}}},
+        {"just Enter takes one more key", "x.dat\n\nq\n", {1, refusal, {{"x.dat", std::nullopt}}}},
+        {"input ends at the question", "x.dat\n", {1, refusal, {{"x.dat", std::nullopt}}}},
+        {"an empty name", "\n\n", {1, refusal}},
+        {"31 characters", name31 + "\n1\n", {0, "\n File has been oppened ! \n"}},
+        {"a CR LF line end", name31 + "\r\n1\n", {0, "\n File has been oppened ! \n"}},
+        {"32 characters",
+         "x" + name31 + "\ny\n",
+         {1, "longer than 31 characters", {{"x" + name31, std::nullopt}}}},
+        {"thousands of characters",
+         std::string(5000, 'x') + "\ny\n",
+         {1, "longer than 31 characters"}},
     };
-    for (const char* input : inputs) {
-        RunResult run = run_clustmat({.input = input});
-        SCOPED_TRACE(input);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.signal, 0);
-        if (std::string(input) != "nosuch.dat\nyes") {
-            EXPECT_TRUE(ends_with(run.err, refusal + closing_en));
-        }
-        EXPECT_EQ(run.files.count("nosuch.dat"), 0u);
-    }
-}
-
-TEST(Console, NamesOfUpTo31CharactersOpenLongerOnesAreRefused) {
-    const std::string name31(27, 'n');
-    struct Case {
-        std::string line;
-        bool opens;
-    };
-    const Case cases[] = {
-        {name31 + ".dat", true},
-        {name31 + ".dat\r", true}, // a line typed on a Windows console
-        {"x" + name31 + ".dat", false},
-        {std::string(5000, 'x'), false},
-    };
-    for (const auto& c : cases) {
-        RunResult run = run_clustmat({.input = c.line + "\n1\n",
-                                .files = {{name31 + ".dat", "V Y L B T 1 1 1 1 7\n"}}});
-        SCOPED_TRACE(c.line.substr(0, 40));
-        if (c.opens) {
-            EXPECT_EQ(run.status, 0);
-            EXPECT_NE(run.err.find("\n File has been oppened ! \n"), std::string::npos);
-        } else {
-            EXPECT_EQ(run.status, 1);
-            EXPECT_NE(run.err.find("longer than 31 characters"), std::string::npos);
-            EXPECT_EQ(run.files.size(), 1u); // nothing created
-        }
-    }
-}
-
-TEST(Console, AChineseFatalEndKeepsItsEnglishMessage) {
-    RunResult run = run_clustmat({.args = {"c"}, .input = "t.dat\n9\n", .files = {{"t.dat", "V Y L B T 1 1 1 1 5\n"}}});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(ends_with(run.out, "NO SUCH case!"));
-    EXPECT_TRUE(ends_with(run.err, "\n File has been oppened ! \nNo such case. exit program.\n" + closing_zh));
+    for (const auto& c : cases)
+        expect_run(c.what, {.input = c.input, .files = {{name31, data_header + "1 1 1 1 7\n"}}},
+                   c.expected);
 }
 
 } // namespace

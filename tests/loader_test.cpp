@@ -6,88 +6,81 @@
 
 namespace {
 
-const std::string header = "Var Year Loca Blk Trait\n";
+const std::string& header = data_header;
 
-// The year layout shows the raw cube; the variety layout shows the mean.
-RunResult analyse(const std::string& data, int layout) {
-    return run_clustmat({.input = "d.dat\n" + std::to_string(layout) + "\n", .files = {{"d.dat", data}}});
-}
+// The year layout shows the raw cube.
+TEST(Loader, FillsTheCubeAsTheFileDescribesIt) {
+    std::string year_250 = "ClustID";
+    for (int year = 1; year <= 250; ++year) year_250 += "\tY" + std::to_string(year);
+    year_250 += "\nL1+G1";
+    for (int year = 1; year < 250; ++year) year_250 += "\t,";
 
-TEST(Loader, SizesTheCubeFromTheLargestCodes) {
-    struct Case {
+    const struct {
         const char* what;
-        std::string data;
-        std::string year_layout;
-    };
-    const Case cases[] = {
-        {"gaps stay empty", header + "3 2 4 1 7\n1 1 1 1 2\n",
-         "ClustID\tY1\tY2\nL1+G1\t2\t,\nL1+G2\t,\t,\nL1+G3\t,\t,\nL2+G1\t,\t,\nL2+G2\t,\t,\n"
-         "L2+G3\t,\t,\nL3+G1\t,\t,\nL3+G2\t,\t,\nL3+G3\t,\t,\nL4+G1\t,\t,\nL4+G2\t,\t,\nL4+G3\t,\t7\n"},
-        {"the last of several values wins", header + "1 1 1 1 4\n1 1 1 2 6\n", "ClustID\tY1\nL1+G1\t6\n"},
+        std::string data, year_layout;
+    } cases[] = {
+        {"sizes from the largest codes, gaps stay empty", header + "2 2 3 1 7\n1 1 1 1 2\n",
+         "ClustID\tY1\tY2\nL1+G1\t2\t,\nL1+G2\t,\t,\nL2+G1\t,\t,\nL2+G2\t,\t,\nL3+G1\t,\t,\nL3+"
+         "G2\t,\t7\n"},
+        {"a year coded 250", header + "1 250 1 1 3\n", year_250 + "\t3\n"},
+        {"the last of several values wins", header + "1 1 1 1 4\n1 1 1 2 6\n",
+         "ClustID\tY1\nL1+G1\t6\n"},
         {"missing marks", header + "1 1 1 1 .\n2 1 1 1 0\n3 1 1 1 NA\n4 1 1 1 0.0\n5 1 1 1 -2.5\n",
          "ClustID\tY1\nL1+G1\t,\nL1+G2\t,\nL1+G3\t,\nL1+G4\t,\nL1+G5\t-2.5\n"},
         {"a decimal comma ends the number", header + "1 1 1 1 5,2\n", "ClustID\tY1\nL1+G1\t5\n"},
         {"line structure carries no meaning", header + "1 1 1 1 3 2 1\n1\n1\n4\n\n\n",
          "ClustID\tY1\nL1+G1\t3\nL1+G2\t4\n"},
-        {"CR LF line ends", "V Y L B T\r\n1 1 1 1 3\r\n2 1 1 1 4\r\n", "ClustID\tY1\nL1+G1\t3\nL1+G2\t4\n"},
-        {"codes as %d reads them", header + "007 +1 1 -4 3\n", "ClustID\tY1\n" + std::string() +
-         "L1+G1\t,\nL1+G2\t,\nL1+G3\t,\nL1+G4\t,\nL1+G5\t,\nL1+G6\t,\nL1+G7\t3\n"},
-        {"a c after a field is swallowed", header + "1 1 1 1 c5\n2 1 1 1ch 6\n", "ClustID\tY1\nL1+G1\t5\nL1+G2\t6\n"},
-        {"Ctrl-Z ends the data", header + "1 1 1 1 3\n\x1A" "2 1 1 1 4\n", "ClustID\tY1\nL1+G1\t3\n"},
+        {"CR LF line ends", "V Y L B T\r\n1 1 1 1 3\r\n2 1 1 1 4\r\n",
+         "ClustID\tY1\nL1+G1\t3\nL1+G2\t4\n"},
+        {"codes as %d reads them", header + "003 +1 1 -4 3\n",
+         "ClustID\tY1\nL1+G1\t,\nL1+G2\t,\nL1+G3\t3\n"},
+        {"a c after a field is swallowed", header + "1 1 1 1 c5\n2 1 1 1ch 6\n",
+         "ClustID\tY1\nL1+G1\t5\nL1+G2\t6\n"},
+        {"so is a header name's c", "V Y c L B T 1 1 1 1 3\n", "ClustID\tY1\nL1+G1\t3\n"},
+        {"Ctrl-Z ends the data",
+         header + "1 1 1 1 3\n\x1A"
+                  "2 1 1 1 4\n",
+         "ClustID\tY1\nL1+G1\t3\n"},
         {"no line end at the end", header + "1 1 1 1 3", "ClustID\tY1\nL1+G1\t3\n"},
     };
-    for (const auto& c : cases) {
-        RunResult run = analyse(c.data, 2);
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.files["d.DIS"], c.year_layout);
-    }
+    for (const auto& c : cases)
+        expect_run(c.what, {.input = "d.dat\n2\n", .files = {{"d.dat", c.data}}},
+                   {0, "", {{"d.DIS", c.year_layout}}});
 }
 
-TEST(Loader, AYearCoded250Gives250YearColumns) {
-    RunResult run = analyse(header + "1 250 1 1 3\n", 2);
-    std::string expected = "ClustID";
-    for (int year = 1; year <= 250; ++year) expected += "\tY" + std::to_string(year);
-    expected += "\nL1+G1";
-    for (int year = 1; year < 250; ++year) expected += "\t,";
-    EXPECT_EQ(run.files["d.DIS"], expected + "\t3\n");
-}
-
-TEST(Loader, GrandMeanCountsEveryNonZeroValueInSinglePrecision) {
-    struct Case {
+// The variety layout shows the grand mean: every non-zero value, in single precision.
+TEST(Loader, GrandMeanCountsEveryValueRead) {
+    const struct {
         const char* what;
-        std::string data;
-        std::string variety_layout;
-    };
-    const Case cases[] = {
-        {"duplicates enter the mean", header + "1 1 1 1 4\n1 1 1 2 6\n2 1 1 1 8\n", "ClustID\tG1\tG2\nY1+L1\t0\t2\n"},
-        {"the worked example", header + "1 1 1 1 3\n2 1 1 1 5\n", "ClustID\tG1\tG2\nY1+L1\t-1\t1\n"},
+        std::string data, variety_layout;
+    } cases[] = {
+        {"duplicates enter the mean", header + "1 1 1 1 4\n1 1 1 2 6\n2 1 1 1 8\n",
+         "ClustID\tG1\tG2\nY1+L1\t0\t2\n"},
         {"a float cell less a float mean", header + "1 1 1 1 0.1\n2 1 1 1 0.2\n",
          "ClustID\tG1\tG2\nY1+L1\t-0.05\t0.05\n"},
         {"no value at all", header + "1 1 1 1 .\n2 1 1 1 0\n", "ClustID\tG1\tG2\nY1+L1\t.\t.\n"},
     };
-    for (const auto& c : cases) {
-        RunResult run = analyse(c.data, 1);
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.files["d.DIS"], c.variety_layout);
-    }
+    for (const auto& c : cases)
+        expect_run(c.what, {.input = "d.dat\n1\n", .files = {{"d.dat", c.data}}},
+                   {0, "", {{"d.DIS", c.variety_layout}}});
 }
 
 TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
-    struct Case {
+    const struct {
         const char* what;
-        std::string data;
-        std::string message;
-    };
-    const Case cases[] = {
-        {"variety 0", header + "1 1 1 1 3\n0 1 1 1 3\n", "Record 2 of \"d.dat\": the variety code 0 is below 1"},
-        {"negative year", header + "1 -1 1 1 3\n", "Record 1 of \"d.dat\": the year code -1 is below 1"},
-        {"fraction", header + "1 1 1.5 1 3\n", "Record 1 of \"d.dat\": the location code \"1.5\" is not a whole number"},
+        std::string data, message;
+    } cases[] = {
+        {"variety 0", header + "1 1 1 1 3\n0 1 1 1 3\n",
+         "Record 2 of \"d.dat\": the variety code 0 is below 1"},
+        {"negative year", header + "1 -1 1 1 3\n",
+         "Record 1 of \"d.dat\": the year code -1 is below 1"},
+        {"fraction", header + "1 1 1.5 1 3\n", "the location code \"1.5\" is not a whole number"},
         {"word", header + "x 1 1 1 3\n", "the variety code \"x\" is not a whole number"},
         {"exponent", header + "1 1 1 2e3 3\n", "the block code \"2e3\" is not a whole number"},
-        {"beyond int", header + "1 99999999999 1 1 3\n", "the year code \"99999999999\" is too large"},
-        {"cut short", header + "1 1 1 1 3\n2 1 1\n", "Record 2 of \"d.dat\": the record is incomplete: the file ends before its block code"},
+        {"beyond int", header + "1 99999999999 1 1 3\n",
+         "the year code \"99999999999\" is too large"},
+        {"cut short", header + "1 1 1 1 3\n2 1 1\n",
+         "Record 2 of \"d.dat\": the record is incomplete: the file ends before its block code"},
         {"empty file", "", "\"d.dat\" holds no complete record"},
         {"header only", header, "\"d.dat\" holds no complete record"},
         {"beyond single precision", header + "1 1 1 1 3\n1 1 1 1 1e39\n",
@@ -95,47 +88,31 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
         {"a sum beyond single precision", header + "1 1 1 1 3e38\n2 1 1 1 3e38\n",
          "Record 2 of \"d.dat\": the sum of the trait values so far exceeds single precision"},
     };
-    for (const auto& c : cases) {
-        RunResult run = analyse(c.data, 1);
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-        EXPECT_EQ(run.files.count("d.DIS"), 0u);
-    }
-}
-
-TEST(Loader, AFolderGivenAsTheDataFileIsAReadError) {
-    RunResult run = run_clustmat({.input = "d.dat\n1\n", .prepare = [](const std::string& dir) {
-                                mkdir((dir + "/d.dat").c_str(), 0700);
-                            }});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("Can't read the data file \"d.dat\": Is a directory"), std::string::npos);
+    for (const auto& c : cases)
+        expect_run(c.what, {.input = "d.dat\n1\n", .files = {{"d.dat", c.data}}},
+                   {1, c.message, {{"d.DIS", std::nullopt}}});
+    expect_run("a folder",
+               {.input = "d.dat\n1\n",
+                .prepare = [](const std::string& dir) { mkdir((dir + "/d.dat").c_str(), 0700); }},
+               {1, "Can't read the data file \"d.dat\": Is a directory"});
 }
 
 TEST(Loader, TrialsTooLargeForMemoryEndWithTheAllocationTexts) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit allows";
 #endif
-    struct Case {
-        std::string record;
-        std::string text;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"2000000000 1 1 1 5", "allocation failure 1 in f3tensor()"},
         {"100000 100000 1 1 5", "allocation failure 2 in f3tensor()"},
         {"1000 1000 1000 1 5", "allocation failure 3 in f3tensor()"},
         {"1 1 1 2000000000 5", "allocation failure 2 in imatrix()"},
     };
-    for (const auto& c : cases) {
-        RunResult run = run_clustmat({.input = "d.dat\n1\n", .files = {{"d.dat", header + c.record + "\n"}},
-                                .address_space = 1ul << 30});
-        SCOPED_TRACE(c.record);
-        EXPECT_EQ(run.status, 1);
-        EXPECT_NE(run.err.find("\n File has been oppened ! \n" + c.text +
-                               "\n\n You Data Is Too Big for Runing in DOS System.\n"),
-                  std::string::npos)
-            << run.err;
-    }
+    for (const auto& [record, text] : cases)
+        expect_run(record,
+                   {.input = "d.dat\n1\n",
+                    .files = {{"d.dat", header + record + "\n"}},
+                    .address_space = 1ul << 30},
+                   {1, "\n File has been oppened ! \n" + std::string(text) + "\n" + closing_en});
 }
 
 } // namespace

@@ -3,118 +3,96 @@
 #include "matrix/output_name.h"
 #include "run_program.h"
 
-#include <gtest/gtest.h>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-const std::string header = "Var Year Loca Blk Trait\n";
-const std::string worked_example = header + "1\t1\t1\t1\t3\n2\t1\t1\t1\t5\n";
-const std::string closing_en = "\n You Data Is Too Big for Runing in DOS System.\n"
-                               "\n You Should Analyze the Data in UNIX System.\n"
-                               "...Now Exiting to System...\n";
+const std::string worked_example = data_header + "1\t1\t1\t1\t3\n2\t1\t1\t1\t5\n";
 const std::string menu = "\n\n Which Variable (Column 1, 2, or 3) Do You Want to Analyze? \n"
                          " Input 1 for Variety, and Year * Location \n"
                          " Input 2 for Year, and Variety * Location \n"
                          " Input 3 for Location, and Variety * Year\n";
 
-TEST(Matrix, WorkedExampleInEachLayout) {
-    struct Case {
-        std::string choice;
-        std::string matrix;
-    };
-    const Case cases[] = {
-        {"1", "ClustID\tG1\tG2\nY1+L1\t-1\t1\n"},
-        {"2", "ClustID\tY1\nL1+G1\t3\nL1+G2\t5\n"},
-        {"3", "ClustID\tL1\nG1+Y1\t-1\nG2+Y1\t1\n"},
+TEST(Matrix, LayoutsOfTheWorkedExampleAndOfEmptyCells) {
+    // Variety 1 has no value in year 2; variety 2 sits at the grand mean in year 1.
+    const std::string gaps = data_header + "1 1 1 1 2\n2 1 1 1 4\n2 2 1 1 6\n";
+    const struct {
+        std::string data, choice, matrix;
+    } cases[] = {
+        {worked_example, "1", "ClustID\tG1\tG2\nY1+L1\t-1\t1\n"},
+        {worked_example, "2", "ClustID\tY1\nL1+G1\t3\nL1+G2\t5\n"},
+        {worked_example, "3", "ClustID\tL1\nG1+Y1\t-1\nG2+Y1\t1\n"},
+        {gaps, "1", "ClustID\tG1\tG2\nY1+L1\t-2\t0\nY2+L1\t.\t2\n"},
+        {gaps, "2", "ClustID\tY1\tY2\nL1+G1\t2\t,\nL1+G2\t4\t6\n"},
+        {gaps, "3", "ClustID\tL1\nG1+Y1\t-2\nG1+Y2\t.\nG2+Y1\t0\nG2+Y2\t2\n"},
     };
     for (const auto& c : cases) {
-        RunResult run = run_clustmat({.input = "trial.dat\n" + c.choice + "\n", .files = {{"trial.dat", worked_example}}});
-        SCOPED_TRACE(c.choice);
+        RunResult run = run_clustmat(
+            {.input = "trial.dat\n" + c.choice + "\n", .files = {{"trial.dat", c.data}}});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, "\n Input Name of Your Data File:  " + menu);
         EXPECT_EQ(run.files["trial.DIS"], c.matrix);
-        EXPECT_EQ(run.files["trial.dat"], worked_example);
+        EXPECT_EQ(run.files["trial.dat"], c.data);
     }
-}
-
-TEST(Matrix, ChineseConsoleRunsTheSameAnalysis) {
-    RunResult run = run_clustmat({.args = {"c"}, .input = "trial.dat\n1\n", .files = {{"trial.dat", worked_example}}});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, gbk("\n 请输入数据文件名:  ") + menu);
-    EXPECT_EQ(run.files["trial.DIS"], "ClustID\tG1\tG2\nY1+L1\t-1\t1\n");
-}
-
-TEST(Matrix, EmptyCellsAndCellsAtTheMean) {
-    // Variety 1 has no value in year 2; variety 2 sits at the grand mean in year 1.
-    const std::string data = header + "1 1 1 1 2\n2 1 1 1 4\n2 2 1 1 6\n";
-    RunResult variety = run_clustmat({.input = "d.dat\n1\n", .files = {{"d.dat", data}}});
-    EXPECT_EQ(variety.files["d.DIS"], "ClustID\tG1\tG2\nY1+L1\t-2\t0\nY2+L1\t.\t2\n");
-    RunResult year = run_clustmat({.input = "d.dat\n2\n", .files = {{"d.dat", data}}});
-    EXPECT_EQ(year.files["d.DIS"], "ClustID\tY1\tY2\nL1+G1\t2\t,\nL1+G2\t4\t6\n");
-    RunResult location = run_clustmat({.input = "d.dat\n3\n", .files = {{"d.dat", data}}});
-    EXPECT_EQ(location.files["d.DIS"], "ClustID\tL1\nG1+Y1\t-2\nG1+Y2\t.\nG2+Y1\t0\nG2+Y2\t2\n");
+    RunResult chinese = run_clustmat(
+        {.args = {"c"}, .input = "trial.dat\n1\n", .files = {{"trial.dat", worked_example}}});
+    EXPECT_EQ(chinese.out, gbk("\n 请输入数据文件名:  ") + menu);
+    EXPECT_EQ(chinese.files["trial.DIS"], "ClustID\tG1\tG2\nY1+L1\t-1\t1\n");
 }
 
 TEST(Matrix, OutputNameReplacesTheLastFourCharacters) {
-    struct Case {
-        const char* data;
-        const char* matrix;
-    };
-    const Case cases[] = {{"data1", "d.DIS"}, {"TRIAL.DAT", "TRIAL.DIS"}, {"abcd", ".DIS"},
-                          {"abc", "abc.DIS"}, {"a", "a.DIS"},             {"", ".DIS"},
-                          {"1234567890123456789012345678901", "123456789012345678901234567.DIS"}};
-    for (const auto& c : cases) EXPECT_EQ(matrix_file_name(c.data, std::strlen(c.data)), c.matrix);
-
-    char text[] = "abcdef";
-    str_delete(text, 2, 3);
-    EXPECT_STREQ(text, "abf");
+    const std::pair<const char*, const char*> cases[] = {
+        {"data1", "d.DIS"}, {"TRIAL.DAT", "TRIAL.DIS"},
+        {"abcd", ".DIS"},   {"abc", "abc.DIS"},
+        {"", ".DIS"},       {"1234567890123456789012345678901", "123456789012345678901234567.DIS"}};
+    for (const auto& [data, matrix] : cases)
+        EXPECT_EQ(matrix_file_name(data, std::strlen(data)), matrix);
 }
 
 TEST(Matrix, AnswersOtherThanOneTwoOrThreeEndTheRunWithoutAFile) {
-    for (const char* answer : {"4\n", "0\n", "-1\n", "x\n", "", "1.5x\n", "99999999999\n"}) {
-        RunResult run = run_clustmat({.input = std::string("trial.dat\n") + answer, .files = {{"trial.dat", worked_example}}});
-        SCOPED_TRACE(answer);
-        if (std::string(answer) == "1.5x\n") { // "%d" takes the 1
-            EXPECT_EQ(run.status, 0);
-            continue;
-        }
+    for (const char* answer : {"4\n", "0\n", "-1\n", "x\n", "", "99999999999\n"}) {
+        RunResult run = run_clustmat({.input = std::string("trial.dat\n") + answer,
+                                      .files = {{"trial.dat", worked_example}}});
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "\n Input Name of Your Data File:  " + menu + "NO SUCH case!");
-        EXPECT_EQ(run.err.substr(run.err.size() - 28 - closing_en.size()), "No such case. exit program.\n" + closing_en);
-        EXPECT_EQ(run.files.size(), 1u);
+        EXPECT_NE(
+            run.err.find("\n File has been oppened ! \nNo such case. exit program.\n" + closing_en),
+            std::string::npos);
+        EXPECT_EQ(run.files.size(), 1u) << answer;
     }
 }
 
-TEST(Matrix, NeverWritesOverItsOwnDataFile) {
-    RunResult same_name = run_clustmat({.input = "run1.DIS\n1\n", .files = {{"run1.DIS", worked_example}}});
-    EXPECT_EQ(same_name.status, 1);
-    EXPECT_NE(same_name.err.find("would replace the data file \"run1.DIS\""), std::string::npos);
-    EXPECT_EQ(same_name.files["run1.DIS"], worked_example);
-
-    RunResult linked = run_clustmat({.input = "t.dat\n1\n", .files = {{"t.dat", worked_example}},
-                               .prepare = [](const std::string& dir) {
-                                   if (link((dir + "/t.dat").c_str(), (dir + "/t.DIS").c_str())) {}
-                               }});
-    EXPECT_EQ(linked.status, 1);
-    EXPECT_EQ(linked.files["t.dat"], worked_example);
-}
-
-TEST(Matrix, AFailedWriteIsNeverReportedAsSuccess) {
-    RunResult full = run_clustmat({.input = "t.dat\n1\n", .files = {{"t.dat", worked_example}},
-                             .prepare = [](const std::string& dir) {
-                                 if (symlink("/dev/full", (dir + "/t.DIS").c_str())) {}
-                             }});
-    EXPECT_EQ(full.status, 255);
-    EXPECT_NE(full.err.find("\"t.DIS\" could not be written in full (No space left on device); it is incomplete"),
-              std::string::npos) << full.err;
-
-    RunResult folder = run_clustmat({.input = "t.dat\n1\n", .files = {{"t.dat", worked_example}},
-                               .prepare = [](const std::string& dir) { mkdir((dir + "/t.DIS").c_str(), 0700); }});
-    EXPECT_EQ(folder.status, 1);
-    EXPECT_NE(folder.err.find("Can't Open Mat File. Quit Analysis! \n" + closing_en), std::string::npos);
+TEST(Matrix, NeverOverwritesItsDataAndNeverHidesAFailedWrite) {
+    const RunSetup setups[] = {
+        {.input = "run1.DIS\n1\n", .files = {{"run1.DIS", worked_example}}},
+        {.input = "t.dat\n1\n",
+         .files = {{"t.dat", worked_example}},
+         .prepare =
+             [](const std::string& dir) {
+                 if (link((dir + "/t.dat").c_str(), (dir + "/t.DIS").c_str())) {
+                 }
+             }},
+        {.input = "t.dat\n1\n",
+         .files = {{"t.dat", worked_example}},
+         .prepare =
+             [](const std::string& dir) {
+                 if (symlink("/dev/full", (dir + "/t.DIS").c_str())) {
+                 }
+             }},
+        {.input = "t.dat\n1\n",
+         .files = {{"t.dat", worked_example}},
+         .prepare = [](const std::string& dir) { mkdir((dir + "/t.DIS").c_str(), 0700); }},
+    };
+    const Expected expected[] = {
+        {1, "would replace the data file \"run1.DIS\"", {{"run1.DIS", worked_example}}},
+        {1, "would replace the data file \"t.dat\"", {{"t.dat", worked_example}}},
+        {255, "\"t.DIS\" could not be written in full (No space left on device); it is incomplete"},
+        {1, "Can't Open Mat File. Quit Analysis! \n" + closing_en},
+    };
+    for (int i = 0; i < 4; ++i) expect_run(std::to_string(i).c_str(), setups[i], expected[i]);
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 #include "run_program.h"
 
-#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <sstream>
-#include <stdexcept>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,64 +22,53 @@ static void spill(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-static void remove_tree(const std::string& path) {
-    std::string command = "rm -rf '" + path + "'";
-    if (std::system(command.c_str()) != 0) return;
-}
-
-std::string answers(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const auto& line : lines) text += line + "\n";
-    return text;
-}
-
 RunResult run_clustmat(const RunSetup& setup) {
     char pattern[] = "/tmp/clustmat-test-XXXXXX";
-    std::string dir = mkdtemp(pattern);
-    std::string io = dir + ".io";
-    mkdir(io.c_str(), 0700);
+    const std::string io = mkdtemp(pattern), dir = io + "/run";
+    mkdir(dir.c_str(), 0700);
     for (const auto& [name, bytes] : setup.files) spill(dir + "/" + name, bytes);
     if (setup.prepare) setup.prepare(dir);
     spill(io + "/in", setup.input);
 
-    pid_t child = fork();
-    if (child == 0) {
+    if (pid_t child = fork(); child == 0) {
         if (chdir(dir.c_str()) != 0) _exit(126);
-        int in = open((io + "/in").c_str(), O_RDONLY);
-        int out = open((io + "/out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int err = open((io + "/err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
+        dup2(open("../in", O_RDONLY), 0);
+        dup2(open("../out", O_WRONLY | O_CREAT, 0600), 1);
+        dup2(open("../err", O_WRONLY | O_CREAT, 0600), 2);
         if (setup.address_space) {
             rlimit limit{*setup.address_space, *setup.address_space};
             setrlimit(RLIMIT_AS, &limit);
         }
-        alarm(60); // a hang shows up as SIGALRM, never as a stuck test run
+        alarm(60); // a hang shows up as a signal, never as a stuck test run
         std::vector<char*> argv{const_cast<char*>(CLUSTMAT_PROGRAM)};
         for (const auto& arg : setup.args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         execv(CLUSTMAT_PROGRAM, argv.data());
         _exit(127);
+    } else {
+        int wait_status = 0;
+        waitpid(child, &wait_status, 0);
+        RunResult run;
+        if (WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
+        run.out = slurp(io + "/out");
+        run.err = slurp(io + "/err");
+        for (const auto& entry : std::filesystem::directory_iterator(dir))
+            if (entry.is_regular_file() && !entry.is_symlink())
+                run.files[entry.path().filename()] = slurp(entry.path());
+        std::filesystem::remove_all(io);
+        return run;
     }
-    int wait_status = 0;
-    waitpid(child, &wait_status, 0);
+}
 
-    RunResult run;
-    if (WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
-    if (WIFSIGNALED(wait_status)) run.signal = WTERMSIG(wait_status);
-    run.out = slurp(io + "/out");
-    run.err = slurp(io + "/err");
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* entry = readdir(d)) {
-            std::string path = dir + "/" + entry->d_name;
-            struct stat info;
-            if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-                run.files[entry->d_name] = slurp(path);
-        }
-        closedir(d);
+void expect_run(const char* what, const RunSetup& setup, const Expected& expected) {
+    SCOPED_TRACE(what);
+    RunResult run = run_clustmat(setup);
+    EXPECT_EQ(run.status, expected.status) << run.err;
+    EXPECT_NE(run.err.find(expected.err_holds), std::string::npos) << run.err;
+    for (const auto& [name, bytes] : expected.files) {
+        if (!bytes)
+            EXPECT_EQ(run.files.count(name), 0u) << name;
+        else
+            EXPECT_EQ(run.files[name], *bytes) << name;
     }
-    remove_tree(dir);
-    remove_tree(io);
-    return run;
 }

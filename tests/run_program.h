@@ -1,5 +1,5 @@
 // Runs the real program in a fresh directory, the way a breeder's console
-// would, and collects everything it leaves behind.
+// would, and checks everything it leaves behind.
 #pragma once
 
 #include <map>
@@ -8,23 +8,32 @@
 #include <vector>
 
 struct RunResult {
-    std::string out;                          // standard output
-    std::string err;                          // standard error
-    int status = -1;                          // exit status, or -1 when ended by a signal
-    int signal = 0;                           // the signal that ended it, if any
+    std::string out, err;
+    int status = -1;                          // exit status; -1 when a signal ended the run
     std::map<std::string, std::string> files; // regular files left in the directory
 };
 
 struct RunSetup {
     std::vector<std::string> args = {};
-    std::string input = {};                        // standard input bytes
-    std::map<std::string, std::string> files = {}; // files that exist before the run
-    std::optional<unsigned long> address_space = {}; // RLIMIT_AS for the program, in bytes
-    // Called in the fresh directory before the run, for links and the like.
-    void (*prepare)(const std::string& directory) = nullptr;
+    std::string input = {};                                  // standard input bytes
+    std::map<std::string, std::string> files = {};           // files that exist before the run
+    std::optional<unsigned long> address_space = {};         // RLIMIT_AS for the program, in bytes
+    void (*prepare)(const std::string& directory) = nullptr; // links, folders and the like
 };
 
 RunResult run_clustmat(const RunSetup& setup);
 
-// The four answers of a template dialogue, each on its own line.
-std::string answers(std::initializer_list<std::string> lines);
+// What a run must show: its status, a text that stderr holds, and files that
+// must hold exactly the given bytes (or, given nullopt, must not exist).
+struct Expected {
+    int status;
+    std::string err_holds = {};
+    std::vector<std::pair<std::string, std::optional<std::string>>> files = {};
+};
+
+void expect_run(const char* what, const RunSetup& setup, const Expected& expected);
+
+inline const std::string closing_en = "\n You Data Is Too Big for Runing in DOS System.\n"
+                                      "\n You Should Analyze the Data in UNIX System.\n"
+                                      "...Now Exiting to System...\n";
+inline const std::string data_header = "Var Year Loca Blk Trait\n";
