@@ -44,7 +44,8 @@ TEST(TraitValue, AgreesWithStrtodOnRandomDecimals) {
     std::mt19937_64 random(20261206);
     for (int i = 0; i < 300000; ++i) {
         char digits[24], token[64];
-        int count = std::snprintf(digits, sizeof digits, "%llu", random() >> (random() % 64));
+        int count = std::snprintf(digits, sizeof digits, "%llu",
+                                  static_cast<unsigned long long>(random() >> (random() % 64)));
         int point = static_cast<int>(random() % (count + 1));
         int length = std::snprintf(token, sizeof token, "%s%.*s.%s", random() % 2 ? "-" : "", point,
                                    digits, digits + point);
