@@ -21,8 +21,8 @@ std::int64_t record_count = 0;
 std::int64_t cell_count = 0;
 float*** trait_cube = nullptr;
 float grand_mean = 0.0f;
+std::size_t read_block_size = 1 << 20;
 
-static constexpr std::size_t read_buffer_size = 1 << 20;
 static constexpr int fields_per_record = 5;
 static const char* const field_names[] = {"variety code", "year code", "location code",
                                           "block code", "trait value"};
@@ -78,13 +78,31 @@ static int read_code(std::int64_t record, int field) {
     return value;
 }
 
-// Reads a token as "%s ch" would and gives it; the view lives until the next
-// read.
-static std::string_view read_name(std::int64_t record, int field) {
+// Passes over a token as "%s ch" would.
+static void skip_name(std::int64_t record, int field) {
     std::string_view token = record_token(record, field);
     reader_consume(reader, token.size());
     reader_finish_field(reader);
-    return token;
+}
+
+// A cell holds single precision; a value beyond it would become an infinity
+// and make every centred value of the matrix meaningless.
+static void check_trait(std::int64_t record, double value, std::string_view token) {
+    if (std::fabs(value) > FLT_MAX)
+        bad_record(record, "the trait value " + quoted(token) +
+                               " is too large for single precision (at most 3.40282e+38).");
+}
+
+// Reads the trait token as "%s ch" would and gives its value. The token is
+// converted before the field is finished: finishing may refill the buffer
+// over the token's bytes.
+static double read_trait(std::int64_t record) {
+    std::string_view token = record_token(record, 4);
+    double value = convert_trait(token);
+    check_trait(record, value, token);
+    reader_consume(reader, token.size());
+    reader_finish_field(reader);
+    return value;
 }
 
 static void skip_header() {
@@ -129,7 +147,7 @@ static void first_pass() {
         nLoc = std::max(nLoc, codes.location);
         if (largest_block < static_cast<float>(codes.block))
             largest_block = static_cast<float>(codes.block);
-        read_name(record_count, 4);
+        skip_name(record_count, 4);
     }
     if (record_count == 0)
         fatal_exit(std::string("\"") + data_file_name +
@@ -158,14 +176,8 @@ static void second_pass() {
         if (codes.variety > nVar || codes.year > nYear || codes.location > nLoc)
             fatal_exit(std::string("\"") + data_file_name +
                        "\" changed while it was being read. Run the analysis again.");
-        std::string_view token = read_name(record, 4);
-        double value = convert_trait(token);
+        double value = read_trait(record);
         if (value == 0.0) continue;
-        // A cell holds single precision; a value beyond it would become an
-        // infinity and make every centred value of the matrix meaningless.
-        if (std::fabs(value) > FLT_MAX)
-            bad_record(record, "the trait value " + quoted(token) +
-                                   " is too large for single precision (at most 3.40282e+38).");
         trait_cube[codes.variety][codes.year][codes.location] = static_cast<float>(value);
         sum = static_cast<float>(sum + value);
         ++count;
@@ -177,7 +189,7 @@ static void second_pass() {
 }
 
 void load_trait_cube() {
-    reader_open(reader, data_stream, data_file_name, read_buffer_size);
+    reader_open(reader, data_stream, data_file_name, read_block_size);
     first_pass();
     allocate_storage();
     reader_rewind(reader);
