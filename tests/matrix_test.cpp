@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 #include <cstring>
+#include <map>
+#include <random>
+#include <tuple>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,6 +59,84 @@ TEST(Matrix, EmptyCellsAndCellsAtTheMean) {
     EXPECT_EQ(year.files["d.DIS"], "ClustID\tY1\tY2\nL1+G1\t2\t,\nL1+G2\t4\t6\n");
     RunResult location = run_clustmat({.input = "d.dat\n3\n", .files = {{"d.dat", data}}});
     EXPECT_EQ(location.files["d.DIS"], "ClustID\tL1\nG1+Y1\t-2\nG1+Y2\t.\nG2+Y1\t0\nG2+Y2\t2\n");
+}
+
+// Sparse trials whose values pair up around 1000, so that every centred
+// value is a whole number: a cell written from the wrong place shows.
+TEST(Matrix, EveryLayoutPlacesEachCellByItsCodes) {
+    struct Case {
+        int varieties, years, locations;
+    };
+    const Case cases[] = {{7, 3, 5},
+                          {30000, 2, 3}}; // the variety layout in one tile, and in several
+    for (const auto& c : cases) {
+        std::mt19937 random(9);
+        std::map<std::tuple<int, int, int>, int> cells{{{c.varieties, c.years, c.locations}, 0}};
+        while (cells.size() < 40) {
+            int v = 1 + random() % c.varieties, y = 1 + random() % c.years,
+                l = 1 + random() % c.locations;
+            cells[{v, y, l}] = 0;
+        }
+        std::string data = header;
+        int pair = 0;
+        for (auto& [codes, centred] : cells) {
+            centred = pair % 2 ? -(pair / 2 + 1) : pair / 2 + 1;
+            char record[64];
+            std::snprintf(record, sizeof record, "%d %d %d 1 %d\n", std::get<0>(codes),
+                          std::get<1>(codes), std::get<2>(codes), 1000 + centred);
+            data += record;
+            ++pair;
+        }
+        // One layout's text: columns `k` of rows (a, b), each cell from the codes they make.
+        auto layout = [&](char column, int columns, char first, int firsts, char second,
+                          int seconds, auto codes, bool raw) {
+            std::string text = "ClustID";
+            for (int k = 1; k <= columns; ++k)
+                text += '\t' + std::string(1, column) + std::to_string(k);
+            for (int a = 1; a <= firsts; ++a)
+                for (int b = 1; b <= seconds; ++b) {
+                    text += '\n' + std::string(1, first) + std::to_string(a);
+                    text += '+' + std::string(1, second) + std::to_string(b);
+                    for (int k = 1; k <= columns; ++k) {
+                        auto found = cells.find(codes(a, b, k));
+                        text += '\t';
+                        text += found == cells.end()
+                                    ? (raw ? "," : ".")
+                                    : std::to_string(found->second + (raw ? 1000 : 0));
+                    }
+                }
+            return text + '\n';
+        };
+        using Codes = std::tuple<int, int, int>;
+        const std::string expected[] = {
+            layout(
+                'G', c.varieties, 'Y', c.years, 'L', c.locations,
+                [](int y, int l, int v) {
+                    return Codes{v, y, l};
+                },
+                false),
+            layout(
+                'Y', c.years, 'L', c.locations, 'G', c.varieties,
+                [](int l, int v, int y) {
+                    return Codes{v, y, l};
+                },
+                true),
+            layout(
+                'L', c.locations, 'G', c.varieties, 'Y', c.years,
+                [](int v, int y, int l) {
+                    return Codes{v, y, l};
+                },
+                false),
+        };
+        for (int choice = 1; choice <= 3; ++choice) {
+            RunResult run = run_clustmat(
+                {.input = "d.dat\n" + std::to_string(choice) + "\n", .files = {{"d.dat", data}}});
+            SCOPED_TRACE(std::to_string(c.varieties) + " varieties, layout " +
+                         std::to_string(choice));
+            EXPECT_EQ(run.status, 0) << run.err;
+            EXPECT_TRUE(run.files["d.DIS"] == expected[choice - 1]);
+        }
+    }
 }
 
 TEST(Matrix, OutputNameReplacesTheLastFourCharacters) {
