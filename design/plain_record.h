@@ -31,31 +31,38 @@ inline bool is_digit(char c) {
     return static_cast<unsigned char>(c - '0') < 10;
 }
 
+// The scan runs on the NUL after the buffered bytes instead of checking
+// bounds at every byte: no digit, blank or token byte is NUL, so every loop
+// stops there at the latest.
+
+// The digits of a code at p and the white space after them; nullptr when
+// they are not a plain code or the white space runs to the end of the
+// buffered bytes.
+inline const char* take_code(const char* p, const char* stop, int& code) {
+    // Nine digits at most: no code can overflow. No digits at all give 0.
+    const char* first = p;
+    unsigned value = 0;
+    while (is_digit(*p)) value = value * 10 + unsigned(*p++ - '0');
+    if (value == 0 || p - first > 9 || !is_blank(*p)) return nullptr;
+    code = static_cast<int>(value);
+    while (is_blank(*++p)) {
+    }
+    return p == stop ? nullptr : p;
+}
+
 // Takes the next record when it is plain: each code 1 to 999999999 in bare
 // digits, each field followed by white space, and the first byte after the
 // record's white space already buffered and not a 'c' (which the field format
 // would swallow). Otherwise gives false and consumes nothing, and the caller
 // reads the record field by field.
-//
-// The scan runs on the NUL after the buffered bytes instead of checking
-// bounds at every byte: no digit, blank or token byte is NUL, so every loop
-// stops there at the latest.
 inline bool take_plain_record(DataReader& reader, PlainRecord& record) {
     const char* p = reader.buffer + reader.begin;
     const char* const stop = reader.buffer + reader.end;
-    int codes[4];
-    for (int& code : codes) {
-        // Nine digits at most: no code can overflow.
-        const char* first = p;
-        unsigned value = 0;
-        while (is_digit(*p)) value = value * 10 + unsigned(*p++ - '0');
-        if (p == first || p - first > 9 || value == 0 || !is_blank(*p)) return false;
-        code = static_cast<int>(value);
-        while (is_blank(*++p)) {
-        }
-        if (p == stop) return false;
-    }
-    if (*p == 'c') return false;
+    RecordCodes codes;
+    if (!(p = take_code(p, stop, codes.variety)) || !(p = take_code(p, stop, codes.year)) ||
+        !(p = take_code(p, stop, codes.location)) || !(p = take_code(p, stop, codes.block)) ||
+        *p == 'c')
+        return false;
     const char* trait = p;
     while (!token_ends[static_cast<unsigned char>(*p)]) ++p;
     if (!is_blank(*p)) return false;
@@ -63,7 +70,7 @@ inline bool take_plain_record(DataReader& reader, PlainRecord& record) {
     while (is_blank(*++p)) {
     }
     if (p == stop || *p == 'c') return false;
-    record.codes = {codes[0], codes[1], codes[2], codes[3]};
+    record.codes = codes;
     reader.begin = static_cast<std::size_t>(p - reader.buffer);
     return true;
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 static bool is_digit(char c) {
-    return c >= '0' && c <= '9';
+    return static_cast<unsigned char>(c - '0') < 10;
 }
 
 // Powers of ten that a double holds exactly.
@@ -16,8 +16,10 @@ static constexpr double exact_powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e
 
 // The rare number that the quick way can't round exactly: from_chars on a
 // copy that spells the exponent with 'e'. A magnitude beyond double's range
-// gets strtod's answer (infinity or zero).
-static double convert_slowly(bool negative, std::string_view mantissa, std::string_view exponent) {
+// gets strtod's answer (infinity or zero). Kept out of line, so that its
+// string does not make every quick conversion set up a frame.
+[[gnu::noinline]] static double convert_slowly(bool negative, std::string_view mantissa,
+                                               std::string_view exponent) {
     std::string text;
     if (negative) text += '-';
     text += mantissa;
@@ -38,14 +40,18 @@ double convert_trait(std::string_view token) {
     bool negative = false;
     if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
 
+    // Digits are counted from where they end rather than one by one: a trial
+    // has millions of these.
     const char* mantissa = p;
     std::uint64_t digits = 0;
-    int digit_count = 0;
+    for (; p < end && is_digit(*p); ++p) digits = digits * 10 + unsigned(*p - '0');
+    int digit_count = static_cast<int>(p - mantissa);
     int fraction_digits = 0;
-    for (; p < end && is_digit(*p); ++p, ++digit_count) digits = digits * 10 + (*p - '0');
     if (p < end && *p == '.') {
-        for (++p; p < end && is_digit(*p); ++p, ++digit_count, ++fraction_digits)
-            digits = digits * 10 + (*p - '0');
+        const char* fraction = ++p;
+        for (; p < end && is_digit(*p); ++p) digits = digits * 10 + unsigned(*p - '0');
+        fraction_digits = static_cast<int>(p - fraction);
+        digit_count += fraction_digits;
     }
     if (digit_count == 0) return 0.0;
     std::string_view mantissa_text(mantissa, static_cast<std::size_t>(p - mantissa));
