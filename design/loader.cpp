@@ -205,7 +205,7 @@ static double fill_record(std::int64_t record, RecordCodes& codes) {
     }
     codes = plain.codes;
     check_unchanged(codes);
-    double value = convert_trait(plain.trait);
+    double value = convert_trait_quickly(plain.trait);
     check_trait(record, value, plain.trait);
     return value;
 }

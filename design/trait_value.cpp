@@ -9,11 +9,6 @@ static bool is_digit(char c) {
     return static_cast<unsigned char>(c - '0') < 10;
 }
 
-// Powers of ten that a double holds exactly.
-static constexpr double exact_powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 // The rare number that the quick way can't round exactly: from_chars on a
 // copy that spells the exponent with 'e'. A magnitude beyond double's range
 // gets strtod's answer (infinity or zero). Kept out of line, so that its
@@ -76,7 +71,8 @@ double convert_trait(std::string_view token) {
     int scale = exponent - fraction_digits;
     if (digit_count <= 19 && digits <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
         double value = static_cast<double>(digits);
-        value = scale < 0 ? value / exact_powers[-scale] : value * exact_powers[scale];
+        value =
+            scale < 0 ? value / exact_powers_of_ten[-scale] : value * exact_powers_of_ten[scale];
         return negative ? -value : value;
     }
     return convert_slowly(negative, mantissa_text, exponent_text);
