@@ -52,8 +52,8 @@ static void put(std::string_view text) {
 }
 
 static void put_int(int value, char after) {
-    used = static_cast<std::size_t>(std::to_chars(buffer + used, buffer + sizeof buffer, value).ptr -
-                                    buffer);
+    used = static_cast<std::size_t>(
+        std::to_chars(buffer + used, buffer + sizeof buffer, value).ptr - buffer);
     buffer[used++] = after;
 }
 
