@@ -45,6 +45,8 @@ trial parse1m.dat 1000 10 50 2 1
 trial parse3m.dat 1000 10 50 6 1
 trial parse10m.dat 1000 10 50 20 1
 trial output10m.dat 2000 50 100 1 2
+# The trials just written must not still be going to disk while we measure.
+sync
 
 runs=5
 # Sets `median` (seconds) and `peak` (KiB) for one data file and layout.
@@ -53,6 +55,7 @@ measure() {
   printf '%s\n%s\n' "$file" "$layout" >answers
   "$program" <answers >/dev/null 2>&1 # warm the page cache
   for ((i = 0; i < runs; i++)); do
+    sync # nor the matrix file of the run before
     start=${EPOCHREALTIME/./}
     /usr/bin/time -f %M -o peak.txt "$program" <answers >/dev/null 2>run.err ||
       { cat run.err >&2; exit 1; }
