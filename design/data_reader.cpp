@@ -14,8 +14,9 @@ void reader_open(DataReader& reader, std::FILE* stream, const char* name, std::s
     reader.stream = stream;
     reader.name = name;
     reader.capacity = capacity;
-    reader.buffer = static_cast<char*>(std::malloc(capacity));
+    reader.buffer = static_cast<char*>(std::malloc(capacity + 1));
     if (!reader.buffer) fatal_exit("Not enough memory to read the data file.");
+    reader.buffer[0] = '\0';
     reader.begin = reader.end = 0;
     reader.at_eof = false;
 }
@@ -23,6 +24,7 @@ void reader_open(DataReader& reader, std::FILE* stream, const char* name, std::s
 void reader_rewind(DataReader& reader) {
     std::rewind(reader.stream);
     reader.begin = reader.end = 0;
+    reader.buffer[0] = '\0';
     reader.at_eof = false;
 }
 
@@ -47,8 +49,8 @@ static bool fill(DataReader& reader) {
     }
     if (reader.end == reader.capacity) {
         std::size_t larger = reader.capacity * 2;
-        char* grown = larger > reader.capacity
-                          ? static_cast<char*>(std::realloc(reader.buffer, larger))
+        char* grown = larger > reader.capacity && larger + 1 > larger
+                          ? static_cast<char*>(std::realloc(reader.buffer, larger + 1))
                           : nullptr;
         if (!grown) fatal_exit("A token in the data file is too long to be held in memory.");
         reader.buffer = grown;
@@ -67,6 +69,7 @@ static bool fill(DataReader& reader) {
         reader.at_eof = true;
     }
     reader.end += got;
+    reader.buffer[reader.end] = '\0';
     return got > 0;
 }
 

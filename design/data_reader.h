@@ -8,12 +8,14 @@
 #include <cstdio>
 #include <string_view>
 
+// The byte after the unread bytes is always NUL, so that a scan can run to
+// it without checking bounds at every byte.
 struct DataReader {
     std::FILE* stream;
     const char* name; // for messages
     char* buffer;
-    std::size_t capacity;
-    std::size_t begin; // unread bytes are [begin, end)
+    std::size_t capacity; // of data, not counting the NUL after it
+    std::size_t begin;    // unread bytes are [begin, end)
     std::size_t end;
     bool at_eof; // the stream (or a Ctrl-Z byte) ended the data
 };

@@ -3,6 +3,7 @@
 #include "app/console_texts.h"
 #include "app/data_file_dialogue.h"
 #include "design/data_reader.h"
+#include "design/plain_record.h"
 #include "design/trait_value.h"
 #include "storage/offset_arrays.h"
 
@@ -21,8 +22,8 @@ std::int64_t record_count = 0;
 std::int64_t cell_count = 0;
 float*** trait_cube = nullptr;
 float grand_mean = 0.0f;
+std::size_t read_block_size = 1 << 20;
 
-static constexpr std::size_t read_buffer_size = 1 << 20;
 static constexpr int fields_per_record = 5;
 static const char* const field_names[] = {"variety code", "year code", "location code",
                                           "block code", "trait value"};
@@ -78,13 +79,34 @@ static int read_code(std::int64_t record, int field) {
     return value;
 }
 
-// Reads a token as "%s ch" would and gives it; the view lives until the next
-// read.
-static std::string_view read_name(std::int64_t record, int field) {
+// Passes over a token as "%s ch" would.
+static void skip_name(std::int64_t record, int field) {
     std::string_view token = record_token(record, field);
     reader_consume(reader, token.size());
     reader_finish_field(reader);
-    return token;
+}
+
+[[noreturn]] static void trait_too_large(std::int64_t record, std::string_view token) {
+    bad_record(record, "the trait value " + quoted(token) +
+                           " is too large for single precision (at most 3.40282e+38).");
+}
+
+// A cell holds single precision; a value beyond it would become an infinity
+// and make every centred value of the matrix meaningless.
+static void check_trait(std::int64_t record, double value, std::string_view token) {
+    if (std::fabs(value) > FLT_MAX) trait_too_large(record, token);
+}
+
+// Reads the trait token as "%s ch" would and gives its value. The token is
+// converted before the field is finished: finishing may refill the buffer
+// over the token's bytes.
+static double read_trait(std::int64_t record) {
+    std::string_view token = record_token(record, 4);
+    double value = convert_trait(token);
+    check_trait(record, value, token);
+    reader_consume(reader, token.size());
+    reader_finish_field(reader);
+    return value;
 }
 
 static void skip_header() {
@@ -96,12 +118,8 @@ static void skip_header() {
     }
 }
 
-struct Codes {
-    int variety, year, location, block;
-};
-
-static Codes read_codes(std::int64_t record) {
-    Codes codes{};
+static RecordCodes read_codes(std::int64_t record) {
+    RecordCodes codes{};
     codes.variety = read_code(record, 0);
     codes.year = read_code(record, 1);
     codes.location = read_code(record, 2);
@@ -116,24 +134,42 @@ static Codes read_codes(std::int64_t record) {
     return codes;
 }
 
-static void first_pass() {
-    nVar = nYear = nLoc = 1;
-    largest_block = 1.0f;
-    record_count = 0;
-    skip_header();
-    while (!reader_peek_token(reader).empty()) {
-        ++record_count;
-        Codes codes = read_codes(record_count);
-        nVar = std::max(nVar, codes.variety);
-        nYear = std::max(nYear, codes.year);
-        nLoc = std::max(nLoc, codes.location);
-        if (largest_block < static_cast<float>(codes.block))
-            largest_block = static_cast<float>(codes.block);
-        read_name(record_count, 4);
+// The next record's codes in the first pass; false at the end of the data.
+static bool scan_record(std::int64_t record, RecordCodes& codes) {
+    PlainRecord plain;
+    if (take_plain_record(reader, plain)) {
+        codes = plain.codes;
+        return true;
     }
-    if (record_count == 0)
+    if (reader_peek_token(reader).empty()) return false;
+    codes = read_codes(record);
+    skip_name(record, 4);
+    return true;
+}
+
+// The sizes are kept in locals while the records stream past: the globals
+// would have to be written back around every call into the reader.
+static void first_pass() {
+    int largest_variety = 1, largest_year = 1, largest_location = 1;
+    float block = 1.0f;
+    std::int64_t records = 0;
+    skip_header();
+    RecordCodes codes;
+    while (scan_record(records + 1, codes)) {
+        ++records;
+        largest_variety = std::max(largest_variety, codes.variety);
+        largest_year = std::max(largest_year, codes.year);
+        largest_location = std::max(largest_location, codes.location);
+        if (block < static_cast<float>(codes.block)) block = static_cast<float>(codes.block);
+    }
+    if (records == 0)
         fatal_exit(std::string("\"") + data_file_name +
                    "\" holds no complete record after its five header names.");
+    nVar = largest_variety;
+    nYear = largest_year;
+    nLoc = largest_location;
+    largest_block = block;
+    record_count = records;
 }
 
 // The work tables exist only so that a trial too large for this machine's
@@ -149,24 +185,41 @@ static void allocate_storage() {
     std::fill_n(&trait_cube[1][1][1], cube_cells * nLoc, 0.0f);
 }
 
+[[noreturn]] static void file_changed() {
+    fatal_exit(std::string("\"") + data_file_name +
+               "\" changed while it was being read. Run the analysis again.");
+}
+
+// A code beyond the sizes of the first pass means the file grew in between.
+static void check_unchanged(const RecordCodes& codes) {
+    if (codes.variety > nVar || codes.year > nYear || codes.location > nLoc) file_changed();
+}
+
+// The next record's codes and trait value in the second pass.
+static double fill_record(std::int64_t record, RecordCodes& codes) {
+    PlainRecord plain;
+    if (!take_plain_record(reader, plain)) {
+        codes = read_codes(record);
+        check_unchanged(codes);
+        return read_trait(record);
+    }
+    codes = plain.codes;
+    check_unchanged(codes);
+    double value = convert_trait_quickly(plain.trait);
+    check_trait(record, value, plain.trait);
+    return value;
+}
+
 static void second_pass() {
     float sum = 0.0f;
     std::int64_t count = 0;
     skip_header();
+    RecordCodes codes;
+    float*** const cube = trait_cube;
     for (std::int64_t record = 1; record <= record_count; ++record) {
-        Codes codes = read_codes(record);
-        if (codes.variety > nVar || codes.year > nYear || codes.location > nLoc)
-            fatal_exit(std::string("\"") + data_file_name +
-                       "\" changed while it was being read. Run the analysis again.");
-        std::string_view token = read_name(record, 4);
-        double value = convert_trait(token);
+        double value = fill_record(record, codes);
         if (value == 0.0) continue;
-        // A cell holds single precision; a value beyond it would become an
-        // infinity and make every centred value of the matrix meaningless.
-        if (std::fabs(value) > FLT_MAX)
-            bad_record(record, "the trait value " + quoted(token) +
-                                   " is too large for single precision (at most 3.40282e+38).");
-        trait_cube[codes.variety][codes.year][codes.location] = static_cast<float>(value);
+        cube[codes.variety][codes.year][codes.location] = static_cast<float>(value);
         sum = static_cast<float>(sum + value);
         ++count;
         if (std::isinf(sum))
@@ -177,7 +230,7 @@ static void second_pass() {
 }
 
 void load_trait_cube() {
-    reader_open(reader, data_stream, data_file_name, read_buffer_size);
+    reader_open(reader, data_stream, data_file_name, read_block_size);
     first_pass();
     allocate_storage();
     reader_rewind(reader);

@@ -5,6 +5,7 @@
 // value. Line structure carries no meaning.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 extern int nVar;                  // largest variety code seen
@@ -15,6 +16,10 @@ extern std::int64_t record_count; // records counted by the first pass
 extern std::int64_t cell_count;   // nVar x nLoc x nYear x largest block
 extern float*** trait_cube;       // [variety][year][location], every index from 1; 0 = empty
 extern float grand_mean;          // mean of every non-zero trait value read
+
+// Bytes read from the data file at a time; tests shrink it so that block ends
+// fall inside every kind of record.
+extern std::size_t read_block_size;
 
 // Reads data_stream in two passes: the first finds the level counts and
 // allocates the cube and the work tables, the second fills the cube and sums

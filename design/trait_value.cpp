@@ -6,18 +6,15 @@
 #include <string>
 
 static bool is_digit(char c) {
-    return c >= '0' && c <= '9';
+    return static_cast<unsigned char>(c - '0') < 10;
 }
-
-// Powers of ten that a double holds exactly.
-static constexpr double exact_powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // The rare number that the quick way can't round exactly: from_chars on a
 // copy that spells the exponent with 'e'. A magnitude beyond double's range
-// gets strtod's answer (infinity or zero).
-static double convert_slowly(bool negative, std::string_view mantissa, std::string_view exponent) {
+// gets strtod's answer (infinity or zero). Kept out of line, so that its
+// string does not make every quick conversion set up a frame.
+[[gnu::noinline]] static double convert_slowly(bool negative, std::string_view mantissa,
+                                               std::string_view exponent) {
     std::string text;
     if (negative) text += '-';
     text += mantissa;
@@ -38,14 +35,18 @@ double convert_trait(std::string_view token) {
     bool negative = false;
     if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
 
+    // Digits are counted from where they end rather than one by one: a trial
+    // has millions of these.
     const char* mantissa = p;
     std::uint64_t digits = 0;
-    int digit_count = 0;
+    for (; p < end && is_digit(*p); ++p) digits = digits * 10 + unsigned(*p - '0');
+    int digit_count = static_cast<int>(p - mantissa);
     int fraction_digits = 0;
-    for (; p < end && is_digit(*p); ++p, ++digit_count) digits = digits * 10 + (*p - '0');
     if (p < end && *p == '.') {
-        for (++p; p < end && is_digit(*p); ++p, ++digit_count, ++fraction_digits)
-            digits = digits * 10 + (*p - '0');
+        const char* fraction = ++p;
+        for (; p < end && is_digit(*p); ++p) digits = digits * 10 + unsigned(*p - '0');
+        fraction_digits = static_cast<int>(p - fraction);
+        digit_count += fraction_digits;
     }
     if (digit_count == 0) return 0.0;
     std::string_view mantissa_text(mantissa, static_cast<std::size_t>(p - mantissa));
@@ -70,7 +71,8 @@ double convert_trait(std::string_view token) {
     int scale = exponent - fraction_digits;
     if (digit_count <= 19 && digits <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
         double value = static_cast<double>(digits);
-        value = scale < 0 ? value / exact_powers[-scale] : value * exact_powers[scale];
+        value =
+            scale < 0 ? value / exact_powers_of_ten[-scale] : value * exact_powers_of_ten[scale];
         return negative ? -value : value;
     }
     return convert_slowly(negative, mantissa_text, exponent_text);

@@ -3,6 +3,7 @@
 #include "design/loader.h"
 #include "matrix/number_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -81,6 +82,39 @@ inline void put_cell(Output& out, float x, bool raw, char empty_mark, bool last)
     commit(out, p);
 }
 
+// The variety layout reads the cube across varieties, nYear x nLoc cells
+// apart: straight from the cube, a large trial would miss the cache and the
+// page tables at every cell. Where a tile of several locations fits, one
+// year's locations are gathered a tile at a time, reading the cube in order,
+// and their rows are written from the tile.
+void put_variety_rows(Output& out) {
+    constexpr int tile_cells = 1 << 16; // stays in the second-level cache
+    static float tile[tile_cells];
+    const int tile_locations = std::min(tile_cells / nVar, nLoc);
+    if (tile_locations < 2) {
+        for (int y = 1; y <= nYear; ++y)
+            for (int l = 1; l <= nLoc; ++l) {
+                put_row_label(out, 'Y', y, 'L', l);
+                for (int v = 1; v <= nVar; ++v)
+                    put_cell(out, trait_cube[v][y][l], false, '.', v == nVar);
+            }
+        return;
+    }
+    for (int y = 1; y <= nYear; ++y)
+        for (int first = 1; first <= nLoc; first += tile_locations) {
+            const int count = std::min(tile_locations, nLoc - first + 1);
+            for (int v = 1; v <= nVar; ++v) {
+                const float* cells = &trait_cube[v][y][first];
+                for (int k = 0; k < count; ++k) tile[k * nVar + v - 1] = cells[k];
+            }
+            for (int k = 0; k < count; ++k) {
+                put_row_label(out, 'Y', y, 'L', first + k);
+                const float* row = &tile[k * nVar];
+                for (int v = 1; v <= nVar; ++v) put_cell(out, row[v - 1], false, '.', v == nVar);
+            }
+        }
+}
+
 } // namespace
 
 bool write_cluster_matrix(std::FILE* stream, Layout layout) {
@@ -90,12 +124,7 @@ bool write_cluster_matrix(std::FILE* stream, Layout layout) {
     switch (layout) {
     case Layout::variety:
         put_header(out, 'G', nVar);
-        for (int y = 1; y <= nYear; ++y)
-            for (int l = 1; l <= nLoc; ++l) {
-                put_row_label(out, 'Y', y, 'L', l);
-                for (int v = 1; v <= nVar; ++v)
-                    put_cell(out, trait_cube[v][y][l], false, '.', v == nVar);
-            }
+        put_variety_rows(out);
         break;
     case Layout::year:
         put_header(out, 'Y', nYear);

@@ -1,7 +1,10 @@
 #include "matrix/number_format.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 static constexpr int significant_digits = 6;
@@ -27,61 +30,97 @@ static char* format_exactly(char* out, double value) {
     return widen_exponent(out, end);
 }
 
+// The six digits of a number travel as one word, the first digit in its
+// lowest byte: no digit goes through memory before it is written out.
+
+// "00" to "99", the first digit in the low byte.
+static constexpr auto digit_pairs = [] {
+    std::array<std::uint16_t, 100> pairs{};
+    for (int i = 0; i < 100; ++i) pairs[i] = std::uint16_t(('0' + i / 10) | ('0' + i % 10) << 8);
+    return pairs;
+}();
+
+// The six digits of 100000..999999 as text.
+static std::uint64_t six_digits(unsigned digits) {
+    return digit_pairs[digits / 10000] | std::uint64_t{digit_pairs[digits / 100 % 100]} << 16 |
+           std::uint64_t{digit_pairs[digits % 100]} << 32;
+}
+
+// Writes all eight bytes of the word, lowest first, and gives the place after
+// the first `count` of them.
+static char* put_chars(char* out, std::uint64_t text, int count) {
+    if constexpr (std::endian::native == std::endian::big) text = __builtin_bswap64(text);
+    std::memcpy(out, &text, sizeof text);
+    return out + count;
+}
+
 // Lays out the six digits of `digits` (100000..999999) with decimal exponent
-// `exponent` as %g does, dropping trailing zeros.
+// `exponent` as %g does, dropping trailing zeros. Eight bytes are written at a
+// time, whatever is needed; the bytes past the text's end stay within
+// g_text_capacity.
 static char* lay_out(char* out, bool negative, unsigned digits, int exponent) {
-    char d[significant_digits];
-    for (int i = significant_digits - 1; i >= 0; --i, digits /= 10) d[i] = char('0' + digits % 10);
-    int kept = significant_digits;
-    while (kept > 1 && d[kept - 1] == '0') --kept;
+    std::uint64_t text = six_digits(digits);
+    // Trailing zeros are the top bytes that equal '0'; the first digit never does.
+    int kept = (71 - std::countl_zero(text ^ 0x303030303030u)) / 8;
 
     if (negative) *out++ = '-';
     if (exponent < -4 || exponent >= significant_digits) {
-        *out++ = d[0];
+        *out++ = static_cast<char>(text);
         if (kept > 1) {
             *out++ = '.';
-            for (int i = 1; i < kept; ++i) *out++ = d[i];
+            out = put_chars(out, text >> 8, kept - 1);
         }
         *out++ = 'e';
         *out++ = exponent < 0 ? '-' : '+';
-        int magnitude = exponent < 0 ? -exponent : exponent;
+        unsigned magnitude = static_cast<unsigned>(exponent < 0 ? -exponent : exponent);
         *out++ = char('0' + magnitude / 100);
-        *out++ = char('0' + magnitude / 10 % 10);
-        *out++ = char('0' + magnitude % 10);
-    } else if (exponent >= 0) {
-        for (int i = 0; i <= exponent; ++i) *out++ = d[i];
-        if (kept > exponent + 1) {
-            *out++ = '.';
-            for (int i = exponent + 1; i < kept; ++i) *out++ = d[i];
-        }
-    } else {
-        *out++ = '0';
-        *out++ = '.';
-        for (int i = -1; i > exponent; --i) *out++ = '0';
-        for (int i = 0; i < kept; ++i) *out++ = d[i];
+        return put_chars(out, digit_pairs[magnitude % 100], 2);
     }
-    return out;
+    if (exponent >= 0) {
+        int whole = exponent + 1;
+        out = put_chars(out, text, whole);
+        if (kept > whole) {
+            *out++ = '.';
+            out = put_chars(out, text >> (8 * whole), kept - whole);
+        }
+        return out;
+    }
+    std::memcpy(out, "0.000", 6); // "0." and up to three zeros
+    return put_chars(out + 1 - exponent, text, kept);
+}
+
+// floor(log10(magnitude)) or, near a power of ten, one less or more, from the
+// binary exponent alone (78913 / 2^18 is log10(2) to seven digits).
+static int estimated_exponent(double magnitude) {
+    int binary = static_cast<int>(std::bit_cast<std::uint64_t>(magnitude) >> 52) - 1023;
+    return (binary * 78913) >> 18;
 }
 
 // A matrix holds millions of cells, so the common case avoids the general
 // conversion: the value is scaled to six integer digits by one correctly
 // rounded operation with an exact power of ten. Where that operation's error
 // could change the rounding (near a half, or near a power of ten) the exact
-// conversion decides.
+// conversion decides; so does every value whose exponent the estimate missed.
 char* format_g(char* out, double value) {
     if (value == 0) {
         *out++ = '0';
         return out;
     }
     double magnitude = std::fabs(value);
-    int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+    int exponent = estimated_exponent(magnitude);
     int scale = significant_digits - 1 - exponent;
-    if (scale < -22 || scale > 22) return format_exactly(out, value);
+    if (scale < -21 || scale > 22) return format_exactly(out, value);
     double scaled = scale >= 0 ? magnitude * exact_powers[scale] : magnitude / exact_powers[-scale];
+    if (scaled >= 999999.0) {
+        // The estimate is one short about a third of the time.
+        ++exponent;
+        --scale;
+        scaled = scale >= 0 ? magnitude * exact_powers[scale] : magnitude / exact_powers[-scale];
+    }
     if (!(scaled >= 100000.0 && scaled < 999999.0)) return format_exactly(out, value);
-    double whole = std::floor(scaled);
+    unsigned whole = static_cast<unsigned>(scaled);
     double fraction = scaled - whole;
     if (std::fabs(fraction - 0.5) < 1e-6) return format_exactly(out, value);
-    unsigned digits = static_cast<unsigned>(whole) + (fraction > 0.5 ? 1u : 0u);
+    unsigned digits = whole + (fraction > 0.5 ? 1u : 0u);
     return lay_out(out, value < 0, digits, exponent);
 }

@@ -3,7 +3,8 @@
 
 #include <cstddef>
 
-// Room for the longest text format_g can write ("-1.23457e-308" and the like).
+// Room for what format_g writes: the longest text ("-1.23457e-308" and the
+// like) and the spare bytes its word-wide stores may touch after a text.
 inline constexpr std::size_t g_text_capacity = 32;
 
 // Writes value as "%g" writes it (six significant digits, trailing zeros

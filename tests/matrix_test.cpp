@@ -5,7 +5,10 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <map>
+#include <random>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -41,6 +44,44 @@ TEST(Matrix, LayoutsOfTheWorkedExampleAndOfEmptyCells) {
         {.args = {"c"}, .input = "trial.dat\n1\n", .files = {{"trial.dat", worked_example}}});
     EXPECT_EQ(chinese.out, gbk("\n 请输入数据文件名:  ") + menu);
     EXPECT_EQ(chinese.files["trial.DIS"], "ClustID\tG1\tG2\nY1+L1\t-1\t1\n");
+}
+
+// The variety layout is written from tiles of the cube. Sparse trials whose
+// values pair up around 1000 make every centred value a whole number, so a
+// cell taken from the wrong place shows.
+TEST(Matrix, VarietyLayoutPlacesEachCellByItsCodes) {
+    struct Case {
+        int varieties, years, locations;
+    };
+    const Case cases[] = {{7, 3, 5}, {30000, 2, 3}}; // one tile per year, and several
+    for (const auto& c : cases) {
+        std::mt19937 random(9);
+        std::map<std::tuple<int, int, int>, int> cells{{{c.varieties, c.years, c.locations}, 0}};
+        while (cells.size() < 40)
+            cells[{1 + int(random() % c.varieties), 1 + int(random() % c.years),
+                   1 + int(random() % c.locations)}];
+        std::string data = data_header, expected = "ClustID";
+        int pair = 0;
+        for (auto& [codes, centred] : cells) {
+            centred = (pair % 2 ? -1 : 1) * (pair / 2 + 1);
+            auto [v, y, l] = codes;
+            data += std::to_string(v) + ' ' + std::to_string(y) + ' ' + std::to_string(l) + " 1 ";
+            data += std::to_string(1000 + centred) + '\n';
+            ++pair;
+        }
+        for (int v = 1; v <= c.varieties; ++v) expected += "\tG" + std::to_string(v);
+        for (int y = 1; y <= c.years; ++y)
+            for (int l = 1; l <= c.locations; ++l) {
+                expected += "\nY" + std::to_string(y) + "+L" + std::to_string(l);
+                for (int v = 1; v <= c.varieties; ++v) {
+                    auto cell = cells.find({v, y, l});
+                    expected += cell == cells.end() ? "\t." : '\t' + std::to_string(cell->second);
+                }
+            }
+        RunResult run = run_clustmat({.input = "d.dat\n1\n", .files = {{"d.dat", data}}});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(run.files["d.DIS"] == expected + '\n') << c.varieties << " varieties";
+    }
 }
 
 TEST(Matrix, OutputNameReplacesTheLastFourCharacters) {

@@ -36,7 +36,10 @@ TEST(TraitValue, ReadsTheDecimalNumberAtTheStartOfTheToken) {
         {"123456789012345678901234567890", 1.2345678901234568e29},
         {"9007199254740993", 9007199254740992.0}, // halfway: to even
     };
-    for (const auto& [token, value] : cases) EXPECT_EQ(convert_trait(token), value) << token;
+    for (const auto& [token, value] : cases) {
+        EXPECT_EQ(convert_trait(token), value) << token;
+        EXPECT_EQ(convert_trait_quickly(token), value) << token;
+    }
 }
 
 // The quick path must round as the C library's correctly rounded conversion does.
@@ -52,6 +55,7 @@ TEST(TraitValue, AgreesWithStrtodOnRandomDecimals) {
         if (random() % 3 == 0)
             std::snprintf(token + length, sizeof token - length, "e%d", int(random() % 80) - 40);
         ASSERT_EQ(convert_trait(token), std::strtod(token, nullptr)) << token;
+        ASSERT_EQ(convert_trait_quickly(token), std::strtod(token, nullptr)) << token;
     }
 }
 

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Throughput of clustmat on large trials. Builds the program in Release in its
+# own build directory, writes synthetic trials into a scratch directory, runs
+# every case five times through the program's console (file name, then layout
+# number, on standard input) and prints the median wall time, the data file's
+# MB/s and the peak resident memory of each.
+#
+#   bash bench/run.sh
+#
+# BENCH_DIR=/some/dir keeps the trials there (and reuses them); otherwise a
+# temporary directory is used and removed at the end.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+need=()
+command -v cmake >/dev/null || need+=(cmake)
+command -v g++ >/dev/null || need+=(g++)
+[ -x /usr/bin/time ] || need+=(time)
+if [ ${#need[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}" </dev/null
+fi
+
+build=$root/build-bench
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" -j2 --target clustmat clustmat_bench_gen >/dev/null
+program=$build/clustmat
+
+if [ -n "${BENCH_DIR:-}" ]; then
+  scratch=$BENCH_DIR
+  mkdir -p "$scratch"
+else
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+fi
+cd "$scratch"
+
+# name varieties years locations blocks seed
+trial() {
+  [ -s "$1" ] || { "$build/bench/clustmat_bench_gen" "$2" "$3" "$4" "$5" "$6" >"$1.part" &&
+    mv "$1.part" "$1"; }
+}
+trial parse1m.dat 1000 10 50 2 1
+trial parse3m.dat 1000 10 50 6 1
+trial parse10m.dat 1000 10 50 20 1
+trial output10m.dat 2000 50 100 1 2
+# The trials just written must not still be going to disk while we measure.
+sync
+
+runs=5
+# Sets `median` (seconds) and `peak` (KiB) for one data file and layout.
+measure() {
+  local file=$1 layout=$2 times=() rss=0 i start end kib
+  printf '%s\n%s\n' "$file" "$layout" >answers
+  "$program" <answers >/dev/null 2>&1 # warm the page cache
+  for ((i = 0; i < runs; i++)); do
+    rm -f "${file%.dat}.DIS" # every run writes its matrix file afresh,
+    sync                     # and none is still going to disk
+    start=${EPOCHREALTIME/./}
+    /usr/bin/time -f %M -o peak.txt "$program" <answers >/dev/null 2>run.err ||
+      { cat run.err >&2; exit 1; }
+    end=${EPOCHREALTIME/./}
+    times+=($((end - start)))
+    kib=$(tail -n 1 peak.txt)
+    ((kib > rss)) && rss=$kib
+  done
+  median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$((runs / 2 + 1))p")
+  median=$(awk -v us="$median" 'BEGIN { printf "%.3f", us / 1e6 }')
+  peak=$rss
+}
+
+# name file layout wall_limit_s rss_limit_kib
+row() {
+  measure "$2" "$3"
+  awk -v name="$1" -v bytes="$(stat -c %s "$2")" -v s="$median" -v kib="$peak" \
+      -v wall="$4" -v limit="$5" 'BEGIN {
+    ok = (s <= wall && kib <= limit) ? "ok" : "MISSED"
+    printf "%-22s %8.1f %9.3f %8.0f %9.1f   <= %.1f s, <= %.1f MiB  %s\n",
+           name, bytes / 1e6, s, bytes / 1e6 / s, kib / 1024, wall, limit / 1024, ok
+  }'
+}
+
+cube_kib=$((2000 * 50 * 100 * 4 / 1024))
+echo "clustmat throughput, median of $runs runs, whole process"
+echo "machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -n 1)"
+echo "load before: $(cut -d ' ' -f 1-3 /proc/loadavg)"
+echo
+printf '%-22s %8s %9s %8s %9s   %s\n' case 'file MB' 'wall s' 'MB/s' 'peak MiB' target
+row "parse-heavy (layout 1)" parse10m.dat 1 0.5 $((32 * 1024))
+declare -A scaled=([10m]=$median)
+for layout in 1 2 3; do
+  row "output-heavy layout $layout" output10m.dat "$layout" 1.0 $((cube_kib + 32 * 1024))
+done
+for size in 1m 3m; do
+  measure "parse$size.dat" 1
+  scaled[$size]=$median
+done
+awk -v a="${scaled[1m]}" -v b="${scaled[3m]}" -v c="${scaled[10m]}" 'BEGIN {
+  printf "\nscaling (parse-heavy, layout 1): 1M %.3f s, 3M %.3f s, 10M %.3f s; ", a, b, c
+  printf "10x the records cost %.1fx the time (at most 11x)  %s\n", c / a, c / a <= 11 ? "ok" : "MISSED"
+}'
+echo "load after: $(cut -d ' ' -f 1-3 /proc/loadavg)"

@@ -1,0 +1,145 @@
+// The loader against a deliberately plain reading of the same file: whatever
+// quick path the loader takes, and wherever a read block happens to end, the
+// cube and the grand mean must be what reading the file token by token gives.
+#include "app/data_file_dialogue.h"
+#include "design/loader.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <map>
+#include <random>
+#include <string>
+#include <tuple>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// A trait token's value as strtod gives it once the Fortran exponent letter
+// is spelled 'e'; strtod's hexadecimal, infinities and NaNs are no numbers in
+// a data file.
+double plain_value(std::string token) {
+    for (char& c : token)
+        if (c == 'd' || c == 'D') c = 'e';
+    std::size_t first = token[0] == '+' || token[0] == '-' ? 1 : 0;
+    auto digit = [&](std::size_t i) {
+        return i < token.size() && token[i] >= '0' && token[i] <= '9';
+    };
+    if (!digit(first) && !(token[first] == '.' && digit(first + 1))) return 0;
+    if (token.size() > first + 1 && (token[first + 1] == 'x' || token[first + 1] == 'X')) return 0;
+    return std::strtod(token.c_str(), nullptr);
+}
+
+struct Expected {
+    int nv = 1, ny = 1, nl = 1;
+    std::map<std::tuple<int, int, int>, float> cells;
+    float mean = 0;
+};
+
+// Tokens up to a Ctrl-Z; after every field a 'c', then an 'h', is swallowed
+// when it comes next, which for a code can also be straight after its digits.
+Expected read_plainly(const std::string& text) {
+    std::vector<std::string> fields;
+    std::string token;
+    bool swallow = false;
+    for (char c : text.substr(0, text.find('\x1A')) + " ") {
+        if (!std::strchr(" \t\n\v\f\r", c)) {
+            token += c;
+            continue;
+        }
+        if (token.empty()) continue;
+        if (swallow && token[0] == 'c') token.erase(0, token.compare(0, 2, "ch") == 0 ? 2 : 1);
+        swallow = !token.empty();
+        bool code = fields.size() >= 5 && (fields.size() - 5) % 5 < 4;
+        if (std::size_t digits = token.find_first_not_of("0123456789");
+            code && digits != token.npos) {
+            token.resize(digits); // "7c", "7ch": the field's own format took the letters
+            swallow = false;
+        }
+        if (!token.empty()) fields.push_back(token);
+        token.clear();
+    }
+    Expected e;
+    float sum = 0;
+    int count = 0;
+    for (std::size_t r = 5; r + 5 <= fields.size(); r += 5) {
+        int v = std::stoi(fields[r]), y = std::stoi(fields[r + 1]), l = std::stoi(fields[r + 2]);
+        e.nv = std::max(e.nv, v), e.ny = std::max(e.ny, y), e.nl = std::max(e.nl, l);
+        double value = plain_value(fields[r + 4]);
+        if (value == 0) continue;
+        e.cells[{v, y, l}] = static_cast<float>(value);
+        sum = static_cast<float>(sum + value);
+        ++count;
+    }
+    e.mean = count ? static_cast<float>(static_cast<double>(sum) / count) : 0.0f;
+    return e;
+}
+
+// Records in every form a field book has produced, from a fixed seed.
+std::string random_trial(int records) {
+    std::mt19937 random(6);
+    auto pick = [&](auto const& options) { return options[random() % std::size(options)]; };
+    const char* const traits[] = {"1d2", "5,2",        ".5", "5.",     "NA",   ".",  "0x10",
+                                  "inf", "-3.25",      "0",  "2.5E-3", "1D-1", "+7", "nan",
+                                  "0.0", "12345678.9", ".",  "c5",     "ch.5"};
+    const char* const gaps[] = {" ", "\t", "  ", "\n", "\r\n", " \r\n\n"};
+    // Straight after a code's digits, or standing alone after it.
+    const char* const swallowed[] = {"c", "ch", " c", " ch", "\nc", "\tch"};
+    std::string text = "Var Year Loca Blk Trait\r\n";
+    for (int r = 0; r < records; ++r) {
+        for (int size : {40, 5, 12, 3}) {
+            text += std::to_string(1 + random() % size);
+            if (random() % 4 == 0) text += pick(swallowed);
+            text += random() % 8 ? " " : pick(gaps);
+        }
+        if (random() % 3) {
+            text += pick(traits);
+        } else {
+            char value[32];
+            std::snprintf(value, sizeof value, "%.*f", int(random() % 4),
+                          (random() % 100000) / 97.0);
+            text += value;
+        }
+        text += random() % 5 ? "\n" : pick(gaps);
+        // Before the next record's first code, or standing alone.
+        if (random() % 6 == 0) text += pick(std::array{"c", "ch", "c ", "ch\n"});
+    }
+    return text + "\n\r\n\n\x1A"
+                  "9 9 9 9 9\n";
+}
+
+TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
+    const std::string text = random_trial(3000);
+    const Expected expected = read_plainly(text);
+    char path[] = "/tmp/clustmat-guard-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fd);
+
+    for (std::size_t block : {std::size_t{1} << 20, std::size_t{4096}, std::size_t{61},
+                              std::size_t{7}, std::size_t{1}}) {
+        SCOPED_TRACE("read blocks of " + std::to_string(block) + " bytes");
+        read_block_size = block;
+        std::strcpy(data_file_name, "guard.dat");
+        data_stream = std::fopen(path, "r");
+        ASSERT_NE(data_stream, nullptr);
+        load_trait_cube();
+        ASSERT_EQ(nVar, expected.nv);
+        ASSERT_EQ(nYear, expected.ny);
+        ASSERT_EQ(nLoc, expected.nl);
+        std::map<std::tuple<int, int, int>, float> loaded;
+        for (int v = 1; v <= nVar; ++v)
+            for (int y = 1; y <= nYear; ++y)
+                for (int l = 1; l <= nLoc; ++l)
+                    if (trait_cube[v][y][l] != 0) loaded[{v, y, l}] = trait_cube[v][y][l];
+        EXPECT_TRUE(loaded == expected.cells);
+        EXPECT_EQ(grand_mean, expected.mean);
+    }
+    std::remove(path);
+}
+
+} // namespace
