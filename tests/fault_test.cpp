@@ -27,6 +27,9 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoMatrix) {
         {"FAULT_CALLOC", "5x8", large, 1, "allocation failure 1 in imatrix()" + too_big},
         {"FAULT_CALLOC", "231000x4", large, 1, "allocation failure 2 in imatrix()" + too_big},
         {"FAULT_MALLOC", "1048576", small, 1, "Not enough memory to read the data file."},
+        // The system would grant more than it has, then kill the run.
+        {"FAULT_MEMORY", "30000", large, 1, "allocation failure 2 in f3tensor()" + too_big},
+        {"FAULT_MEMORY", "100000", large, 1, "allocation failure 3 in f3tensor()" + too_big},
         {"FAULT_FCLOSE", ".DIS", small, 255,
          "The matrix file \"d.DIS\" could not be written in full (Input/output error) and has "
          "been removed."},
