@@ -39,6 +39,21 @@ static int read_template_size(int which) {
     abandon_template(message);
 }
 
+[[noreturn]] static void template_write_failed() {
+    std::string message = "\nCan't write the template into \"";
+    message += data_file_name;
+    message += "\": ";
+    message += std::strerror(errno);
+    message += ". The unfinished file has been removed.";
+    abandon_template(message);
+}
+
+// A template may run to billions of records: the first write that fails (a
+// full disk) ends it, rather than the formatting of all the rest.
+static void write_block(const char* block, std::size_t size) {
+    if (std::fwrite(block, 1, size, data_stream) != size) template_write_failed();
+}
+
 // Formats one record line; buffer space for five ints and separators.
 static char* put_record(char* out, int v, int y, int l, int b, int n) {
     const int fields[5] = {v, y, l, b, n};
@@ -79,19 +94,11 @@ void make_template() {
             for (int l = 1; l <= nl; ++l)
                 for (int b = 1; b <= nb; ++b) {
                     if (used + longest_line > sizeof buffer) {
-                        std::fwrite(buffer, 1, used, data_stream);
+                        write_block(buffer, used);
                         used = 0;
                     }
                     used = put_record(buffer + used, v, y, l, b, ++serial) - buffer;
                 }
-    std::fwrite(buffer, 1, used, data_stream);
-
-    if (std::fflush(data_stream) != 0 || std::ferror(data_stream)) {
-        std::string message = "\nCan't write the template into \"";
-        message += data_file_name;
-        message += "\": ";
-        message += std::strerror(errno);
-        message += ". The unfinished file has been removed.";
-        abandon_template(message);
-    }
+    write_block(buffer, used);
+    if (std::fflush(data_stream) != 0 || std::ferror(data_stream)) template_write_failed();
 }

@@ -76,6 +76,21 @@ TEST(Template, BadAnswersEndTheRunAndLeaveNoFile) {
     }
 }
 
+TEST(Template, AFailedWriteEndsItAtOnce) {
+    // Two billion records would fill the disk long before they were all
+    // formatted; here the disk is full after one megabyte.
+    RunResult run = run_clustmat({.input = "t.dat\ny\n46340\n46340\n1\n1\n",
+                                  .file_size = 1 << 20,
+                                  .environment = {{"FAULT_WRITE_AFTER_FAILURE", "abort"}},
+                                  .with_faults = true});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Can't write the template into \"t.dat\": File too large. The "
+                           "unfinished file has been removed."),
+              std::string::npos)
+        << run.err;
+    EXPECT_TRUE(run.files.empty());
+}
+
 TEST(Template, NeverReplacesOrCreatesThroughAnExistingName) {
     // A link whose target is missing can't be opened for reading, but it
     // exists: creating through it would write somewhere else entirely.
