@@ -4,6 +4,7 @@
 #include "run_program.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -113,6 +114,35 @@ TEST(Console, NamesOfUpTo31CharactersOpenLongerOnesAreRefused) {
             EXPECT_NE(run.err.find("longer than 31 characters"), std::string::npos);
             EXPECT_EQ(run.files.size(), 1u); // nothing created
         }
+    }
+}
+
+TEST(Console, DevicesAndPipesAreNoDataFiles) {
+    struct Case {
+        const char* name;
+        void (*prepare)(const std::string& directory);
+    };
+    const Case cases[] = {
+        {"p.dat", [](const std::string& dir) { mkfifo((dir + "/p.dat").c_str(), 0600); }}, // waits for a writer
+        {"/dev/zero", nullptr}, // never ends
+        {"/dev/null", nullptr},
+    };
+    // Should /dev/zero be read after all, memory runs out long before the test machine's.
+#if defined(__SANITIZE_ADDRESS__)
+    const std::optional<unsigned long> address_space; // the sanitizer caps allocations instead
+#else
+    const std::optional<unsigned long> address_space = 1ul << 30;
+#endif
+    for (const auto& c : cases) {
+        RunResult run = run_clustmat({.input = std::string(c.name) + "\n1\n",
+                                      .address_space = address_space,
+                                      .environment = {{"ASAN_OPTIONS", "max_allocation_size_mb=256"}},
+                                      .prepare = c.prepare});
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("\n\"" + std::string(c.name) + "\" is a device, pipe or socket, not a data file.\n"),
+                  std::string::npos) << run.err;
+        EXPECT_EQ(run.files.count("p.DIS") + run.files.count(".DIS"), 0u);
     }
 }
 
