@@ -30,6 +30,16 @@ failed=0
 for target in $targets; do
   out=build-fuzz/out/$target
   rm -rf "$out" && mkdir -p "$out/work"
+  # The fuzzer sets aside seeds that crash or hang; here they fail the run.
+  for seed in fuzz/corpus/$target/*; do
+    status=0
+    CLUSTMAT_FUZZ_DIR=$PWD/$out/work timeout 10 build-fuzz/fuzz/clustmat_fuzz "$target" \
+      <"$seed" >/dev/null 2>"$out/seed.err" || status=$?
+    case $status in
+    0 | 1 | 255) ;;
+    *) echo "fuzz $target: seed $seed ends with status $status"; cat "$out/seed.err"; failed=1 ;;
+    esac
+  done
   CLUSTMAT_FUZZ_DIR=$PWD/$out/work afl-fuzz -i "fuzz/corpus/$target" -o "$out" \
     -x "fuzz/$target.dict" -t 1000 -V "$seconds" -- build-fuzz/fuzz/clustmat_fuzz "$target" \
     >"$out/log" 2>&1 || { tail -30 "$out/log"; failed=1; continue; }
