@@ -104,6 +104,18 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
     }
 }
 
+TEST(Loader, ReadsTheLastValueRightWhenTheFileEndsWithTheBuffer) {
+    // One megabyte, the reader's block, ending in a value without a line end;
+    // the header's "9" sat right behind where the value was moved.
+    const std::string head = "V9 Y L B T\n", last = "2 1 1 1 7";
+    std::string data = head;
+    while (data.size() + 10 + last.size() <= (1u << 20)) data += "1 1 1 1 1\n";
+    data += std::string((1u << 20) - data.size() - last.size(), ' ') + last;
+    RunResult run = analyse(data, 2);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.files["d.DIS"], "ClustID\tY1\nL1+G1\t1\nL1+G2\t7\n");
+}
+
 TEST(Loader, AFolderGivenAsTheDataFileIsAReadError) {
     RunResult run = run_clustmat({.input = "d.dat\n1\n", .prepare = [](const std::string& dir) {
                                 mkdir((dir + "/d.dat").c_str(), 0700);
