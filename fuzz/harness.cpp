@@ -11,11 +11,17 @@
 //                           analysed through the usual answers
 //   clustmat_fuzz dialogue  standard input: the console answers, against a
 //                           small fixed data file
+//   clustmat_fuzz reader    standard input: one byte for a buffer size of 1 to
+//                           16, then data; the data reader must give the same
+//                           tokens as with its full-size buffer, where data
+//                           files of a few kilobytes never reach a refill
 #include "app/console_texts.h"
 #include "app/data_file_dialogue.h"
+#include "design/data_reader.h"
 #include "design/loader.h"
 #include "matrix/analysis_choice.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <csignal>
@@ -170,6 +176,48 @@ void check_matrix(const std::string& m) {
     if (at != m.size()) violated("the matrix goes on after its last row");
 }
 
+std::string read_all_input() {
+    std::string input;
+    char block[1 << 16];
+    ssize_t got;
+    while ((got = read(0, block, sizeof block)) > 0) input.append(block, std::size_t(got));
+    return input;
+}
+
+// Every token as the loader takes fields (a code up to a 'c' that follows
+// it), through the data and again after a rewind.
+std::string tokens_read(const std::string& bytes, std::size_t capacity) {
+    std::FILE* stream = std::tmpfile();
+    if (!stream || std::fwrite(bytes.data(), 1, bytes.size(), stream) != bytes.size())
+        violated("can't prepare the data");
+    std::rewind(stream);
+    DataReader reader;
+    reader_open(reader, stream, "fuzz", capacity);
+    std::string tokens;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::string_view token; !(token = reader_peek_token(reader)).empty();) {
+            std::size_t taken = std::min(token.size(), std::max<std::size_t>(1, token.find('c')));
+            tokens.append(token.substr(0, taken)).push_back('\0');
+            reader_consume(reader, taken);
+            reader_finish_field(reader);
+        }
+        tokens += "|";
+        reader_rewind(reader);
+    }
+    std::fclose(stream);
+    return tokens;
+}
+
+int check_reader() {
+    std::string input = read_all_input();
+    if (input.empty()) return 0;
+    std::string data = input.substr(1);
+    if (tokens_read(data, 1 + static_cast<unsigned char>(input[0]) % 16) !=
+        tokens_read(data, 1 << 20))
+        violated("the tokens depend on the reader's buffer size");
+    return 0;
+}
+
 bool finished = false;
 
 // fatal_exit is the only way to status 1; streams are flushed only after
@@ -184,10 +232,12 @@ void check_failed_run() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || (std::strcmp(argv[1], "data") && std::strcmp(argv[1], "dialogue"))) {
-        std::fprintf(stderr, "usage: clustmat_fuzz data|dialogue <input\n");
+    if (argc < 2 || (std::strcmp(argv[1], "data") && std::strcmp(argv[1], "dialogue") &&
+                     std::strcmp(argv[1], "reader"))) {
+        std::fprintf(stderr, "usage: clustmat_fuzz data|dialogue|reader <input\n");
         return 2;
     }
+    if (std::strcmp(argv[1], "reader") == 0) return check_reader();
     dialogue = std::strcmp(argv[1], "dialogue") == 0;
     enter_run_directory();
 
@@ -196,10 +246,7 @@ int main(int argc, char** argv) {
         spill(data_name, data_bytes);
         confine();
     } else {
-        std::string input;
-        char block[1 << 16];
-        ssize_t got;
-        while ((got = read(0, block, sizeof block)) > 0) input.append(block, std::size_t(got));
+        std::string input = read_all_input();
         char layout = input.empty() ? '1' : input[0];
         if (layout < '1' || layout > '3') layout = char('1' + (unsigned char)layout % 3);
         data_bytes = input.empty() ? input : input.substr(1);

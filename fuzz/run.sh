@@ -4,12 +4,12 @@
 # fails when any run crashed, broke a property (the harness aborts) or hung.
 #
 #   CLUSTMAT_FUZZ_SECONDS  time per target (default 60)
-#   CLUSTMAT_FUZZ_TARGETS  which targets (default "data dialogue")
+#   CLUSTMAT_FUZZ_TARGETS  which targets (default "data dialogue reader")
 # Findings stay in build-fuzz/out/<target>/default/{crashes,hangs}.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${CLUSTMAT_FUZZ_SECONDS:-60}
-targets=${CLUSTMAT_FUZZ_TARGETS:-data dialogue}
+targets=${CLUSTMAT_FUZZ_TARGETS:-data dialogue reader}
 
 export AFL_LLVM_DENYLIST=$PWD/fuzz/denylist.txt
 cmake -B build-fuzz -DCMAKE_CXX_COMPILER=afl-clang-fast++ -DCLUSTMAT_SANITIZE=ON \
@@ -40,8 +40,9 @@ for target in $targets; do
     *) echo "fuzz $target: seed $seed ends with status $status"; cat "$out/seed.err"; failed=1 ;;
     esac
   done
+  dictionary=fuzz/${target/reader/data}.dict # the reader reads data files
   CLUSTMAT_FUZZ_DIR=$PWD/$out/work afl-fuzz -i "fuzz/corpus/$target" -o "$out" \
-    -x "fuzz/$target.dict" -t 1000 -V "$seconds" -- build-fuzz/fuzz/clustmat_fuzz "$target" \
+    -x "$dictionary" -t 1000 -V "$seconds" -- build-fuzz/fuzz/clustmat_fuzz "$target" \
     >"$out/log" 2>&1 || { tail -30 "$out/log"; failed=1; continue; }
   stats=$out/default/fuzzer_stats
   field() { sed -n "s/^$1 *: //p" "$stats"; }
