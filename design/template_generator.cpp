@@ -68,8 +68,11 @@ void make_template() {
     int sizes[4];
     for (int i = 0; i < 4; ++i) sizes[i] = read_template_size(i);
     const int nv = sizes[0], ny = sizes[1], nl = sizes[2], nb = sizes[3];
+    // A size of 0 or less means no record at all; the other sizes may still
+    // be large enough that merely counting through them would never end.
+    const bool any_records = nv > 0 && ny > 0 && nl > 0 && nb > 0;
 
-    if (nv > 0 && ny > 0 && nl > 0 && nb > 0) {
+    if (any_records) {
         // The serial number is an int, and so is every record count that
         // reads the file back.
         std::int64_t records = std::int64_t{nv} * ny;
@@ -89,7 +92,7 @@ void make_template() {
     used = sizeof header - 1;
 
     int serial = 0;
-    for (int v = 1; v <= nv; ++v)
+    for (int v = 1; any_records && v <= nv; ++v)
         for (int y = 1; y <= ny; ++y)
             for (int l = 1; l <= nl; ++l)
                 for (int b = 1; b <= nb; ++b) {

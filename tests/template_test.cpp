@@ -45,7 +45,9 @@ TEST(Template, OfTwoOfEachIsAnalysedInTheSameRun) {
 }
 
 TEST(Template, SizesOfZeroOrLessGiveTheHeaderOnly) {
-    for (const char* sizes : {"0\n1\n1\n1\n", "3\n-2\n1\n1\n", "1\n1\n1\n0\n"}) {
+    // The largest sizes beside a 0 must not be counted through either.
+    for (const char* sizes : {"0\n1\n1\n1\n", "3\n-2\n1\n1\n", "1\n1\n1\n0\n",
+                              "2147483647\n2147483647\n2147483647\n0\n"}) {
         RunResult run = run_clustmat({.input = std::string("t.dat\ny\n") + sizes + "\n1\n"});
         SCOPED_TRACE(sizes);
         EXPECT_EQ(run.files["t.dat"], header);
