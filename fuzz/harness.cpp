@@ -43,7 +43,6 @@ const std::string fixed_data = "Var Year Loca Blk Trait\n"
                                "1 1 2 1 -4\n2 2 2 1 1d2\n";
 
 std::string data_bytes; // the data file as it was before the run
-bool dialogue = false;
 
 [[noreturn]] void violated(const char* property) {
     std::fprintf(stderr, "\nfuzz harness: %s\n", property);
@@ -238,7 +237,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (std::strcmp(argv[1], "reader") == 0) return check_reader();
-    dialogue = std::strcmp(argv[1], "dialogue") == 0;
+    const bool dialogue = std::strcmp(argv[1], "dialogue") == 0;
     enter_run_directory();
 
     if (dialogue) {
