@@ -47,8 +47,19 @@ static std::FILE* create_template_file() {
     return stream;
 }
 
+// A FIFO would keep the open waiting for a writer, and a device such as
+// /dev/zero never ends: only files and folders (whose read fails with a
+// clear message) are opened.
+static void refuse_special_file() {
+    struct stat info;
+    if (stat(data_file_name, &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        fatal_exit(std::string("\n\"") + data_file_name +
+                   "\" is a device, pipe or socket, not a data file.");
+}
+
 void open_data_file() {
     read_data_file_name();
+    refuse_special_file();
 
     data_stream = std::fopen(data_file_name, "r");
     if (data_stream) {

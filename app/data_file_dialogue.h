@@ -22,5 +22,6 @@ void select_language(int argc, char** argv);
 
 // Asks for the data file's name and opens it; for a missing file, offers to
 // create a design template under that name. Ends the run through fatal_exit
-// on a refusal, an overlong name, or a file that can't be created.
+// on a refusal, an overlong name, a name that leads to a device, pipe or
+// socket, or a file that can't be created.
 void open_data_file();

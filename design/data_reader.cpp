@@ -89,9 +89,11 @@ std::string_view reader_peek_token(DataReader& reader) {
         while (p < stop && !is_blank(*p)) ++p;
         scanned = static_cast<std::size_t>(p - reader.buffer);
         if (scanned < reader.end) break;
+        // fill moves the unread bytes to the front even when it adds none.
         std::size_t length = scanned - reader.begin;
-        if (!fill(reader)) break;
+        bool added = fill(reader);
         scanned = reader.begin + length;
+        if (!added) break;
     }
     return {reader.buffer + reader.begin, scanned - reader.begin};
 }

@@ -39,6 +39,21 @@ static int read_template_size(int which) {
     abandon_template(message);
 }
 
+[[noreturn]] static void template_write_failed() {
+    std::string message = "\nCan't write the template into \"";
+    message += data_file_name;
+    message += "\": ";
+    message += std::strerror(errno);
+    message += ". The unfinished file has been removed.";
+    abandon_template(message);
+}
+
+// A template may run to billions of records: the first write that fails (a
+// full disk) ends it, rather than the formatting of all the rest.
+static void write_block(const char* block, std::size_t size) {
+    if (std::fwrite(block, 1, size, data_stream) != size) template_write_failed();
+}
+
 // Formats one record line; buffer space for five ints and separators.
 static char* put_record(char* out, int v, int y, int l, int b, int n) {
     const int fields[5] = {v, y, l, b, n};
@@ -53,8 +68,11 @@ void make_template() {
     int sizes[4];
     for (int i = 0; i < 4; ++i) sizes[i] = read_template_size(i);
     const int nv = sizes[0], ny = sizes[1], nl = sizes[2], nb = sizes[3];
+    // A size of 0 or less means no record at all; the other sizes may still
+    // be large enough that merely counting through them would never end.
+    const bool any_records = nv > 0 && ny > 0 && nl > 0 && nb > 0;
 
-    if (nv > 0 && ny > 0 && nl > 0 && nb > 0) {
+    if (any_records) {
         // The serial number is an int, and so is every record count that
         // reads the file back.
         std::int64_t records = std::int64_t{nv} * ny;
@@ -74,24 +92,16 @@ void make_template() {
     used = sizeof header - 1;
 
     int serial = 0;
-    for (int v = 1; v <= nv; ++v)
+    for (int v = 1; any_records && v <= nv; ++v)
         for (int y = 1; y <= ny; ++y)
             for (int l = 1; l <= nl; ++l)
                 for (int b = 1; b <= nb; ++b) {
                     if (used + longest_line > sizeof buffer) {
-                        std::fwrite(buffer, 1, used, data_stream);
+                        write_block(buffer, used);
                         used = 0;
                     }
                     used = put_record(buffer + used, v, y, l, b, ++serial) - buffer;
                 }
-    std::fwrite(buffer, 1, used, data_stream);
-
-    if (std::fflush(data_stream) != 0 || std::ferror(data_stream)) {
-        std::string message = "\nCan't write the template into \"";
-        message += data_file_name;
-        message += "\": ";
-        message += std::strerror(errno);
-        message += ". The unfinished file has been removed.";
-        abandon_template(message);
-    }
+    write_block(buffer, used);
+    if (std::fflush(data_stream) != 0 || std::ferror(data_stream)) template_write_failed();
 }

@@ -3,7 +3,9 @@
 #include "app/console_texts.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
+#include <unistd.h>
 
 // Element counts travel as int64 with every product checked: a size that
 // can't be represented is reported as the allocation it would have failed,
@@ -17,25 +19,46 @@ static bool checked_product(std::int64_t a, std::int64_t b, std::int64_t& produc
     return !__builtin_mul_overflow(a, b, &product);
 }
 
+// The machine's memory in bytes, or SIZE_MAX when the system can't tell.
+static std::size_t physical_memory() {
+    long pages = sysconf(_SC_PHYS_PAGES), page_size = sysconf(_SC_PAGE_SIZE);
+    std::size_t bytes;
+    if (pages <= 0 || page_size <= 0 ||
+        __builtin_mul_overflow(static_cast<std::size_t>(pages), static_cast<std::size_t>(page_size),
+                               &bytes))
+        return SIZE_MAX;
+    return bytes;
+}
+
 // Allocates `count` elements of `size` bytes, or gives nullptr when the size
-// can't be represented or the memory can't be had.
-static void* allocate(std::int64_t count, std::size_t size, bool zero_filled) {
+// can't be represented or the memory can't be had. With a budget, memory
+// that will all be used is taken from it: the system grants address space
+// far beyond its memory and kills the process once the pages are used, so
+// the failure must come here, where it can be reported.
+static void* allocate(std::int64_t count, std::size_t size, bool zero_filled,
+                      std::size_t* budget = nullptr) {
     std::size_t bytes;
     if (count < 0 || __builtin_mul_overflow(static_cast<std::size_t>(count), size, &bytes) ||
         bytes > static_cast<std::size_t>(PTRDIFF_MAX))
         return nullptr;
+    if (budget) {
+        if (bytes > *budget) return nullptr;
+        *budget -= bytes;
+    }
     return zero_filled ? std::calloc(static_cast<std::size_t>(count), size) : std::malloc(bytes);
 }
 
 float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int64_t nch,
                   std::int64_t ndl, std::int64_t ndh) {
     std::int64_t nrow = 0, ncol = 0, ndep = 0, planes = 0, cells = 0;
+    // Every pointer is wired and every cell cleared: all of it is used.
+    std::size_t budget = physical_memory();
     bool sized = checked_count(nrl, nrh, nrow) && checked_count(ncl, nch, ncol) &&
                  checked_count(ndl, ndh, ndep);
 
     std::int64_t row_slots = 0;
     auto** rows = sized && !__builtin_add_overflow(nrow, 1, &row_slots)
-                      ? static_cast<float***>(allocate(row_slots, sizeof(float**), false))
+                      ? static_cast<float***>(allocate(row_slots, sizeof(float**), false, &budget))
                       : nullptr;
     if (!rows) fatal_exit(texts::f3tensor_failure[0]);
     rows = rows + 1 - nrl;
@@ -43,7 +66,7 @@ float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int
     std::int64_t plane_slots = 0;
     auto** columns =
         checked_product(nrow, ncol, planes) && !__builtin_add_overflow(planes, 1, &plane_slots)
-            ? static_cast<float**>(allocate(plane_slots, sizeof(float*), false))
+            ? static_cast<float**>(allocate(plane_slots, sizeof(float*), false, &budget))
             : nullptr;
     if (!columns) fatal_exit(texts::f3tensor_failure[1]);
     rows[nrl] = columns + 1 - ncl;
@@ -51,7 +74,7 @@ float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int
     std::int64_t data_slots = 0;
     auto* data =
         checked_product(planes, ndep, cells) && !__builtin_add_overflow(cells, 1, &data_slots)
-            ? static_cast<float*>(allocate(data_slots, sizeof(float), false))
+            ? static_cast<float*>(allocate(data_slots, sizeof(float), false, &budget))
             : nullptr;
     if (!data) fatal_exit(texts::f3tensor_failure[2]);
     rows[nrl][ncl] = data + 1 - ndl;

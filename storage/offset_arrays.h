@@ -8,7 +8,9 @@
 // A single-precision cube with valid indices [nrl..nrh][ncl..nch][ndl..ndh],
 // its elements contiguous in row-major order and not initialised. Three
 // allocations whatever its size: the first-level pointers, the second-level
-// pointers, the data block (each with one spare element in front).
+// pointers, the data block (each with one spare element in front). All of it
+// is used at once, so a cube beyond the machine's memory fails like an
+// allocation rather than being granted and the run killed when it is used.
 float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int64_t nch,
                   std::int64_t ndl, std::int64_t ndh);
 

@@ -4,6 +4,8 @@
 #include "run_program.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -78,6 +80,33 @@ TEST(Console, RefusalsAndOverlongNamesCreateNothing) {
     for (const auto& c : cases)
         expect_run(c.what, {.input = c.input, .files = {{name31, data_header + "1 1 1 1 7\n"}}},
                    c.expected);
+}
+
+TEST(Console, DevicesAndPipesAreNoDataFiles) {
+    // Should /dev/zero be read after all, memory runs out long before the test machine's.
+#if defined(__SANITIZE_ADDRESS__)
+    const std::optional<unsigned long> address_space; // the sanitizer caps allocations instead
+#else
+    const std::optional<unsigned long> address_space = 1ul << 30;
+#endif
+    const std::pair<const char*, void (*)(const std::string&)> cases[] = {
+        {"p.dat",
+         [](const std::string& dir) {
+             mkfifo((dir + "/p.dat").c_str(), 0600);
+         }},                    // waits for a writer
+        {"/dev/zero", nullptr}, // never ends
+        {"/dev/null", nullptr},
+    };
+    for (const auto& [name, prepare] : cases)
+        expect_run(
+            name,
+            {.input = std::string(name) + "\n1\n",
+             .address_space = address_space,
+             .environment = {{"ASAN_OPTIONS", "max_allocation_size_mb=256"}},
+             .prepare = prepare},
+            {1,
+             "\n\"" + std::string(name) + "\" is a device, pipe or socket, not a data file.\n",
+             {{"p.DIS", std::nullopt}, {".DIS", std::nullopt}}});
 }
 
 } // namespace

@@ -97,6 +97,17 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
                {1, "Can't read the data file \"d.dat\": Is a directory"});
 }
 
+TEST(Loader, ReadsTheLastValueRightWhenTheFileEndsWithTheBuffer) {
+    // One megabyte, the reader's block, ending in a value without a line end;
+    // the header's "9" sat right behind where the value was moved.
+    const std::string last = "2 1 1 1 7";
+    std::string data = "V9 Y L B T\n";
+    while (data.size() + 10 + last.size() <= (1u << 20)) data += "1 1 1 1 1\n";
+    data += std::string((1u << 20) - data.size() - last.size(), ' ') + last;
+    expect_run("one megabyte", {.input = "d.dat\n2\n", .files = {{"d.dat", data}}},
+               {0, "", {{"d.DIS", "ClustID\tY1\nL1+G1\t1\nL1+G2\t7\n"}}});
+}
+
 TEST(Loader, TrialsTooLargeForMemoryEndWithTheAllocationTexts) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the address sanitizer needs more address space than the limit allows";

@@ -1,5 +1,7 @@
 #include "run_program.h"
 
+#include <csignal>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -39,11 +41,18 @@ RunResult run_clustmat(const RunSetup& setup) {
             rlimit limit{*setup.address_space, *setup.address_space};
             setrlimit(RLIMIT_AS, &limit);
         }
-        alarm(60); // a hang shows up as a signal, never as a stuck test run
-        std::vector<char*> argv{const_cast<char*>(CLUSTMAT_PROGRAM)};
+        if (setup.file_size) {
+            rlimit limit{*setup.file_size, *setup.file_size};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            signal(SIGXFSZ, SIG_IGN); // a write past the limit fails as on a full disk
+        }
+        for (const auto& [name, value] : setup.environment) setenv(name.c_str(), value.c_str(), 1);
+        alarm(60); // a hang shows up as SIGALRM, never as a stuck test run
+        const char* program = setup.with_faults ? CLUSTMAT_FAULTY_PROGRAM : CLUSTMAT_PROGRAM;
+        std::vector<char*> argv{const_cast<char*>(program)};
         for (const auto& arg : setup.args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
-        execv(CLUSTMAT_PROGRAM, argv.data());
+        execv(program, argv.data());
         _exit(127);
     } else {
         int wait_status = 0;

@@ -15,10 +15,14 @@ struct RunResult {
 
 struct RunSetup {
     std::vector<std::string> args = {};
-    std::string input = {};                                  // standard input bytes
-    std::map<std::string, std::string> files = {};           // files that exist before the run
-    std::optional<unsigned long> address_space = {};         // RLIMIT_AS for the program, in bytes
-    void (*prepare)(const std::string& directory) = nullptr; // links, folders and the like
+    std::string input = {};                              // standard input bytes
+    std::map<std::string, std::string> files = {};       // files that exist before the run
+    std::optional<unsigned long> address_space = {};     // RLIMIT_AS for the program, in bytes
+    std::optional<unsigned long> file_size = {};         // RLIMIT_FSIZE, writes beyond it fail
+    std::map<std::string, std::string> environment = {}; // variables set for the program
+    bool with_faults = false; // run the build that fails library calls on request
+    // Called in the fresh directory before the run, for links and the like.
+    void (*prepare)(const std::string& directory) = nullptr;
 };
 
 RunResult run_clustmat(const RunSetup& setup);

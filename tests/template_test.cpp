@@ -34,6 +34,9 @@ TEST(Template, IsWrittenAndAnalysedInTheSameRun) {
          "t.dat\ny\n0\n1\n1\n1\n",
          {1, "holds no complete record", {{"t.dat", data_header}}}},
         {"so does a negative size", "t.dat\ny\n3\n-2\n1\n1\n", {1, "", {{"t.dat", data_header}}}},
+        {"the largest sizes beside a 0 are not counted through",
+         "t.dat\ny\n2147483647\n2147483647\n2147483647\n0\n",
+         {1, "", {{"t.dat", data_header}}}},
         {"a word",
          "t.dat\ny\n2\nabc\n",
          {1, "number of years must be a whole number", {{"t.dat", std::nullopt}}}},
@@ -54,6 +57,20 @@ TEST(Template, IsWrittenAndAnalysedInTheSameRun) {
          {1, "Can't create the data file \"no/such/t.dat\""}},
     };
     for (const auto& c : cases) expect_run(c.what, {.input = c.input}, c.expected);
+}
+
+TEST(Template, AFailedWriteEndsItAtOnce) {
+    // Two billion records would fill the disk long before they were all
+    // formatted; here the disk is full after one megabyte.
+    expect_run("file size limit",
+               {.input = "t.dat\ny\n46340\n46340\n1\n1\n",
+                .file_size = 1 << 20,
+                .environment = {{"FAULT_WRITE_AFTER_FAILURE", "abort"}},
+                .with_faults = true},
+               {1,
+                "Can't write the template into \"t.dat\": File too large. The unfinished file has "
+                "been removed.",
+                {{"t.dat", std::nullopt}}});
 }
 
 TEST(Template, IsNeverCreatedThroughAnExistingName) {

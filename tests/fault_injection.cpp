@@ -1,0 +1,70 @@
+// Failures that no input can provoke, for a build of the program whose calls
+// to these library functions are wrapped at link time (-Wl,--wrap=...). Each
+// is asked for by an environment variable:
+//   FAULT_MALLOC=<bytes>         malloc of exactly that many bytes fails
+//   FAULT_CALLOC=<count>x<size>  calloc with exactly these arguments fails
+//   FAULT_FCLOSE=<suffix>        closing a file whose name ends so fails (EIO)
+//   FAULT_MEMORY=<bytes>         the machine has that much memory
+//   FAULT_WRITE_AFTER_FAILURE=abort  a write to a stream whose last write
+//                                failed aborts: the program should have stopped
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+extern "C" {
+
+void* __real_malloc(std::size_t size);
+void* __real_calloc(std::size_t count, std::size_t size);
+int __real_fclose(std::FILE* stream);
+long __real_sysconf(int name);
+std::size_t __real_fwrite(const void* data, std::size_t size, std::size_t count, std::FILE* stream);
+
+void* __wrap_malloc(std::size_t size) {
+    const char* fail = std::getenv("FAULT_MALLOC");
+    if (fail && std::strtoull(fail, nullptr, 10) == size) return nullptr;
+    return __real_malloc(size);
+}
+
+void* __wrap_calloc(std::size_t count, std::size_t size) {
+    char call[48];
+    std::snprintf(call, sizeof call, "%zux%zu", count, size);
+    const char* fail = std::getenv("FAULT_CALLOC");
+    if (fail && std::strcmp(fail, call) == 0) return nullptr;
+    return __real_calloc(count, size);
+}
+
+int __wrap_fclose(std::FILE* stream) {
+    const char* suffix = std::getenv("FAULT_FCLOSE");
+    bool fail = false;
+    if (suffix) {
+        char link[64], path[4096];
+        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fileno(stream));
+        ssize_t length = readlink(link, path, sizeof path - 1);
+        std::size_t wanted = std::strlen(suffix);
+        fail = length >= 0 && std::size_t(length) >= wanted &&
+               std::memcmp(path + length - wanted, suffix, wanted) == 0;
+    }
+    int result = __real_fclose(stream);
+    if (!fail) return result;
+    errno = EIO;
+    return EOF;
+}
+
+long __wrap_sysconf(int name) {
+    const char* memory = std::getenv("FAULT_MEMORY");
+    if (memory && name == _SC_PHYS_PAGES)
+        return std::strtol(memory, nullptr, 10) / __real_sysconf(_SC_PAGE_SIZE);
+    return __real_sysconf(name);
+}
+
+std::size_t __wrap_fwrite(const void* data, std::size_t size, std::size_t count,
+                          std::FILE* stream) {
+    static std::FILE* failed = nullptr;
+    if (stream == failed && std::getenv("FAULT_WRITE_AFTER_FAILURE")) std::abort();
+    std::size_t written = __real_fwrite(data, size, count, stream);
+    failed = written < count ? stream : nullptr;
+    return written;
+}
+}
