@@ -97,33 +97,4 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
                {1, "Can't read the data file \"d.dat\": Is a directory"});
 }
 
-TEST(Loader, ReadsTheLastValueRightWhenTheFileEndsWithTheBuffer) {
-    // One megabyte, the reader's block, ending in a value without a line end;
-    // the header's "9" sat right behind where the value was moved.
-    const std::string last = "2 1 1 1 7";
-    std::string data = "V9 Y L B T\n";
-    while (data.size() + 10 + last.size() <= (1u << 20)) data += "1 1 1 1 1\n";
-    data += std::string((1u << 20) - data.size() - last.size(), ' ') + last;
-    expect_run("one megabyte", {.input = "d.dat\n2\n", .files = {{"d.dat", data}}},
-               {0, "", {{"d.DIS", "ClustID\tY1\nL1+G1\t1\nL1+G2\t7\n"}}});
-}
-
-TEST(Loader, TrialsTooLargeForMemoryEndWithTheAllocationTexts) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer needs more address space than the limit allows";
-#endif
-    const std::pair<const char*, const char*> cases[] = {
-        {"2000000000 1 1 1 5", "allocation failure 1 in f3tensor()"},
-        {"100000 100000 1 1 5", "allocation failure 2 in f3tensor()"},
-        {"1000 1000 1000 1 5", "allocation failure 3 in f3tensor()"},
-        {"1 1 1 2000000000 5", "allocation failure 2 in imatrix()"},
-    };
-    for (const auto& [record, text] : cases)
-        expect_run(record,
-                   {.input = "d.dat\n1\n",
-                    .files = {{"d.dat", header + record + "\n"}},
-                    .address_space = 1ul << 30},
-                   {1, "\n File has been oppened ! \n" + std::string(text) + "\n" + closing_en});
-}
-
 } // namespace
