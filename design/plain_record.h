@@ -6,6 +6,7 @@
 #pragma once
 
 #include "design/data_reader.h"
+#include "design/decimal.h"
 
 #include <cstddef>
 #include <string_view>
@@ -26,10 +27,6 @@ inline constexpr auto token_ends = [] {
     table[0] = true;
     return table;
 }();
-
-inline bool is_digit(char c) {
-    return static_cast<unsigned char>(c - '0') < 10;
-}
 
 // The scan runs on the NUL after the buffered bytes instead of checking
 // bounds at every byte: no digit, blank or token byte is NUL, so every loop

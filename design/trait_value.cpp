@@ -5,10 +5,6 @@
 #include <cstdlib>
 #include <string>
 
-static bool is_digit(char c) {
-    return static_cast<unsigned char>(c - '0') < 10;
-}
-
 // The rare number that the quick way can't round exactly: from_chars on a
 // copy that spells the exponent with 'e'. A magnitude beyond double's range
 // gets strtod's answer (infinity or zero). Kept out of line, so that its
@@ -70,9 +66,7 @@ double convert_trait(std::string_view token) {
     // is one correctly rounded operation.
     int scale = exponent - fraction_digits;
     if (digit_count <= 19 && digits <= (std::uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
-        double value = static_cast<double>(digits);
-        value =
-            scale < 0 ? value / exact_powers_of_ten[-scale] : value * exact_powers_of_ten[scale];
+        double value = scale_by_power_of_ten(static_cast<double>(digits), scale);
         return negative ? -value : value;
     }
     return convert_slowly(negative, mantissa_text, exponent_text);

@@ -1,6 +1,8 @@
 // Conversion of a trait token to its value.
 #pragma once
 
+#include "design/decimal.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -12,11 +14,6 @@
 // Hexadecimal, "inf" and "nan" are not numbers here. The result is the
 // correctly rounded double of the number read.
 double convert_trait(std::string_view token);
-
-// Powers of ten that a double holds exactly.
-inline constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // convert_trait for the loader's loop, inline: a token that is a plain
 // decimal of at most 15 digits ("53.81", "-2.5", "7"), as nearly every trait

@@ -1,5 +1,7 @@
 #include "matrix/number_format.h"
 
+#include "design/decimal.h"
+
 #include <array>
 #include <bit>
 #include <charconv>
@@ -8,10 +10,6 @@
 #include <cstring>
 
 static constexpr int significant_digits = 6;
-
-static constexpr double exact_powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 // Rewrites a two-digit exponent at the end of [text, end) to three digits.
 static char* widen_exponent(char* text, char* end) {
@@ -110,12 +108,12 @@ char* format_g(char* out, double value) {
     int exponent = estimated_exponent(magnitude);
     int scale = significant_digits - 1 - exponent;
     if (scale < -21 || scale > 22) return format_exactly(out, value);
-    double scaled = scale >= 0 ? magnitude * exact_powers[scale] : magnitude / exact_powers[-scale];
+    double scaled = scale_by_power_of_ten(magnitude, scale);
     if (scaled >= 999999.0) {
         // The estimate is one short about a third of the time.
         ++exponent;
         --scale;
-        scaled = scale >= 0 ? magnitude * exact_powers[scale] : magnitude / exact_powers[-scale];
+        scaled = scale_by_power_of_ten(magnitude, scale);
     }
     if (!(scaled >= 100000.0 && scaled < 999999.0)) return format_exactly(out, value);
     unsigned whole = static_cast<unsigned>(scaled);
