@@ -3,6 +3,7 @@
 #include "app/console_texts.h"
 #include "app/data_file_dialogue.h"
 #include "design/data_reader.h"
+#include "design/decimal.h"
 #include "design/plain_record.h"
 #include "design/trait_value.h"
 #include "storage/offset_arrays.h"
@@ -53,27 +54,25 @@ static std::string_view record_token(std::int64_t record, int field) {
     return token;
 }
 
+[[noreturn]] static void bad_code(std::int64_t record, int field, std::string_view token,
+                                  const char* problem) {
+    bad_record(record, "the " + std::string(field_names[field]) + " " + quoted(token) + problem);
+}
+
 // Reads a code as "%d ch" would: an optional sign and decimal digits, ended
 // by white space, the end of the file, or the 'c' that the field format
 // swallows. Anything else ("1.5", "2e3", "x") is not a code.
 static int read_code(std::int64_t record, int field) {
     std::string_view token = record_token(record, field);
     std::size_t length = (token[0] == '+' || token[0] == '-') ? 1 : 0;
-    while (length < token.size() && token[length] >= '0' && token[length] <= '9') ++length;
-    bool has_digits = length > 0 && (token[length - 1] >= '0' && token[length - 1] <= '9');
+    while (length < token.size() && is_digit(token[length])) ++length;
+    if (length == 0 || !is_digit(token[length - 1]) ||
+        (length < token.size() && token[length] != 'c'))
+        bad_code(record, field, token, " is not a whole number.");
     int value = 0;
-    bool in_range = false;
-    if (has_digits && (length == token.size() || token[length] == 'c')) {
-        const char* first = token.data() + (token[0] == '+' ? 1 : 0);
-        auto [ptr, ec] = std::from_chars(first, token.data() + length, value);
-        in_range = ec == std::errc();
-        if (!in_range)
-            bad_record(record, "the " + std::string(field_names[field]) + " " + quoted(token) +
-                                   " is too large.");
-    } else {
-        bad_record(record, "the " + std::string(field_names[field]) + " " + quoted(token) +
-                               " is not a whole number.");
-    }
+    const char* first = token.data() + (token[0] == '+' ? 1 : 0);
+    if (std::from_chars(first, token.data() + length, value).ec != std::errc())
+        bad_code(record, field, token, " is too large.");
     reader_consume(reader, length);
     reader_finish_field(reader);
     return value;
