@@ -1,5 +1,7 @@
 #include "app/console_texts.h"
 
+#include "platform/platform.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -9,10 +11,17 @@ void put_text(std::FILE* stream, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stream);
 }
 
+void put_in_language(std::FILE* stream, std::string_view english, std::string_view chinese) {
+    if (chinese_mode == 1)
+        put_gbk_text(stream, chinese);
+    else
+        put_text(stream, english);
+}
+
 void print_banner() {
     put_text(stderr, texts::banner_title);
     if (chinese_mode == 1) {
-        for (auto line : texts::banner_zh) put_text(stderr, line);
+        for (auto line : texts::banner_zh) put_gbk_text(stderr, line);
     } else {
         for (auto line : texts::banner_en) put_text(stderr, line);
     }
@@ -21,7 +30,7 @@ void print_banner() {
 void fatal_exit(std::string_view message) {
     put_text(stderr, message);
     put_text(stderr, "\n");
-    for (auto line : chinese_mode == 1 ? texts::closing_zh : texts::closing_en)
-        put_text(stderr, line);
+    for (std::size_t i = 0; i < texts::closing_en.size(); ++i)
+        put_in_language(stderr, texts::closing_en[i], texts::closing_zh[i]);
     std::exit(1);
 }

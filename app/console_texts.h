@@ -107,6 +107,10 @@ inline std::string_view in_language(std::string_view english, std::string_view c
 // as directives, so none goes through a format string.
 void put_text(std::FILE* stream, std::string_view text);
 
+// Writes the current language's form of a text that exists in both; a
+// Chinese text is shown so that the console can read it.
+void put_in_language(std::FILE* stream, std::string_view english, std::string_view chinese);
+
 // Writes the title block and the current language's reading hints to stderr.
 void print_banner();
 

@@ -2,9 +2,10 @@
 // data file open for reading.
 #pragma once
 
+#include "platform/platform.h"
+
 #include <cstddef>
 #include <cstdio>
-#include <sys/types.h>
 
 // The name holds at most 31 characters: the matrix file's name is derived from
 // it and must fit the same 32 bytes.
@@ -13,8 +14,9 @@ inline constexpr std::size_t data_name_capacity = 32;
 extern char data_file_name[data_name_capacity]; // as typed at the console
 extern std::size_t data_name_length;            // recorded once the file is open
 extern std::FILE* data_stream;                  // the open design data file
-extern dev_t data_file_device;                  // identity of the open data file, so that
-extern ino_t data_file_inode;                   // no output can ever be written over it
+// The data file as it was opened: no output may ever be written over it, and
+// a file that changes while it is read is refused.
+extern FileState data_file_state;
 
 // Sets chinese_mode from the command line: only an argument that is exactly
 // "c" or "C" selects Chinese.
@@ -22,6 +24,6 @@ void select_language(int argc, char** argv);
 
 // Asks for the data file's name and opens it; for a missing file, offers to
 // create a design template under that name. Ends the run through fatal_exit
-// on a refusal, an overlong name, a name that leads to a device, pipe or
-// socket, or a file that can't be created.
+// on a refusal, an overlong name, a name that leads to a device, pipe, socket
+// or folder, or a template that can't be created.
 void open_data_file();

@@ -5,8 +5,11 @@
 #include "app/data_file_dialogue.h"
 #include "design/loader.h"
 #include "matrix/analysis_choice.h"
+#include "platform/platform.h"
 
 int main(int argc, char** argv) {
+    prepare_standard_streams();
+    install_interrupt_handling();
     select_language(argc, argv);
     print_banner();
     open_data_file();

@@ -3,6 +3,8 @@
 #include "app/console_input.h"
 #include "app/console_texts.h"
 #include "app/data_file_dialogue.h"
+#include "platform/platform.h"
+#include "storage/staged_file.h"
 
 #include <cerrno>
 #include <charconv>
@@ -11,13 +13,18 @@
 #include <cstring>
 #include <string>
 
-// The file was created by this run a moment ago, so removing it loses nothing
-// and keeps a half-made template from being loaded by a later run.
-[[noreturn]] static void abandon_template(const std::string& message) {
-    std::fclose(data_stream);
-    data_stream = nullptr;
-    std::remove(data_file_name);
-    fatal_exit(message);
+[[noreturn]] static void cant_create(int error_number) {
+    fatal_exit(std::string("\nCan't create the data file \"") + data_file_name +
+               "\": " + std::strerror(error_number));
+}
+
+// A name that exists but could not be opened for reading (a file without
+// read permission, a link to nothing) is never replaced by a template, and
+// a folder where it can't be written is found before the sizes are asked.
+static void stage_template_file() {
+    if (use_of_name(data_file_name) != NameUse::free) cant_create(EEXIST);
+    data_stream = stage_file(data_file_name);
+    if (!data_stream) cant_create(errno);
 }
 
 static const char* const size_names[] = {"varieties", "years", "locations", "blocks"};
@@ -36,7 +43,7 @@ static int read_template_size(int which) {
         message += "\".";
     }
     message += " No template was written.";
-    abandon_template(message);
+    fatal_exit(message);
 }
 
 [[noreturn]] static void template_write_failed() {
@@ -45,7 +52,7 @@ static int read_template_size(int which) {
     message += "\": ";
     message += std::strerror(errno);
     message += ". The unfinished file has been removed.";
-    abandon_template(message);
+    fatal_exit(message);
 }
 
 // A template may run to billions of records: the first write that fails (a
@@ -65,6 +72,7 @@ static char* put_record(char* out, int v, int y, int l, int b, int n) {
 }
 
 void make_template() {
+    stage_template_file();
     int sizes[4];
     for (int i = 0; i < 4; ++i) sizes[i] = read_template_size(i);
     const int nv = sizes[0], ny = sizes[1], nl = sizes[2], nb = sizes[3];
@@ -78,10 +86,10 @@ void make_template() {
         std::int64_t records = std::int64_t{nv} * ny;
         bool too_many = records > INT_MAX || (records *= nl) > INT_MAX || (records *= nb) > INT_MAX;
         if (too_many)
-            abandon_template("\nA template of " + std::to_string(nv) + " x " + std::to_string(ny) +
-                             " x " + std::to_string(nl) + " x " + std::to_string(nb) +
-                             " records is too large: at most 2147483647 records are possible. "
-                             "No template was written.");
+            fatal_exit("\nA template of " + std::to_string(nv) + " x " + std::to_string(ny) +
+                       " x " + std::to_string(nl) + " x " + std::to_string(nb) +
+                       " records is too large: at most 2147483647 records are possible. "
+                       "No template was written.");
     }
 
     static char buffer[1 << 16];
@@ -103,5 +111,10 @@ void make_template() {
                     used = put_record(buffer + used, v, y, l, b, ++serial) - buffer;
                 }
     write_block(buffer, used);
-    if (std::fflush(data_stream) != 0 || std::ferror(data_stream)) template_write_failed();
+    data_stream = nullptr;
+    if (!commit_staged_file(false)) {
+        // Another run, or someone else, created the name meanwhile.
+        if (errno == EEXIST) cant_create(errno);
+        template_write_failed();
+    }
 }

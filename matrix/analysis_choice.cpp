@@ -5,11 +5,12 @@
 #include "app/data_file_dialogue.h"
 #include "matrix/matrix_writer.h"
 #include "matrix/output_name.h"
+#include "platform/platform.h"
+#include "storage/staged_file.h"
 
 #include <cerrno>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 
 static Layout read_layout_choice() {
     put_text(stdout, texts::analysis_menu);
@@ -23,44 +24,49 @@ static Layout read_layout_choice() {
 }
 
 // A data file named like run1.DIS (or reached through a link under that
-// name) would be overwritten by its own matrix.
+// name) would be replaced by its own matrix.
 static void refuse_to_overwrite_data(const std::string& output_name) {
-    struct stat info;
-    if (stat(output_name.c_str(), &info) == 0 && info.st_dev == data_file_device &&
-        info.st_ino == data_file_inode)
+    FileIdentity identity;
+    if (identity_of(output_name.c_str(), identity) && identity == data_file_state.identity)
         fatal_exit("\nThe matrix file \"" + output_name + "\" would replace the data file \"" +
                    data_file_name + "\". Rename the data file so that it does not end in .DIS.");
 }
 
-// Removes a matrix file that could not be written in full, so that no
-// truncated matrix is ever taken for a whole one. Only a regular file is
-// removed: a name that leads to a device or a link target is left alone.
-static void discard_incomplete(const std::string& output_name, int error_number) {
-    std::string message = "\nThe matrix file \"" + output_name + "\" could not be written in full";
-    if (error_number != 0) message += std::string(" (") + std::strerror(error_number) + ")";
-    struct stat info;
-    if (lstat(output_name.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-        std::remove(output_name.c_str()) == 0)
-        message += " and has been removed";
-    else
-        message += "; it is incomplete";
-    message += ".\n";
-    put_text(stderr, message);
+// A folder, or a file someone protected from writing, is not replaced; a
+// link, a pipe or any other file under the name is replaced, never written
+// through.
+static std::FILE* open_matrix_file(const std::string& output_name) {
+    NameUse use = use_of_name(output_name.c_str());
+    std::FILE* out = use == NameUse::folder || use == NameUse::protected_file
+                         ? nullptr
+                         : stage_file(output_name);
+    if (!out) fatal_exit(texts::output_open_failure);
+    return out;
+}
+
+static void report_failed_write(const std::string& output_name, int error_number) {
+    put_text(stderr, "\nThe matrix file \"" + output_name + "\" could not be written in full (" +
+                         std::strerror(error_number) +
+                         "). Its unfinished copy has been removed; \"" + output_name +
+                         "\" is as it was before the run.\n");
 }
 
 int run_analysis() {
     Layout layout = read_layout_choice();
-    std::string output_name = matrix_file_name(data_file_name, data_name_length);
+    std::string output_name = matrix_file_name(data_file_name);
     refuse_to_overwrite_data(output_name);
 
-    std::FILE* out = std::fopen(output_name.c_str(), "w");
-    if (!out) fatal_exit(texts::output_open_failure);
-
+    std::FILE* out = open_matrix_file(output_name);
     errno = 0;
-    bool written = write_cluster_matrix(out, layout) && std::fflush(out) == 0;
-    int write_error = errno;
-    bool closed = std::fclose(out) == 0;
-    if (written && closed) return 0;
-    discard_incomplete(output_name, write_error ? write_error : errno);
-    return -1;
+    if (!write_cluster_matrix(out, layout)) {
+        int error_number = errno != 0 ? errno : EIO;
+        discard_staged_file();
+        report_failed_write(output_name, error_number);
+        return -1;
+    }
+    if (!commit_staged_file(true)) {
+        report_failed_write(output_name, errno);
+        return -1;
+    }
+    return 0;
 }

@@ -1,16 +1,16 @@
 #include "matrix/output_name.h"
 
-#include <cstring>
+#include "platform/platform.h"
 
-void str_delete(char* text, std::size_t position, std::size_t count) {
-    std::memmove(text + position, text + position + count,
-                 std::strlen(text + position + count) + 1);
+// Removes `count` characters of `text` at `position`.
+static void str_delete(std::string& text, std::size_t position, std::size_t count) {
+    text.erase(position, count);
 }
 
-std::string matrix_file_name(const char* data_name, std::size_t data_name_length) {
-    constexpr std::size_t capacity = 32;
-    char name[capacity + 4] = {};
-    std::strncpy(name, data_name, capacity - 1);
-    if (data_name_length >= 4) str_delete(name, data_name_length - 4, 4);
-    return std::string(name) + ".DIS";
+std::string matrix_file_name(std::string_view data_name) {
+    std::string name(data_name);
+    std::size_t base = name.size();
+    while (base > 0 && !is_path_separator(name[base - 1])) --base;
+    if (name.size() - base >= 4) str_delete(name, name.size() - 4, 4);
+    return name + ".DIS";
 }

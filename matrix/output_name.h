@@ -1,14 +1,12 @@
 // The cluster matrix file's name, derived from the data file's.
 #pragma once
 
-#include <cstddef>
 #include <string>
+#include <string_view>
 
-// Removes `count` characters of a NUL-terminated text at `position` by moving
-// everything after them, terminator included, down to `position`.
-void str_delete(char* text, std::size_t position, std::size_t count);
-
-// The data file name with its last four characters replaced by ".DIS"
-// (trial.dat gives trial.DIS); a name shorter than four characters keeps all
-// of them (abc gives abc.DIS).
-std::string matrix_file_name(const char* data_name, std::size_t data_name_length);
+// The data file name with the last four characters of its name proper (the
+// part after the last folder separator) replaced by ".DIS": trial.dat gives
+// trial.DIS, sub/trial.dat gives sub/trial.DIS. A name proper shorter than
+// four characters keeps all of them (abc gives abc.DIS, sub/a gives
+// sub/a.DIS), so the matrix always lands in the data file's folder.
+std::string matrix_file_name(std::string_view data_name);

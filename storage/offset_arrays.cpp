@@ -1,11 +1,11 @@
 #include "storage/offset_arrays.h"
 
 #include "app/console_texts.h"
+#include "platform/platform.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <unistd.h>
 
 // Element counts travel as int64 with every product checked: a size that
 // can't be represented is reported as the allocation it would have failed,
@@ -17,17 +17,6 @@ static bool checked_count(std::int64_t low, std::int64_t high, std::int64_t& cou
 
 static bool checked_product(std::int64_t a, std::int64_t b, std::int64_t& product) {
     return !__builtin_mul_overflow(a, b, &product);
-}
-
-// The machine's memory in bytes, or SIZE_MAX when the system can't tell.
-static std::size_t physical_memory() {
-    long pages = sysconf(_SC_PHYS_PAGES), page_size = sysconf(_SC_PAGE_SIZE);
-    std::size_t bytes;
-    if (pages <= 0 || page_size <= 0 ||
-        __builtin_mul_overflow(static_cast<std::size_t>(pages), static_cast<std::size_t>(page_size),
-                               &bytes))
-        return SIZE_MAX;
-    return bytes;
 }
 
 // Allocates `count` elements of `size` bytes, or gives nullptr when the size

@@ -3,7 +3,7 @@
 // is asked for by an environment variable:
 //   FAULT_MALLOC=<bytes>         malloc of exactly that many bytes fails
 //   FAULT_CALLOC=<count>x<size>  calloc with exactly these arguments fails
-//   FAULT_FCLOSE=<suffix>        closing a file whose name ends so fails (EIO)
+//   FAULT_FCLOSE=<text>          closing a file whose name holds it fails (EIO)
 //   FAULT_MEMORY=<bytes>         the machine has that much memory
 //   FAULT_WRITE_AFTER_FAILURE=abort  a write to a stream whose last write
 //                                failed aborts: the program should have stopped
@@ -36,15 +36,14 @@ void* __wrap_calloc(std::size_t count, std::size_t size) {
 }
 
 int __wrap_fclose(std::FILE* stream) {
-    const char* suffix = std::getenv("FAULT_FCLOSE");
+    const char* wanted = std::getenv("FAULT_FCLOSE");
     bool fail = false;
-    if (suffix) {
+    if (wanted) {
         char link[64], path[4096];
         std::snprintf(link, sizeof link, "/proc/self/fd/%d", fileno(stream));
         ssize_t length = readlink(link, path, sizeof path - 1);
-        std::size_t wanted = std::strlen(suffix);
-        fail = length >= 0 && std::size_t(length) >= wanted &&
-               std::memcmp(path + length - wanted, suffix, wanted) == 0;
+        if (length >= 0) path[length] = '\0';
+        fail = length >= 0 && std::strstr(path, wanted);
     }
     int result = __real_fclose(stream);
     if (!fail) return result;

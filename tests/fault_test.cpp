@@ -31,8 +31,8 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoMatrix) {
         {"FAULT_MEMORY", "30000", large, 1, "allocation failure 2 in f3tensor()" + too_big},
         {"FAULT_MEMORY", "100000", large, 1, "allocation failure 3 in f3tensor()" + too_big},
         {"FAULT_FCLOSE", ".DIS", small, 255,
-         "The matrix file \"d.DIS\" could not be written in full (Input/output error) and has "
-         "been removed."},
+         "The matrix file \"d.DIS\" could not be written in full (Input/output error). Its "
+         "unfinished copy has been removed; \"d.DIS\" is as it was before the run."},
     };
     for (const auto& c : cases) {
         RunResult run = run_clustmat({.input = "d.dat\n1\n",

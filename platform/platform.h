@@ -1,0 +1,109 @@
+// What the program asks of the operating system where POSIX systems and
+// Windows differ. posix.cpp and windows.cpp each implement all of it and the
+// build compiles the one for its target: no other file knows which system it
+// runs on.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string_view>
+
+// ---- Start-up and the console
+
+// Opens each of the standard streams' descriptors 0, 1 and 2 that is closed on
+// the null device, so that no file the program opens can take a console
+// stream's place and receive its prompts or messages.
+void prepare_standard_streams();
+
+// From here on an interrupt, a termination request or a closed terminal
+// (Ctrl-C, kill, a closed window) first removes the file named by
+// set_interrupt_cleanup, then ends the run as it would have ended it anyway.
+// A write beyond a file-size limit fails like a write to a full disk instead
+// of ending the run.
+void install_interrupt_handling();
+
+// The file an interrupted run must remove (the name is copied), or nullptr.
+void set_interrupt_cleanup(const char* path);
+
+// Writes a Chinese text, held as GBK bytes, to a console stream so that the
+// console shows its characters: converted where the console needs another
+// encoding, the bytes unchanged into a pipe or a file.
+void put_gbk_text(std::FILE* stream, std::string_view text);
+
+// When the console window was opened for this run alone (a double-clicked
+// program), keeps it open until Enter is pressed so that the last messages
+// can be read. Does nothing otherwise.
+void hold_console_window();
+
+// ---- Files
+
+// The characters that separate a folder from the name after it.
+bool is_path_separator(char c);
+
+// Tells whether two names lead to the same file, links included.
+struct FileIdentity {
+    std::uint64_t device = 0, file = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// What changes when a file is written to or replaced.
+struct FileState {
+    FileIdentity identity;
+    std::int64_t size = 0;
+    std::int64_t modified = 0, changed = 0; // in the system's finest unit
+    bool operator==(const FileState&) const = default;
+};
+
+// The identity of the file a name leads to (links followed); false when
+// there is none.
+bool identity_of(const char* path, FileIdentity& identity);
+
+// The state of an open file; false when the system can't tell.
+bool state_of(std::FILE* stream, FileState& state);
+
+enum class Opening {
+    opened,     // a file, now open for reading
+    missing,    // nothing that can be opened
+    folder,     // a folder
+    not_a_file, // a device, pipe or socket: reading it could wait or never end
+};
+
+// Opens a data file for reading in binary mode, without ever waiting on a
+// pipe or a device. Sets `stream` only when it gives `opened`.
+Opening open_for_reading(const char* path, std::FILE*& stream);
+
+enum class NameUse {
+    free,           // nothing stands under the name
+    replaceable,    // a file this user may write, or a link, pipe, ... (never written through)
+    protected_file, // a file this user may not write: someone protected it
+    folder,
+};
+
+// What stands under a name, links not followed.
+NameUse use_of_name(const char* path);
+
+// Creates a new file for writing in text mode, failing (with errno) when the
+// name exists in any form, a dangling link included.
+std::FILE* create_new_file(const char* path);
+
+// Flushes a stream and makes the system write it to the disk; false with
+// errno set when either fails.
+bool sync_to_disk(std::FILE* stream);
+
+// Puts the closed file `from` in place of `to`, replacing whatever stood
+// there in one step, and makes the change durable. False with errno set.
+bool replace_file(const char* from, const char* to);
+
+// Puts the closed file `from` under the name `to`, which must be free: fails
+// with EEXIST when anything appeared there. Makes the change durable. False
+// with errno set; `from` is left as it was then.
+bool place_file(const char* from, const char* to);
+
+// Removes a file; false with errno set.
+bool remove_file(const char* path);
+
+// ---- Memory
+
+// The machine's physical memory in bytes, or SIZE_MAX when the system can't tell.
+std::size_t physical_memory();

@@ -1,0 +1,181 @@
+#include "platform/platform.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+void prepare_standard_streams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // Descriptors below fd are open, so the lowest free one is fd itself.
+        int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened >= 0 && opened != fd) {
+            dup2(opened, fd);
+            close(opened);
+        }
+    }
+}
+
+// The handler may run at any moment, so it only reads a name that is complete
+// whenever the flag is set.
+static char cleanup_path[4096];
+static volatile std::sig_atomic_t cleanup_wanted = 0;
+
+static void end_interrupted_run(int signal_number) {
+    if (cleanup_wanted) unlink(cleanup_path);
+    // The handler was installed to run once: the default action is back, and
+    // the signal, blocked while the handler runs, ends the run on return.
+    raise(signal_number);
+}
+
+void install_interrupt_handling() {
+    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action {};
+        // A signal ignored by whoever started the run (nohup, a background
+        // job) stays ignored.
+        if (sigaction(signal_number, nullptr, &action) == 0 && action.sa_handler == SIG_IGN)
+            continue;
+        action.sa_handler = end_interrupted_run;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        sigaction(signal_number, &action, nullptr);
+    }
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+void set_interrupt_cleanup(const char* path) {
+    cleanup_wanted = 0;
+    if (!path || std::strlen(path) >= sizeof cleanup_path) return;
+    std::strcpy(cleanup_path, path);
+    cleanup_wanted = 1;
+}
+
+void put_gbk_text(std::FILE* stream, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+void hold_console_window() {}
+
+bool is_path_separator(char c) {
+    return c == '/';
+}
+
+static FileIdentity identity_from(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+bool identity_of(const char* path, FileIdentity& identity) {
+    struct stat info;
+    if (stat(path, &info) != 0) return false;
+    identity = identity_from(info);
+    return true;
+}
+
+static std::int64_t nanoseconds(const struct timespec& time) {
+    return std::int64_t{time.tv_sec} * 1000000000 + time.tv_nsec;
+}
+
+bool state_of(std::FILE* stream, FileState& state) {
+    struct stat info;
+    if (fstat(fileno(stream), &info) != 0) return false;
+    state.identity = identity_from(info);
+    state.size = info.st_size;
+    state.modified = nanoseconds(info.st_mtim);
+    state.changed = nanoseconds(info.st_ctim);
+    return true;
+}
+
+Opening open_for_reading(const char* path, std::FILE*& stream) {
+    // Without O_NONBLOCK the open of a FIFO would wait for a writer.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return Opening::missing;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        bool folder = S_ISDIR(info.st_mode);
+        close(fd);
+        return folder ? Opening::folder : Opening::not_a_file;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    stream = fdopen(fd, "rb");
+    if (!stream) {
+        close(fd);
+        return Opening::missing;
+    }
+    return Opening::opened;
+}
+
+NameUse use_of_name(const char* path) {
+    struct stat info;
+    if (lstat(path, &info) != 0) return NameUse::free;
+    if (S_ISDIR(info.st_mode)) return NameUse::folder;
+    // A file whose every write permission was taken away is protected even
+    // from a user whom the system would let write it (root).
+    if (S_ISREG(info.st_mode) && ((info.st_mode & 0222) == 0 || access(path, W_OK) != 0))
+        return NameUse::protected_file;
+    return NameUse::replaceable;
+}
+
+std::FILE* create_new_file(const char* path) {
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* stream = fdopen(fd, "w");
+    if (!stream) {
+        int error = errno;
+        close(fd);
+        errno = error;
+    }
+    return stream;
+}
+
+bool sync_to_disk(std::FILE* stream) {
+    return std::fflush(stream) == 0 && fsync(fileno(stream)) == 0;
+}
+
+// The file's bytes are on the disk before its name changes, so after a crash
+// the name holds either the old file or the new one, each whole. Syncing the
+// folder only settles which; where it fails, both are still whole files.
+static void sync_folder_of(const char* path) {
+    std::string folder(path);
+    std::size_t cut = folder.find_last_of('/');
+    folder = cut == std::string::npos ? "." : cut == 0 ? "/" : folder.substr(0, cut);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+bool replace_file(const char* from, const char* to) {
+    if (std::rename(from, to) != 0) return false;
+    sync_folder_of(to);
+    return true;
+}
+
+bool place_file(const char* from, const char* to) {
+    // One step where the file system can do it; a link and an unlink where
+    // it can't (EINVAL). Either way an existing name is never replaced.
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        if (link(from, to) != 0) return false;
+        unlink(from);
+    }
+    sync_folder_of(to);
+    return true;
+}
+
+bool remove_file(const char* path) {
+    return unlink(path) == 0;
+}
+
+std::size_t physical_memory() {
+    long pages = sysconf(_SC_PHYS_PAGES), page_size = sysconf(_SC_PAGE_SIZE);
+    std::size_t bytes;
+    if (pages <= 0 || page_size <= 0 ||
+        __builtin_mul_overflow(static_cast<std::size_t>(pages), static_cast<std::size_t>(page_size),
+                               &bytes))
+        return SIZE_MAX;
+    return bytes;
+}

@@ -1,0 +1,99 @@
+#include "storage/staged_file.h"
+
+#include "platform/platform.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+
+static std::FILE* staged_stream = nullptr;
+static std::string staged_name; // the temporary name
+static std::string final_name_of_staged;
+
+// Where the name proper starts after its folder (5 in "sub/trial.DIS").
+static std::size_t base_name_start(const std::string& name) {
+    std::size_t start = name.size();
+    while (start > 0 && !is_path_separator(name[start - 1])) --start;
+    return start;
+}
+
+// Six characters that differ from run to run and from try to try; creation
+// is exclusive, so a name taken by someone else only costs another try.
+static std::string random_suffix() {
+    static std::uint64_t state =
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) ^
+        reinterpret_cast<std::uintptr_t>(&state);
+    static constexpr char letters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15u);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+    z ^= z >> 31;
+    std::string suffix;
+    for (int i = 0; i < 6; ++i, z /= 62) suffix += letters[z % 62];
+    return suffix;
+}
+
+// Whatever ends the run before the commit takes the unfinished file with it.
+static void remove_at_exit() {
+    discard_staged_file();
+}
+
+std::FILE* stage_file(const std::string& final_name) {
+    static bool exit_handler_registered = false;
+    if (!exit_handler_registered) exit_handler_registered = std::atexit(remove_at_exit) == 0;
+
+    std::size_t base = base_name_start(final_name);
+    const std::string prefix = final_name.substr(0, base) + "." + final_name.substr(base) + ".";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = prefix + random_suffix();
+        // The name is known to the signal handler before the file exists, so
+        // there is no moment at which an interrupt could leave it behind.
+        set_interrupt_cleanup(name.c_str());
+        staged_stream = create_new_file(name.c_str());
+        if (staged_stream) {
+            staged_name = name;
+            final_name_of_staged = final_name;
+            return staged_stream;
+        }
+        if (errno != EEXIST) break;
+    }
+    int error = errno;
+    set_interrupt_cleanup(nullptr);
+    errno = error;
+    return nullptr;
+}
+
+// The first failure's reason; EIO where the system gave none.
+static int failure(int error) {
+    return error != 0 ? error : EIO;
+}
+
+bool commit_staged_file(bool replace) {
+    std::FILE* stream = staged_stream;
+    staged_stream = nullptr;
+    int error = 0;
+    errno = 0;
+    if (!sync_to_disk(stream) || std::ferror(stream)) error = failure(errno);
+    errno = 0;
+    if (std::fclose(stream) != 0 && error == 0) error = failure(errno);
+    const char* from = staged_name.c_str();
+    const char* to = final_name_of_staged.c_str();
+    if (error == 0 && !(replace ? replace_file(from, to) : place_file(from, to)))
+        error = failure(errno);
+    if (error != 0) remove_file(from);
+    set_interrupt_cleanup(nullptr);
+    staged_name.clear();
+    errno = error;
+    return error == 0;
+}
+
+void discard_staged_file() {
+    if (staged_name.empty()) return;
+    if (staged_stream) std::fclose(staged_stream);
+    staged_stream = nullptr;
+    remove_file(staged_name.c_str());
+    set_interrupt_cleanup(nullptr);
+    staged_name.clear();
+}
