@@ -65,7 +65,9 @@ TEST(Console, RefusalsAndOverlongNamesCreateNothing) {
     } cases[] = {
         {"answer n", "x.dat\nn\n", {1, refusal, {{"x.dat", std::nullopt}}}},
         {"answer N", "x.dat\nN\n", {1, refusal, {{"x.dat", std::nullopt}}}},
-        {"just Enter takes one more key", "x.dat\n\nq\n", {1, refusal, {{"x.dat", std::nullopt}}}},
+        {"just Enter takes one more key",
+         "x.dat\n\nq\n",
+         {1, refusal, {{"x.dat", std::nullopt}}, false, "\n"}},
         {"input ends at the question", "x.dat\n", {1, refusal, {{"x.dat", std::nullopt}}}},
         {"an empty name", "\n\n", {1, refusal}},
         {"31 characters", name31 + "\n1\n", {0, "\n File has been oppened ! \n"}},

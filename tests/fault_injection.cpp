@@ -4,6 +4,9 @@
 //   FAULT_MALLOC=<bytes>         malloc of exactly that many bytes fails
 //   FAULT_CALLOC=<count>x<size>  calloc with exactly these arguments fails
 //   FAULT_FCLOSE=<text>          closing a file whose name holds it fails (EIO)
+//   FAULT_FFLUSH=<text>          so does flushing it (ENOSPC)
+//   FAULT_FSYNC=<text>           and syncing it to the disk (EIO)
+//   FAULT_RENAME=<text>          moving a file to a name that holds it fails (EIO)
 //   FAULT_MEMORY=<bytes>         the machine has that much memory
 //   FAULT_WRITE_AFTER_FAILURE=abort  a write to a stream whose last write
 //                                failed aborts: the program should have stopped
@@ -18,6 +21,10 @@ extern "C" {
 void* __real_malloc(std::size_t size);
 void* __real_calloc(std::size_t count, std::size_t size);
 int __real_fclose(std::FILE* stream);
+int __real_fflush(std::FILE* stream);
+int __real_fsync(int fd);
+int __real_rename(const char* from, const char* to);
+int __real_renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags);
 long __real_sysconf(int name);
 std::size_t __real_fwrite(const void* data, std::size_t size, std::size_t count, std::FILE* stream);
 
@@ -35,20 +42,52 @@ void* __wrap_calloc(std::size_t count, std::size_t size) {
     return __real_calloc(count, size);
 }
 
+// Whether the variable asks for a failure of calls on the file behind fd.
+static bool asked_to_fail(const char* variable, int fd) {
+    const char* wanted = std::getenv(variable);
+    if (!wanted || fd < 0) return false;
+    char link[64], path[4096];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    ssize_t length = readlink(link, path, sizeof path - 1);
+    if (length < 0) return false;
+    path[length] = '\0';
+    return std::strstr(path, wanted) != nullptr;
+}
+
+static bool asked_to_fail_on_name(const char* variable, const char* path) {
+    const char* wanted = std::getenv(variable);
+    return wanted && std::strstr(path, wanted) != nullptr;
+}
+
+static int failed(int error) {
+    errno = error;
+    return -1;
+}
+
 int __wrap_fclose(std::FILE* stream) {
-    const char* wanted = std::getenv("FAULT_FCLOSE");
-    bool fail = false;
-    if (wanted) {
-        char link[64], path[4096];
-        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fileno(stream));
-        ssize_t length = readlink(link, path, sizeof path - 1);
-        if (length >= 0) path[length] = '\0';
-        fail = length >= 0 && std::strstr(path, wanted);
-    }
+    bool fail = asked_to_fail("FAULT_FCLOSE", fileno(stream));
     int result = __real_fclose(stream);
     if (!fail) return result;
     errno = EIO;
     return EOF;
+}
+
+int __wrap_fflush(std::FILE* stream) {
+    if (stream && asked_to_fail("FAULT_FFLUSH", fileno(stream))) return failed(ENOSPC);
+    return __real_fflush(stream);
+}
+
+int __wrap_fsync(int fd) {
+    return asked_to_fail("FAULT_FSYNC", fd) ? failed(EIO) : __real_fsync(fd);
+}
+
+int __wrap_rename(const char* from, const char* to) {
+    return asked_to_fail_on_name("FAULT_RENAME", to) ? failed(EIO) : __real_rename(from, to);
+}
+
+int __wrap_renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) {
+    if (asked_to_fail_on_name("FAULT_RENAME", to)) return failed(EIO);
+    return __real_renameat2(from_dir, from, to_dir, to, flags);
 }
 
 long __wrap_sysconf(int name) {

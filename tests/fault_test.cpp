@@ -1,26 +1,34 @@
 // Whole runs in which the system fails where no input can make it fail: each
-// failure must end the run with its own message and leave no matrix behind.
+// failure must end the run with its own message, leave no new file behind
+// and leave an earlier matrix as it was.
 #include "run_program.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(InjectedFault, EndsTheRunWithItsMessageAndNoMatrix) {
+TEST(InjectedFault, EndsTheRunWithItsMessageAndNoNewFile) {
     // Variety 1000, year 3, location 7, block 11: the cube needs 8008 bytes of
     // row pointers, 24008 of plane pointers and 84004 of cells; each work
     // table 5 row pointers and rows of 231000 integers.
     const std::string large = "V Y L B T\n1000 3 7 11 5\n";
     const std::string small = "V Y L B T\n1 1 1 1 3\n2 1 1 1 5\n";
+    const std::string old_matrix = "ClustID\tG1\nY1+L1\t0\n";
     const std::string too_big = "\n\n You Data Is Too Big for Runing in DOS System.\n";
-    struct Case {
+    const std::string unwritten = "\nThe matrix file \"d.DIS\" could not be written in full (";
+    const std::string kept = "). Its unfinished copy has been removed; \"d.DIS\" is as it was "
+                             "before the run.\n";
+    const std::string no_template = "\nCan't write the template into \"t.dat\": Input/output "
+                                    "error. The unfinished file has been removed.\n";
+    const std::string template_answers = "t.dat\ny\n1\n1\n1\n1\n1\n";
+    const struct {
         const char* variable;
         const char* value;
         const std::string& data;
         int status;
         std::string message;
-    };
-    const Case cases[] = {
+        const std::string& input = "d.dat\n1\n";
+    } cases[] = {
         {"FAULT_MALLOC", "8008", large, 1, "allocation failure 1 in f3tensor()" + too_big},
         {"FAULT_MALLOC", "24008", large, 1, "allocation failure 2 in f3tensor()" + too_big},
         {"FAULT_MALLOC", "84004", large, 1, "allocation failure 3 in f3tensor()" + too_big},
@@ -30,28 +38,20 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoMatrix) {
         // The system would grant more than it has, then kill the run.
         {"FAULT_MEMORY", "30000", large, 1, "allocation failure 2 in f3tensor()" + too_big},
         {"FAULT_MEMORY", "100000", large, 1, "allocation failure 3 in f3tensor()" + too_big},
-        {"FAULT_FCLOSE", ".DIS", small, 255,
-         "The matrix file \"d.DIS\" could not be written in full (Input/output error). Its "
-         "unfinished copy has been removed; \"d.DIS\" is as it was before the run."},
+        {"FAULT_FFLUSH", ".d.DIS.", small, 255, unwritten + "No space left on device" + kept},
+        {"FAULT_FSYNC", ".d.DIS.", small, 255, unwritten + "Input/output error" + kept},
+        {"FAULT_FCLOSE", ".d.DIS.", small, 255, unwritten + "Input/output error" + kept},
+        {"FAULT_RENAME", "d.DIS", small, 255, unwritten + "Input/output error" + kept},
+        {"FAULT_FSYNC", ".t.dat.", small, 1, no_template, template_answers},
+        {"FAULT_RENAME", "t.dat", small, 1, no_template, template_answers},
     };
-    for (const auto& c : cases) {
-        RunResult run = run_clustmat({.input = "d.dat\n1\n",
-                                      .files = {{"d.dat", c.data}},
-                                      .environment = {{c.variable, c.value}},
-                                      .with_faults = true});
-        SCOPED_TRACE(std::string(c.variable) + "=" + c.value);
-        EXPECT_EQ(run.status, c.status);
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-        EXPECT_EQ(run.files.size(), 1u); // the data file alone
-    }
-}
-
-TEST(InjectedFault, NoneAskedForRunsAsUsual) {
-    RunResult run = run_clustmat({.input = "d.dat\n2\n",
-                                  .files = {{"d.dat", "V Y L B T 1 1 1 1 3\n"}},
-                                  .with_faults = true});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.files["d.DIS"], "ClustID\tY1\nL1+G1\t3\n");
+    for (const auto& c : cases)
+        expect_run((std::string(c.variable) + "=" + c.value).c_str(),
+                   {.input = c.input,
+                    .files = {{"d.dat", c.data}, {"d.DIS", old_matrix}},
+                    .environment = {{c.variable, c.value}},
+                    .with_faults = true},
+                   {c.status, c.message, {{"d.dat", c.data}, {"d.DIS", old_matrix}}, true});
 }
 
 } // namespace

@@ -112,34 +112,4 @@ TEST(Matrix, AnswersOtherThanOneTwoOrThreeEndTheRunWithoutAFile) {
     }
 }
 
-TEST(Matrix, NeverOverwritesItsDataAndNeverHidesAFailedWrite) {
-    const RunSetup setups[] = {
-        {.input = "run1.DIS\n1\n", .files = {{"run1.DIS", worked_example}}},
-        {.input = "t.dat\n1\n",
-         .files = {{"t.dat", worked_example}},
-         .prepare =
-             [](const std::string& dir) {
-                 if (link((dir + "/t.dat").c_str(), (dir + "/t.DIS").c_str())) {
-                 }
-             }},
-        {.input = "t.dat\n1\n",
-         .files = {{"t.dat", worked_example}},
-         .prepare =
-             [](const std::string& dir) {
-                 if (symlink("/dev/full", (dir + "/t.DIS").c_str())) {
-                 }
-             }},
-        {.input = "t.dat\n1\n",
-         .files = {{"t.dat", worked_example}},
-         .prepare = [](const std::string& dir) { mkdir((dir + "/t.DIS").c_str(), 0700); }},
-    };
-    const Expected expected[] = {
-        {1, "would replace the data file \"run1.DIS\"", {{"run1.DIS", worked_example}}},
-        {1, "would replace the data file \"t.dat\"", {{"t.dat", worked_example}}},
-        {0, "", {{"t.DIS", "ClustID\tG1\tG2\nY1+L1\t-1\t1\n"}}},
-        {1, "Can't Open Mat File. Quit Analysis! \n" + closing_en},
-    };
-    for (int i = 0; i < 4; ++i) expect_run(std::to_string(i).c_str(), setups[i], expected[i]);
-}
-
 } // namespace

@@ -1,5 +1,6 @@
 #include "run_program.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <dirent.h>
@@ -31,12 +32,18 @@ RunResult run_clustmat(const RunSetup& setup) {
     for (const auto& [name, bytes] : setup.files) spill(dir + "/" + name, bytes);
     if (setup.prepare) setup.prepare(dir);
     spill(io + "/in", setup.input);
+    // Shared with the program, so that its offset tells how much it read.
+    const int input = open((io + "/in").c_str(), O_RDONLY);
 
     if (pid_t child = fork(); child == 0) {
         if (chdir(dir.c_str()) != 0) _exit(126);
-        dup2(open("../in", O_RDONLY), 0);
+        dup2(input, 0);
+        close(input);
         dup2(open("../out", O_WRONLY | O_CREAT, 0600), 1);
         dup2(open("../err", O_WRONLY | O_CREAT, 0600), 2);
+        for (int fd : setup.closed_descriptors) close(fd);
+        if (setup.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(125);
         if (setup.address_space) {
             rlimit limit{*setup.address_space, *setup.address_space};
             setrlimit(RLIMIT_AS, &limit);
@@ -55,15 +62,25 @@ RunResult run_clustmat(const RunSetup& setup) {
         execv(program, argv.data());
         _exit(127);
     } else {
+        if (setup.interrupt) {
+            usleep(static_cast<useconds_t>(setup.interrupt->microseconds));
+            kill(child, setup.interrupt->signal);
+        }
         int wait_status = 0;
         waitpid(child, &wait_status, 0);
         RunResult run;
         if (WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
+        if (WIFSIGNALED(wait_status)) run.signal = WTERMSIG(wait_status);
+        off_t consumed = lseek(input, 0, SEEK_CUR);
+        close(input);
+        if (consumed >= 0 && std::size_t(consumed) <= setup.input.size())
+            run.unread_input = setup.input.substr(std::size_t(consumed));
         run.out = slurp(io + "/out");
         run.err = slurp(io + "/err");
         for (const auto& entry : std::filesystem::directory_iterator(dir))
             if (entry.is_regular_file() && !entry.is_symlink())
                 run.files[entry.path().filename()] = slurp(entry.path());
+        chmod(dir.c_str(), 0700); // a test may have taken the write permission away
         std::filesystem::remove_all(io);
         return run;
     }
@@ -75,9 +92,19 @@ void expect_run(const char* what, const RunSetup& setup, const Expected& expecte
     EXPECT_EQ(run.status, expected.status) << run.err;
     EXPECT_NE(run.err.find(expected.err_holds), std::string::npos) << run.err;
     for (const auto& [name, bytes] : expected.files) {
-        if (!bytes)
+        if (!bytes) {
             EXPECT_EQ(run.files.count(name), 0u) << name;
-        else
-            EXPECT_EQ(run.files[name], *bytes) << name;
+        } else {
+            EXPECT_TRUE(run.files[name] == *bytes) << name << " holds:\n" << run.files[name];
+        }
+    }
+    for (const auto& [name, bytes] : run.files) {
+        if (!expected.nothing_else) break;
+        EXPECT_TRUE(std::any_of(expected.files.begin(), expected.files.end(),
+                                [&](const auto& file) { return file.first == name; }))
+            << "left behind: " << name;
+    }
+    if (expected.unread_input) {
+        EXPECT_EQ(run.unread_input, *expected.unread_input);
     }
 }

@@ -10,7 +10,15 @@
 struct RunResult {
     std::string out, err;
     int status = -1;                          // exit status; -1 when a signal ended the run
+    int signal = 0;                           // the signal that ended the run, if one did
+    std::string unread_input;                 // what the program left of its standard input
     std::map<std::string, std::string> files; // regular files left in the directory
+};
+
+// A signal sent to the program this long after its start.
+struct Interrupt {
+    int signal;
+    long microseconds;
 };
 
 struct RunSetup {
@@ -20,7 +28,10 @@ struct RunSetup {
     std::optional<unsigned long> address_space = {};     // RLIMIT_AS for the program, in bytes
     std::optional<unsigned long> file_size = {};         // RLIMIT_FSIZE, writes beyond it fail
     std::map<std::string, std::string> environment = {}; // variables set for the program
-    bool with_faults = false; // run the build that fails library calls on request
+    bool with_faults = false;                 // run the build that fails library calls on request
+    bool unprivileged = false;                // run as nobody when the tests run as root
+    std::vector<int> closed_descriptors = {}; // standard descriptors closed at the start
+    std::optional<Interrupt> interrupt = {};
     // Called in the fresh directory before the run, for links and the like.
     void (*prepare)(const std::string& directory) = nullptr;
 };
@@ -28,11 +39,14 @@ struct RunSetup {
 RunResult run_clustmat(const RunSetup& setup);
 
 // What a run must show: its status, a text that stderr holds, and files that
-// must hold exactly the given bytes (or, given nullopt, must not exist).
+// must hold exactly the given bytes (or, given nullopt, must not exist); with
+// `nothing_else`, no other file may be left in the directory.
 struct Expected {
     int status;
     std::string err_holds = {};
     std::vector<std::pair<std::string, std::optional<std::string>>> files = {};
+    bool nothing_else = false;
+    std::optional<std::string> unread_input = {};
 };
 
 void expect_run(const char* what, const RunSetup& setup, const Expected& expected);
