@@ -110,13 +110,13 @@ TEST(FileSafety, ATemplateIsWholeWhateverTheConsoleStreams) {
     for (const auto& c : cases) expect_run(c.what, c.setup, c.expected);
 }
 
-// A trial of 300 varieties, 20 years and 50 locations: long enough to write
+// A trial of 200 varieties, 20 years and 40 locations: long enough to write
 // that kills land while it loads, writes, syncs and renames.
 std::string trial(int offset) {
     std::string text = data_header;
-    for (int v = 1; v <= 300; ++v)
+    for (int v = 1; v <= 200; ++v)
         for (int y = 1; y <= 20; ++y)
-            for (int l = 1; l <= 50; ++l)
+            for (int l = 1; l <= 40; ++l)
                 text += std::to_string(v) + ' ' + std::to_string(y) + ' ' + std::to_string(l) +
                         " 1 " + std::to_string(offset + (v * 7 + y * 3 + l) % 101) + ".25\n";
     return text;
@@ -126,6 +126,9 @@ std::string trial(int offset) {
 // run: every name holds what it held before or what a whole run writes, each
 // complete; only SIGKILL may leave a temporary file (a dot file) behind.
 TEST(FileSafety, AKilledRunLeavesTheOldFileOrTheNewOneWhole) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "where a kill lands says nothing about memory errors";
+#endif
     const struct {
         const char* what;
         RunSetup setup;
@@ -135,7 +138,7 @@ TEST(FileSafety, AKilledRunLeavesTheOldFileOrTheNewOneWhole) {
          {.input = "d.dat\n1\n", .files = {{"d.dat", trial(0)}, {"d.DIS", trial(1)}}},
          {"d.DIS"}},
         {"a template and its matrix",
-         {.input = "t.dat\ny\n100\n50\n20\n5\n3\n"},
+         {.input = "t.dat\ny\n100\n40\n10\n5\n3\n"},
          {"t.dat", "t.DIS"}},
     };
     for (const auto& c : cases) {
