@@ -96,6 +96,38 @@ inline constexpr std::array<std::string_view, 2> banner_zh = {
     "(2)\xC4\xEA\xB7\xDD, (3)\xCA\xD4\xB5\xE3, (4)\xC7\xF8\xD7\xE9.\n\n\n",
 };
 
+// Answers clustmat --help; English only, like every text without a Chinese form.
+inline constexpr std::string_view usage =
+    "Usage: clustmat [c|C]\n"
+    "       clustmat --help | -h | --version\n"
+    "\n"
+    "Turns the design data file of a multi-environment crop trial (variety, year,\n"
+    "location and block codes and one trait value per record) into a tab-separated\n"
+    "cluster matrix file, through a short console dialogue.\n"
+    "\n"
+    "  c, C         Chinese console texts (GBK bytes; shown as UTF-8 characters on\n"
+    "               a UTF-8 terminal)\n"
+    "  -h, --help   show this help and exit\n"
+    "  --version    show the version and exit\n"
+    "Any other argument is ignored.\n"
+    "\n"
+    "The dialogue asks, each answer ended by Enter:\n"
+    "  1. the data file's name (at most 31 characters);\n"
+    "  2. only when there is no such file: y to create a design template under that\n"
+    "     name, then the numbers of varieties, years, locations and blocks;\n"
+    "  3. the layout: 1, 2 or 3 for varieties, years or locations as the columns.\n"
+    "From a script, give the answers on standard input:\n"
+    "  printf 'trial.dat\\n1\\n' | clustmat\n"
+    "\n"
+    "The matrix file goes beside the data file, named like it with the last four\n"
+    "characters replaced by .DIS (trial.dat gives trial.DIS); an older one is\n"
+    "replaced. Its name and size are reported on standard error at the end.\n"
+    "\n"
+    "Exit status: 0 the matrix file was written; 1 the run ended on an error (the\n"
+    "message says which); 255 the matrix file could not be written in full.\n"
+    "\n"
+    "The manual: man clustmat\n";
+
 } // namespace texts
 
 // The current language's form of a text that exists in both.

@@ -54,6 +54,31 @@ TEST(Console, LanguageComesOnlyFromAnArgumentThatIsExactlyC) {
     }
 }
 
+// Answers waiting on standard input must stay unread: no banner, no file.
+TEST(Console, HelpAndVersionAnswerWithoutTheDialogue) {
+    const std::string version = "clustmat " CLUSTMAT_VERSION "\n",
+                      usage = "Usage: clustmat [c|C]\n";
+    const struct {
+        std::vector<std::string> args;
+        std::optional<unsigned long> file_size;
+        int status;
+        std::string out_starts;
+    } cases[] = {
+        {{"--help"}, {}, 0, usage},           {{"-h"}, {}, 0, usage},
+        {{"c", "--version"}, {}, 0, version}, {{"x", "--version", "--help"}, {}, 0, version},
+        {{"--help"}, 10, 1, "Usage: cl"}, // standard output on a full disk
+    };
+    for (const auto& c : cases) {
+        RunResult run = run_clustmat(
+            {.args = c.args, .input = "t.dat\ny\n1 1 1 1\n1\n", .file_size = c.file_size});
+        EXPECT_EQ(run.status, c.status) << c.args.back();
+        EXPECT_EQ(run.out.substr(0, c.out_starts.size()), c.out_starts);
+        EXPECT_EQ(run.err, "");
+        EXPECT_TRUE(run.files.empty());
+    }
+    EXPECT_EQ(run_clustmat({.args = {"--version"}}).out, version);
+}
+
 TEST(Console, RefusalsAndOverlongNamesCreateNothing) {
     const std::string refusal =
         "\nExit this program and input correct file name again.\n\n" + closing_en;
