@@ -77,6 +77,16 @@ inline constexpr std::array<std::string_view, 3> closing_zh = {
     "DOS\xCF\xB5\xCD\xB3...\n",
 };
 
+// The closing notice of a run whose matrix file is in place, in the pieces
+// around the file name, the row count and the column count: the name is
+// written as typed, never converted like the Chinese text around it.
+inline constexpr std::array<std::string_view, 4> matrix_written_en = {
+    "\n Matrix file ", " written: ", " rows, ", " columns.\n"};
+inline constexpr std::array<std::string_view, 4> matrix_written_zh = {
+    // "\n 聚类矩阵已写入 ", ": ", " 行, ", " 列.\n"
+    "\n \xBE\xDB\xC0\xE0\xBE\xD8\xD5\xF3\xD2\xD1\xD0\xB4\xC8\xEB ", ": ", " \xD0\xD0, ",
+    " \xC1\xD0.\n"};
+
 inline constexpr std::string_view banner_title =
     "\n  clustmat: cluster matrices from multi-environment crop trials\n"
     "  ------------------------------------------------------------\n";

@@ -43,6 +43,7 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoMatrix) {
         EXPECT_EQ(run.status, c.status);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.files.size(), 1u); // the data file alone
+        EXPECT_FALSE(announces_matrix(run.err));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "run_program.h"
 
+#include "gbk.h"
+
 #include <csignal>
 #include <cstdlib>
 #include <dirent.h>
@@ -69,11 +71,17 @@ RunResult run_clustmat(const RunSetup& setup) {
     }
 }
 
+bool announces_matrix(const std::string& err) {
+    return err.find(" written: ") != std::string::npos ||
+           err.find(gbk("聚类矩阵已写入")) != std::string::npos;
+}
+
 void expect_run(const char* what, const RunSetup& setup, const Expected& expected) {
     SCOPED_TRACE(what);
     RunResult run = run_clustmat(setup);
     EXPECT_EQ(run.status, expected.status) << run.err;
     EXPECT_NE(run.err.find(expected.err_holds), std::string::npos) << run.err;
+    EXPECT_TRUE(expected.status == 0 || !announces_matrix(run.err)) << run.err;
     for (const auto& [name, bytes] : expected.files) {
         if (!bytes)
             EXPECT_EQ(run.files.count(name), 0u) << name;

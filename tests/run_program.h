@@ -27,6 +27,9 @@ struct RunSetup {
 
 RunResult run_clustmat(const RunSetup& setup);
 
+// Whether stderr holds the notice of a matrix file in place, in either language.
+bool announces_matrix(const std::string& err);
+
 // What a run must show: its status, a text that stderr holds, and files that
 // must hold exactly the given bytes (or, given nullopt, must not exist).
 struct Expected {
