@@ -12,7 +12,8 @@ extern int chinese_mode;
 namespace texts {
 
 // Chinese texts are GBK bytes: old consoles in the breeding stations show them
-// as they are, so they are written without any conversion.
+// as they are, and pipes and files get them unchanged; put_gbk_text converts
+// them only for a terminal that shows another character set.
 
 inline constexpr std::string_view name_prompt_en = "\n Input Name of Your Data File:  ";
 // "\n 请输入数据文件名:  "

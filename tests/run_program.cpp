@@ -9,11 +9,14 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
+#include <utmp.h>
 
 static std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -67,6 +70,48 @@ RunResult run_clustmat(const RunSetup& setup) {
             if (entry.is_regular_file() && !entry.is_symlink())
                 run.files[entry.path().filename()] = slurp(entry.path());
         std::filesystem::remove_all(io);
+        return run;
+    }
+}
+
+RunResult run_on_terminal(const RunSetup& setup) {
+    char pattern[] = "/tmp/clustmat-test-XXXXXX";
+    const std::string dir = mkdtemp(pattern);
+    for (const auto& [name, bytes] : setup.files) spill(dir + "/" + name, bytes);
+    int terminal, program_side;
+    RunResult run;
+    if (openpty(&terminal, &program_side, nullptr, nullptr, nullptr) != 0) return run;
+    // Without echo the screen holds only what the program wrote, and without
+    // output processing its line ends are not turned into CR LF.
+    termios mode;
+    tcgetattr(program_side, &mode);
+    mode.c_lflag &= ~ECHO;
+    mode.c_oflag &= ~OPOST;
+    tcsetattr(program_side, TCSANOW, &mode);
+
+    if (pid_t child = fork(); child == 0) {
+        close(terminal);
+        if (login_tty(program_side) != 0 || chdir(dir.c_str()) != 0) _exit(126);
+        for (const auto& [name, value] : setup.environment) setenv(name.c_str(), value.c_str(), 1);
+        alarm(60);
+        std::vector<char*> argv{const_cast<char*>(CLUSTMAT_PROGRAM)};
+        for (const auto& arg : setup.args) argv.push_back(const_cast<char*>(arg.c_str()));
+        argv.push_back(nullptr);
+        execv(CLUSTMAT_PROGRAM, argv.data());
+        _exit(127);
+    } else {
+        close(program_side);
+        if (write(terminal, setup.input.data(), setup.input.size())) {
+        }
+        // Reading ends with an error once the program's side is closed.
+        char block[4096];
+        for (ssize_t got; (got = read(terminal, block, sizeof block)) > 0;)
+            run.out.append(block, got);
+        int wait_status = 0;
+        waitpid(child, &wait_status, 0);
+        if (WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
+        close(terminal);
+        std::filesystem::remove_all(dir);
         return run;
     }
 }

@@ -27,6 +27,11 @@ struct RunSetup {
 
 RunResult run_clustmat(const RunSetup& setup);
 
+// Runs the real program on a terminal (standard input, output and error;
+// echo off, bytes shown as written). `out` holds what the terminal showed,
+// both streams; the limits, the faulty build and `prepare` are not used.
+RunResult run_on_terminal(const RunSetup& setup);
+
 // Whether stderr holds the notice of a matrix file in place, in either language.
 bool announces_matrix(const std::string& err);
 
