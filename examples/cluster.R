@@ -8,14 +8,13 @@
 #
 # What is clustered: the columns, that is the levels of the factor chosen at
 # clustmat's menu: the varieties in layout 1, the years in layout 2, the
-# locations in layout 3. Each of them is described by its values in every
-# combination of the other two factors (the rows), which is what the layout
-# was chosen for; the rows themselves are only as many observations. Layouts
-# 1 and 3 hold values centred on the grand mean and layout 2 the raw values;
-# subtracting the same constant from every cell changes no Euclidean
-# distance, so the three layouts give the same tree for the same factor. To
-# group the rows instead (the year and location pairs of layout 1, say),
-# replace t(m) by m in the dist() line below.
+# locations in layout 3. Each column describes its level by the values in
+# every combination of the other two factors (the rows), so the layout
+# chosen at the menu is the choice of what to group. Layouts 1 and 3 hold
+# values centred on the grand mean, layout 2 the raw values; subtracting one
+# constant from every cell changes no Euclidean distance, so this does not
+# matter here. To group the rows instead (the year and location pairs of
+# layout 1, say), replace t(m) by m in the dist() line below.
 #
 # The distances are Euclidean. dist() leaves out the rows in which either of
 # two columns is empty and scales the sum up to all rows. The tree joins
