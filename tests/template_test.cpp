@@ -47,7 +47,10 @@ TEST(Template, IsWrittenAndAnalysedInTheSameRun) {
           "number of varieties must be a whole number from -2147483648 to 2147483647, not "
           "\"2.5\". No",
           {{"t.dat", std::nullopt}}}},
-        {"hexadecimal", "t.dat\ny\n2 0x10 2 2\n", {1, "years must be a whole number", {}}},
+        {"hexadecimal",
+         "t.dat\ny\n2 0x10 2 2\n",
+         {1, "of years must be a whole number from "
+             "-2147483648 to 2147483647, not \"0x10\""}},
         {"letters after the last size",
          "t.dat\ny\n1\n1\n1\n3a\n1\n",
          {1,
