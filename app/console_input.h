@@ -17,6 +17,10 @@ int read_console_char();
 // Reads and discards everything up to and including the next line end.
 void discard_console_line();
 
+// Reads and discards the rest of a word: everything up to and including the
+// next blank or line end.
+void discard_console_word();
+
 // Reads an integer the way "%d" does: white space skipped, an optional sign,
 // decimal digits, nothing more consumed. On failure `bad_token` holds what
 // stood there instead (empty at end of input).
@@ -26,3 +30,9 @@ struct ConsoleInt {
     std::string bad_token;
 };
 ConsoleInt read_console_int();
+
+// Reads a whole number typed as a word of its own: white space skipped, then
+// an optional sign and decimal digits within int, followed by a blank, a line
+// end or the end of input (left unread). On failure `bad_token` holds the
+// word as typed, cut after 40 characters with "..." (empty at end of input).
+ConsoleInt read_console_whole_number();

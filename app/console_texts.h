@@ -12,7 +12,8 @@ extern int chinese_mode;
 namespace texts {
 
 // Chinese texts are GBK bytes: old consoles in the breeding stations show them
-// as they are, so they are written without any conversion.
+// as they are, and pipes and files get them unchanged; put_gbk_text converts
+// them only for a terminal that shows another character set.
 
 inline constexpr std::string_view name_prompt_en = "\n Input Name of Your Data File:  ";
 // "\n 请输入数据文件名:  "
@@ -77,6 +78,16 @@ inline constexpr std::array<std::string_view, 3> closing_zh = {
     "DOS\xCF\xB5\xCD\xB3...\n",
 };
 
+// The closing notice of a run whose matrix file is in place, in the pieces
+// around the file name, the row count and the column count: the name is
+// written as typed, never converted like the Chinese text around it.
+inline constexpr std::array<std::string_view, 4> matrix_written_en = {
+    "\n Matrix file ", " written: ", " rows, ", " columns.\n"};
+inline constexpr std::array<std::string_view, 4> matrix_written_zh = {
+    // "\n 聚类矩阵已写入 ", ": ", " 行, ", " 列.\n"
+    "\n \xBE\xDB\xC0\xE0\xBE\xD8\xD5\xF3\xD2\xD1\xD0\xB4\xC8\xEB ", ": ", " \xD0\xD0, ",
+    " \xC1\xD0.\n"};
+
 inline constexpr std::string_view banner_title =
     "\n  clustmat: cluster matrices from multi-environment crop trials\n"
     "  ------------------------------------------------------------\n";
@@ -95,6 +106,38 @@ inline constexpr std::array<std::string_view, 2> banner_zh = {
     "\n  \xCA\xD4\xD1\xE9\xC9\xE8\xBC\xC6\xB5\xC4\xCB\xC4\xC1\xD0\xCA\xC7:(1)\xC6\xB7\xD6\xD6, "
     "(2)\xC4\xEA\xB7\xDD, (3)\xCA\xD4\xB5\xE3, (4)\xC7\xF8\xD7\xE9.\n\n\n",
 };
+
+// Answers clustmat --help; English only, like every text without a Chinese form.
+inline constexpr std::string_view usage =
+    "Usage: clustmat [c|C]\n"
+    "       clustmat --help | -h | --version\n"
+    "\n"
+    "Turns the design data file of a multi-environment crop trial (variety, year,\n"
+    "location and block codes and one trait value per record) into a tab-separated\n"
+    "cluster matrix file, through a short console dialogue.\n"
+    "\n"
+    "  c, C         Chinese console texts (GBK bytes; shown as UTF-8 characters on\n"
+    "               a UTF-8 terminal)\n"
+    "  -h, --help   show this help and exit\n"
+    "  --version    show the version and exit\n"
+    "Any other argument is ignored.\n"
+    "\n"
+    "The dialogue asks, each answer ended by Enter:\n"
+    "  1. the data file's name (at most 31 characters);\n"
+    "  2. only when there is no such file: y to create a design template under that\n"
+    "     name, then the numbers of varieties, years, locations and blocks;\n"
+    "  3. the layout: 1, 2 or 3 for varieties, years or locations as the columns.\n"
+    "From a script, give the answers on standard input:\n"
+    "  printf 'trial.dat\\n1\\n' | clustmat\n"
+    "\n"
+    "The matrix file goes beside the data file, named like it with the last four\n"
+    "characters replaced by .DIS (trial.dat gives trial.DIS); an older one is\n"
+    "replaced. Its name and size are reported on standard error at the end.\n"
+    "\n"
+    "Exit status: 0 the matrix file was written; 1 the run ended on an error (the\n"
+    "message says which); 255 the matrix file could not be written in full.\n"
+    "\n"
+    "The manual: man clustmat\n";
 
 } // namespace texts
 

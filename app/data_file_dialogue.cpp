@@ -61,8 +61,13 @@ void open_data_file() {
     } else {
         put_in_language(stderr, texts::create_question_en, texts::create_question_zh);
         int answer = read_console_char();
-        read_console_char(); // normally the line end
-        if (answer != 'y' && answer != 'Y') fatal_exit(texts::refusal);
+        if (answer != 'y' && answer != 'Y') {
+            read_console_char(); // normally the line end
+            fatal_exit(texts::refusal);
+        }
+        // A yes typed as a word (yes, Yes) ends with its word: whatever
+        // follows on the line is the first size.
+        discard_console_word();
 
         make_template();
         // The template is read back from its final name, exactly as a data

@@ -31,7 +31,7 @@ static const char* const size_names[] = {"varieties", "years", "locations", "blo
 
 static int read_template_size(int which) {
     put_text(stdout, texts::template_prompts[which]);
-    ConsoleInt answer = read_console_int();
+    ConsoleInt answer = read_console_whole_number();
     if (answer.ok) return answer.value;
     std::string message = "\nThe number of ";
     message += size_names[which];

@@ -3,12 +3,15 @@
 #include "app/console_input.h"
 #include "app/console_texts.h"
 #include "app/data_file_dialogue.h"
+#include "design/loader.h"
 #include "matrix/matrix_writer.h"
 #include "matrix/output_name.h"
 #include "platform/platform.h"
 #include "storage/staged_file.h"
 
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -51,6 +54,27 @@ static void report_failed_write(const std::string& output_name, int error_number
                          "\" is as it was before the run.\n");
 }
 
+static std::string decimal(std::int64_t number) {
+    char digits[24];
+    return std::string(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+}
+
+// Tells which file now holds the matrix and how large it is, so that a
+// breeder finds it and can check it against the trial. The counts leave out
+// the header and the row labels; a row count of two large factors exceeds int.
+static void announce_matrix(const std::string& output_name, Layout layout) {
+    // The analysed factor's levels are the columns, every pair of the other
+    // two factors' levels a row.
+    const std::int64_t levels[3] = {nVar, nYear, nLoc};
+    const int k = static_cast<int>(layout) - 1;
+    const std::int64_t columns = levels[k], rows = levels[(k + 1) % 3] * levels[(k + 2) % 3];
+    const std::string fields[3] = {output_name, decimal(rows), decimal(columns)};
+    for (std::size_t i = 0; i < 4; ++i) {
+        put_in_language(stderr, texts::matrix_written_en[i], texts::matrix_written_zh[i]);
+        if (i < 3) put_text(stderr, fields[i]);
+    }
+}
+
 int run_analysis() {
     Layout layout = read_layout_choice();
     std::string output_name = matrix_file_name(data_file_name);
@@ -68,5 +92,6 @@ int run_analysis() {
         report_failed_write(output_name, errno);
         return -1;
     }
+    announce_matrix(output_name, layout);
     return 0;
 }

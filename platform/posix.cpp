@@ -4,6 +4,10 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <iconv.h>
+#include <iterator>
+#include <langinfo.h>
+#include <locale.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,7 +58,54 @@ void set_interrupt_cleanup(const char* path) {
     cleanup_wanted = 1;
 }
 
+// Whether the character set of the user's locale (LC_ALL, LC_CTYPE, LANG) is
+// UTF-8. Read through a locale object of its own: the program's global locale
+// stays "C", since answers are parsed and numbers written in that locale.
+static bool user_locale_is_utf8() {
+    locale_t user = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+    if (!user) return false; // a locale named but not installed: its set is unknown
+    bool utf8 = std::strcmp(nl_langinfo_l(CODESET, user), "UTF-8") == 0;
+    freelocale(user);
+    return utf8;
+}
+
+// Whether GBK texts for this stream must become UTF-8: only for a terminal of
+// a UTF-8 locale. A pipe or a file gets the GBK bytes whatever the locale, so
+// that what a script keeps is the same everywhere. Decided once per stream.
+static bool converts_for(std::FILE* stream) {
+    struct Decision {
+        std::FILE* stream;
+        bool convert;
+    };
+    static Decision decisions[4];
+    static std::size_t decided = 0;
+    for (std::size_t i = 0; i < decided; ++i)
+        if (decisions[i].stream == stream) return decisions[i].convert;
+    bool convert = isatty(fileno(stream)) && user_locale_is_utf8();
+    if (decided < std::size(decisions)) decisions[decided++] = {stream, convert};
+    return convert;
+}
+
+// Converts GBK bytes to UTF-8. False when the system has no such converter or
+// the text is no GBK; the caller then writes the bytes as they are.
+static bool gbk_to_utf8(std::string_view gbk, std::string& utf8) {
+    static iconv_t converter = iconv_open("UTF-8", "GBK");
+    if (converter == reinterpret_cast<iconv_t>(-1)) return false;
+    // A GBK character of two bytes becomes at most three; ASCII stays one.
+    utf8.assign(gbk.size() * 2, '\0');
+    char* in = const_cast<char*>(gbk.data());
+    char* out = utf8.data();
+    std::size_t in_left = gbk.size(), out_left = utf8.size();
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(converter, &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1))
+        return false;
+    utf8.resize(utf8.size() - out_left);
+    return true;
+}
+
 void put_gbk_text(std::FILE* stream, std::string_view text) {
+    std::string utf8;
+    if (converts_for(stream) && gbk_to_utf8(text, utf8)) text = utf8;
     std::fwrite(text.data(), 1, text.size(), stream);
 }
 

@@ -54,6 +54,61 @@ TEST(Console, LanguageComesOnlyFromAnArgumentThatIsExactlyC) {
     }
 }
 
+// Answers waiting on standard input must stay unread: no banner, no file.
+TEST(Console, HelpAndVersionAnswerWithoutTheDialogue) {
+    const std::string version = "clustmat " CLUSTMAT_VERSION "\n",
+                      usage = "Usage: clustmat [c|C]\n";
+    const struct {
+        std::vector<std::string> args;
+        std::optional<unsigned long> file_size;
+        int status;
+        std::string out_starts;
+    } cases[] = {
+        {{"--help"}, {}, 0, usage},           {{"-h"}, {}, 0, usage},
+        {{"c", "--version"}, {}, 0, version}, {{"x", "--version", "--help"}, {}, 0, version},
+        {{"--help"}, 10, 1, "Usage: cl"}, // standard output on a full disk
+    };
+    for (const auto& c : cases) {
+        RunResult run = run_clustmat(
+            {.args = c.args, .input = "t.dat\ny\n1 1 1 1\n1\n", .file_size = c.file_size});
+        EXPECT_EQ(run.status, c.status) << c.args.back();
+        EXPECT_EQ(run.out.substr(0, c.out_starts.size()), c.out_starts);
+        EXPECT_EQ(run.err, "");
+        EXPECT_TRUE(run.files.empty());
+    }
+}
+
+// A UTF-8 terminal shows GBK bytes as garbage; a pipe or a file must keep
+// them, whatever the locale. A typed name is shown as typed either way.
+TEST(Console, ChineseTextsReachAUtf8TerminalAsUtf8) {
+    const struct {
+        const char* what;
+        bool terminal;
+        const char* locale;
+        bool utf8;
+    } cases[] = {
+        {"UTF-8 terminal", true, "C.UTF-8", true},
+        {"terminal of an ASCII locale", true, "C", false},
+        {"pipe with a UTF-8 locale", false, "C.UTF-8", false},
+    };
+    for (const auto& c : cases) {
+        const RunSetup setup{.args = {"c"},
+                             .input = "小麦.dat\n1\n",
+                             .files = {{"小麦.dat", data_header + "1 1 1 1 3\n2 1 1 1 5\n"}},
+                             .environment = {{"LC_ALL", c.locale}}};
+        RunResult run = c.terminal ? run_on_terminal(setup) : run_clustmat(setup);
+        auto shown = [&](const std::string& text) { return c.utf8 ? text : gbk(text); };
+        const std::string expected[] = {
+            shown("\n  请输入您的数据文件名.\n  文件应包括试验设计以及分析性状的数据."),
+            shown("\n 请输入数据文件名:  "),
+            shown("\n 聚类矩阵已写入 ") + "小麦.DIS" + shown(": 1 行, 2 列.\n"),
+        };
+        EXPECT_EQ(run.status, 0) << c.what;
+        for (const auto& text : expected)
+            EXPECT_NE((run.out + run.err).find(text), std::string::npos) << c.what << run.out;
+    }
+}
+
 TEST(Console, RefusalsAndOverlongNamesCreateNothing) {
     const std::string refusal =
         "\nExit this program and input correct file name again.\n\n" + closing_en;

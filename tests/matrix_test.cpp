@@ -3,6 +3,7 @@
 #include "matrix/output_name.h"
 #include "run_program.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <map>
@@ -39,11 +40,20 @@ TEST(Matrix, LayoutsOfTheWorkedExampleAndOfEmptyCells) {
         EXPECT_EQ(run.out, "\n Input Name of Your Data File:  " + menu);
         EXPECT_EQ(run.files["trial.DIS"], c.matrix);
         EXPECT_EQ(run.files["trial.dat"], c.data);
+        // The last words of the run give the file's data rows and value columns.
+        const auto lines = std::count(c.matrix.begin(), c.matrix.end(), '\n');
+        const auto tabs =
+            std::count(c.matrix.begin(), c.matrix.begin() + c.matrix.find('\n'), '\t');
+        const std::string notice =
+            "\n Matrix file trial.DIS written: " + std::to_string(lines - 1) + " rows, " +
+            std::to_string(tabs) + " columns.\n";
+        EXPECT_TRUE(run.err.ends_with(notice)) << run.err;
     }
     RunResult chinese = run_clustmat(
         {.args = {"c"}, .input = "trial.dat\n1\n", .files = {{"trial.dat", worked_example}}});
     EXPECT_EQ(chinese.out, gbk("\n 请输入数据文件名:  ") + menu);
     EXPECT_EQ(chinese.files["trial.DIS"], "ClustID\tG1\tG2\nY1+L1\t-1\t1\n");
+    EXPECT_TRUE(chinese.err.ends_with(gbk("\n 聚类矩阵已写入 trial.DIS: 1 行, 2 列.\n")));
 }
 
 // The variety layout is written from tiles of the cube. Sparse trials whose
@@ -109,6 +119,7 @@ TEST(Matrix, AnswersOtherThanOneTwoOrThreeEndTheRunWithoutAFile) {
             run.err.find("\n File has been oppened ! \nNo such case. exit program.\n" + closing_en),
             std::string::npos);
         EXPECT_EQ(run.files.size(), 1u) << answer;
+        EXPECT_FALSE(announces_matrix(run.err));
     }
 }
 

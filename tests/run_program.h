@@ -38,6 +38,14 @@ struct RunSetup {
 
 RunResult run_clustmat(const RunSetup& setup);
 
+// Runs the real program on a terminal (standard input, output and error;
+// echo off, bytes shown as written). `out` holds what the terminal showed,
+// both streams; the limits, the faulty build and `prepare` are not used.
+RunResult run_on_terminal(const RunSetup& setup);
+
+// Whether stderr holds the notice of a matrix file in place, in either language.
+bool announces_matrix(const std::string& err);
+
 // What a run must show: its status, a text that stderr holds, and files that
 // must hold exactly the given bytes (or, given nullopt, must not exist); with
 // `nothing_else`, no other file may be left in the directory.

@@ -11,6 +11,7 @@ TEST(Template, IsWrittenAndAnalysedInTheSameRun) {
         data_header + "1 1 1 1 1\n1 1 1 2 2\n1 1 2 1 3\n1 1 2 2 4\n1 2 1 1 5\n1 2 1 2 6\n"
                       "1 2 2 1 7\n1 2 2 2 8\n2 1 1 1 9\n2 1 1 2 10\n2 1 2 1 11\n2 1 2 2 12\n"
                       "2 2 1 1 13\n2 2 1 2 14\n2 2 2 1 15\n2 2 2 2 16\n";
+    const std::string one = data_header + "1 1 1 1 1\n";
     const struct {
         const char* what;
         std::string input;
@@ -40,9 +41,24 @@ TEST(Template, IsWrittenAndAnalysedInTheSameRun) {
         {"a word",
          "t.dat\ny\n2\nabc\n",
          {1, "number of years must be a whole number", {{"t.dat", std::nullopt}}}},
-        {"a fraction leaves .5",
-         "t.dat\ny\n2\n2.5\n2\n",
-         {1, "number of locations must be a whole number", {{"t.dat", std::nullopt}}}},
+        {"a fraction is named whole, for its own size",
+         "t.dat\ny\n2.5\n2\n",
+         {1,
+          "number of varieties must be a whole number from -2147483648 to 2147483647, not "
+          "\"2.5\". No",
+          {{"t.dat", std::nullopt}}}},
+        {"hexadecimal",
+         "t.dat\ny\n2 0x10 2 2\n",
+         {1, "of years must be a whole number from "
+             "-2147483648 to 2147483647, not \"0x10\""}},
+        {"letters after the last size",
+         "t.dat\ny\n1\n1\n1\n3a\n1\n",
+         {1,
+          "number of blocks must be a whole number from -2147483648 to 2147483647, not \"3a\"",
+          {{"t.dat", std::nullopt}}}},
+        {"a yes typed as a word", "t.dat\nyes\n1\n1\n1\n1\n1\n", {0, "", {{"t.dat", one}}}},
+        {"Yes and the sizes on one line", "t.dat\nYes 1 1 1 1\n1\n", {0, "", {{"t.dat", one}}}},
+        {"y and the sizes on one line", "t.dat\ny 1 1 1 1\n1\n", {0, "", {{"t.dat", one}}}},
         {"beyond int",
          "t.dat\ny\n99999999999\n",
          {1, "number of varieties must be a whole number", {{"t.dat", std::nullopt}}}},
