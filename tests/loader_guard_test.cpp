@@ -29,7 +29,7 @@ double plain_value(std::string token) {
         return i < token.size() && token[i] >= '0' && token[i] <= '9';
     };
     if (!digit(first) && !(token[first] == '.' && digit(first + 1))) return 0;
-    if (token.size() > first + 1 && (token[first + 1] == 'x' || token[first + 1] == 'X')) return 0;
+    if (token.compare(first, 2, "0x") == 0 || token.compare(first, 2, "0X") == 0) return 0;
     return std::strtod(token.c_str(), nullptr);
 }
 
@@ -84,7 +84,7 @@ std::string random_trial(int records) {
     auto pick = [&](auto const& options) { return options[random() % std::size(options)]; };
     const char* const traits[] = {"1d2", "5,2",        ".5", "5.",     "NA",   ".",  "0x10",
                                   "inf", "-3.25",      "0",  "2.5E-3", "1D-1", "+7", "nan",
-                                  "0.0", "12345678.9", ".",  "c5",     "ch.5"};
+                                  "0.0", "12345678.9", ".",  "c5",     "ch.5", "5x", "-0X1"};
     const char* const gaps[] = {" ", "\t", "  ", "\n", "\r\n", " \r\n\n"};
     // Straight after a code's digits, or standing alone after it.
     const char* const swallowed[] = {"c", "ch", " c", " ch", "\nc", "\tch"};

@@ -42,6 +42,8 @@ TEST(Loader, FillsTheCubeAsTheFileDescribesIt) {
                   "2 1 1 1 4\n",
          "ClustID\tY1\nL1+G1\t3\n"},
         {"no line end at the end", header + "1 1 1 1 3", "ClustID\tY1\nL1+G1\t3\n"},
+        {"a trait of twenty digits", header + "1 1 1 1 18446744073709551617\n",
+         "ClustID\tY1\nL1+G1\t1.84467e+019\n"},
     };
     for (const auto& c : cases)
         expect_run(c.what, {.input = "d.dat\n2\n", .files = {{"d.dat", c.data}}},
@@ -56,8 +58,10 @@ TEST(Loader, GrandMeanCountsEveryValueRead) {
     } cases[] = {
         {"duplicates enter the mean", header + "1 1 1 1 4\n1 1 1 2 6\n2 1 1 1 8\n",
          "ClustID\tG1\tG2\nY1+L1\t0\t2\n"},
-        {"a float cell less a float mean", header + "1 1 1 1 0.1\n2 1 1 1 0.2\n",
-         "ClustID\tG1\tG2\nY1+L1\t-0.05\t0.05\n"},
+        // Formed in single precision, the differences would show as -128.249
+        // and 128.249; with the mean unrounded, as -128.249 and 128.25.
+        {"a float cell less a float mean", header + "1 1 1 1 0.001\n2 1 1 1 256.5\n",
+         "ClustID\tG1\tG2\nY1+L1\t-128.25\t128.249\n"},
         {"no value at all", header + "1 1 1 1 .\n2 1 1 1 0\n", "ClustID\tG1\tG2\nY1+L1\t.\t.\n"},
     };
     for (const auto& c : cases)
@@ -79,6 +83,8 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
         {"exponent", header + "1 1 1 2e3 3\n", "the block code \"2e3\" is not a whole number"},
         {"beyond int", header + "1 99999999999 1 1 3\n",
          "the year code \"99999999999\" is too large"},
+        {"2^32 + 1, never taken for 1", header + "1 1 4294967297 1 3\n1 1 1 1 3\n",
+         "the location code \"4294967297\" is too large"},
         {"cut short", header + "1 1 1 1 3\n2 1 1\n",
          "Record 2 of \"d.dat\": the record is incomplete: the file ends before its block code"},
         {"empty file", "", "\"d.dat\" holds no complete record"},
