@@ -63,7 +63,7 @@ Expected read_plainly(const std::string& text) {
         token.clear();
     }
     Expected e;
-    float sum = 0;
+    double sum = 0;
     int count = 0;
     for (std::size_t r = 5; r + 5 <= fields.size(); r += 5) {
         int v = std::stoi(fields[r]), y = std::stoi(fields[r + 1]), l = std::stoi(fields[r + 2]);
@@ -71,10 +71,10 @@ Expected read_plainly(const std::string& text) {
         double value = plain_value(fields[r + 4]);
         if (value == 0) continue;
         e.cells[{v, y, l}] = static_cast<float>(value);
-        sum = static_cast<float>(sum + value);
+        sum += value;
         ++count;
     }
-    e.mean = count ? static_cast<float>(static_cast<double>(sum) / count) : 0.0f;
+    e.mean = count ? static_cast<float>(sum / count) : 0.0f;
     return e;
 }
 

@@ -1,7 +1,9 @@
 // Loading design data files: sizes, quirks of the format, and refusals.
 #include "run_program.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <random>
 #include <sys/stat.h>
 
 namespace {
@@ -50,8 +52,47 @@ TEST(Loader, FillsTheCubeAsTheFileDescribesIt) {
                    {0, "", {{"d.DIS", c.year_layout}}});
 }
 
-// The variety layout shows the grand mean: every non-zero value, in single precision.
+struct Trial {
+    std::string data, variety_layout;
+};
+
+// A million records over ten varieties, the value of record r hundredths(r)
+// hundredths, and the variety layout that the mean of exactly those values
+// gives: summed in double in file order, rounded once to single precision.
+Trial million_records(int (*hundredths)(int)) {
+    Trial trial{header, "ClustID"};
+    float last[10] = {};
+    double sum = 0;
+    char record[48];
+    for (int r = 0; r < 1000000; ++r) {
+        int value = hundredths(r);
+        std::snprintf(record, sizeof record, "%d 1 1 1 %d.%02d\n", 1 + r % 10, value / 100,
+                      value % 100);
+        trial.data += record;
+        sum += value / 100.0; // the double that strtod gives for the text
+        last[r % 10] = static_cast<float>(value / 100.0);
+    }
+    const float mean = static_cast<float>(sum / 1000000);
+    std::string cells = "\nY1+L1";
+    for (int v = 0; v < 10; ++v) {
+        std::snprintf(record, sizeof record, "\t%g", double(last[v]) - double(mean));
+        trial.variety_layout += "\tG" + std::to_string(v + 1);
+        cells += record;
+    }
+    trial.variety_layout += cells + "\n";
+    return trial;
+}
+
+// The variety layout shows the grand mean: every non-zero value, summed in
+// double and rounded once to single precision.
 TEST(Loader, GrandMeanCountsEveryValueRead) {
+    const Trial all_equal = million_records([](int) { return 605; });
+    // 4.50 to 6.50 from a fixed seed; the last ten, one per variety, from 5.40
+    // to 5.49: close to the mean, so that its last bit shows.
+    const Trial spread = million_records([](int r) {
+        static std::mt19937 random(11);
+        return r < 1000000 - 10 ? 450 + int(random() % 201) : 540 + r % 10;
+    });
     const struct {
         const char* what;
         std::string data, variety_layout;
@@ -63,6 +104,9 @@ TEST(Loader, GrandMeanCountsEveryValueRead) {
         {"a float cell less a float mean", header + "1 1 1 1 0.001\n2 1 1 1 256.5\n",
          "ClustID\tG1\tG2\nY1+L1\t-128.25\t128.249\n"},
         {"no value at all", header + "1 1 1 1 .\n2 1 1 1 0\n", "ClustID\tG1\tG2\nY1+L1\t.\t.\n"},
+        {"a million equal values", all_equal.data,
+         "ClustID\tG1\tG2\tG3\tG4\tG5\tG6\tG7\tG8\tG9\tG10\nY1+L1\t0\t0\t0\t0\t0\t0\t0\t0\t0\t0\n"},
+        {"a million values spread from 4.50 to 6.50", spread.data, spread.variety_layout},
     };
     for (const auto& c : cases)
         expect_run(c.what, {.input = "d.dat\n1\n", .files = {{"d.dat", c.data}}},
@@ -91,8 +135,6 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
         {"header only", header, "\"d.dat\" holds no complete record"},
         {"beyond single precision", header + "1 1 1 1 3\n1 1 1 1 1e39\n",
          "Record 2 of \"d.dat\": the trait value \"1e39\" is too large for single precision"},
-        {"a sum beyond single precision", header + "1 1 1 1 3e38\n2 1 1 1 3e38\n",
-         "Record 2 of \"d.dat\": the sum of the trait values so far exceeds single precision"},
     };
     for (const auto& c : cases)
         expect_run(c.what, {.input = "d.dat\n1\n", .files = {{"d.dat", c.data}}},
