@@ -31,11 +31,23 @@ static const char* const field_names[] = {"variety code", "year code", "location
 
 static DataReader reader;
 
-// A token as it can be shown in a message: long ones are cut short.
+// A token as a message shows it: long ones cut short, and control bytes (a
+// NUL, the start of a terminal's escape sequence) written as \xNN, so that a
+// damaged file can neither garble nor drive the console.
 static std::string quoted(std::string_view token) {
     constexpr std::size_t shown = 40;
+    constexpr char hex[] = "0123456789abcdef";
     std::string text = "\"";
-    text += token.substr(0, shown);
+    for (char c : token.substr(0, shown)) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            text += c;
+        } else {
+            text += "\\x";
+            text += hex[byte >> 4];
+            text += hex[byte & 0xF];
+        }
+    }
     if (token.size() > shown) text += "...";
     return text + "\"";
 }
@@ -44,6 +56,9 @@ static std::string quoted(std::string_view token) {
     fatal_exit("Record " + std::to_string(record) + " of \"" + data_file_name + "\": " + problem);
 }
 
+static const std::string overlong = " is longer than " + std::to_string(longest_token) +
+                                    " bytes; the file is damaged or is not a design data file.";
+
 // The next token of a record; a record cut short by the end of the file is
 // an error rather than a record of guessed values.
 static std::string_view record_token(std::int64_t record, int field) {
@@ -51,6 +66,9 @@ static std::string_view record_token(std::int64_t record, int field) {
     if (token.empty())
         bad_record(record, "the record is incomplete: the file ends before its " +
                                std::string(field_names[field]) + ".");
+    if (token.size() > longest_token)
+        bad_record(record,
+                   "the " + std::string(field_names[field]) + " " + quoted(token) + overlong);
     return token;
 }
 
@@ -112,6 +130,9 @@ static void skip_header() {
     for (int i = 0; i < fields_per_record; ++i) {
         std::string_view token = reader_peek_token(reader);
         if (token.empty()) break;
+        if (token.size() > longest_token)
+            fatal_exit(std::string("The header of \"") + data_file_name + "\": the column name " +
+                       quoted(token) + overlong);
         reader_consume(reader, token.size());
         reader_finish_field(reader);
     }

@@ -82,16 +82,27 @@ Expected read_plainly(const std::string& text) {
 std::string random_trial(int records) {
     std::mt19937 random(6);
     auto pick = [&](auto const& options) { return options[random() % std::size(options)]; };
-    const char* const traits[] = {"1d2", "5,2",        ".5", "5.",     "NA",   ".",  "0x10",
-                                  "inf", "-3.25",      "0",  "2.5E-3", "1D-1", "+7", "nan",
-                                  "0.0", "12345678.9", ".",  "c5",     "ch.5", "5x", "-0X1"};
+    // Tokens of the longest length: a code, a trait and a header name.
+    const std::string long_code = std::string(4095, '0') + "7";
+    const std::string long_trait = "2." + std::string(4094, '5');
+    const char* const traits[] = {"1d2",    "5,2",
+                                  ".5",     "5.",
+                                  "NA",     ".",
+                                  "0x10",   "inf",
+                                  "-3.25",  "0",
+                                  "2.5E-3", "1D-1",
+                                  "+7",     "nan",
+                                  "0.0",    "12345678.9",
+                                  ".",      "c5",
+                                  "ch.5",   "5x",
+                                  "-0X1",   long_trait.c_str()};
     const char* const gaps[] = {" ", "\t", "  ", "\n", "\r\n", " \r\n\n"};
     // Straight after a code's digits, or standing alone after it.
     const char* const swallowed[] = {"c", "ch", " c", " ch", "\nc", "\tch"};
-    std::string text = "Var Year Loca Blk Trait\r\n";
+    std::string text = "Var Year Loca " + std::string(4096, 'B') + " Trait\r\n";
     for (int r = 0; r < records; ++r) {
         for (int size : {40, 5, 12, 3}) {
-            text += std::to_string(1 + random() % size);
+            text += random() % 500 ? std::to_string(1 + random() % size) : long_code;
             if (random() % 4 == 0) text += pick(swallowed);
             text += random() % 8 ? " " : pick(gaps);
         }

@@ -114,6 +114,8 @@ TEST(Loader, GrandMeanCountsEveryValueRead) {
 }
 
 TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
+    std::string nuls_shown;
+    for (int i = 0; i < 40; ++i) nuls_shown += "\\x00";
     const struct {
         const char* what;
         std::string data, message;
@@ -129,12 +131,20 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
          "the year code \"99999999999\" is too large"},
         {"2^32 + 1, never taken for 1", header + "1 1 4294967297 1 3\n1 1 1 1 3\n",
          "the location code \"4294967297\" is too large"},
+        {"control bytes shown escaped", header + "\x1f\x7f~ 1 1 1 3\n",
+         "the variety code \"\\x1f\\x7f~\" is not a whole number"},
         {"cut short", header + "1 1 1 1 3\n2 1 1\n",
          "Record 2 of \"d.dat\": the record is incomplete: the file ends before its block code"},
         {"empty file", "", "\"d.dat\" holds no complete record"},
         {"header only", header, "\"d.dat\" holds no complete record"},
         {"beyond single precision", header + "1 1 1 1 3\n1 1 1 1 1e39\n",
          "Record 2 of \"d.dat\": the trait value \"1e39\" is too large for single precision"},
+        {"an overlong trait",
+         header + "1 1 1 1 3\n1 1 1 1 " + std::string(5000, '7') + "\n1 1 1 1 3\n",
+         "Record 2 of \"d.dat\": the trait value \"" + std::string(40, '7') +
+             "...\" is longer than 4096 bytes; the file is damaged or is not a design data file."},
+        {"a megabyte of NUL bytes", "Var " + std::string(1 << 20, '\0'),
+         "The header of \"d.dat\": the column name \"" + nuls_shown + "...\" is longer"},
     };
     for (const auto& c : cases)
         expect_run(c.what, {.input = "d.dat\n1\n", .files = {{"d.dat", c.data}}},
