@@ -13,6 +13,8 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoMatrix) {
     const std::string large = "V Y L B T\n1000 3 7 11 5\n";
     const std::string small = "V Y L B T\n1 1 1 1 3\n2 1 1 1 5\n";
     const std::string too_big = "\n\n You Data Is Too Big for Runing in DOS System.\n";
+    const std::string changed = "\"d.dat\" changed while it was being read. Run the analysis "
+                                "again once the file is complete.";
     struct Case {
         const char* variable;
         const char* value;
@@ -30,6 +32,18 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoMatrix) {
         // The system would grant more than it has, then kill the run.
         {"FAULT_MEMORY", "30000", large, 1, "allocation failure 2 in f3tensor()" + too_big},
         {"FAULT_MEMORY", "100000", large, 1, "allocation failure 3 in f3tensor()" + too_big},
+        // Between the passes: caught by the file's state, and by what the
+        // second pass reads where the state does not show the change.
+        {"FAULT_REWRITE", "V Y L B T\n1 1 1 1 3\n2 1 1 1 5\n1 1 1 2 4\n", small, 1, changed},
+        {"FAULT_REWRITE", "V Y L B T\n1 1 1 1 3\n2 1", small, 1, changed},
+        {"FAULT_REWRITE", "V Y L B T\n1 1 1 1 3\n2 1 1 1 5\n\n\n", small, 1, changed},
+        {"FAULT_REWRITE", "V Y L B T\n1 1 1 1 3\n2 1 1 1 5e39\n", small, 1, changed},
+        {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 1 5\n1 1 1 2 4\n", small, 1, changed},
+        {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1", small, 1, changed},
+        {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n1 1 1 1 5\n", small, 1, changed},
+        {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 2 5\n", small, 1, changed},
+        {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 1 5e39\n", small, 1,
+         "Record 2 of \"d.dat\": the trait value \"5e39\" is too large"},
         {"FAULT_FCLOSE", ".DIS", small, 255,
          "The matrix file \"d.DIS\" could not be written in full (Input/output error). Its "
          "unfinished copy has been removed; \"d.DIS\" is as it was before the run."},

@@ -138,6 +138,7 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
         std::strcpy(data_file_name, "guard.dat");
         data_stream = std::fopen(path, "r");
         ASSERT_NE(data_stream, nullptr);
+        ASSERT_TRUE(state_of(data_stream, data_file_state));
         load_trait_cube();
         ASSERT_EQ(nVar, expected.nv);
         ASSERT_EQ(nYear, expected.ny);
