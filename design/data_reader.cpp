@@ -2,7 +2,9 @@
 
 #include "app/console_texts.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -10,11 +12,15 @@
 // Old DOS editors end text files with this byte; what follows it is not data.
 static constexpr char dos_end_of_file = '\x1A';
 
-void reader_open(DataReader& reader, std::FILE* stream, const char* name, std::size_t capacity) {
+void reader_open(DataReader& reader, std::FILE* stream, const char* name, std::size_t block) {
     reader.stream = stream;
     reader.name = name;
-    reader.capacity = capacity;
-    reader.buffer = static_cast<char*>(std::malloc(capacity + 1));
+    reader.block = block > 0 ? block : 1;
+    // Room for the longest token even with the tiny blocks of the tests: a
+    // token never needs more, whatever the file holds.
+    reader.capacity = std::max(reader.block, longest_token + 1);
+    reader.buffer =
+        reader.capacity < SIZE_MAX ? static_cast<char*>(std::malloc(reader.capacity + 1)) : nullptr;
     if (!reader.buffer) fatal_exit("Not enough memory to read the data file.");
     reader.buffer[0] = '\0';
     reader.begin = reader.end = 0;
@@ -39,7 +45,8 @@ void reader_rewind(DataReader& reader) {
 // The one place that reads the stream: keeps the unread bytes, moves them to
 // the front, and appends what the stream has next. Gives false when nothing
 // could be added. A read error ends the run: a half-read trial must never be
-// taken for a whole one.
+// taken for a whole one. The unread bytes are never more than the start of
+// one token, at most longest_token of them, so there is always room.
 static bool fill(DataReader& reader) {
     if (reader.at_eof) return false;
     if (reader.begin > 0) {
@@ -47,17 +54,8 @@ static bool fill(DataReader& reader) {
         reader.end -= reader.begin;
         reader.begin = 0;
     }
-    if (reader.end == reader.capacity) {
-        std::size_t larger = reader.capacity * 2;
-        char* grown = larger > reader.capacity && larger + 1 > larger
-                          ? static_cast<char*>(std::realloc(reader.buffer, larger + 1))
-                          : nullptr;
-        if (!grown) fatal_exit("A token in the data file is too long to be held in memory.");
-        reader.buffer = grown;
-        reader.capacity = larger;
-    }
     char* into = reader.buffer + reader.end;
-    std::size_t wanted = reader.capacity - reader.end;
+    std::size_t wanted = std::min(reader.block, reader.capacity - reader.end);
     errno = 0;
     std::size_t got = std::fread(into, 1, wanted, reader.stream);
     if (got < wanted) {
@@ -82,20 +80,17 @@ static void skip_blanks(DataReader& reader) {
 
 std::string_view reader_peek_token(DataReader& reader) {
     skip_blanks(reader);
-    std::size_t scanned = reader.begin;
+    // fill moves the unread bytes to the front: only the length stays put.
+    std::size_t length = 0;
     for (;;) {
-        const char* p = reader.buffer + scanned;
-        const char* stop = reader.buffer + reader.end;
+        const char* const first = reader.buffer + reader.begin;
+        const char* const stop = first + std::min(reader.end - reader.begin, longest_token + 1);
+        const char* p = first + length;
         while (p < stop && !is_blank(*p)) ++p;
-        scanned = static_cast<std::size_t>(p - reader.buffer);
-        if (scanned < reader.end) break;
-        // fill moves the unread bytes to the front even when it adds none.
-        std::size_t length = scanned - reader.begin;
-        bool added = fill(reader);
-        scanned = reader.begin + length;
-        if (!added) break;
+        length = static_cast<std::size_t>(p - first);
+        if (reader.begin + length < reader.end || length > longest_token || !fill(reader)) break;
     }
-    return {reader.buffer + reader.begin, scanned - reader.begin};
+    return {reader.buffer + reader.begin, length};
 }
 
 void reader_finish_field(DataReader& reader) {

@@ -1,6 +1,6 @@
 // A buffered reader over the design data file: block reads into one buffer,
-// tokens handed out as views into it. The buffer grows only when a single
-// token is longer than the whole buffer.
+// tokens handed out as views into it. The buffer never grows: it holds one
+// read block, or the longest token, whichever is larger.
 #pragma once
 
 #include <array>
@@ -15,6 +15,7 @@ struct DataReader {
     const char* name; // for messages
     char* buffer;
     std::size_t capacity; // of data, not counting the NUL after it
+    std::size_t block;    // bytes asked of the stream at a time
     std::size_t begin;    // unread bytes are [begin, end)
     std::size_t end;
     bool at_eof; // the stream (or a Ctrl-Z byte) ended the data
@@ -30,14 +31,23 @@ inline bool is_blank(char c) {
     return blank_bytes[static_cast<unsigned char>(c)];
 }
 
-void reader_open(DataReader& reader, std::FILE* stream, const char* name, std::size_t capacity);
+// No field of a design data file comes near this length. A file that holds a
+// longer token is damaged or not a data file at all (a crash can leave
+// gigabytes of NUL bytes), and refusing it keeps the buffer bounded.
+inline constexpr std::size_t longest_token = 4096;
+
+// Reads `block` bytes at a time. Ends the run through fatal_exit when the
+// buffer can't be had.
+void reader_open(DataReader& reader, std::FILE* stream, const char* name, std::size_t block);
 
 // Starts again from the first byte of the stream.
 void reader_rewind(DataReader& reader);
 
 // Skips white space and gives a view of the next token (the longest run of
 // non-blank bytes), whole and contiguous, without consuming it; empty at the
-// end of the data. The view lives until the next call on the reader.
+// end of the data. A token longer than longest_token is given as its first
+// longest_token + 1 bytes: the caller refuses it. The view lives until the
+// next call on the reader.
 std::string_view reader_peek_token(DataReader& reader);
 
 inline void reader_consume(DataReader& reader, std::size_t count) {

@@ -15,7 +15,7 @@ extern float largest_block;       // largest block code seen, at least 1
 extern std::int64_t record_count; // records counted by the first pass
 extern std::int64_t cell_count;   // nVar x nLoc x nYear x largest block
 extern float*** trait_cube;       // [variety][year][location], every index from 1; 0 = empty
-extern float grand_mean;          // mean of every non-zero trait value read
+extern float grand_mean;          // mean of every non-zero trait value read, summed in double
 
 // Bytes read from the data file at a time; tests shrink it so that block ends
 // fall inside every kind of record.
@@ -25,5 +25,7 @@ extern std::size_t read_block_size;
 // allocates the cube and the work tables, the second fills the cube and sums
 // the grand mean. Closes the stream. A malformed or unreadable file, or data
 // too large for memory, ends the run through fatal_exit naming the record and
-// the token at fault.
+// the token at fault. A file that no longer matches data_file_state, or
+// whose second pass finds other records than its first, ends it as a file
+// that changed while it was read.
 void load_trait_cube();

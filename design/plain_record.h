@@ -48,10 +48,11 @@ inline const char* take_code(const char* p, const char* stop, int& code) {
 }
 
 // Takes the next record when it is plain: each code 1 to 999999999 in bare
-// digits, each field followed by white space, and the first byte after the
-// record's white space already buffered and not a 'c' (which the field format
-// would swallow). Otherwise gives false and consumes nothing, and the caller
-// reads the record field by field.
+// digits, a trait token of at most longest_token bytes, each field followed
+// by white space, and the first byte after the record's white space already
+// buffered and not a 'c' (which the field format would swallow). Otherwise
+// gives false and consumes nothing, and the caller reads the record field by
+// field.
 inline bool take_plain_record(DataReader& reader, PlainRecord& record) {
     const char* p = reader.buffer + reader.begin;
     const char* const stop = reader.buffer + reader.end;
@@ -62,7 +63,7 @@ inline bool take_plain_record(DataReader& reader, PlainRecord& record) {
         return false;
     const char* trait = p;
     while (!token_ends[static_cast<unsigned char>(*p)]) ++p;
-    if (!is_blank(*p)) return false;
+    if (!is_blank(*p) || static_cast<std::size_t>(p - trait) > longest_token) return false;
     record.trait = std::string_view(trait, static_cast<std::size_t>(p - trait));
     while (is_blank(*++p)) {
     }

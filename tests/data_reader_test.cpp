@@ -1,5 +1,5 @@
-// The buffered reader: the same tokens whatever the buffer size, so that
-// refills, growth and rewinding never show in what the loader reads.
+// The buffered reader: the same tokens whatever the read block, so that
+// refills and rewinding never show in what the loader reads.
 #include "design/data_reader.h"
 
 #include <cstdio>
@@ -10,12 +10,12 @@
 namespace {
 
 // Every token as the loader takes fields, once through and once after a rewind.
-std::vector<std::string> tokens_read(const std::string& bytes, std::size_t capacity) {
+std::vector<std::string> tokens_read(const std::string& bytes, std::size_t block) {
     std::FILE* stream = std::tmpfile();
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
     std::rewind(stream);
     DataReader reader;
-    reader_open(reader, stream, "test", capacity);
+    reader_open(reader, stream, "test", block);
     std::vector<std::string> tokens;
     for (int pass = 0; pass < 2; ++pass) {
         for (std::string_view token; !(token = reader_peek_token(reader)).empty();) {
@@ -42,7 +42,12 @@ TEST(DataReader, GivesTheSameTokensWhateverTheBufferSize) {
         {"line ends and tabs", "a\r\n\tb\r\n", {"a", "b"}},
         {"c and ch after a field", "1 c5 ch6 cx", {"1", "5", "6", "x"}},
         {"Ctrl-Z ends the data", "a b\x1a c", {"a", "b"}},
-        {"a token longer than the buffer", "abcdefghij k", {"abcdefghij", "k"}},
+        {"a token longer than the block", "abcdefghij k", {"abcdefghij", "k"}},
+        {"a token of the longest length",
+         std::string(4096, 'a') + " k",
+         {std::string(4096, 'a'), "k"}},
+        // One byte more tells the caller to refuse it.
+        {"a longer one, cut", std::string(4098, 'b'), {std::string(4097, 'b'), "b"}},
         {"blanks only", " \n\t ", {}},
         {"nothing", "", {}},
     };
@@ -51,9 +56,8 @@ TEST(DataReader, GivesTheSameTokensWhateverTheBufferSize) {
         expected.push_back("|");
         expected.insert(expected.end(), c.tokens.begin(), c.tokens.end());
         expected.push_back("|");
-        for (std::size_t capacity = 1; capacity <= c.bytes.size() + 1; ++capacity)
-            EXPECT_EQ(tokens_read(c.bytes, capacity), expected)
-                << c.what << ", buffer of " << capacity;
+        for (std::size_t block = 1; block <= c.bytes.size() + 1; ++block)
+            EXPECT_EQ(tokens_read(c.bytes, block), expected) << c.what << ", blocks of " << block;
     }
 }
 

@@ -10,10 +10,17 @@
 //   FAULT_MEMORY=<bytes>         the machine has that much memory
 //   FAULT_WRITE_AFTER_FAILURE=abort  a write to a stream whose last write
 //                                failed aborts: the program should have stopped
+//   FAULT_REWRITE=<bytes>        the first rewind of a stream (the loader's,
+//                                between its passes) first puts these bytes
+//                                into the stream's file in place of its own
+//   FAULT_REWRITE_UNSEEN=<bytes> the same, on a system whose file times can't
+//                                show it: fstat reports the file as before
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 extern "C" {
@@ -27,6 +34,8 @@ int __real_rename(const char* from, const char* to);
 int __real_renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags);
 long __real_sysconf(int name);
 std::size_t __real_fwrite(const void* data, std::size_t size, std::size_t count, std::FILE* stream);
+void __real_rewind(std::FILE* stream);
+int __real_fstat(int fd, struct stat* info);
 
 void* __wrap_malloc(std::size_t size) {
     const char* fail = std::getenv("FAULT_MALLOC");
@@ -104,5 +113,34 @@ std::size_t __wrap_fwrite(const void* data, std::size_t size, std::size_t count,
     std::size_t written = __real_fwrite(data, size, count, stream);
     failed = written < count ? stream : nullptr;
     return written;
+}
+
+static int unseen_fd = -1;
+static struct stat unseen_state;
+
+void __wrap_rewind(std::FILE* stream) {
+    static bool done = false;
+    const char* unseen = std::getenv("FAULT_REWRITE_UNSEEN");
+    const char* bytes = unseen ? unseen : std::getenv("FAULT_REWRITE");
+    if (bytes && !done) {
+        done = true;
+        char link[64], path[4096];
+        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fileno(stream));
+        ssize_t length = readlink(link, path, sizeof path - 1);
+        if (length < 0) std::abort();
+        path[length] = '\0';
+        if (unseen && __real_fstat(fileno(stream), &unseen_state) == 0) unseen_fd = fileno(stream);
+        int fd = open(path, O_WRONLY | O_TRUNC);
+        std::size_t size = std::strlen(bytes);
+        if (fd < 0 || write(fd, bytes, size) != static_cast<ssize_t>(size) || close(fd) != 0)
+            std::abort();
+    }
+    __real_rewind(stream);
+}
+
+int __wrap_fstat(int fd, struct stat* info) {
+    int result = __real_fstat(fd, info);
+    if (result == 0 && fd == unseen_fd) *info = unseen_state;
+    return result;
 }
 }

@@ -29,7 +29,7 @@ double plain_value(std::string token) {
         return i < token.size() && token[i] >= '0' && token[i] <= '9';
     };
     if (!digit(first) && !(token[first] == '.' && digit(first + 1))) return 0;
-    if (token.size() > first + 1 && (token[first + 1] == 'x' || token[first + 1] == 'X')) return 0;
+    if (token.compare(first, 2, "0x") == 0 || token.compare(first, 2, "0X") == 0) return 0;
     return std::strtod(token.c_str(), nullptr);
 }
 
@@ -63,7 +63,7 @@ Expected read_plainly(const std::string& text) {
         token.clear();
     }
     Expected e;
-    float sum = 0;
+    double sum = 0;
     int count = 0;
     for (std::size_t r = 5; r + 5 <= fields.size(); r += 5) {
         int v = std::stoi(fields[r]), y = std::stoi(fields[r + 1]), l = std::stoi(fields[r + 2]);
@@ -71,10 +71,10 @@ Expected read_plainly(const std::string& text) {
         double value = plain_value(fields[r + 4]);
         if (value == 0) continue;
         e.cells[{v, y, l}] = static_cast<float>(value);
-        sum = static_cast<float>(sum + value);
+        sum += value;
         ++count;
     }
-    e.mean = count ? static_cast<float>(static_cast<double>(sum) / count) : 0.0f;
+    e.mean = count ? static_cast<float>(sum / count) : 0.0f;
     return e;
 }
 
@@ -82,16 +82,27 @@ Expected read_plainly(const std::string& text) {
 std::string random_trial(int records) {
     std::mt19937 random(6);
     auto pick = [&](auto const& options) { return options[random() % std::size(options)]; };
-    const char* const traits[] = {"1d2", "5,2",        ".5", "5.",     "NA",   ".",  "0x10",
-                                  "inf", "-3.25",      "0",  "2.5E-3", "1D-1", "+7", "nan",
-                                  "0.0", "12345678.9", ".",  "c5",     "ch.5"};
+    // Tokens of the longest length: a code, a trait and a header name.
+    const std::string long_code = std::string(4095, '0') + "7";
+    const std::string long_trait = "2." + std::string(4094, '5');
+    const char* const traits[] = {"1d2",    "5,2",
+                                  ".5",     "5.",
+                                  "NA",     ".",
+                                  "0x10",   "inf",
+                                  "-3.25",  "0",
+                                  "2.5E-3", "1D-1",
+                                  "+7",     "nan",
+                                  "0.0",    "12345678.9",
+                                  ".",      "c5",
+                                  "ch.5",   "5x",
+                                  "-0X1",   long_trait.c_str()};
     const char* const gaps[] = {" ", "\t", "  ", "\n", "\r\n", " \r\n\n"};
     // Straight after a code's digits, or standing alone after it.
     const char* const swallowed[] = {"c", "ch", " c", " ch", "\nc", "\tch"};
-    std::string text = "Var Year Loca Blk Trait\r\n";
+    std::string text = "Var Year Loca " + std::string(4096, 'B') + " Trait\r\n";
     for (int r = 0; r < records; ++r) {
         for (int size : {40, 5, 12, 3}) {
-            text += std::to_string(1 + random() % size);
+            text += random() % 500 ? std::to_string(1 + random() % size) : long_code;
             if (random() % 4 == 0) text += pick(swallowed);
             text += random() % 8 ? " " : pick(gaps);
         }
@@ -127,6 +138,7 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
         std::strcpy(data_file_name, "guard.dat");
         data_stream = std::fopen(path, "r");
         ASSERT_NE(data_stream, nullptr);
+        ASSERT_TRUE(state_of(data_stream, data_file_state));
         load_trait_cube();
         ASSERT_EQ(nVar, expected.nv);
         ASSERT_EQ(nYear, expected.ny);

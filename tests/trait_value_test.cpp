@@ -34,7 +34,8 @@ TEST(TraitValue, ReadsTheDecimalNumberAtTheStartOfTheToken) {
         {"1e400", HUGE_VAL},
         {"4.9e-324", 4.9e-324},
         {"123456789012345678901234567890", 1.2345678901234568e29},
-        {"9007199254740993", 9007199254740992.0}, // halfway: to even
+        {"9007199254740993", 9007199254740992.0},         // halfway: to even
+        {"18446744073709551617", 18446744073709551617.0}, // beyond 64 bits
     };
     for (const auto& [token, value] : cases) {
         EXPECT_EQ(convert_trait(token), value) << token;
