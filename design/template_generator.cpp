@@ -4,11 +4,11 @@
 #include "app/console_texts.h"
 #include "app/data_file_dialogue.h"
 #include "platform/platform.h"
+#include "storage/checked_size.h"
 #include "storage/staged_file.h"
 
 #include <cerrno>
 #include <charconv>
-#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -83,8 +83,10 @@ void make_template() {
     if (any_records) {
         // The serial number is an int, and so is every record count that
         // reads the file back.
-        std::int64_t records = std::int64_t{nv} * ny;
-        bool too_many = records > INT_MAX || (records *= nl) > INT_MAX || (records *= nb) > INT_MAX;
+        int records;
+        bool too_many = !multiply_checked(nv, ny, records) ||
+                        !multiply_checked(records, nl, records) ||
+                        !multiply_checked(records, nb, records);
         if (too_many)
             fatal_exit("\nA template of " + std::to_string(nv) + " x " + std::to_string(ny) +
                        " x " + std::to_string(nl) + " x " + std::to_string(nb) +

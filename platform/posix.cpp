@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include "storage/checked_size.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -225,8 +227,8 @@ std::size_t physical_memory() {
     long pages = sysconf(_SC_PHYS_PAGES), page_size = sysconf(_SC_PAGE_SIZE);
     std::size_t bytes;
     if (pages <= 0 || page_size <= 0 ||
-        __builtin_mul_overflow(static_cast<std::size_t>(pages), static_cast<std::size_t>(page_size),
-                               &bytes))
+        !multiply_checked(static_cast<std::size_t>(pages), static_cast<std::size_t>(page_size),
+                          bytes))
         return SIZE_MAX;
     return bytes;
 }

@@ -2,21 +2,18 @@
 
 #include "app/console_texts.h"
 #include "platform/platform.h"
+#include "storage/checked_size.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
-// Element counts travel as int64 with every product checked: a size that
-// can't be represented is reported as the allocation it would have failed,
-// never wrapped into a small one.
+// Element counts travel as int64 with every sum and product checked: a size
+// that can't be represented is reported as the allocation it would have
+// failed, never wrapped into a small one.
 static bool checked_count(std::int64_t low, std::int64_t high, std::int64_t& count) {
-    return !__builtin_sub_overflow(high, low, &count) &&
-           !__builtin_add_overflow(count, 1, &count) && count >= 1;
-}
-
-static bool checked_product(std::int64_t a, std::int64_t b, std::int64_t& product) {
-    return !__builtin_mul_overflow(a, b, &product);
+    return subtract_checked(high, low, count) && add_checked<std::int64_t>(count, 1, count) &&
+           count >= 1;
 }
 
 // Allocates `count` elements of `size` bytes, or gives nullptr when the size
@@ -27,7 +24,7 @@ static bool checked_product(std::int64_t a, std::int64_t b, std::int64_t& produc
 static void* allocate(std::int64_t count, std::size_t size, bool zero_filled,
                       std::size_t* budget = nullptr) {
     std::size_t bytes;
-    if (count < 0 || __builtin_mul_overflow(static_cast<std::size_t>(count), size, &bytes) ||
+    if (count < 0 || !multiply_checked(static_cast<std::size_t>(count), size, bytes) ||
         bytes > static_cast<std::size_t>(PTRDIFF_MAX))
         return nullptr;
     if (budget) {
@@ -46,7 +43,7 @@ float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int
                  checked_count(ndl, ndh, ndep);
 
     std::int64_t row_slots = 0;
-    auto** rows = sized && !__builtin_add_overflow(nrow, 1, &row_slots)
+    auto** rows = sized && add_checked<std::int64_t>(nrow, 1, row_slots)
                       ? static_cast<float***>(allocate(row_slots, sizeof(float**), false, &budget))
                       : nullptr;
     if (!rows) fatal_exit(texts::f3tensor_failure[0]);
@@ -54,7 +51,7 @@ float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int
 
     std::int64_t plane_slots = 0;
     auto** columns =
-        checked_product(nrow, ncol, planes) && !__builtin_add_overflow(planes, 1, &plane_slots)
+        multiply_checked(nrow, ncol, planes) && add_checked<std::int64_t>(planes, 1, plane_slots)
             ? static_cast<float**>(allocate(plane_slots, sizeof(float*), false, &budget))
             : nullptr;
     if (!columns) fatal_exit(texts::f3tensor_failure[1]);
@@ -62,7 +59,7 @@ float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int
 
     std::int64_t data_slots = 0;
     auto* data =
-        checked_product(planes, ndep, cells) && !__builtin_add_overflow(cells, 1, &data_slots)
+        multiply_checked(planes, ndep, cells) && add_checked<std::int64_t>(cells, 1, data_slots)
             ? static_cast<float*>(allocate(data_slots, sizeof(float), false, &budget))
             : nullptr;
     if (!data) fatal_exit(texts::f3tensor_failure[2]);
