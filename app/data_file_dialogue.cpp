@@ -9,7 +9,6 @@
 #include <string>
 
 char data_file_name[data_name_capacity];
-std::size_t data_name_length = 0;
 std::FILE* data_stream = nullptr;
 FileState data_file_state;
 
@@ -77,5 +76,4 @@ void open_data_file() {
     }
 
     if (!state_of(data_stream, data_file_state)) unreadable(errno);
-    data_name_length = std::strlen(data_file_name);
 }

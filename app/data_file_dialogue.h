@@ -12,7 +12,6 @@
 inline constexpr std::size_t data_name_capacity = 32;
 
 extern char data_file_name[data_name_capacity]; // as typed at the console
-extern std::size_t data_name_length;            // recorded once the file is open
 extern std::FILE* data_stream;                  // the open design data file
 // The data file as it was opened: no output may ever be written over it, and
 // a file that changes while it is read is refused.

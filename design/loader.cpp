@@ -6,6 +6,7 @@
 #include "design/decimal.h"
 #include "design/plain_record.h"
 #include "design/trait_value.h"
+#include "storage/checked_size.h"
 #include "storage/offset_arrays.h"
 
 #include <algorithm>
@@ -18,9 +19,6 @@
 int nVar = 1;
 int nYear = 1;
 int nLoc = 1;
-float largest_block = 1.0f;
-std::int64_t record_count = 0;
-std::int64_t cell_count = 0;
 float*** trait_cube = nullptr;
 float grand_mean = 0.0f;
 std::size_t read_block_size = 1 << 20;
@@ -29,6 +27,9 @@ static constexpr int fields_per_record = 5;
 static const char* const field_names[] = {"variety code", "year code", "location code",
                                           "block code", "trait value"};
 
+static float largest_block = 1.0f;    // largest block code seen, at least 1
+static std::int64_t record_count = 0; // records counted by the first pass
+static std::int64_t cell_count = 0;   // nVar x nLoc x nYear x largest block
 static DataReader reader;
 static bool reading_again; // the second pass has begun
 
@@ -245,14 +246,20 @@ static void first_pass() {
 // The work tables exist only so that a trial too large for this machine's
 // memory is refused with the allocation failure texts; they are never read.
 static void allocate_storage() {
-    std::int64_t cube_cells = std::int64_t{nVar} * nYear; // each factor < 2^31
-    double cells = static_cast<double>(cube_cells) * nLoc * largest_block;
-    cell_count = cells < 0x1p62 ? static_cast<std::int64_t>(cells) : INT64_MAX;
+    // A count beyond int64 is as impossible to allocate as the largest one.
+    cell_count = 1;
+    for (std::int64_t factor : {std::int64_t{nVar}, std::int64_t{nLoc}, std::int64_t{nYear},
+                                static_cast<std::int64_t>(largest_block)})
+        if (!multiply_checked(cell_count, factor, cell_count)) {
+            cell_count = INT64_MAX;
+            break;
+        }
 
     trait_cube = f3tensor(1, nVar, 1, nYear, 1, nLoc);
     imatrix(0, 4, 1, cell_count);
     imatrix(0, 4, 1, cell_count);
-    std::fill_n(&trait_cube[1][1][1], cube_cells * nLoc, 0.0f);
+    // f3tensor has refused a cube whose size can't be represented.
+    std::fill_n(&trait_cube[1][1][1], std::int64_t{nVar} * nYear * nLoc, 0.0f);
 }
 
 // A code beyond the largest of the first pass means the file changed in

@@ -8,14 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 
-extern int nVar;                  // largest variety code seen
-extern int nYear;                 // largest year code seen
-extern int nLoc;                  // largest location code seen
-extern float largest_block;       // largest block code seen, at least 1
-extern std::int64_t record_count; // records counted by the first pass
-extern std::int64_t cell_count;   // nVar x nLoc x nYear x largest block
-extern float*** trait_cube;       // [variety][year][location], every index from 1; 0 = empty
-extern float grand_mean;          // mean of every non-zero trait value read, summed in double
+extern int nVar;            // largest variety code seen
+extern int nYear;           // largest year code seen
+extern int nLoc;            // largest location code seen
+extern float*** trait_cube; // [variety][year][location], every index from 1; 0 = empty
+extern float grand_mean;    // mean of every non-zero trait value read, summed in double
 
 // Bytes read from the data file at a time; tests shrink it so that block ends
 // fall inside every kind of record.
