@@ -20,11 +20,7 @@ void put_in_language(std::FILE* stream, std::string_view english, std::string_vi
 
 void print_banner() {
     put_text(stderr, texts::banner_title);
-    if (chinese_mode == 1) {
-        for (auto line : texts::banner_zh) put_gbk_text(stderr, line);
-    } else {
-        for (auto line : texts::banner_en) put_text(stderr, line);
-    }
+    put_in_language(stderr, texts::banner_en, texts::banner_zh);
 }
 
 void fatal_exit(std::string_view message) {

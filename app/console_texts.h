@@ -92,20 +92,18 @@ inline constexpr std::string_view banner_title =
     "\n  clustmat: cluster matrices from multi-environment crop trials\n"
     "  ------------------------------------------------------------\n";
 
-inline constexpr std::array<std::string_view, 3> banner_en = {
-    "\n  Input your file for reading mating design and trait data.",
-    "\n  File should include five design columns and otheir trait columns:",
-    "\n (1)Variety, (2)Year, (3)Location,  (4)Block.\n\n\n",
-};
-inline constexpr std::array<std::string_view, 2> banner_zh = {
+inline constexpr std::string_view banner_en =
+    "\n  Input your file for reading mating design and trait data."
+    "\n  File should include five design columns and otheir trait columns:"
+    "\n (1)Variety, (2)Year, (3)Location,  (4)Block.\n\n\n";
+inline constexpr std::string_view banner_zh =
     // "\n  请输入您的数据文件名.\n  文件应包括试验设计以及分析性状的数据."
     "\n  \xC7\xEB\xCA\xE4\xC8\xEB\xC4\xFA\xB5\xC4\xCA\xFD\xBE\xDD\xCE\xC4\xBC\xFE\xC3\xFB.\n  "
     "\xCE\xC4\xBC\xFE\xD3\xA6\xB0\xFC\xC0\xA8\xCA\xD4\xD1\xE9\xC9\xE8\xBC\xC6\xD2\xD4\xBC\xB0"
-    "\xB7\xD6\xCE\xF6\xD0\xD4\xD7\xB4\xB5\xC4\xCA\xFD\xBE\xDD.",
+    "\xB7\xD6\xCE\xF6\xD0\xD4\xD7\xB4\xB5\xC4\xCA\xFD\xBE\xDD."
     // "\n  试验设计的四列是:(1)品种, (2)年份, (3)试点, (4)区组.\n\n\n"
     "\n  \xCA\xD4\xD1\xE9\xC9\xE8\xBC\xC6\xB5\xC4\xCB\xC4\xC1\xD0\xCA\xC7:(1)\xC6\xB7\xD6\xD6, "
-    "(2)\xC4\xEA\xB7\xDD, (3)\xCA\xD4\xB5\xE3, (4)\xC7\xF8\xD7\xE9.\n\n\n",
-};
+    "(2)\xC4\xEA\xB7\xDD, (3)\xCA\xD4\xB5\xE3, (4)\xC7\xF8\xD7\xE9.\n\n\n";
 
 // Answers clustmat --help; English only, like every text without a Chinese form.
 inline constexpr std::string_view usage =
@@ -140,11 +138,6 @@ inline constexpr std::string_view usage =
     "The manual: man clustmat\n";
 
 } // namespace texts
-
-// The current language's form of a text that exists in both.
-inline std::string_view in_language(std::string_view english, std::string_view chinese) {
-    return chinese_mode == 1 ? chinese : english;
-}
 
 // Writes a text byte for byte; texts may hold bytes that printf would take
 // as directives, so none goes through a format string.

@@ -1,5 +1,4 @@
 // The console dialogue up to the open data file: language, texts, refusals.
-#include "app/console_texts.h"
 #include "gbk.h"
 #include "run_program.h"
 
@@ -8,19 +7,6 @@
 #include <unistd.h>
 
 namespace {
-
-TEST(ChineseTexts, HoldTheGbkBytesOfTheirCharacters) {
-    const std::pair<std::string_view, std::string> cases[] = {
-        {texts::name_prompt_zh, "\n 请输入数据文件名:  "},
-        {texts::create_question_zh, "\n 数据文件不存在! \n  是否要新建数据文件? 是Y/否N  "},
-        {texts::closing_zh[0], "\n您的数据太大了, 无法在DOS系统中分析!\n"},
-        {texts::closing_zh[1], "\n您需要在UNIX系统中运行统计分析软件!\n"},
-        {texts::closing_zh[2], "...无法执行软件. 退回DOS系统...\n"},
-        {texts::banner_zh[0], "\n  请输入您的数据文件名.\n  文件应包括试验设计以及分析性状的数据."},
-        {texts::banner_zh[1], "\n  试验设计的四列是:(1)品种, (2)年份, (3)试点, (4)区组.\n\n\n"},
-    };
-    for (const auto& [bytes, characters] : cases) EXPECT_EQ(utf8(std::string(bytes)), characters);
-}
 
 // A missing file and a closed standard input: the shortest whole dialogue,
 // checked byte for byte on both streams.
