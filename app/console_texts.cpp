@@ -27,6 +27,14 @@ void print_banner() {
     }
 }
 
+static void hold_console() {
+    hold_console_window(in_language(texts::hold_prompt_en, texts::hold_prompt_zh));
+}
+
+void hold_console_at_exit() {
+    std::atexit(hold_console);
+}
+
 void fatal_exit(std::string_view message) {
     put_text(stderr, message);
     put_text(stderr, "\n");

@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv) {
     prepare_standard_streams();
+    hold_console_at_exit();
     install_interrupt_handling();
     select_language(argc, argv);
     print_banner();
