@@ -4,8 +4,6 @@
 #include "run_program.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -18,6 +16,7 @@ TEST(ChineseTexts, HoldTheGbkBytesOfTheirCharacters) {
         {texts::closing_zh[2], "...无法执行软件. 退回DOS系统...\n"},
         {texts::banner_zh[0], "\n  请输入您的数据文件名.\n  文件应包括试验设计以及分析性状的数据."},
         {texts::banner_zh[1], "\n  试验设计的四列是:(1)品种, (2)年份, (3)试点, (4)区组.\n\n\n"},
+        {texts::hold_prompt_zh, "\n\n 按回车键关闭窗口. "},
     };
     for (const auto& [bytes, characters] : cases) EXPECT_EQ(utf8(std::string(bytes)), characters);
 }
@@ -89,21 +88,29 @@ TEST(Console, DevicesAndPipesAreNoDataFiles) {
 #else
     const std::optional<unsigned long> address_space = 1ul << 30;
 #endif
-    const std::pair<const char*, void (*)(const std::string&)> cases[] = {
-        {"p.dat",
-         [](const std::string& dir) {
-             mkfifo((dir + "/p.dat").c_str(), 0600);
-         }},                    // waits for a writer
-        {"/dev/zero", nullptr}, // never ends
-        {"/dev/null", nullptr},
+    const struct {
+        const char* name;
+        void (*prepare)(const std::string&);
+        System only_on;
+    } cases[] = {
+        // A FIFO waits for a writer, /dev/zero never ends.
+        {"p.dat", [](const std::string& dir) { make_fifo(dir + "/p.dat"); }, System::any},
+        {"/dev/zero", nullptr, System::posix},
+        {"/dev/null", nullptr, System::posix},
+        // Device names in any folder, any case, with or without an extension.
+        {"COM1", nullptr, System::windows}, // waits on the serial port
+        {"nul", nullptr, System::windows},
+        {"Con.dat", nullptr, System::windows},
+        {"sub\\lpt9.txt", nullptr, System::windows},
     };
-    for (const auto& [name, prepare] : cases)
+    for (const auto& [name, prepare, only_on] : cases)
         expect_run(
             name,
             {.input = std::string(name) + "\n1\n",
-             .address_space = address_space,
+             .address_space = only_on == System::posix ? address_space : std::nullopt,
              .environment = {{"ASAN_OPTIONS", "max_allocation_size_mb=256"}},
-             .prepare = prepare},
+             .prepare = prepare,
+             .only_on = only_on},
             {1,
              "\n\"" + std::string(name) + "\" is a device, pipe or socket, not a data file.\n",
              {{"p.DIS", std::nullopt}, {".DIS", std::nullopt}}});

@@ -4,12 +4,11 @@
 #include "run_program.h"
 
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
-#include <sys/stat.h>
 #include <tuple>
-#include <unistd.h>
 
 namespace {
 
@@ -117,29 +116,26 @@ TEST(Matrix, NeverOverwritesItsDataAndNeverHidesAFailedWrite) {
         {.input = "run1.DIS\n1\n", .files = {{"run1.DIS", worked_example}}},
         {.input = "t.dat\n1\n",
          .files = {{"t.dat", worked_example}},
-         .prepare =
-             [](const std::string& dir) {
-                 if (link((dir + "/t.dat").c_str(), (dir + "/t.DIS").c_str())) {
-                 }
-             }},
+         .prepare = [](const std::string& dir) { make_hard_link(dir + "/t.dat", dir + "/t.DIS"); }},
+        {.input = "t.dat\n1\n",
+         .files = {{"t.dat", worked_example}},
+         .prepare = [](const std::string& dir) { make_symlink("/dev/full", dir + "/t.DIS"); }},
         {.input = "t.dat\n1\n",
          .files = {{"t.dat", worked_example}},
          .prepare =
-             [](const std::string& dir) {
-                 if (symlink("/dev/full", (dir + "/t.DIS").c_str())) {
-                 }
-             }},
-        {.input = "t.dat\n1\n",
-         .files = {{"t.dat", worked_example}},
-         .prepare = [](const std::string& dir) { mkdir((dir + "/t.DIS").c_str(), 0700); }},
+             [](const std::string& dir) { std::filesystem::create_directory(dir + "/t.DIS"); }},
+        // Windows names ignore case: t1.DIS is the data file itself.
+        {.input = "t1.dis\n1\n", .files = {{"t1.dis", worked_example}}, .only_on = System::windows},
     };
     const Expected expected[] = {
         {1, "would replace the data file \"run1.DIS\"", {{"run1.DIS", worked_example}}},
         {1, "would replace the data file \"t.dat\"", {{"t.dat", worked_example}}},
         {0, "", {{"t.DIS", "ClustID\tG1\tG2\nY1+L1\t-1\t1\n"}}},
         {1, "Can't Open Mat File. Quit Analysis! \n" + closing_en},
+        {1, "would replace the data file \"t1.dis\"", {{"t1.dis", worked_example}}},
     };
-    for (int i = 0; i < 4; ++i) expect_run(std::to_string(i).c_str(), setups[i], expected[i]);
+    for (std::size_t i = 0; i < std::size(setups); ++i)
+        expect_run(std::to_string(i).c_str(), setups[i], expected[i]);
 }
 
 } // namespace

@@ -1,77 +1,69 @@
 #include "run_program.h"
 
-#include <csignal>
-#include <cstdlib>
-#include <dirent.h>
-#include <fcntl.h>
+#include "run_program_system.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-static std::string slurp(const std::string& path) {
+static std::string slurp(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-static void spill(const std::string& path, const std::string& bytes) {
+static void spill(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-RunResult run_clustmat(const RunSetup& setup) {
-    char pattern[] = "/tmp/clustmat-test-XXXXXX";
-    const std::string io = mkdtemp(pattern), dir = io + "/run";
-    mkdir(dir.c_str(), 0700);
-    for (const auto& [name, bytes] : setup.files) spill(dir + "/" + name, bytes);
-    if (setup.prepare) setup.prepare(dir);
-    spill(io + "/in", setup.input);
+static std::string why_unsupported;
 
-    if (pid_t child = fork(); child == 0) {
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        dup2(open("../in", O_RDONLY), 0);
-        dup2(open("../out", O_WRONLY | O_CREAT, 0600), 1);
-        dup2(open("../err", O_WRONLY | O_CREAT, 0600), 2);
-        if (setup.address_space) {
-            rlimit limit{*setup.address_space, *setup.address_space};
-            setrlimit(RLIMIT_AS, &limit);
-        }
-        if (setup.file_size) {
-            rlimit limit{*setup.file_size, *setup.file_size};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            signal(SIGXFSZ, SIG_IGN); // a write past the limit fails as on a full disk
-        }
-        for (const auto& [name, value] : setup.environment) setenv(name.c_str(), value.c_str(), 1);
-        alarm(60); // a hang shows up as SIGALRM, never as a stuck test run
-        const char* program = setup.with_faults ? CLUSTMAT_FAULTY_PROGRAM : CLUSTMAT_PROGRAM;
-        std::vector<char*> argv{const_cast<char*>(program)};
-        for (const auto& arg : setup.args) argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(program, argv.data());
-        _exit(127);
-    } else {
-        int wait_status = 0;
-        waitpid(child, &wait_status, 0);
-        RunResult run;
-        if (WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
-        run.out = slurp(io + "/out");
-        run.err = slurp(io + "/err");
-        for (const auto& entry : std::filesystem::directory_iterator(dir))
-            if (entry.is_regular_file() && !entry.is_symlink())
-                run.files[entry.path().filename()] = slurp(entry.path());
-        std::filesystem::remove_all(io);
+void setup_unsupported(const std::string& why) {
+    if (why_unsupported.empty()) why_unsupported = why;
+}
+
+RunResult run_clustmat(const RunSetup& setup) {
+    RunResult run;
+    if (setup.only_on != System::any && setup.only_on != this_system) {
+        run.skipped = setup.only_on == System::posix ? "POSIX only" : "Windows only";
         return run;
     }
+    if (run.skipped = unsupported_setup(setup); !run.skipped.empty()) return run;
+
+    const std::filesystem::path io = make_run_folder(), dir = io / "run";
+    std::filesystem::create_directory(dir);
+    for (const auto& [name, bytes] : setup.files) spill(dir / name, bytes);
+    why_unsupported.clear();
+    if (setup.prepare) setup.prepare(dir.string());
+    run.skipped = why_unsupported;
+    if (run.skipped.empty()) {
+        spill(io / "in", setup.input);
+        run.status = run_program_in(dir.string(), (io / "in").string(), (io / "out").string(),
+                                    (io / "err").string(), setup);
+        run.out = from_text_mode(slurp(io / "out"));
+        run.err = from_text_mode(slurp(io / "err"));
+        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+            if (!entry.is_regular_file() || entry.is_symlink()) continue;
+            const std::string name = entry.path().filename().string(), bytes = slurp(entry.path());
+            auto given = setup.files.find(name);
+            run.files[name] = given != setup.files.end() && given->second == bytes
+                                  ? bytes
+                                  : from_text_mode(bytes);
+        }
+    }
+    std::filesystem::remove_all(io);
+    return run;
 }
 
 void expect_run(const char* what, const RunSetup& setup, const Expected& expected) {
     SCOPED_TRACE(what);
     RunResult run = run_clustmat(setup);
+    if (!run.skipped.empty()) {
+        std::printf("[ SKIPPED ROW ] %s: %s\n", what, run.skipped.c_str());
+        return;
+    }
     EXPECT_EQ(run.status, expected.status) << run.err;
     EXPECT_NE(run.err.find(expected.err_holds), std::string::npos) << run.err;
     for (const auto& [name, bytes] : expected.files) {
