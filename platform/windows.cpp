@@ -74,26 +74,24 @@ static bool is_device_name(const char* path) {
         }
     name = name.substr(0, name.find('.'));
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-    auto same = [&](std::string_view device) {
-        if (name.size() != device.size()) return false;
-        for (std::size_t i = 0; i < name.size(); ++i)
-            if ((name[i] >= 'a' && name[i] <= 'z' ? name[i] - 'a' + 'A' : name[i]) != device[i])
+    auto is = [](std::string_view text, std::string_view device) {
+        if (text.size() != device.size()) return false;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if ((text[i] >= 'a' && text[i] <= 'z' ? text[i] - 'a' + 'A' : text[i]) != device[i])
                 return false;
         return true;
     };
     for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
-        if (same(device)) return true;
-    if (name.size() == 4 && name[3] >= '1' && name[3] <= '9') {
-        std::string_view stem = name.substr(0, 3);
-        name = stem;
-        return same("COM") || same("LPT");
-    }
-    return false;
+        if (is(name, device)) return true;
+    return name.size() == 4 && name[3] >= '1' && name[3] <= '9' &&
+           (is(name.substr(0, 3), "COM") || is(name.substr(0, 3), "LPT"));
 }
 
 void prepare_standard_streams() {
     for (int fd = 0; fd <= 2; ++fd) {
-        if (_get_osfhandle(fd) != -1) continue;
+        // -2: the run was started without that stream at all.
+        intptr_t handle = _get_osfhandle(fd);
+        if (handle != -1 && handle != -2) continue;
         int opened = _open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
         if (opened >= 0 && opened != fd) {
             _dup2(opened, fd);
