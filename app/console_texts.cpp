@@ -12,15 +12,21 @@ void put_text(std::FILE* stream, std::string_view text) {
 }
 
 void put_in_language(std::FILE* stream, std::string_view english, std::string_view chinese) {
-    if (chinese_mode == 1)
-        put_gbk_text(stream, chinese);
-    else
-        put_text(stream, english);
+    // An English text is ASCII, which every console shows as it is.
+    put_gbk_text(stream, in_language(english, chinese));
 }
 
 void print_banner() {
     put_text(stderr, texts::banner_title);
     put_in_language(stderr, texts::banner_en, texts::banner_zh);
+}
+
+static void hold_console() {
+    hold_console_window(in_language(texts::hold_prompt_en, texts::hold_prompt_zh));
+}
+
+void hold_console_at_exit() {
+    std::atexit(hold_console);
 }
 
 void fatal_exit(std::string_view message) {

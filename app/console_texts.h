@@ -88,6 +88,12 @@ inline constexpr std::array<std::string_view, 4> matrix_written_zh = {
     "\n \xBE\xDB\xC0\xE0\xBE\xD8\xD5\xF3\xD2\xD1\xD0\xB4\xC8\xEB ", ": ", " \xD0\xD0, ",
     " \xC1\xD0.\n"};
 
+// Shown where a double-clicked program's window would close with the run.
+inline constexpr std::string_view hold_prompt_en = "\n\n Press Enter to close this window. ";
+// "\n\n 按回车键关闭窗口. "
+inline constexpr std::string_view hold_prompt_zh =
+    "\n\n \xB0\xB4\xBB\xD8\xB3\xB5\xBC\xFC\xB9\xD8\xB1\xD5\xB4\xB0\xBF\xDA. ";
+
 inline constexpr std::string_view banner_title =
     "\n  clustmat: cluster matrices from multi-environment crop trials\n"
     "  ------------------------------------------------------------\n";
@@ -139,6 +145,11 @@ inline constexpr std::string_view usage =
 
 } // namespace texts
 
+// The current language's form of a text that exists in both.
+inline std::string_view in_language(std::string_view english, std::string_view chinese) {
+    return chinese_mode == 1 ? chinese : english;
+}
+
 // Writes a text byte for byte; texts may hold bytes that printf would take
 // as directives, so none goes through a format string.
 void put_text(std::FILE* stream, std::string_view text);
@@ -149,6 +160,12 @@ void put_in_language(std::FILE* stream, std::string_view english, std::string_vi
 
 // Writes the title block and the current language's reading hints to stderr.
 void print_banner();
+
+// Makes every end of the run, a normal return from main or fatal_exit, keep
+// a console window that was opened for this run alone until Enter is
+// pressed. Called first thing in main: handlers registered later (the
+// removal of an unfinished file) then run before the wait.
+void hold_console_at_exit();
 
 // Writes message, a line end and the three closing lines of the current
 // language to stderr, then ends the run with status 1 through the normal exit

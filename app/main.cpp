@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     prepare_standard_streams();
     if (Request request = requested_by(argc, argv); request != Request::dialogue)
         return answer_request(request);
+    hold_console_at_exit();
     install_interrupt_handling();
     select_language(argc, argv);
     print_banner();

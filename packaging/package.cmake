@@ -1,9 +1,15 @@
 # The Debian package: `cpack -G DEB` in the build folder gives
 # clustmat_<version>_<arch>.deb with the program and its manual page.
+# The Windows build gives clustmat-<version>-win64.zip instead.
 
-set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME clustmat)
 set(CPACK_PACKAGE_VENDOR "clustmat maintainers")
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows-zip.cmake)
+  return()
+endif()
+
+set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_CONTACT "clustmat maintainers <maintainers@users.noreply.c-seed-57e1fd7e.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "cluster matrices from multi-environment crop trials")
 # One line each in the package's description; keep them under 80 columns.

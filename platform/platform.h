@@ -32,9 +32,10 @@ void set_interrupt_cleanup(const char* path);
 void put_gbk_text(std::FILE* stream, std::string_view text);
 
 // When the console window was opened for this run alone (a double-clicked
-// program), keeps it open until Enter is pressed so that the last messages
-// can be read. Does nothing otherwise.
-void hold_console_window();
+// program), shows `prompt` (a text in either language, as put_gbk_text takes
+// it) and keeps the window open until Enter is pressed, so that the last
+// messages can be read. Does nothing otherwise.
+void hold_console_window(std::string_view prompt);
 
 // ---- Files
 

@@ -111,7 +111,7 @@ void put_gbk_text(std::FILE* stream, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stream);
 }
 
-void hold_console_window() {}
+void hold_console_window(std::string_view) {}
 
 bool is_path_separator(char c) {
     return c == '/';

@@ -1,21 +1,10 @@
 // The Chinese console texts are GBK bytes; tests write them as characters.
+// gbk_posix.cpp (iconv) and gbk_windows.cpp (code page 936) convert.
 #pragma once
 
-#include <iconv.h>
 #include <string>
 
-inline std::string convert(std::string text, const char* to, const char* from) {
-    iconv_t cd = iconv_open(to, from);
-    std::string out(text.size() * 4, '\0');
-    char *in = text.data(), *into = out.data();
-    size_t in_left = text.size(), out_left = out.size();
-    bool whole = iconv(cd, &in, &in_left, &into, &out_left) != static_cast<size_t>(-1);
-    iconv_close(cd);
-    return whole ? out.substr(0, out.size() - out_left) : "<not convertible>";
-}
-inline std::string gbk(const std::string& utf8) {
-    return convert(utf8, "GBK", "UTF-8");
-}
-inline std::string utf8(const std::string& gbk_bytes) {
-    return convert(gbk_bytes, "UTF-8", "GBK");
-}
+// The GBK bytes of UTF-8 text, and back; "<not convertible>" where a
+// character has no counterpart.
+std::string gbk(const std::string& utf8);
+std::string utf8(const std::string& gbk_bytes);

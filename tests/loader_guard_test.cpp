@@ -8,12 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
 #include <string>
 #include <tuple>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -125,18 +126,17 @@ std::string random_trial(int records) {
 TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
     const std::string text = random_trial(3000);
     const Expected expected = read_plainly(text);
-    char path[] = "/tmp/clustmat-guard-XXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    close(fd);
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("clustmat-guard-" + std::to_string(std::random_device{}())))
+                                 .string();
+    ASSERT_TRUE(std::ofstream(path, std::ios::binary) << text);
 
     for (std::size_t block : {std::size_t{1} << 20, std::size_t{4096}, std::size_t{61},
                               std::size_t{7}, std::size_t{1}}) {
         SCOPED_TRACE("read blocks of " + std::to_string(block) + " bytes");
         read_block_size = block;
         std::strcpy(data_file_name, "guard.dat");
-        data_stream = std::fopen(path, "r");
+        data_stream = std::fopen(path.c_str(), "rb");
         ASSERT_NE(data_stream, nullptr);
         ASSERT_TRUE(state_of(data_stream, data_file_state));
         load_trait_cube();
@@ -151,7 +151,7 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
         EXPECT_TRUE(loaded == expected.cells);
         EXPECT_EQ(grand_mean, expected.mean);
     }
-    std::remove(path);
+    std::remove(path.c_str());
 }
 
 } // namespace

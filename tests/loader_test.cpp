@@ -2,9 +2,9 @@
 #include "run_program.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <random>
-#include <sys/stat.h>
 
 namespace {
 
@@ -149,10 +149,12 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
     for (const auto& c : cases)
         expect_run(c.what, {.input = "d.dat\n1\n", .files = {{"d.dat", c.data}}},
                    {1, c.message, {{"d.DIS", std::nullopt}}});
-    expect_run("a folder",
-               {.input = "d.dat\n1\n",
-                .prepare = [](const std::string& dir) { mkdir((dir + "/d.dat").c_str(), 0700); }},
-               {1, "Can't read the data file \"d.dat\": Is a directory"});
+    expect_run(
+        "a folder",
+        {.input = "d.dat\n1\n",
+         .prepare =
+             [](const std::string& dir) { std::filesystem::create_directory(dir + "/d.dat"); }},
+        {1, "Can't read the data file \"d.dat\": Is a directory"});
 }
 
 } // namespace

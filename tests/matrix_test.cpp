@@ -5,12 +5,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
-#include <sys/stat.h>
 #include <tuple>
-#include <unistd.h>
 
 namespace {
 

@@ -2,7 +2,6 @@
 #include "run_program.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace {
 
@@ -92,14 +91,12 @@ TEST(Template, AFailedWriteEndsItAtOnce) {
 TEST(Template, IsNeverCreatedThroughAnExistingName) {
     // A link whose target is missing can't be opened for reading, but it
     // exists: creating through it would write somewhere else entirely.
-    expect_run("dangling link",
-               {.input = "t.dat\ny\n1\n1\n1\n1\n1\n",
-                .prepare =
-                    [](const std::string& dir) {
-                        if (symlink((dir + "/target.dat").c_str(), (dir + "/t.dat").c_str())) {
-                        }
-                    }},
-               {1, "Can't create the data file \"t.dat\"", {{"target.dat", std::nullopt}}});
+    expect_run(
+        "dangling link",
+        {.input = "t.dat\ny\n1\n1\n1\n1\n1\n",
+         .prepare =
+             [](const std::string& dir) { make_symlink(dir + "/target.dat", dir + "/t.dat"); }},
+        {1, "Can't create the data file \"t.dat\"", {{"target.dat", std::nullopt}}});
 }
 
 } // namespace
