@@ -34,7 +34,7 @@ struct RunSetup {
     std::optional<unsigned long> file_size = {};         // RLIMIT_FSIZE, writes beyond it fail
     std::map<std::string, std::string> environment = {}; // variables set for the program
     bool with_faults = false;                 // run the build that fails library calls on request
-    bool unprivileged = false;                // run as nobody when the tests run as root
+    bool unprivileged = false; // without root's power to pass permission checks
     std::vector<int> closed_descriptors = {}; // standard descriptors closed at the start
     std::optional<Interrupt> interrupt = {};
     // Called in the fresh directory before the run, for links and the like.
