@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows program and its tests in build-win/, runs the
-# tests under Wine with a throwaway prefix in build-win/, then builds the zip
+# tests under Wine with a throwaway prefix in build-win/, and the native
+# tests' whole runs with the Windows program; then builds the zip
 # and runs the example from it once as a breeder would. Needs the packages
 # that .ci/run installs (g++-mingw-w64-x86-64-posix, wine, wine64).
 set -euo pipefail
@@ -27,6 +28,9 @@ wineserver -p </dev/null >/dev/null 2>&1 || true
 wine cmd /c exit </dev/null >/dev/null 2>&1
 
 ctest --test-dir build-win --output-on-failure -j2
+# The whole runs of the native tests, each made with clustmat.exe.
+cmake -B build >/dev/null && cmake --build build -j2 --target clustmat_tests
+CLUSTMAT_WINDOWS_PROGRAM="$PWD/build-win/clustmat.exe" build/tests/clustmat_tests
 
 rm -f build-win/clustmat-*-win64.zip
 (cd build-win && cpack)

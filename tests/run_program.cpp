@@ -1,101 +1,220 @@
 #include "run_program.h"
 
 #include "gbk.h"
-#include "run_program_system.h"
 
 #include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iconv.h>
+#include <linux/capability.h>
+#include <pty.h>
+#include <random>
 #include <sstream>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utmp.h>
 
-static std::string slurp(const std::filesystem::path& path) {
+namespace fs = std::filesystem;
+
+// A Windows build of the program (named by CLUSTMAT_WINDOWS_PROGRAM) runs
+// under Wine instead of this build's own: the same runs then check it.
+static const char* const windows_program = std::getenv("CLUSTMAT_WINDOWS_PROGRAM");
+const System this_system = windows_program ? System::windows : System::posix;
+
+std::string gbk(const std::string& utf8) {
+    iconv_t cd = iconv_open("GBK", "UTF-8");
+    std::string text = utf8, out(text.size() * 2, '\0');
+    char *in = text.data(), *into = out.data();
+    size_t in_left = text.size(), out_left = out.size();
+    bool whole = iconv(cd, &in, &in_left, &into, &out_left) != static_cast<size_t>(-1);
+    iconv_close(cd);
+    return whole ? out.substr(0, out.size() - out_left) : "<not convertible>";
+}
+
+static std::string slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-static void spill(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+// Text-mode streams on Windows write CR LF: turned back into "\n", and a
+// line end written without its CR shown as "<LF without CR>".
+static std::string from_text_mode(const std::string& bytes) {
+    if (this_system != System::windows) return bytes;
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) text += "<LF without CR>";
+        text += bytes[i];
+    }
+    return text;
 }
 
+// Why the current run can't be set up for a Windows program, or nothing.
 static std::string why_unsupported;
 
-void setup_unsupported(const std::string& why) {
-    if (why_unsupported.empty()) why_unsupported = why;
+static void unsupported_on_windows(bool wanted, const char* what) {
+    if (wanted && this_system == System::windows && why_unsupported.empty())
+        why_unsupported = std::string("no ") + what + " for a Windows program";
+}
+
+// A terminal that neither echoes the input nor turns line ends into CR LF,
+// so that it shows exactly what the program wrote.
+static bool open_terminal(int& terminal, int& program_side) {
+    if (openpty(&terminal, &program_side, nullptr, nullptr, nullptr) != 0) return false;
+    termios mode;
+    tcgetattr(program_side, &mode);
+    mode.c_lflag &= ~ECHO;
+    mode.c_oflag &= ~OPOST;
+    return tcsetattr(program_side, TCSANOW, &mode) == 0;
+}
+
+// Runs the program in `folder`, its streams from and to the files in `io`.
+static void run_in(const fs::path& folder, const fs::path& io, const RunSetup& setup,
+                   RunResult& run) {
+    // Shared with the program, so that its offset tells how much it read.
+    const int input = open((io / "in").c_str(), O_RDONLY);
+    int terminal = -1, program_side = -1;
+    if (setup.on_terminal && !open_terminal(terminal, program_side)) ADD_FAILURE() << "no pty";
+    const pid_t child = fork();
+    if (child == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(126);
+        if (setup.on_terminal) {
+            if (login_tty(program_side) != 0) _exit(126);
+        } else {
+            dup2(input, 0);
+            dup2(open((io / "out").c_str(), O_WRONLY | O_CREAT, 0600), 1);
+            dup2(open((io / "err").c_str(), O_WRONLY | O_CREAT, 0600), 2);
+        }
+        for (int fd : setup.closed_descriptors) close(fd);
+        // Root passes every permission check; without these powers, which
+        // the program keeps across exec only if they stay bounded, it meets
+        // them as any user does.
+        if (setup.unprivileged && geteuid() == 0 &&
+            (prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE) != 0 ||
+             prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH) != 0))
+            _exit(125);
+        if (setup.file_size) {
+            rlimit limit{*setup.file_size, *setup.file_size};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            signal(SIGXFSZ, SIG_IGN); // a write past the limit fails as on a full disk
+        }
+        for (const auto& [name, value] : setup.environment) setenv(name.c_str(), value.c_str(), 1);
+        alarm(60); // a hang shows up as SIGALRM, never as a stuck test run
+        std::vector<const char*> argv{setup.with_faults ? CLUSTMAT_FAULTY_PROGRAM
+                                                        : CLUSTMAT_PROGRAM};
+        if (windows_program) argv = {"wine", windows_program};
+        for (const auto& arg : setup.args) argv.push_back(arg.c_str());
+        argv.push_back(nullptr);
+        execvp(argv[0], const_cast<char**>(argv.data()));
+        _exit(127);
+    }
+    if (setup.on_terminal) {
+        close(program_side);
+        if (write(terminal, setup.input.data(), setup.input.size())) {
+        }
+        // Reading ends with an error once the program's side is closed.
+        std::ofstream shown(io / "out", std::ios::binary);
+        char block[4096];
+        for (ssize_t got; (got = read(terminal, block, sizeof block)) > 0;) shown.write(block, got);
+        close(terminal);
+    }
+    if (setup.interrupt) {
+        usleep(static_cast<useconds_t>(setup.interrupt->second));
+        kill(child, setup.interrupt->first);
+    }
+    int wait_status = 0;
+    waitpid(child, &wait_status, 0);
+    run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+    if (WIFSIGNALED(wait_status)) run.signal = WTERMSIG(wait_status);
+    off_t consumed = lseek(input, 0, SEEK_CUR);
+    close(input);
+    if (consumed >= 0 && std::size_t(consumed) <= setup.input.size())
+        run.unread_input = setup.input.substr(std::size_t(consumed));
 }
 
 RunResult run_clustmat(const RunSetup& setup) {
     RunResult run;
-    if (setup.only_on != System::any && setup.only_on != this_system) {
-        run.skipped = setup.only_on == System::posix ? "POSIX only" : "Windows only";
-        return run;
-    }
-    if (run.skipped = unsupported_setup(setup); !run.skipped.empty()) return run;
-
-    const std::filesystem::path io = make_run_folder(), dir = io / "run";
-    std::filesystem::create_directory(dir);
-    for (const auto& [name, bytes] : setup.files) spill(dir / name, bytes);
     why_unsupported.clear();
-    if (setup.prepare) setup.prepare(dir.string());
-    run.skipped = why_unsupported;
-    if (run.skipped.empty()) {
-        spill(io / "in", setup.input);
-        run_program_in(dir.string(), (io / "in").string(), (io / "out").string(),
-                       (io / "err").string(), setup, run);
+    if (setup.only_on != System::any && setup.only_on != this_system)
+        why_unsupported = setup.only_on == System::posix ? "POSIX only" : "Windows only";
+    unsupported_on_windows(setup.file_size.has_value(), "file-size limits");
+    unsupported_on_windows(setup.with_faults, "link-time wrapped build");
+    unsupported_on_windows(setup.interrupt || setup.unprivileged || setup.on_terminal ||
+                               !setup.closed_descriptors.empty(),
+                           "signals, capabilities, terminals or closed descriptors");
+    if (!(run.skipped = why_unsupported).empty()) return run;
+
+    static std::mt19937_64 random{std::random_device{}()};
+    fs::path io;
+    do io = fs::temp_directory_path() / ("clustmat-test-" + std::to_string(random()));
+    while (!fs::create_directory(io));
+    const fs::path folder = io / "run";
+    fs::create_directory(folder);
+    for (const auto& [name, bytes] : setup.files)
+        std::ofstream(folder / name, std::ios::binary) << bytes;
+    std::ofstream(io / "in", std::ios::binary) << setup.input;
+    if (setup.prepare) setup.prepare(folder.string());
+    if ((run.skipped = why_unsupported).empty()) {
+        run_in(folder, io, setup, run);
         run.out = from_text_mode(slurp(io / "out"));
         run.err = from_text_mode(slurp(io / "err"));
-        for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        for (const auto& entry : fs::directory_iterator(folder)) {
             if (!entry.is_regular_file() || entry.is_symlink()) continue;
-            const std::string name = entry.path().filename().string(), bytes = slurp(entry.path());
+            const std::string bytes = slurp(entry.path());
             // A file the setup made (under its name or a link's) is as it was.
             bool given = std::any_of(setup.files.begin(), setup.files.end(),
                                      [&](const auto& file) { return file.second == bytes; });
-            run.files[name] = given ? bytes : from_text_mode(bytes);
+            run.files[entry.path().filename().string()] = given ? bytes : from_text_mode(bytes);
         }
     }
-    // A test may have taken write permissions away (never follow a link: it
-    // may lead anywhere).
+    // A test may have taken write permissions away; a link may lead anywhere.
     std::error_code ignored;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(io))
+    for (const auto& entry : fs::recursive_directory_iterator(io))
         if (!entry.is_symlink())
-            std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_write,
-                                         std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(io);
+            fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+    fs::remove_all(io);
     return run;
 }
 
-bool announces_matrix(const std::string& err) {
-    return err.find(" written: ") != std::string::npos ||
-           err.find(gbk("聚类矩阵已写入")) != std::string::npos;
-}
-
-void expect_run(const char* what, const RunSetup& setup, const Expected& expected) {
-    SCOPED_TRACE(what);
-    RunResult run = run_clustmat(setup);
-    if (!run.skipped.empty()) {
-        std::printf("[ SKIPPED ROW ] %s: %s\n", what, run.skipped.c_str());
-        return;
-    }
-    EXPECT_EQ(run.status, expected.status) << run.err;
-    EXPECT_NE(run.err.find(expected.err_holds), std::string::npos) << run.err;
-    EXPECT_TRUE(expected.status == 0 || !announces_matrix(run.err)) << run.err;
-    for (const auto& [name, bytes] : expected.files) {
-        if (!bytes) {
-            EXPECT_EQ(run.files.count(name), 0u) << name;
-        } else {
-            EXPECT_TRUE(run.files[name] == *bytes) << name << " holds:\n" << run.files[name];
+void expect_runs(const std::vector<RunCase>& cases) {
+    for (const auto& [what, setup, expected] : cases) {
+        SCOPED_TRACE(what);
+        RunResult run = run_clustmat(setup);
+        if (!run.skipped.empty()) {
+            std::printf("[ SKIPPED ROW ] %s: %s\n", what.c_str(), run.skipped.c_str());
+            continue;
         }
-    }
-    for (const auto& [name, bytes] : run.files) {
-        if (!expected.nothing_else) break;
-        EXPECT_TRUE(std::any_of(expected.files.begin(), expected.files.end(),
-                                [&](const auto& file) { return file.first == name; }))
-            << "left behind: " << name;
-    }
-    // Only a POSIX system tells how much of its input a program read.
-    if (expected.unread_input && this_system == System::posix) {
-        EXPECT_EQ(run.unread_input, *expected.unread_input);
+        EXPECT_EQ(run.status, expected.status) << run.err;
+        EXPECT_NE(run.err.find(expected.err_holds), std::string::npos) << run.err;
+        EXPECT_NE(run.out.find(expected.out_holds), std::string::npos) << run.out;
+        const bool announced = run.err.find(" written: ") != std::string::npos ||
+                               run.err.find(gbk("聚类矩阵已写入")) != std::string::npos;
+        EXPECT_TRUE(expected.status == 0 || !announced) << run.err;
+        for (const auto& [name, bytes] : expected.files) {
+            if (!bytes) {
+                EXPECT_EQ(run.files.count(name), 0u) << name;
+            } else {
+                EXPECT_TRUE(run.files[name] == *bytes) << name << " holds:\n" << run.files[name];
+            }
+        }
+        for (const auto& [name, bytes] : run.files) {
+            bool listed = std::any_of(expected.files.begin(), expected.files.end(),
+                                      [&](const auto& file) { return file.first == name; });
+            EXPECT_TRUE(listed || !expected.nothing_else) << "left behind: " << name;
+        }
+        // Wine does not tell how much of its input a program read.
+        if (expected.unread_input && this_system == System::posix) {
+            EXPECT_EQ(run.unread_input, *expected.unread_input);
+        }
     }
 }
