@@ -3,161 +3,120 @@
 #include "run_program.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
+const std::string refusal = "\nExit this program and input correct file name again.\n\n";
+
 // A missing file and a closed standard input: the shortest whole dialogue,
-// checked byte for byte on both streams.
+// each stream's texts byte for byte.
 TEST(Console, LanguageComesOnlyFromAnArgumentThatIsExactlyC) {
-    const std::string banner[] = {
-        "\n  Input your file for reading mating design and trait data."
-        "\n  File should include five design columns and otheir trait columns:"
-        "\n (1)Variety, (2)Year, (3)Location,  (4)Block.\n\n\n",
-        gbk("\n  请输入您的数据文件名.\n  文件应包括试验设计以及分析性状的数据."
-            "\n  试验设计的四列是:(1)品种, (2)年份, (3)试点, (4)区组.\n\n\n")};
     const std::string prompt[] = {"\n Input Name of Your Data File:  ",
                                   gbk("\n 请输入数据文件名:  ")};
-    const std::string question[] = {"\n File can't be oppened! \n Creat a new one? Y/N  ",
-                                    gbk("\n 数据文件不存在! \n  是否要新建数据文件? 是Y/否N  ")};
-    const std::string closing[] = {closing_en, gbk("\n您的数据太大了, 无法在DOS系统中分析!\n"
-                                                   "\n您需要在UNIX系统中运行统计分析软件!\n"
-                                                   "...无法执行软件. 退回DOS系统...\n")};
-    const std::string refusal = "\nExit this program and input correct file name again.\n\n";
-
-    const std::pair<std::vector<std::string>, int> cases[] = {
-        {{}, 0},     {{"c"}, 1},       {{"C"}, 1},  {{"x", "c"}, 1}, {{"c", "x"}, 1},
-        {{"cc"}, 0}, {{"chinese"}, 0}, {{"-c"}, 0}, {{"y"}, 0},
-    };
-    for (const auto& [args, chinese] : cases) {
-        RunResult run = run_clustmat({.args = args});
-        EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.out, prompt[chinese]);
-        const std::string tail = banner[chinese] + question[chinese] + refusal + closing[chinese];
-        ASSERT_GE(run.err.size(), tail.size());
-        EXPECT_EQ(run.err.substr(run.err.size() - tail.size()), tail) << args.size();
-    }
+    const std::string err[] = {
+        "\n  Input your file for reading mating design and trait data.\n  File should include "
+        "five design columns and otheir trait columns:\n (1)Variety, (2)Year, (3)Location,  "
+        "(4)Block.\n\n\n\n File can't be oppened! \n Creat a new one? Y/N  " +
+            refusal + closing_en,
+        gbk("\n  请输入您的数据文件名.\n  文件应包括试验设计以及分析性状的数据.\n  "
+            "试验设计的四列是:"
+            "(1)品种, (2)年份, (3)试点, (4)区组.\n\n\n\n 数据文件不存在! \n  是否要新建数据文件? "
+            "是Y/否N  ") +
+            refusal +
+            gbk("\n您的数据太大了, 无法在DOS系统中分析!\n\n您需要在UNIX系统中运行统计分析软件!\n"
+                "...无法执行软件. 退回DOS系统...\n")};
+    std::vector<RunCase> cases;
+    for (const auto& [args, chinese] : std::vector<std::pair<std::vector<std::string>, int>>{
+             {{}, 0}, {{"c"}, 1}, {{"C"}, 1}, {{"x", "c"}, 1}, {{"c", "x"}, 1}, {{"cc"}, 0}})
+        cases.push_back({std::to_string(args.size()) + " arguments, ending " +
+                             (args.empty() ? "" : args.back()),
+                         {.args = args},
+                         {1, err[chinese], {}, true, prompt[chinese]}});
+    expect_runs(cases);
 }
 
-// Answers waiting on standard input must stay unread: no banner, no file.
+// Answers waiting on standard input stay unread: nothing is created.
 TEST(Console, HelpAndVersionAnswerWithoutTheDialogue) {
-    const std::string version = "clustmat " CLUSTMAT_VERSION "\n",
-                      usage = "Usage: clustmat [c|C]\n";
-    const struct {
-        std::vector<std::string> args;
-        std::optional<unsigned long> file_size;
-        int status;
-        std::string out_starts;
-    } cases[] = {
-        {{"--help"}, {}, 0, usage},           {{"-h"}, {}, 0, usage},
-        {{"c", "--version"}, {}, 0, version}, {{"x", "--version", "--help"}, {}, 0, version},
-        {{"--help"}, 10, 1, "Usage: cl"}, // standard output on a full disk
-    };
-    for (const auto& c : cases) {
-        RunResult run = run_clustmat(
-            {.args = c.args, .input = "t.dat\ny\n1 1 1 1\n1\n", .file_size = c.file_size});
-        if (!run.skipped.empty()) continue;
-        EXPECT_EQ(run.status, c.status) << c.args.back();
-        EXPECT_EQ(run.out.substr(0, c.out_starts.size()), c.out_starts);
-        EXPECT_EQ(run.err, "");
-        EXPECT_TRUE(run.files.empty());
-    }
+    const std::string answers = "t.dat\ny\n1 1 1 1\n1\n", usage = "Usage: clustmat [c|C]\n";
+    const std::string version = "clustmat " CLUSTMAT_VERSION "\n";
+    expect_runs({
+        {"--help", {.args = {"--help"}, .input = answers}, {0, "", {}, true, usage}},
+        {"-h", {.args = {"-h"}, .input = answers}, {0, "", {}, true, usage}},
+        {"--version", {.args = {"c", "--version"}, .input = answers}, {0, "", {}, true, version}},
+        {"the first of two", {.args = {"--version", "--help"}}, {0, "", {}, true, version}},
+        {"standard output on a full disk",
+         {.args = {"--help"}, .input = answers, .file_size = 10},
+         {1, "", {}, true}},
+    });
 }
 
 // A UTF-8 terminal shows GBK bytes as garbage; a pipe or a file must keep
-// them, whatever the locale. A typed name is shown as typed either way.
+// them, whatever the locale. A typed name is written as typed either way.
 TEST(Console, ChineseTextsReachAUtf8TerminalAsUtf8) {
-    const struct {
-        const char* what;
-        bool terminal;
-        const char* locale;
-        bool utf8;
-    } cases[] = {
-        {"UTF-8 terminal", true, "C.UTF-8", true},
-        {"terminal of an ASCII locale", true, "C", false},
-        {"pipe with a UTF-8 locale", false, "C.UTF-8", false},
+    auto in = [](const char* locale, bool terminal, const std::string& name) {
+        return RunSetup{.args = {"c"},
+                        .input = name + ".dat\n1\n",
+                        .files = {{name + ".dat", data_header + "1 1 1 1 3\n2 1 1 1 5\n"}},
+                        .environment = {{"LC_ALL", locale}},
+                        .on_terminal = terminal};
     };
-    for (const auto& c : cases) {
-        const RunSetup setup{.args = {"c"},
-                             .input = "小麦.dat\n1\n",
-                             .files = {{"小麦.dat", data_header + "1 1 1 1 3\n2 1 1 1 5\n"}},
-                             .environment = {{"LC_ALL", c.locale}}};
-        RunResult run = c.terminal ? run_on_terminal(setup) : run_clustmat(setup);
-        if (!run.skipped.empty()) continue;
-        auto shown = [&](const std::string& text) { return c.utf8 ? text : gbk(text); };
-        const std::string expected[] = {
-            shown("\n  请输入您的数据文件名.\n  文件应包括试验设计以及分析性状的数据."),
-            shown("\n 请输入数据文件名:  "),
-            shown("\n 聚类矩阵已写入 ") + "小麦.DIS" + shown(": 1 行, 2 列.\n"),
-        };
-        EXPECT_EQ(run.status, 0) << c.what;
-        for (const auto& text : expected)
-            EXPECT_NE((run.out + run.err).find(text), std::string::npos) << c.what << run.out;
-    }
+    auto notice = [](const std::string& name, bool utf8) {
+        auto shown = [&](const std::string& text) { return utf8 ? text : gbk(text); };
+        return shown("\n 聚类矩阵已写入 ") + name + ".DIS" + shown(": 1 行, 2 列.\n");
+    };
+    expect_runs({
+        {"a UTF-8 terminal",
+         in("C.UTF-8", true, "小麦"),
+         {.status = 0, .out_holds = notice("小麦", true)}},
+        {"a terminal of an ASCII locale",
+         in("C", true, "小麦"),
+         {.status = 0, .out_holds = notice("小麦", false)}},
+        {"a pipe, whatever the locale", in("C.UTF-8", false, "wheat"), {0, notice("wheat", false)}},
+    });
 }
 
 TEST(Console, RefusalsAndOverlongNamesCreateNothing) {
-    const std::string refusal =
-        "\nExit this program and input correct file name again.\n\n" + closing_en;
-    const std::string name31 = std::string(27, 'n') + ".dat";
-    const struct {
-        const char* what;
-        std::string input;
-        Expected expected;
-    } cases[] = {
-        {"answer n", "x.dat\nn\n", {1, refusal, {{"x.dat", std::nullopt}}}},
-        {"answer N", "x.dat\nN\n", {1, refusal, {{"x.dat", std::nullopt}}}},
-        {"just Enter takes one more key",
-         "x.dat\n\nq\n",
-         {1, refusal, {{"x.dat", std::nullopt}}, false, "\n"}},
-        {"input ends at the question", "x.dat\n", {1, refusal, {{"x.dat", std::nullopt}}}},
-        {"an empty name", "\n\n", {1, refusal}},
-        {"31 characters", name31 + "\n1\n", {0, "\n File has been oppened ! \n"}},
-        {"a CR LF line end", name31 + "\r\n1\n", {0, "\n File has been oppened ! \n"}},
-        {"32 characters",
-         "x" + name31 + "\ny\n",
-         {1, "longer than 31 characters", {{"x" + name31, std::nullopt}}}},
-        {"thousands of characters",
-         std::string(5000, 'x') + "\ny\n",
-         {1, "longer than 31 characters"}},
+    const std::string name31 = std::string(27, 'n') + ".dat", data = data_header + "1 1 1 1 7\n";
+    auto with = [&](std::string input) {
+        return RunSetup{.input = std::move(input), .files = {{name31, data}}};
     };
-    for (const auto& c : cases)
-        expect_run(c.what, {.input = c.input, .files = {{name31, data_header + "1 1 1 1 7\n"}}},
-                   c.expected);
+    const Expected refused{1, refusal + closing_en, {{name31, data}}, true};
+    const Expected opened{0, "\n File has been oppened ! \n"};
+    const Expected too_long{1, "longer than 31 characters", {{name31, data}}, true};
+    expect_runs({
+        {"answer n", with("x.dat\nn\n"), refused},
+        {"just Enter takes one more key",
+         with("x.dat\n\nq\n"),
+         {1, refusal, {{name31, data}}, true, "", "\n"}},
+        {"an empty name", with("\n\n"), refused},
+        {"31 characters", with(name31 + "\n1\n"), opened},
+        {"a CR LF line end", with(name31 + "\r\n1\n"), opened},
+        {"32 characters", with("x" + name31 + "\ny\n"), too_long},
+        {"thousands of characters", with(std::string(5000, 'x') + "\ny\n"), too_long},
+    });
 }
 
 TEST(Console, DevicesAndPipesAreNoDataFiles) {
-    // Should /dev/zero be read after all, memory runs out long before the test machine's.
-#if defined(__SANITIZE_ADDRESS__)
-    const std::optional<unsigned long> address_space; // the sanitizer caps allocations instead
-#else
-    const std::optional<unsigned long> address_space = 1ul << 30;
-#endif
-    const struct {
-        const char* name;
-        void (*prepare)(const std::string&);
-        System only_on;
-    } cases[] = {
-        // A FIFO waits for a writer, /dev/zero never ends.
-        {"p.dat", [](const std::string& dir) { make_fifo(dir + "/p.dat"); }, System::any},
-        {"/dev/zero", nullptr, System::posix},
-        {"/dev/null", nullptr, System::posix},
-        // Device names in any folder, any case, with or without an extension.
-        {"COM1", nullptr, System::windows}, // waits on the serial port
-        {"nul", nullptr, System::windows},
-        {"Con.dat", nullptr, System::windows},
-        {"sub\\lpt9.txt", nullptr, System::windows},
+    auto refused = [](const std::string& name) {
+        return Expected{
+            1, "\n\"" + name + "\" is a device, pipe or socket, not a data file.\n", {}, true};
     };
-    for (const auto& [name, prepare, only_on] : cases)
-        expect_run(
-            name,
-            {.input = std::string(name) + "\n1\n",
-             .address_space = only_on == System::posix ? address_space : std::nullopt,
-             .environment = {{"ASAN_OPTIONS", "max_allocation_size_mb=256"}},
-             .prepare = prepare,
-             .only_on = only_on},
-            {1,
-             "\n\"" + std::string(name) + "\" is a device, pipe or socket, not a data file.\n",
-             {{"p.DIS", std::nullopt}, {".DIS", std::nullopt}}});
+    std::vector<RunCase> cases = {
+        {"a FIFO waits for a writer",
+         {.input = "p.dat\n1\n",
+          .prepare = [](const std::string& folder) { mkfifo((folder + "/p.dat").c_str(), 0600); },
+          .only_on = System::posix},
+         refused("p.dat")},
+        {"/dev/zero never ends",
+         {.input = "/dev/zero\n1\n", .only_on = System::posix},
+         refused("/dev/zero")}};
+    // COM1 waits on its port; the names count in any folder, in any case,
+    // with or without an extension.
+    for (std::string name : {"COM1", "nul", "Con.dat", "sub\\lpt9.txt"})
+        cases.push_back(
+            {name, {.input = name + "\n1\n", .only_on = System::windows}, refused(name)});
+    expect_runs(cases);
 }
 
 } // namespace

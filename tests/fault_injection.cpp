@@ -1,8 +1,6 @@
 // Failures that no input can provoke, for a build of the program whose calls
 // to these library functions are wrapped at link time (-Wl,--wrap=...). Each
 // is asked for by an environment variable:
-//   FAULT_MALLOC=<bytes>         malloc of exactly that many bytes fails
-//   FAULT_CALLOC=<count>x<size>  calloc with exactly these arguments fails
 //   FAULT_FCLOSE=<text>          closing a file whose name holds it fails (EIO)
 //   FAULT_FFLUSH=<text>          so does flushing it (ENOSPC)
 //   FAULT_FSYNC=<text>           and syncing it to the disk (EIO)
@@ -20,13 +18,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
 extern "C" {
 
-void* __real_malloc(std::size_t size);
-void* __real_calloc(std::size_t count, std::size_t size);
 int __real_fclose(std::FILE* stream);
 int __real_fflush(std::FILE* stream);
 int __real_fsync(int fd);
@@ -37,35 +34,18 @@ std::size_t __real_fwrite(const void* data, std::size_t size, std::size_t count,
 void __real_rewind(std::FILE* stream);
 int __real_fstat(int fd, struct stat* info);
 
-void* __wrap_malloc(std::size_t size) {
-    const char* fail = std::getenv("FAULT_MALLOC");
-    if (fail && std::strtoull(fail, nullptr, 10) == size) return nullptr;
-    return __real_malloc(size);
-}
-
-void* __wrap_calloc(std::size_t count, std::size_t size) {
-    char call[48];
-    std::snprintf(call, sizeof call, "%zux%zu", count, size);
-    const char* fail = std::getenv("FAULT_CALLOC");
-    if (fail && std::strcmp(fail, call) == 0) return nullptr;
-    return __real_calloc(count, size);
-}
-
-// Whether the variable asks for a failure of calls on the file behind fd.
-static bool asked_to_fail(const char* variable, int fd) {
-    const char* wanted = std::getenv(variable);
-    if (!wanted || fd < 0) return false;
+// The name of the file behind a descriptor.
+static std::string path_of(int fd) {
     char link[64], path[4096];
     std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    ssize_t length = readlink(link, path, sizeof path - 1);
-    if (length < 0) return false;
-    path[length] = '\0';
-    return std::strstr(path, wanted) != nullptr;
+    ssize_t length = readlink(link, path, sizeof path);
+    return std::string(path, length > 0 ? std::size_t(length) : 0);
 }
 
-static bool asked_to_fail_on_name(const char* variable, const char* path) {
+// Whether the variable asks for a failure of calls on this file.
+static bool asked_to_fail(const char* variable, const std::string& path) {
     const char* wanted = std::getenv(variable);
-    return wanted && std::strstr(path, wanted) != nullptr;
+    return wanted && path.find(wanted) != std::string::npos;
 }
 
 static int failed(int error) {
@@ -74,28 +54,26 @@ static int failed(int error) {
 }
 
 int __wrap_fclose(std::FILE* stream) {
-    bool fail = asked_to_fail("FAULT_FCLOSE", fileno(stream));
+    bool fail = asked_to_fail("FAULT_FCLOSE", path_of(fileno(stream)));
     int result = __real_fclose(stream);
-    if (!fail) return result;
-    errno = EIO;
-    return EOF;
+    return fail ? failed(EIO) : result;
 }
 
 int __wrap_fflush(std::FILE* stream) {
-    if (stream && asked_to_fail("FAULT_FFLUSH", fileno(stream))) return failed(ENOSPC);
+    if (stream && asked_to_fail("FAULT_FFLUSH", path_of(fileno(stream)))) return failed(ENOSPC);
     return __real_fflush(stream);
 }
 
 int __wrap_fsync(int fd) {
-    return asked_to_fail("FAULT_FSYNC", fd) ? failed(EIO) : __real_fsync(fd);
+    return asked_to_fail("FAULT_FSYNC", path_of(fd)) ? failed(EIO) : __real_fsync(fd);
 }
 
 int __wrap_rename(const char* from, const char* to) {
-    return asked_to_fail_on_name("FAULT_RENAME", to) ? failed(EIO) : __real_rename(from, to);
+    return asked_to_fail("FAULT_RENAME", to) ? failed(EIO) : __real_rename(from, to);
 }
 
 int __wrap_renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) {
-    if (asked_to_fail_on_name("FAULT_RENAME", to)) return failed(EIO);
+    if (asked_to_fail("FAULT_RENAME", to)) return failed(EIO);
     return __real_renameat2(from_dir, from, to_dir, to, flags);
 }
 
@@ -124,13 +102,8 @@ void __wrap_rewind(std::FILE* stream) {
     const char* bytes = unseen ? unseen : std::getenv("FAULT_REWRITE");
     if (bytes && !done) {
         done = true;
-        char link[64], path[4096];
-        std::snprintf(link, sizeof link, "/proc/self/fd/%d", fileno(stream));
-        ssize_t length = readlink(link, path, sizeof path - 1);
-        if (length < 0) std::abort();
-        path[length] = '\0';
         if (unseen && __real_fstat(fileno(stream), &unseen_state) == 0) unseen_fd = fileno(stream);
-        int fd = open(path, O_WRONLY | O_TRUNC);
+        int fd = open(path_of(fileno(stream)).c_str(), O_WRONLY | O_TRUNC);
         std::size_t size = std::strlen(bytes);
         if (fd < 0 || write(fd, bytes, size) != static_cast<ssize_t>(size) || close(fd) != 0)
             std::abort();

@@ -31,12 +31,6 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoNewFile) {
         std::string message;
         const std::string& input = "d.dat\n1\n";
     } cases[] = {
-        {"FAULT_MALLOC", "8008", large, 1, "allocation failure 1 in f3tensor()" + too_big},
-        {"FAULT_MALLOC", "24008", large, 1, "allocation failure 2 in f3tensor()" + too_big},
-        {"FAULT_MALLOC", "84004", large, 1, "allocation failure 3 in f3tensor()" + too_big},
-        {"FAULT_CALLOC", "5x8", large, 1, "allocation failure 1 in imatrix()" + too_big},
-        {"FAULT_CALLOC", "231000x4", large, 1, "allocation failure 2 in imatrix()" + too_big},
-        {"FAULT_MALLOC", "1048577", small, 1, "Not enough memory to read the data file."},
         // The system would grant more than it has, then kill the run.
         {"FAULT_MEMORY", "30000", large, 1, "allocation failure 2 in f3tensor()" + too_big},
         {"FAULT_MEMORY", "100000", large, 1, "allocation failure 3 in f3tensor()" + too_big},
@@ -59,17 +53,20 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoNewFile) {
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 1 5e39\n", small, 1,
          "Record 2 of \"d.dat\": the trait value \"5e39\" is too large"},
     };
+    std::vector<RunCase> runs;
     for (const auto& c : cases) {
         // A rewrite leaves the data file as the other program wrote it.
         const std::string data_after =
             std::string(c.variable).starts_with("FAULT_REWRITE") ? c.value : c.data;
-        expect_run((std::string(c.variable) + "=" + c.value).c_str(),
-                   {.input = c.input,
-                    .files = {{"d.dat", c.data}, {"d.DIS", old_matrix}},
-                    .environment = {{c.variable, c.value}},
-                    .with_faults = true},
-                   {c.status, c.message, {{"d.dat", data_after}, {"d.DIS", old_matrix}}, true});
+        runs.push_back(
+            {std::string(c.variable) + "=" + c.value,
+             {.input = c.input,
+              .files = {{"d.dat", c.data}, {"d.DIS", old_matrix}},
+              .environment = {{c.variable, c.value}},
+              .with_faults = true},
+             {c.status, c.message, {{"d.dat", data_after}, {"d.DIS", old_matrix}}, true}});
     }
+    expect_runs(runs);
 }
 
 } // namespace

@@ -3,8 +3,12 @@
 // that name before is replaced only by a complete file.
 #include "run_program.h"
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,71 +35,64 @@ void protect(const std::string& path) {
 }
 
 TEST(FileSafety, TheMatrixReplacesWhatStoodUnderItsNameOnlyWhenComplete) {
-    const struct {
-        const char* what;
-        RunSetup setup;
-        Expected expected;
-    } cases[] = {
+    // d.dat analysed, with d.DIS as `prepare` leaves it.
+    auto run = [](void (*prepare)(const std::string&), RunSetup setup = {}) {
+        setup.input = setup.input.empty() ? "d.dat\n1\n" : setup.input;
+        setup.files.emplace("d.dat", data);
+        setup.prepare = prepare;
+        return setup;
+    };
+    auto kept = [](const std::string& message, const std::string& name, const std::string& bytes) {
+        return Expected{1, message, {{"d.dat", data}, {name, bytes}}, true};
+    };
+    expect_runs({
         {"a file-size limit below the matrix",
-         {.input = "d.dat\n2\n",
-          .files = {{"d.dat", long_data()}, {"d.DIS", old_matrix}},
+         {.input = "e.dat\n2\n",
+          .files = {{"e.dat", long_data()}, {"e.DIS", old_matrix}},
           .file_size = 1 << 16},
          {255,
-          "\nThe matrix file \"d.DIS\" could not be written in full (File too large). Its "
-          "unfinished copy has been removed; \"d.DIS\" is as it was before the run.\n",
-          {{"d.DIS", old_matrix}, {"d.dat", long_data()}},
+          "\nThe matrix file \"e.DIS\" could not be written in full (File too large). Its "
+          "unfinished copy has been removed; \"e.DIS\" is as it was before the run.\n",
+          {{"e.DIS", old_matrix}, {"e.dat", long_data()}},
           true}},
         {"a symbolic link is replaced, its target left alone",
-         {.input = "d.dat\n1\n",
-          .files = {{"d.dat", data}, {"target.txt", old_matrix}},
-          .prepare = [](const std::string& dir) { make_symlink("target.txt", dir + "/d.DIS"); }},
-         {0, "", {{"d.DIS", matrix}, {"target.txt", old_matrix}}}},
+         run(
+             [](const std::string& dir) {
+                 EXPECT_EQ(symlink("e.DIS", (dir + "/d.DIS").c_str()), 0);
+             },
+             {.files = {{"e.DIS", old_matrix}}, .only_on = System::posix}),
+         {0, "", {{"d.DIS", matrix}, {"e.DIS", old_matrix}}}},
         {"a FIFO is replaced, never waited on",
-         {.input = "d.dat\n1\n",
-          .files = {{"d.dat", data}},
-          .prepare = [](const std::string& dir) { make_fifo(dir + "/d.DIS"); }},
+         run([](const std::string& dir) { mkfifo((dir + "/d.DIS").c_str(), 0600); },
+             {.only_on = System::posix}),
          {0, "", {{"d.DIS", matrix}}}},
         {"a protected matrix file is kept",
-         {.input = "d.dat\n1\n",
-          .files = {{"d.dat", data}, {"d.DIS", old_matrix}},
-          .prepare = [](const std::string& dir) { protect(dir + "/d.DIS"); }},
-         {1, cant_open, {{"d.DIS", old_matrix}, {"d.dat", data}}, true}},
+         run([](const std::string& dir) { protect(dir + "/d.DIS"); },
+             {.files = {{"d.DIS", old_matrix}}}),
+         kept(cant_open, "d.DIS", old_matrix)},
         {"a folder under the name",
-         {.input = "d.dat\n1\n",
-          .files = {{"d.dat", data}},
-          .prepare =
-              [](const std::string& dir) { std::filesystem::create_directory(dir + "/d.DIS"); }},
-         {1, cant_open, {{"d.dat", data}}, true}},
-        {"a folder this user may not write",
-         {.input = "d.dat\n1\n",
-          .files = {{"d.dat", data}},
-          .unprivileged = true,
-          .prepare = protect},
-         {1, cant_open, {{"d.dat", data}}, true}},
+         run([](const std::string& dir) { std::filesystem::create_directory(dir + "/d.DIS"); }),
+         kept(cant_open, "d.dat", data)},
+        {"a folder this user may not write", run(protect, {.unprivileged = true}),
+         kept(cant_open, "d.dat", data)},
         {"the data file under the matrix's name",
-         {.input = "run1.DIS\n1\n", .files = {{"run1.DIS", data}}},
-         {1, "would replace the data file \"run1.DIS\"", {{"run1.DIS", data}}, true}},
-        {"a hard link to the data file under the matrix's name",
-         {.input = "t.dat\n1\n",
-          .files = {{"t.dat", data}},
-          .prepare =
-              [](const std::string& dir) { make_hard_link(dir + "/t.dat", dir + "/t.DIS"); }},
-         {1, "would replace the data file \"t.dat\"", {{"t.dat", data}, {"t.DIS", data}}, true}},
-        {"the data file under the matrix's name, spelled in other letters (Windows)",
-         {.input = "t1.dis\n1\n", .files = {{"t1.dis", data}}, .only_on = System::windows},
-         {1, "would replace the data file \"t1.dis\"", {{"t1.dis", data}}, true}},
-    };
-    for (const auto& c : cases) expect_run(c.what, c.setup, c.expected);
+         run(nullptr, {.input = "d.DIS\n1\n", .files = {{"d.DIS", data}}}),
+         kept("would replace the data file \"d.DIS\"", "d.DIS", data)},
+        {"a hard link to the data file under the matrix's name", run([](const std::string& dir) {
+             EXPECT_EQ(link((dir + "/d.dat").c_str(), (dir + "/d.DIS").c_str()), 0);
+         }),
+         kept("would replace the data file \"d.dat\"", "d.DIS", data)},
+        {"the data file under the matrix's name in other letters",
+         run(nullptr,
+             {.input = "d.dis\n1\n", .files = {{"d.dis", data}}, .only_on = System::windows}),
+         kept("would replace the data file \"d.dis\"", "d.dis", data)},
+    });
 }
 
 TEST(FileSafety, ATemplateIsWholeWhateverTheConsoleStreams) {
     const std::string answers = "t.dat\ny\n1\n1\n1\n2\n1\n";
     const std::string made = data_header + "1 1 1 1 1\n1 1 1 2 2\n";
-    const struct {
-        const char* what;
-        RunSetup setup;
-        Expected expected;
-    } cases[] = {
+    expect_runs({
         {"standard output closed",
          {.input = answers, .closed_descriptors = {1}},
          {0, "", {{"t.dat", made}, {"t.DIS", "ClustID\tG1\nY1+L1\t0.5\n"}}, true}},
@@ -105,8 +102,42 @@ TEST(FileSafety, ATemplateIsWholeWhateverTheConsoleStreams) {
         {"a folder this user may not write",
          {.input = answers, .unprivileged = true, .prepare = protect},
          {1, "Can't create the data file \"t.dat\": Permission denied", {}, true}},
-    };
-    for (const auto& c : cases) expect_run(c.what, c.setup, c.expected);
+    });
+}
+
+// Runs killed by SIGKILL, SIGINT and SIGTERM at moments spread over a whole
+// run: every file left holds what it held before or what a whole run writes;
+// only SIGKILL may leave an unfinished copy (a dot file) behind.
+TEST(Interruption, LeavesTheOldFileOrTheNewOneWhole) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "where a kill lands says nothing about memory errors";
+#endif
+    if (this_system != System::posix) GTEST_SKIP() << "signals are POSIX";
+    // A template, then its matrix over an earlier one: 160000 records and as
+    // many cells, long enough to write that kills land in every stage.
+    const RunSetup setup{.input = "t.dat\ny\n400\n20\n20\n1\n1\n",
+                         .files = {{"t.DIS", old_matrix}}};
+    auto start = std::chrono::steady_clock::now();
+    const RunResult whole = run_clustmat(setup);
+    const long duration = std::chrono::duration_cast<std::chrono::microseconds>(
+                              std::chrono::steady_clock::now() - start)
+                              .count();
+    ASSERT_EQ(whole.status, 0) << whole.err;
+    for (int signal : {SIGKILL, SIGINT, SIGTERM})
+        for (long i = 0; i < 20; ++i) {
+            RunSetup killed = setup;
+            killed.interrupt = {{signal, duration * i / 20}};
+            RunResult run = run_clustmat(killed);
+            SCOPED_TRACE("signal " + std::to_string(signal) + " after " +
+                         std::to_string(killed.interrupt->second) + " us");
+            EXPECT_TRUE(run.signal == signal || run.status == 0) << run.err;
+            for (const auto& [name, bytes] : run.files) {
+                auto before = setup.files.find(name);
+                bool old = before != setup.files.end() && bytes == before->second;
+                bool made = whole.files.count(name) && bytes == whole.files.at(name);
+                EXPECT_TRUE(old || made || (signal == SIGKILL && name[0] == '.')) << name;
+            }
+        }
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -55,7 +56,8 @@ Expected read_plainly(const std::string& text) {
         if (swallow && token[0] == 'c') token.erase(0, token.compare(0, 2, "ch") == 0 ? 2 : 1);
         swallow = !token.empty();
         bool code = fields.size() >= 5 && (fields.size() - 5) % 5 < 4;
-        if (std::size_t digits = token.find_first_not_of("0123456789");
+        if (std::size_t digits =
+                token.find_first_not_of("0123456789", token[0] == '+' || token[0] == '-');
             code && digits != token.npos) {
             token.resize(digits); // "7c", "7ch": the field's own format took the letters
             swallow = false;
@@ -83,27 +85,25 @@ Expected read_plainly(const std::string& text) {
 std::string random_trial(int records) {
     std::mt19937 random(6);
     auto pick = [&](auto const& options) { return options[random() % std::size(options)]; };
-    // Tokens of the longest length: a code, a trait and a header name.
-    const std::string long_code = std::string(4095, '0') + "7";
+    // Tokens of the longest length (a code short of it by the "ch" it may carry).
+    const std::string long_code = std::string(4093, '0') + "7"; // room for a "ch"
     const std::string long_trait = "2." + std::string(4094, '5');
-    const char* const traits[] = {"1d2",    "5,2",
-                                  ".5",     "5.",
-                                  "NA",     ".",
-                                  "0x10",   "inf",
-                                  "-3.25",  "0",
-                                  "2.5E-3", "1D-1",
-                                  "+7",     "nan",
-                                  "0.0",    "12345678.9",
-                                  ".",      "c5",
-                                  "ch.5",   "5x",
-                                  "-0X1",   long_trait.c_str()};
+    std::vector<std::string> traits = {long_trait, "18446744073709551617"};
+    std::istringstream forms("1d2 5,2 .5 5. NA . 0x10 inf -3.25 0 2.5E-3 1D-1 +7 nan 0.0 "
+                             "12345678.9 . c5 ch.5 5x -0X1");
+    for (std::string form; forms >> form;) traits.push_back(form);
     const char* const gaps[] = {" ", "\t", "  ", "\n", "\r\n", " \r\n\n"};
     // Straight after a code's digits, or standing alone after it.
     const char* const swallowed[] = {"c", "ch", " c", " ch", "\nc", "\tch"};
-    std::string text = "Var Year Loca " + std::string(4096, 'B') + " Trait\r\n";
+    // A c after the second name: swallowed as the tail of its field.
+    std::string text = "Var Year c Loca " + std::string(4096, 'B') + " Trait\r\n";
     for (int r = 0; r < records; ++r) {
         for (int size : {40, 5, 12, 3}) {
-            text += random() % 500 ? std::to_string(1 + random() % size) : long_code;
+            std::string code = random() % 500 ? std::to_string(1 + random() % size) : long_code;
+            if (size == 5 && random() % 1000 == 0) code += "0"; // a year coded 10 to 50
+            // "%d" takes signs and leading zeros; block codes need not be positive.
+            if (random() % 40 == 0 && code.size() < 9) code = (size == 3 ? "-" : "+0") + code;
+            text += code;
             if (random() % 4 == 0) text += pick(swallowed);
             text += random() % 8 ? " " : pick(gaps);
         }
@@ -119,7 +119,8 @@ std::string random_trial(int records) {
         // Before the next record's first code, or standing alone.
         if (random() % 6 == 0) text += pick(std::array{"c", "ch", "c ", "ch\n"});
     }
-    return text + "\n\r\n\n\x1A"
+    // The last value ends where the data end, without a line end.
+    return text + "1 1 1 1 3\x1A"
                   "9 9 9 9 9\n";
 }
 
