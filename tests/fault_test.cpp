@@ -13,6 +13,7 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoNewFile) {
     // table 5 row pointers and rows of 231000 integers.
     const std::string large = "V Y L B T\n1000 3 7 11 5\n";
     const std::string small = "V Y L B T\n1 1 1 1 3\n2 1 1 1 5\n";
+    const std::string block_2 = "V Y L B T\n1 1 1 1 3\n2 1 1 2 5\n";
     const std::string old_matrix = "ClustID\tG1\nY1+L1\t0\n";
     const std::string too_big = "\n\n You Data Is Too Big for Runing in DOS System.\n";
     const std::string unwritten = "\nThe matrix file \"d.DIS\" could not be written in full (";
@@ -50,6 +51,7 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoNewFile) {
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1", small, 1, changed},
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n1 1 1 1 5\n", small, 1, changed},
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 2 5\n", small, 1, changed},
+        {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 1 5\n", block_2, 1, changed},
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 1 5e39\n", small, 1,
          "Record 2 of \"d.dat\": the trait value \"5e39\" is too large"},
     };

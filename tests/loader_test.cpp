@@ -60,6 +60,7 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
         refused("a fraction", header + "1 1 1.5 1 3\n",
                 "the location code \"1.5\" is not a whole number"),
         refused("a word", header + "x 1 1 1 3\n", "the variety code \"x\" is not a whole number"),
+        refused("a lone sign", header + "1 + 1 1 3\n", "the year code \"+\" is not a whole number"),
         refused("2^32 + 1, never taken for 1", header + "1 1 4294967297 1 3\n1 1 1 1 3\n",
                 "the location code \"4294967297\" is too large"),
         refused("control bytes shown escaped", header + "\x1f\x7f~ 1 1 1 3\n",
