@@ -85,7 +85,7 @@ TEST(Matrix, OutputNameReplacesTheLastFourCharactersOfTheNameProper) {
 TEST(Matrix, AnswersOtherThanOneTwoOrThreeEndTheRunWithoutAFile) {
     const std::string data = data_header + "1 1 1 1 3\n";
     std::vector<RunCase> cases;
-    for (std::string answer : {"4\n", "0\n", "x\n", "", "99999999999\n"})
+    for (std::string answer : {"4\n", "0\n", "-1\n", "x\n", "", "99999999999\n"})
         cases.push_back({"answer " + answer,
                          {.input = "trial.dat\n" + answer, .files = {{"trial.dat", data}}},
                          {1,
