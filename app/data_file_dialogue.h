@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstdio>
 
-// The name holds at most 31 characters: the matrix file's name is derived from
-// it and must fit the same 32 bytes.
+// The name holds at most 31 characters, as the data files of old DOS
+// installations were named; a longer one is refused, never cut short.
 inline constexpr std::size_t data_name_capacity = 32;
 
 extern char data_file_name[data_name_capacity]; // as typed at the console

@@ -9,7 +9,6 @@
 
 #include <cerrno>
 #include <charconv>
-#include <cstdint>
 #include <cstring>
 #include <string>
 
