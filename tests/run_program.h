@@ -69,7 +69,6 @@ struct RunCase {
 // noted on stdout as a skipped row, and the others go on.
 void expect_runs(const std::vector<RunCase>& cases);
 
-
 inline const std::string closing_en = "\n You Data Is Too Big for Runing in DOS System.\n"
                                       "\n You Should Analyze the Data in UNIX System.\n"
                                       "...Now Exiting to System...\n";
