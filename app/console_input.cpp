@@ -1,12 +1,10 @@
 #include "app/console_input.h"
 
-#include "design/decimal.h"
+#include "app/console_texts.h"
+#include "base/whole_number.h"
 
-#include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cstdio>
-#include <utility>
 
 std::optional<std::string> read_console_line(std::size_t max_length) {
     std::fflush(stdout);
@@ -42,70 +40,45 @@ void discard_console_word() {
     }
 }
 
-ConsoleInt read_console_int() {
+// Skips white space and gives the first character after it.
+static int first_after_blanks() {
     std::fflush(stdout);
     int c;
     while ((c = std::getchar()) != EOF && std::isspace(c)) {
     }
+    return c;
+}
+
+static std::optional<int> whole_int(const std::string& text) {
+    const WholeNumber number = read_whole_number(text);
+    if (number.length != text.size() || !number.fits_int()) return std::nullopt;
+    return static_cast<int>(number.value);
+}
+
+std::optional<int> read_console_int() {
+    int c = first_after_blanks();
     std::string token;
     if (c == '+' || c == '-') {
         token.push_back(static_cast<char>(c));
         c = std::getchar();
     }
-    while (c != EOF && std::isdigit(c)) {
-        token.push_back(static_cast<char>(c));
-        c = std::getchar();
-    }
+    for (; c != EOF && std::isdigit(c); c = std::getchar()) token.push_back(static_cast<char>(c));
     if (c != EOF) std::ungetc(c, stdin);
-
-    ConsoleInt result{false, 0, {}};
-    const char* first = token.data();
-    if (!token.empty() && token[0] == '+') ++first;
-    auto [end, ec] = std::from_chars(first, token.data() + token.size(), result.value);
-    if (ec == std::errc() && end == token.data() + token.size()) {
-        result.ok = true;
-        return result;
-    }
-    // Keep a short sample of the offending answer for the message.
-    result.bad_token = token;
-    for (c = std::getchar(); c != EOF && !std::isspace(c) && result.bad_token.size() < 40;
-         c = std::getchar())
-        result.bad_token.push_back(static_cast<char>(c));
-    if (c != EOF) std::ungetc(c, stdin);
-    return result;
+    return whole_int(token);
 }
 
-ConsoleInt read_console_whole_number() {
-    std::fflush(stdout);
-    int c;
-    while ((c = std::getchar()) != EOF && std::isspace(c)) {
-    }
+ConsoleWord read_console_whole_number() {
+    int c = first_after_blanks();
     // Far more than any int needs: a longer word is refused, named by its start.
-    constexpr std::size_t sample_length = 40;
-    std::string word;
+    ConsoleWord answer;
     bool whole = true;
     for (; c != EOF && !std::isspace(c); c = std::getchar()) {
-        if (word.size() < sample_length)
-            word.push_back(static_cast<char>(c));
+        if (answer.word.size() <= token_shown)
+            answer.word.push_back(static_cast<char>(c));
         else
             whole = false;
     }
     if (c != EOF) std::ungetc(c, stdin);
-
-    ConsoleInt result{false, 0, {}};
-    const bool sign = !word.empty() && (word[0] == '+' || word[0] == '-');
-    const char* digits = word.data() + sign;
-    const char* end = word.data() + word.size();
-    const bool all_digits = digits != end && std::all_of(digits, end, is_digit);
-    if (whole && all_digits) {
-        // from_chars takes a minus sign but no plus sign.
-        const char* first = word[0] == '+' ? digits : word.data();
-        if (std::from_chars(first, end, result.value).ec == std::errc()) {
-            result.ok = true;
-            return result;
-        }
-    }
-    result.bad_token = std::move(word);
-    if (!whole) result.bad_token += "...";
-    return result;
+    if (whole) answer.number = whole_int(answer.word);
+    return answer;
 }

@@ -22,17 +22,17 @@ void discard_console_line();
 void discard_console_word();
 
 // Reads an integer the way "%d" does: white space skipped, an optional sign,
-// decimal digits, nothing more consumed. On failure `bad_token` holds what
-// stood there instead (empty at end of input).
-struct ConsoleInt {
-    bool ok;
-    int value;
-    std::string bad_token;
-};
-ConsoleInt read_console_int();
+// decimal digits, nothing more consumed ("1x" gives 1 and leaves the x).
+// Nothing when no number within int stands there.
+std::optional<int> read_console_int();
 
 // Reads a whole number typed as a word of its own: white space skipped, then
 // an optional sign and decimal digits within int, followed by a blank, a line
-// end or the end of input (left unread). On failure `bad_token` holds the
-// word as typed, cut after 40 characters with "..." (empty at end of input).
-ConsoleInt read_console_whole_number();
+// end or the end of input (left unread): "3a" is no number. `word` holds the
+// word as typed (its first token_shown + 1 characters; empty at the end of
+// input).
+struct ConsoleWord {
+    std::optional<int> number;
+    std::string word;
+};
+ConsoleWord read_console_whole_number();

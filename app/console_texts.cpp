@@ -2,10 +2,44 @@
 
 #include "platform/platform.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
 int chinese_mode = 0;
+
+std::string quoted(std::string_view text, std::size_t shown) {
+    constexpr char hex[] = "0123456789abcdef";
+    std::string result = "\"";
+    for (char c : text.substr(0, shown)) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            result += c;
+        } else {
+            result += "\\x";
+            result += hex[byte >> 4];
+            result += hex[byte & 0xF];
+        }
+    }
+    if (text.size() > shown) result += "...";
+    return result + "\"";
+}
+
+std::string fill(std::string_view pattern, std::initializer_list<std::string_view> values) {
+    std::string message;
+    const std::string_view* value = values.begin();
+    for (std::size_t at; (at = pattern.find("{}")) != std::string_view::npos;) {
+        message += pattern.substr(0, at);
+        if (value != values.end()) message += *value++;
+        pattern.remove_prefix(at + 2);
+    }
+    return message += pattern;
+}
+
+std::string decimal(std::int64_t number) {
+    char digits[24];
+    return std::string(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+}
 
 void put_text(std::FILE* stream, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stream);
@@ -34,5 +68,5 @@ void fatal_exit(std::string_view message) {
     put_text(stderr, "\n");
     for (std::size_t i = 0; i < texts::closing_en.size(); ++i)
         put_in_language(stderr, texts::closing_en[i], texts::closing_zh[i]);
-    std::exit(1);
+    std::exit(exit_refused);
 }

@@ -1,9 +1,15 @@
-// Everything the program says on the console, in English and Chinese, and the
-// one way a run ends on failure.
+// Everything the program says, in English and Chinese: the console texts,
+// every message, how a name or a token is quoted in one, the exit statuses,
+// and the one way a run ends on failure. Any part of the program may
+// include this header.
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <initializer_list>
+#include <string>
 #include <string_view>
 
 // 1 selects the Chinese form of the texts that have one; set once at start-up.
@@ -111,6 +117,66 @@ inline constexpr std::string_view banner_zh =
     "\n  \xCA\xD4\xD1\xE9\xC9\xE8\xBC\xC6\xB5\xC4\xCB\xC4\xC1\xD0\xCA\xC7:(1)\xC6\xB7\xD6\xD6, "
     "(2)\xC4\xEA\xB7\xDD, (3)\xCA\xD4\xB5\xE3, (4)\xC7\xF8\xD7\xE9.\n\n\n";
 
+// ---- The program's own messages. "{}" stands for a value filled in by
+// fill(); a file name or a token is always filled in through quoted().
+
+// The dialogue
+inline constexpr std::string_view name_too_long =
+    "\nThe file name is longer than 31 characters. Rename or move the file so that its name is "
+    "shorter.";
+inline constexpr std::string_view not_a_data_file =
+    "\n{} is a device, pipe or socket, not a data file.";
+inline constexpr std::string_view cant_read_data_file = "Can't read the data file {}: {}";
+inline constexpr std::string_view out_of_memory_reading =
+    "Not enough memory to read the data file.";
+
+// The template
+inline constexpr std::array<std::string_view, 4> size_names = {"varieties", "years", "locations",
+                                                               "blocks"};
+inline constexpr std::string_view size_not_given =
+    "\nThe number of {} was not given: the input ended. No template was written.";
+inline constexpr std::string_view size_not_whole =
+    "\nThe number of {} must be a whole number from -2147483648 to 2147483647, not {}. No "
+    "template was written.";
+inline constexpr std::string_view template_too_large =
+    "\nA template of {} x {} x {} x {} records is too large: at most 2147483647 records are "
+    "possible. No template was written.";
+inline constexpr std::string_view cant_create_data_file = "\nCan't create the data file {}: {}";
+inline constexpr std::string_view template_write_failed =
+    "\nCan't write the template into {}: {}. The unfinished file has been removed.";
+
+// The loader
+inline constexpr std::array<std::string_view, 5> field_names = {
+    "variety code", "year code", "location code", "block code", "trait value"};
+inline constexpr std::string_view record_fault = "Record {} of {}: {}";
+inline constexpr std::string_view record_incomplete =
+    "the record is incomplete: the file ends before its {}.";
+inline constexpr std::string_view field_not_whole = "the {} {} is not a whole number.";
+inline constexpr std::string_view field_too_large = "the {} {} is too large.";
+inline constexpr std::string_view code_below_one =
+    "the {} {} is below 1; codes are numbered from 1.";
+inline constexpr std::string_view trait_beyond_float =
+    "the trait value {} is too large for single precision (at most 3.40282e+38).";
+inline constexpr std::string_view field_overlong =
+    "the {} {} is longer than {} bytes; the file is damaged or is not a design data file.";
+inline constexpr std::string_view header_overlong =
+    "The header of {}: the column name {} is longer than {} bytes; the file is damaged or is not "
+    "a design data file.";
+inline constexpr std::string_view no_record =
+    "{} holds no complete record after its five header names.";
+inline constexpr std::string_view file_changed =
+    "{} changed while it was being read. Run the analysis again once the file is complete.";
+
+// The matrix file
+inline constexpr std::string_view would_replace_data =
+    "\nThe matrix file {} would replace the data file {}. Rename the data file so that it does "
+    "not end in .DIS.";
+inline constexpr std::string_view matrix_not_written =
+    "\nThe matrix file {} could not be written in full ({}). Its unfinished copy has been "
+    "removed; {} is as it was before the run.\n";
+
+inline constexpr std::string_view version_line = "clustmat {}\n";
+
 // Answers clustmat --help; English only, like every text without a Chinese form.
 inline constexpr std::string_view usage =
     "Usage: clustmat [c|C]\n"
@@ -145,6 +211,29 @@ inline constexpr std::string_view usage =
 
 } // namespace texts
 
+// How a run ends. A matrix file that could not be written in full is -1, as
+// the close of a stream reports it (255 in a POSIX shell).
+enum ExitStatus : int {
+    exit_written = 0,    // the matrix file is in place
+    exit_refused = 1,    // fatal_exit: the message says why
+    exit_unwritten = -1, // the matrix file could not be written in full
+};
+
+// A file name or a token as a message shows it, in double quotes: control
+// bytes (a NUL, the start of a terminal's escape sequence) written as \xNN,
+// so that a damaged file can neither garble nor drive the console, and cut
+// after `shown` bytes with "..." when it is longer.
+std::string quoted(std::string_view text, std::size_t shown = SIZE_MAX);
+
+// How much of a token from a data file or an answer a message shows.
+inline constexpr std::size_t token_shown = 40;
+
+// A message: `pattern` with each "{}" replaced by the next of `values`.
+std::string fill(std::string_view pattern, std::initializer_list<std::string_view> values);
+
+// A number as a message shows it.
+std::string decimal(std::int64_t number);
+
 // The current language's form of a text that exists in both.
 inline std::string_view in_language(std::string_view english, std::string_view chinese) {
     return chinese_mode == 1 ? chinese : english;
@@ -168,6 +257,6 @@ void print_banner();
 void hold_console_at_exit();
 
 // Writes message, a line end and the three closing lines of the current
-// language to stderr, then ends the run with status 1 through the normal exit
+// language to stderr, then ends the run with exit_refused through the normal exit
 // so that every open stream, a freshly written template included, is flushed.
 [[noreturn]] void fatal_exit(std::string_view message);

@@ -18,6 +18,6 @@ int answer_request(Request request) {
     if (request == Request::help)
         put_text(stdout, texts::usage);
     else
-        put_text(stdout, "clustmat " CLUSTMAT_VERSION "\n");
-    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+        put_text(stdout, fill(texts::version_line, {CLUSTMAT_VERSION}));
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? exit_written : exit_refused;
 }

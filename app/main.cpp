@@ -2,11 +2,23 @@
 // matrix file, through a short console dialogue.
 
 #include "app/console_texts.h"
-#include "app/data_file_dialogue.h"
+#include "app/dialogue.h"
 #include "app/help_and_version.h"
 #include "design/loader.h"
-#include "matrix/analysis_choice.h"
+#include "design/template_generator.h"
+#include "matrix/matrix_file.h"
 #include "platform/platform.h"
+
+// Tells which file now holds the matrix and how large it is, so that a
+// breeder finds it and can check it against the trial.
+static void announce_matrix(const MatrixFile& matrix) {
+    const std::string fields[3] = {matrix.name, decimal(matrix.rows), decimal(matrix.columns)};
+    for (std::size_t i = 0; i < 4; ++i) {
+        // The name is written as typed, never converted like the text around it.
+        put_in_language(stderr, texts::matrix_written_en[i], texts::matrix_written_zh[i]);
+        if (i < 3) put_text(stderr, fields[i]);
+    }
+}
 
 int main(int argc, char** argv) {
     prepare_standard_streams();
@@ -16,7 +28,15 @@ int main(int argc, char** argv) {
     install_interrupt_handling();
     select_language(argc, argv);
     print_banner();
-    open_data_file();
+
+    if (std::optional<TemplateSizes> sizes = ask_for_data_file()) {
+        make_template(*sizes);
+        open_template();
+    }
     load_trait_cube();
-    return run_analysis();
+    const Layout layout = ask_for_layout();
+    const MatrixFile matrix = write_matrix_file(layout);
+    if (!matrix.written) return exit_unwritten;
+    announce_matrix(matrix);
+    return exit_written;
 }

@@ -7,6 +7,8 @@
 //
 // The same sizes and seed always give the same bytes.
 
+#include "base/random.h"
+
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -16,18 +18,10 @@
 
 static std::uint64_t rng_state;
 
-// splitmix64: fixed by its definition, unlike the standard distributions,
-// so a file can be remade bit for bit on any machine.
-static std::uint64_t next_random() {
-    std::uint64_t z = (rng_state += 0x9E3779B97F4A7C15u);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    return z ^ (z >> 31);
-}
-
 // A whole number of hundredths from -spread to +spread.
 static int random_effect(int spread) {
-    return static_cast<int>(next_random() % static_cast<std::uint64_t>(2 * spread + 1)) - spread;
+    return static_cast<int>(next_random(rng_state) % static_cast<std::uint64_t>(2 * spread + 1)) -
+           spread;
 }
 
 static bool parse_size(const char* text, int& value) {
@@ -91,7 +85,7 @@ int main(int argc, char** argv) {
                     put_int(y, ' ');
                     put_int(l, ' ');
                     put_int(b, ' ');
-                    if (next_random() % 20 == 0) {
+                    if (next_random(rng_state) % 20 == 0) {
                         put(".\n");
                         continue;
                     }

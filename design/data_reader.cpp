@@ -1,27 +1,26 @@
 #include "design/data_reader.h"
 
 #include "app/console_texts.h"
+#include "design/data_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 // Old DOS editors end text files with this byte; what follows it is not data.
 static constexpr char dos_end_of_file = '\x1A';
 
-void reader_open(DataReader& reader, std::FILE* stream, const char* name, std::size_t block) {
+void reader_open(DataReader& reader, std::FILE* stream, std::size_t block) {
     reader.stream = stream;
-    reader.name = name;
     reader.block = block > 0 ? block : 1;
     // Room for the longest token even with the tiny blocks of the tests: a
     // token never needs more, whatever the file holds.
     reader.capacity = std::max(reader.block, longest_token + 1);
     reader.buffer =
         reader.capacity < SIZE_MAX ? static_cast<char*>(std::malloc(reader.capacity + 1)) : nullptr;
-    if (!reader.buffer) fatal_exit("Not enough memory to read the data file.");
+    if (!reader.buffer) fatal_exit(texts::out_of_memory_reading);
     reader.buffer[0] = '\0';
     reader.begin = reader.end = 0;
     reader.at_eof = false;
@@ -32,14 +31,6 @@ void reader_rewind(DataReader& reader) {
     reader.begin = reader.end = 0;
     reader.buffer[0] = '\0';
     reader.at_eof = false;
-}
-
-[[noreturn]] static void read_failed(const DataReader& reader, int error_number) {
-    std::string message = "Can't read the data file \"";
-    message += reader.name;
-    message += "\": ";
-    message += std::strerror(error_number);
-    fatal_exit(message);
 }
 
 // The one place that reads the stream: keeps the unread bytes, moves them to
@@ -59,7 +50,7 @@ static bool fill(DataReader& reader) {
     errno = 0;
     std::size_t got = std::fread(into, 1, wanted, reader.stream);
     if (got < wanted) {
-        if (std::ferror(reader.stream)) read_failed(reader, errno ? errno : EIO);
+        if (std::ferror(reader.stream)) data_file_unreadable(errno ? errno : EIO);
         reader.at_eof = true;
     }
     if (auto* mark = static_cast<char*>(std::memchr(into, dos_end_of_file, got))) {

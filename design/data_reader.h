@@ -12,7 +12,6 @@
 // it without checking bounds at every byte.
 struct DataReader {
     std::FILE* stream;
-    const char* name; // for messages
     char* buffer;
     std::size_t capacity; // of data, not counting the NUL after it
     std::size_t block;    // bytes asked of the stream at a time
@@ -36,9 +35,9 @@ inline bool is_blank(char c) {
 // gigabytes of NUL bytes), and refusing it keeps the buffer bounded.
 inline constexpr std::size_t longest_token = 4096;
 
-// Reads `block` bytes at a time. Ends the run through fatal_exit when the
-// buffer can't be had.
-void reader_open(DataReader& reader, std::FILE* stream, const char* name, std::size_t block);
+// Reads the data file's `stream`, `block` bytes at a time. Ends the run
+// through fatal_exit when the buffer can't be had, or on a read error.
+void reader_open(DataReader& reader, std::FILE* stream, std::size_t block);
 
 // Starts again from the first byte of the stream.
 void reader_rewind(DataReader& reader);

@@ -1,18 +1,16 @@
 #include "design/loader.h"
 
 #include "app/console_texts.h"
-#include "app/data_file_dialogue.h"
+#include "base/checked_size.h"
+#include "base/whole_number.h"
+#include "design/data_file.h"
 #include "design/data_reader.h"
-#include "design/decimal.h"
 #include "design/plain_record.h"
 #include "design/trait_value.h"
-#include "storage/checked_size.h"
 #include "storage/offset_arrays.h"
 
 #include <algorithm>
 #include <cfloat>
-#include <charconv>
-#include <climits>
 #include <cmath>
 #include <string>
 
@@ -24,89 +22,51 @@ float grand_mean = 0.0f;
 std::size_t read_block_size = 1 << 20;
 
 static constexpr int fields_per_record = 5;
-static const char* const field_names[] = {"variety code", "year code", "location code",
-                                          "block code", "trait value"};
+static constexpr int trait_field = 4;
 
-static float largest_block = 1.0f;    // largest block code seen, at least 1
 static std::int64_t record_count = 0; // records counted by the first pass
-static std::int64_t cell_count = 0;   // nVar x nLoc x nYear x largest block
 static DataReader reader;
 static bool reading_again; // the second pass has begun
 
-// A token as a message shows it: long ones cut short, and control bytes (a
-// NUL, the start of a terminal's escape sequence) written as \xNN, so that a
-// damaged file can neither garble nor drive the console.
-static std::string quoted(std::string_view token) {
-    constexpr std::size_t shown = 40;
-    constexpr char hex[] = "0123456789abcdef";
-    std::string text = "\"";
-    for (char c : token.substr(0, shown)) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            text += c;
-        } else {
-            text += "\\x";
-            text += hex[byte >> 4];
-            text += hex[byte & 0xF];
-        }
-    }
-    if (token.size() > shown) text += "...";
-    return text + "\"";
-}
-
-// The advice matters more than the detail: what the two passes saw can't be
-// trusted, but the file may well be complete and sound once its writer is done.
 [[noreturn]] static void file_changed() {
-    fatal_exit(std::string("\"") + data_file_name +
-               "\" changed while it was being read. Run the analysis again once the file is "
-               "complete.");
+    // The advice matters more than the detail: what the two passes saw can't
+    // be trusted, but the file may well be complete and sound once its
+    // writer is done.
+    fatal_exit(fill(texts::file_changed, {quoted(data_file_name)}));
 }
 
-// Whether the data file is still the one, and as it was, when it was opened.
-static bool file_as_opened() {
-    FileState now;
-    return state_of(data_stream, now) && now == data_file_state;
-}
-
-// Ends the run on a fault in the file through fatal_exit. A half-written
-// file shows faults that its finished form won't have: when the file changed
-// since it was opened, that is what the message says.
+// Ends the run on a fault in the file. A half-written file shows faults that
+// its finished form won't have: when the file changed since it was opened,
+// that is what the message says.
 [[noreturn]] static void refuse(const std::string& message) {
-    if (!file_as_opened()) file_changed();
+    if (!data_file_as_opened()) file_changed();
     fatal_exit(message);
 }
 
-[[noreturn]] static void refuse_record(std::int64_t record, const std::string& problem) {
-    refuse("Record " + std::to_string(record) + " of \"" + data_file_name + "\": " + problem);
+// A fault in a record. The first pass reads every field and found no fault
+// (it would have ended the run), so a fault on the second pass means that
+// the file changed in between, whatever its times say; only trait values,
+// which the first pass does not convert, can show a fault of their own then.
+[[noreturn]] static void refuse_record(std::int64_t record, const std::string& problem,
+                                       bool first_pass_saw_it = true) {
+    if (reading_again && first_pass_saw_it) file_changed();
+    refuse(fill(texts::record_fault, {decimal(record), quoted(data_file_name), problem}));
 }
 
-// A fault in what the first pass has read already. The first pass found none
-// (it would have ended the run), so on the second pass it means that the
-// file changed in between, whatever its times say.
-[[noreturn]] static void bad_record(std::int64_t record, const std::string& problem) {
-    if (reading_again) file_changed();
-    refuse_record(record, problem);
+static std::string overlong(std::string_view pattern, std::string_view what,
+                            std::string_view token) {
+    return fill(pattern, {what, quoted(token, token_shown), decimal(longest_token)});
 }
-
-static const std::string overlong = " is longer than " + std::to_string(longest_token) +
-                                    " bytes; the file is damaged or is not a design data file.";
 
 // The next token of a record; a record cut short by the end of the file is
 // an error rather than a record of guessed values.
 static std::string_view record_token(std::int64_t record, int field) {
     std::string_view token = reader_peek_token(reader);
     if (token.empty())
-        bad_record(record, "the record is incomplete: the file ends before its " +
-                               std::string(field_names[field]) + ".");
+        refuse_record(record, fill(texts::record_incomplete, {texts::field_names[field]}));
     if (token.size() > longest_token)
-        bad_record(record,
-                   "the " + std::string(field_names[field]) + " " + quoted(token) + overlong);
+        refuse_record(record, overlong(texts::field_overlong, texts::field_names[field], token));
     return token;
-}
-
-[[noreturn]] static void bad_code(std::int64_t record, int field, std::string_view token,
-                                  const char* problem) {
-    bad_record(record, "the " + std::string(field_names[field]) + " " + quoted(token) + problem);
 }
 
 // Reads a code as "%d ch" would: an optional sign and decimal digits, ended
@@ -114,18 +74,18 @@ static std::string_view record_token(std::int64_t record, int field) {
 // swallows. Anything else ("1.5", "2e3", "x") is not a code.
 static int read_code(std::int64_t record, int field) {
     std::string_view token = record_token(record, field);
-    std::size_t length = (token[0] == '+' || token[0] == '-') ? 1 : 0;
-    while (length < token.size() && is_digit(token[length])) ++length;
-    if (length == 0 || !is_digit(token[length - 1]) ||
-        (length < token.size() && token[length] != 'c'))
-        bad_code(record, field, token, " is not a whole number.");
-    int value = 0;
-    const char* first = token.data() + (token[0] == '+' ? 1 : 0);
-    if (std::from_chars(first, token.data() + length, value).ec != std::errc())
-        bad_code(record, field, token, " is too large.");
-    reader_consume(reader, length);
+    WholeNumber code = read_whole_number(token);
+    const std::string_view pattern =
+        code.length == 0 || (code.length < token.size() && token[code.length] != 'c')
+            ? texts::field_not_whole
+        : !code.fits_int() ? texts::field_too_large
+                           : std::string_view();
+    if (!pattern.empty())
+        refuse_record(record,
+                      fill(pattern, {texts::field_names[field], quoted(token, token_shown)}));
+    reader_consume(reader, code.length);
     reader_finish_field(reader);
-    return value;
+    return static_cast<int>(code.value);
 }
 
 // Passes over a token as "%s ch" would.
@@ -135,24 +95,18 @@ static void skip_name(std::int64_t record, int field) {
     reader_finish_field(reader);
 }
 
-// Trait values are first converted on the second pass: this fault is the
-// file's, unless the file changed.
-[[noreturn]] static void trait_too_large(std::int64_t record, std::string_view token) {
-    refuse_record(record, "the trait value " + quoted(token) +
-                              " is too large for single precision (at most 3.40282e+38).");
-}
-
 // A cell holds single precision; a value beyond it would become an infinity
 // and make every centred value of the matrix meaningless.
 static void check_trait(std::int64_t record, double value, std::string_view token) {
-    if (std::fabs(value) > FLT_MAX) trait_too_large(record, token);
+    if (std::fabs(value) > FLT_MAX)
+        refuse_record(record, fill(texts::trait_beyond_float, {quoted(token, token_shown)}), false);
 }
 
 // Reads the trait token as "%s ch" would and gives its value. The token is
 // converted before the field is finished: finishing may refill the buffer
 // over the token's bytes.
 static double read_trait(std::int64_t record) {
-    std::string_view token = record_token(record, 4);
+    std::string_view token = record_token(record, trait_field);
     double value = convert_trait(token);
     check_trait(record, value, token);
     reader_consume(reader, token.size());
@@ -166,8 +120,7 @@ static void skip_header() {
         if (token.empty()) break;
         if (token.size() > longest_token) {
             if (reading_again) file_changed();
-            refuse(std::string("The header of \"") + data_file_name + "\": the column name " +
-                   quoted(token) + overlong);
+            refuse(overlong(texts::header_overlong, quoted(data_file_name), token));
         }
         reader_consume(reader, token.size());
         reader_finish_field(reader);
@@ -184,9 +137,8 @@ static RecordCodes read_codes(std::int64_t record) {
     const int design_codes[] = {codes.variety, codes.year, codes.location};
     for (int field = 0; field < 3; ++field)
         if (design_codes[field] < 1)
-            bad_record(record, "the " + std::string(field_names[field]) + " " +
-                                   std::to_string(design_codes[field]) +
-                                   " is below 1; codes are numbered from 1.");
+            refuse_record(record, fill(texts::code_below_one,
+                                       {texts::field_names[field], decimal(design_codes[field])}));
     return codes;
 }
 
@@ -231,13 +183,10 @@ static void first_pass() {
         widen(largest.location, codes.location, first_at[2], records);
         widen(largest.block, codes.block, first_at[3], records);
     }
-    if (records == 0)
-        refuse(std::string("\"") + data_file_name +
-               "\" holds no complete record after its five header names.");
+    if (records == 0) refuse(fill(texts::no_record, {quoted(data_file_name)}));
     nVar = largest.variety;
     nYear = largest.year;
     nLoc = largest.location;
-    largest_block = static_cast<float>(largest.block);
     first_pass_largest = largest;
     std::copy_n(first_at, 4, largest_first_at);
     record_count = records;
@@ -247,9 +196,9 @@ static void first_pass() {
 // memory is refused with the allocation failure texts; they are never read.
 static void allocate_storage() {
     // A count beyond int64 is as impossible to allocate as the largest one.
-    cell_count = 1;
+    std::int64_t cell_count = 1;
     for (std::int64_t factor : {std::int64_t{nVar}, std::int64_t{nLoc}, std::int64_t{nYear},
-                                static_cast<std::int64_t>(largest_block)})
+                                std::int64_t{first_pass_largest.block}})
         if (!multiply_checked(cell_count, factor, cell_count)) {
             cell_count = INT64_MAX;
             break;
@@ -335,15 +284,14 @@ static void second_pass() {
 
 void load_trait_cube() {
     reading_again = false;
-    reader_open(reader, data_stream, data_file_name, read_block_size);
+    reader_open(reader, data_stream, read_block_size);
     first_pass();
     // Before the sizes found are taken for the cube's.
-    if (!file_as_opened()) file_changed();
+    if (!data_file_as_opened()) file_changed();
     allocate_storage();
     reader_rewind(reader);
     reading_again = true;
     second_pass();
-    if (!file_as_opened()) file_changed();
-    std::fclose(data_stream);
-    data_stream = nullptr;
+    if (!data_file_as_opened()) file_changed();
+    close_data_file();
 }

@@ -18,11 +18,11 @@ extern float grand_mean;    // mean of every non-zero trait value read, summed i
 // fall inside every kind of record.
 extern std::size_t read_block_size;
 
-// Reads data_stream in two passes: the first finds the level counts and
-// allocates the cube and the work tables, the second fills the cube and sums
-// the grand mean. Closes the stream. A malformed or unreadable file, or data
-// too large for memory, ends the run through fatal_exit naming the record and
-// the token at fault. A file that no longer matches data_file_state, or
-// whose second pass finds other records than its first, ends it as a file
-// that changed while it was read.
+// Reads the open data file (design/data_file.h) in two passes: the first
+// finds the level counts and allocates the cube and the work tables, the
+// second fills the cube and sums the grand mean. Closes the file. A
+// malformed or unreadable file, or data too large for memory, ends the run
+// through fatal_exit naming the record and the token at fault. A file that
+// is no longer as it was opened, or whose second pass finds other records
+// than its first, ends it as a file that changed while it was read.
 void load_trait_cube();

@@ -5,8 +5,8 @@
 // the loader's loop: a call per record costs a tenth of the whole load.
 #pragma once
 
+#include "base/whole_number.h"
 #include "design/data_reader.h"
-#include "design/decimal.h"
 
 #include <cstddef>
 #include <string_view>
@@ -32,23 +32,21 @@ inline constexpr auto token_ends = [] {
 // bounds at every byte: no digit, blank or token byte is NUL, so every loop
 // stops there at the latest.
 
-// The digits of a code at p and the white space after them; nullptr when
-// they are not a plain code or the white space runs to the end of the
-// buffered bytes.
+// The code at p and the white space after it; nullptr when it is not a
+// plain code (a whole number from 1 within int, followed by white space) or
+// the white space runs to the end of the buffered bytes.
 inline const char* take_code(const char* p, const char* stop, int& code) {
-    // Nine digits at most: no code can overflow. No digits at all give 0.
-    const char* first = p;
-    unsigned value = 0;
-    while (is_digit(*p)) value = value * 10 + unsigned(*p++ - '0');
-    if (value == 0 || p - first > 9 || !is_blank(*p)) return nullptr;
-    code = static_cast<int>(value);
+    const WholeNumber number = read_whole_number({p, static_cast<std::size_t>(stop - p)});
+    p += number.length;
+    if (number.value < 1 || !number.fits_int() || !is_blank(*p)) return nullptr;
+    code = static_cast<int>(number.value);
     while (is_blank(*++p)) {
     }
     return p == stop ? nullptr : p;
 }
 
-// Takes the next record when it is plain: each code 1 to 999999999 in bare
-// digits, a trait token of at most longest_token bytes, each field followed
+// Takes the next record when it is plain: each code a whole number from 1
+// within int, a trait token of at most longest_token bytes, each field followed
 // by white space, and the first byte after the record's white space already
 // buffered and not a 'c' (which the field format would swallow). Otherwise
 // gives false and consumes nothing, and the caller reads the record field by

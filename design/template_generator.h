@@ -1,12 +1,22 @@
-// The design template: a fully crossed trial written into a new data file.
+// The design template: a fully crossed trial written as a new data file
+// under the data file's name (design/data_file.h).
 #pragma once
 
-// Creates the data file named data_file_name as a design template: asks for
-// the numbers of varieties, years, locations and blocks and writes the header
-// and one record per combination, with the trait values 1, 2, 3, ... in line
-// order so that every cell of the cube is filled. A size of 0 or less gives
-// the header only. The file appears under its name only when it is complete
-// and never replaces anything. A name that is taken, a size that is not a
-// whole number, a trial of more records than an int counts, or a failed write
-// ends the run through fatal_exit with nothing left under the name.
-void make_template();
+#include <array>
+
+// The numbers of varieties, years, locations and blocks.
+using TemplateSizes = std::array<int, 4>;
+
+// Makes sure that a template can be made under the name before its sizes
+// are asked: a name that is taken (a file without read permission, a link
+// to nothing) is never replaced, and a folder where nothing can be created
+// is found at once. Ends the run through fatal_exit otherwise.
+void begin_template();
+
+// Writes the header and one record per combination of the sizes, with the
+// trait values 1, 2, 3, ... in line order so that every cell of the cube is
+// filled; a size of 0 or less gives the header only. The file appears under
+// its name only when it is complete and never replaces anything. A trial of
+// more records than an int counts, a failed write, or a name taken
+// meanwhile ends the run through fatal_exit with nothing left under the name.
+void make_template(const TemplateSizes& sizes);

@@ -1,7 +1,7 @@
 // Conversion of a trait token to its value.
 #pragma once
 
-#include "design/decimal.h"
+#include "base/decimal.h"
 
 #include <cstdint>
 #include <string_view>
@@ -27,7 +27,7 @@ inline double convert_trait_quickly(std::string_view token) {
     const char* point = nullptr;
     std::uint64_t digits = 0;
     for (p = first; p < end; ++p) {
-        if (static_cast<unsigned char>(*p - '0') < 10)
+        if (is_digit(*p))
             digits = digits * 10 + unsigned(*p - '0');
         else if (*p == '.' && !point)
             point = p;

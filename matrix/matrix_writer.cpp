@@ -2,74 +2,50 @@
 
 #include "design/loader.h"
 #include "matrix/number_format.h"
+#include "storage/block_writer.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstring>
 
-// Everything goes through one large buffer written in blocks: a big trial has
-// millions of cells and the stream's per-call cost would dominate.
 namespace {
 
-constexpr std::size_t block_size = 1 << 20;
-constexpr std::size_t longest_item = 2 * 12 + 4 + g_text_capacity;
-
-struct Output {
-    std::FILE* stream;
-    char* buffer;
-    std::size_t used;
-    bool failed;
-};
-
-void flush(Output& out) {
-    if (out.used > 0 && std::fwrite(out.buffer, 1, out.used, out.stream) != out.used)
-        out.failed = true;
-    out.used = 0;
-}
-
 // Room for one more label or cell.
-char* reserve(Output& out) {
-    if (out.used + longest_item > block_size) flush(out);
-    return out.buffer + out.used;
-}
-
-void commit(Output& out, char* end) {
-    out.used = static_cast<std::size_t>(end - out.buffer);
-}
+constexpr std::size_t longest_item = 2 * 12 + 4 + g_text_capacity;
 
 char* put_int(char* p, std::int64_t value) {
     return std::to_chars(p, p + 20, value).ptr;
 }
 
 // "Y3+L12\t" and its kin.
-void put_row_label(Output& out, char first, std::int64_t a, char second, std::int64_t b) {
-    char* p = reserve(out);
+void put_row_label(BlockWriter& out, char first, std::int64_t a, char second, std::int64_t b) {
+    char* p = writer_reserve(out, longest_item);
     *p++ = first;
     p = put_int(p, a);
     *p++ = '+';
     *p++ = second;
     p = put_int(p, b);
     *p++ = '\t';
-    commit(out, p);
+    writer_commit(out, p);
 }
 
-void put_header(Output& out, char prefix, std::int64_t levels) {
-    char* p = reserve(out);
+void put_header(BlockWriter& out, char prefix, std::int64_t levels) {
+    char* p = writer_reserve(out, longest_item);
     std::memcpy(p, "ClustID\t", 8);
-    commit(out, p + 8);
+    writer_commit(out, p + 8);
     for (std::int64_t k = 1; k <= levels; ++k) {
-        p = reserve(out);
+        p = writer_reserve(out, longest_item);
         *p++ = prefix;
         p = put_int(p, k);
         *p++ = k < levels ? '\t' : '\n';
-        commit(out, p);
+        writer_commit(out, p);
     }
 }
 
 // One cell: the value (centred on the grand mean unless `raw`) or the
 // empty mark, then a tab or the line end.
-inline void put_cell(Output& out, float x, bool raw, char empty_mark, bool last) {
-    char* p = reserve(out);
+inline void put_cell(BlockWriter& out, float x, bool raw, char empty_mark, bool last) {
+    char* p = writer_reserve(out, longest_item);
     if (x == 0.0f) {
         *p++ = empty_mark;
     } else {
@@ -79,7 +55,7 @@ inline void put_cell(Output& out, float x, bool raw, char empty_mark, bool last)
         p = format_g(p, shown);
     }
     *p++ = last ? '\n' : '\t';
-    commit(out, p);
+    writer_commit(out, p);
 }
 
 // The variety layout reads the cube across varieties, nYear x nLoc cells
@@ -87,7 +63,7 @@ inline void put_cell(Output& out, float x, bool raw, char empty_mark, bool last)
 // page tables at every cell. Where a tile of several locations fits, one
 // year's locations are gathered a tile at a time, reading the cube in order,
 // and their rows are written from the tile.
-void put_variety_rows(Output& out) {
+void put_variety_rows(BlockWriter& out) {
     constexpr int tile_cells = 1 << 16; // stays in the second-level cache
     static float tile[tile_cells];
     const int tile_locations = std::min(tile_cells / nVar, nLoc);
@@ -118,8 +94,7 @@ void put_variety_rows(Output& out) {
 } // namespace
 
 bool write_cluster_matrix(std::FILE* stream, Layout layout) {
-    static char buffer[block_size];
-    Output out{stream, buffer, 0, false};
+    BlockWriter out = writer_open(stream);
 
     switch (layout) {
     case Layout::variety:
@@ -145,6 +120,6 @@ bool write_cluster_matrix(std::FILE* stream, Layout layout) {
             }
         break;
     }
-    flush(out);
+    writer_flush(out);
     return !out.failed && !std::ferror(stream);
 }

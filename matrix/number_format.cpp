@@ -1,6 +1,6 @@
 #include "matrix/number_format.h"
 
-#include "design/decimal.h"
+#include "base/decimal.h"
 
 #include <array>
 #include <bit>

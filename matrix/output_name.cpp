@@ -9,8 +9,7 @@ static void str_delete(std::string& text, std::size_t position, std::size_t coun
 
 std::string matrix_file_name(std::string_view data_name) {
     std::string name(data_name);
-    std::size_t base = name.size();
-    while (base > 0 && !is_path_separator(name[base - 1])) --base;
+    const std::size_t base = name_proper_start(name);
     if (name.size() - base >= 4) str_delete(name, name.size() - 4, 4);
     return name + ".DIS";
 }

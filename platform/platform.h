@@ -42,6 +42,13 @@ void hold_console_window(std::string_view prompt);
 // The characters that separate a folder from the name after it.
 bool is_path_separator(char c);
 
+// Where the name proper starts after its folder: 4 in "sub/trial.DIS".
+inline std::size_t name_proper_start(std::string_view path) {
+    std::size_t start = path.size();
+    while (start > 0 && !is_path_separator(path[start - 1])) --start;
+    return start;
+}
+
 // Tells whether two names lead to the same file, links included.
 struct FileIdentity {
     std::uint64_t device = 0, file = 0;

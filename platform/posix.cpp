@@ -1,6 +1,6 @@
 #include "platform/platform.h"
 
-#include "storage/checked_size.h"
+#include "base/checked_size.h"
 
 #include <cerrno>
 #include <csignal>

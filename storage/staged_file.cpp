@@ -1,5 +1,6 @@
 #include "storage/staged_file.h"
 
+#include "base/random.h"
 #include "platform/platform.h"
 
 #include <cerrno>
@@ -11,13 +12,6 @@ static std::FILE* staged_stream = nullptr;
 static std::string staged_name; // the temporary name
 static std::string final_name_of_staged;
 
-// Where the name proper starts after its folder (5 in "sub/trial.DIS").
-static std::size_t base_name_start(const std::string& name) {
-    std::size_t start = name.size();
-    while (start > 0 && !is_path_separator(name[start - 1])) --start;
-    return start;
-}
-
 // Six characters that differ from run to run and from try to try; creation
 // is exclusive, so a name taken by someone else only costs another try.
 static std::string random_suffix() {
@@ -26,10 +20,7 @@ static std::string random_suffix() {
         reinterpret_cast<std::uintptr_t>(&state);
     static constexpr char letters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15u);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    z ^= z >> 31;
+    std::uint64_t z = next_random(state);
     std::string suffix;
     for (int i = 0; i < 6; ++i, z /= 62) suffix += letters[z % 62];
     return suffix;
@@ -44,7 +35,7 @@ std::FILE* stage_file(const std::string& final_name) {
     static bool exit_handler_registered = false;
     if (!exit_handler_registered) exit_handler_registered = std::atexit(remove_at_exit) == 0;
 
-    std::size_t base = base_name_start(final_name);
+    std::size_t base = name_proper_start(final_name);
     const std::string prefix = final_name.substr(0, base) + "." + final_name.substr(base) + ".";
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = prefix + random_suffix();

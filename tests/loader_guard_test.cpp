@@ -1,7 +1,7 @@
 // The loader against a deliberately plain reading of the same file: whatever
 // quick path the loader takes, and wherever a read block happens to end, the
 // cube and the grand mean must be what reading the file token by token gives.
-#include "app/data_file_dialogue.h"
+#include "design/data_file.h"
 #include "design/loader.h"
 
 #include <array>
@@ -136,10 +136,7 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
                               std::size_t{7}, std::size_t{1}}) {
         SCOPED_TRACE("read blocks of " + std::to_string(block) + " bytes");
         read_block_size = block;
-        std::strcpy(data_file_name, "guard.dat");
-        data_stream = std::fopen(path.c_str(), "rb");
-        ASSERT_NE(data_stream, nullptr);
-        ASSERT_TRUE(state_of(data_stream, data_file_state));
+        ASSERT_TRUE(open_data_file(path));
         load_trait_cube();
         ASSERT_EQ(nVar, expected.nv);
         ASSERT_EQ(nYear, expected.ny);
