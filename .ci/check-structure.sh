@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Checks what no compiler checks: that every include points to the same or a
+# lower floor, that only platform/ knows which system it is built for, and
+# that the code is formatted as .clang-format says.
+#
+# Floors, top to bottom: app > matrix > design > storage > base and platform.
+# app/console_texts.h (the texts, the messages and fatal_exit) may be
+# included from any floor above the ground. platform/ stands on base/ alone.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+floor() {
+  case $1 in
+    app) echo 5 ;; matrix) echo 4 ;; design) echo 3 ;; storage) echo 2 ;;
+    base | platform) echo 1 ;; *) echo 0 ;;
+  esac
+}
+
+failed=0
+while IFS=: read -r file line target; do
+  from=${file%%/*}
+  to=${target%%/*}
+  [ "$(floor "$to")" -gt 0 ] || continue # a test or tool folder
+  allowed=$(($(floor "$to") <= $(floor "$from")))
+  [ "$target" = app/console_texts.h ] && [ "$(floor "$from")" -gt 1 ] && allowed=1
+  [ "$from" = platform ] && [ "$to" != base ] && [ "$to" != platform ] && allowed=0
+  [ "$from" = base ] && [ "$to" != base ] && allowed=0
+  if [ "$allowed" -ne 1 ]; then
+    echo "$file:$line: includes $target, which stands above it" >&2
+    failed=1
+  fi
+done < <(git grep -n -o -E '^#include "[a-z_]+/[a-z_0-9]+\.h"' -- app design storage matrix base platform |
+  sed -E 's/#include "(.*)"/\1/')
+
+if git grep -n -w _WIN32 -- ':!platform/' ':!.ci/check-structure.sh'; then
+  echo "only platform/ may know which system it is built for (_WIN32 above)" >&2
+  failed=1
+fi
+
+if ! clang-format --dry-run --Werror $(git ls-files '*.cpp' '*.h') 2>/tmp/format.$$; then
+  head -n 40 /tmp/format.$$ >&2
+  echo "some files are not formatted: clang-format -i \$(git ls-files '*.cpp' '*.h')" >&2
+  failed=1
+fi
+rm -f /tmp/format.$$
+exit $failed
