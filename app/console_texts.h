@@ -141,6 +141,9 @@ inline constexpr std::string_view size_not_whole =
 inline constexpr std::string_view template_too_large =
     "\nA template of {} x {} x {} x {} records is too large: at most 2147483647 records are "
     "possible. No template was written.";
+inline constexpr std::string_view template_needs_name =
+    "\nA template needs a name: type the name of the new data file at the prompt. No template "
+    "was written.";
 inline constexpr std::string_view cant_create_data_file = "\nCan't create the data file {}: {}";
 inline constexpr std::string_view template_write_failed =
     "\nCan't write the template into {}: {}. The unfinished file has been removed.";
@@ -156,7 +159,8 @@ inline constexpr std::string_view field_too_large = "the {} {} is too large.";
 inline constexpr std::string_view code_below_one =
     "the {} {} is below 1; codes are numbered from 1.";
 inline constexpr std::string_view trait_beyond_float =
-    "the trait value {} is too large for single precision (at most 3.40282e+38).";
+    "the trait value {} is too large for single precision (its largest number is "
+    "3.40282347e+38).";
 inline constexpr std::string_view field_overlong =
     "the {} {} is longer than {} bytes; the file is damaged or is not a design data file.";
 inline constexpr std::string_view header_overlong =

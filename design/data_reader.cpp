@@ -24,9 +24,14 @@ void reader_open(DataReader& reader, std::FILE* stream, std::size_t block) {
     reader.buffer[0] = '\0';
     reader.begin = reader.end = 0;
     reader.at_eof = false;
+    checksum_start(reader.read_so_far);
+    reader.rewound = false;
 }
 
 void reader_rewind(DataReader& reader) {
+    reader.first_read = checksum_value(reader.read_so_far);
+    reader.rewound = true;
+    checksum_start(reader.read_so_far);
     std::rewind(reader.stream);
     reader.begin = reader.end = 0;
     reader.buffer[0] = '\0';
@@ -57,9 +62,16 @@ static bool fill(DataReader& reader) {
         got = static_cast<std::size_t>(mark - into);
         reader.at_eof = true;
     }
+    checksum_add(reader.read_so_far, into, got);
     reader.end += got;
     reader.buffer[reader.end] = '\0';
     return got > 0;
+}
+
+bool reader_read_same_bytes(DataReader& reader) {
+    reader.begin = reader.end;
+    while (fill(reader)) reader.begin = reader.end;
+    return checksum_value(reader.read_so_far) == reader.first_read;
 }
 
 static void skip_blanks(DataReader& reader) {

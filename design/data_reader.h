@@ -1,7 +1,14 @@
 // A buffered reader over the design data file: block reads into one buffer,
 // tokens handed out as views into it. The buffer never grows: it holds one
 // read block, or the longest token, whichever is larger.
+//
+// A file is read twice (once to size the trial, once to load it) and both
+// reads must see the same bytes: the reader keeps a checksum of every byte
+// it reads, and after a rewind tells whether the read again gave the same.
+// File times can't tell: many file systems keep them to the second.
 #pragma once
+
+#include "base/checksum.h"
 
 #include <array>
 #include <cstddef>
@@ -18,6 +25,9 @@ struct DataReader {
     std::size_t begin;    // unread bytes are [begin, end)
     std::size_t end;
     bool at_eof; // the stream (or a Ctrl-Z byte) ended the data
+    Checksum read_so_far;     // of the bytes read since the start or the rewind
+    bool rewound;             // first_read is known
+    std::uint64_t first_read; // the checksum of the whole first read
 };
 
 // White space as "%s" and "%d" see it in the C locale.
@@ -39,8 +49,13 @@ inline constexpr std::size_t longest_token = 4096;
 // through fatal_exit when the buffer can't be had, or on a read error.
 void reader_open(DataReader& reader, std::FILE* stream, std::size_t block);
 
-// Starts again from the first byte of the stream.
+// Starts again from the first byte of the stream. The first read must have
+// read every byte of the data.
 void reader_rewind(DataReader& reader);
+
+// After a rewind: reads on to the end of the data, and tells whether the
+// bytes read since the rewind are those read before it.
+bool reader_read_same_bytes(DataReader& reader);
 
 // Skips white space and gives a view of the next token (the longest run of
 // non-blank bytes), whole and contiguous, without consuming it; empty at the

@@ -10,7 +10,6 @@
 #include "storage/offset_arrays.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <string>
 
@@ -25,8 +24,8 @@ static constexpr int fields_per_record = 5;
 static constexpr int trait_field = 4;
 
 static std::int64_t record_count = 0; // records counted by the first pass
+static int largest_block = 1;         // the largest block code of the first pass
 static DataReader reader;
-static bool reading_again; // the second pass has begun
 
 [[noreturn]] static void file_changed() {
     // The advice matters more than the detail: what the two passes saw can't
@@ -37,19 +36,15 @@ static bool reading_again; // the second pass has begun
 
 // Ends the run on a fault in the file. A half-written file shows faults that
 // its finished form won't have: when the file changed since it was opened,
-// that is what the message says.
+// or the second pass reads other bytes than the first, that is what the
+// message says.
 [[noreturn]] static void refuse(const std::string& message) {
-    if (!data_file_as_opened()) file_changed();
+    if (!data_file_as_opened() || (reader.rewound && !reader_read_same_bytes(reader)))
+        file_changed();
     fatal_exit(message);
 }
 
-// A fault in a record. The first pass reads every field and found no fault
-// (it would have ended the run), so a fault on the second pass means that
-// the file changed in between, whatever its times say; only trait values,
-// which the first pass does not convert, can show a fault of their own then.
-[[noreturn]] static void refuse_record(std::int64_t record, const std::string& problem,
-                                       bool first_pass_saw_it = true) {
-    if (reading_again && first_pass_saw_it) file_changed();
+[[noreturn]] static void refuse_record(std::int64_t record, const std::string& problem) {
     refuse(fill(texts::record_fault, {decimal(record), quoted(data_file_name), problem}));
 }
 
@@ -95,11 +90,14 @@ static void skip_name(std::int64_t record, int field) {
     reader_finish_field(reader);
 }
 
-// A cell holds single precision; a value beyond it would become an infinity
-// and make every centred value of the matrix meaningless.
+// A cell holds single precision; a value that rounds beyond its largest
+// number would become an infinity and make every centred value of the
+// matrix meaningless. Halfway between the largest float and 2^128 a value
+// rounds to the even one, 2^128: that and beyond are refused.
 static void check_trait(std::int64_t record, double value, std::string_view token) {
-    if (std::fabs(value) > FLT_MAX)
-        refuse_record(record, fill(texts::trait_beyond_float, {quoted(token, token_shown)}), false);
+    constexpr double rounds_to_infinity = 0x1.ffffffp127;
+    if (std::fabs(value) >= rounds_to_infinity)
+        refuse_record(record, fill(texts::trait_beyond_float, {quoted(token, token_shown)}));
 }
 
 // Reads the trait token as "%s ch" would and gives its value. The token is
@@ -118,10 +116,8 @@ static void skip_header() {
     for (int i = 0; i < fields_per_record; ++i) {
         std::string_view token = reader_peek_token(reader);
         if (token.empty()) break;
-        if (token.size() > longest_token) {
-            if (reading_again) file_changed();
+        if (token.size() > longest_token)
             refuse(overlong(texts::header_overlong, quoted(data_file_name), token));
-        }
         reader_consume(reader, token.size());
         reader_finish_field(reader);
     }
@@ -155,40 +151,25 @@ static bool scan_record(std::int64_t record, RecordCodes& codes) {
     return true;
 }
 
-// The largest codes of the first pass, each at least 1, and the record that
-// first reached each of them (variety, year, location, block; 0 when no
-// record reached the 1 it starts from). The second pass must find the same.
-static RecordCodes first_pass_largest;
-static std::int64_t largest_first_at[4];
-
-static void widen(int& largest, int code, std::int64_t& first_at, std::int64_t record) {
-    if (code > largest) {
-        largest = code;
-        first_at = record;
-    }
-}
-
 // The sizes are kept in locals while the records stream past: the globals
 // would have to be written back around every call into the reader.
 static void first_pass() {
     RecordCodes largest{1, 1, 1, 1};
-    std::int64_t first_at[4] = {};
     std::int64_t records = 0;
     skip_header();
     RecordCodes codes;
     while (scan_record(records + 1, codes)) {
         ++records;
-        widen(largest.variety, codes.variety, first_at[0], records);
-        widen(largest.year, codes.year, first_at[1], records);
-        widen(largest.location, codes.location, first_at[2], records);
-        widen(largest.block, codes.block, first_at[3], records);
+        largest.variety = std::max(largest.variety, codes.variety);
+        largest.year = std::max(largest.year, codes.year);
+        largest.location = std::max(largest.location, codes.location);
+        largest.block = std::max(largest.block, codes.block);
     }
     if (records == 0) refuse(fill(texts::no_record, {quoted(data_file_name)}));
     nVar = largest.variety;
     nYear = largest.year;
     nLoc = largest.location;
-    first_pass_largest = largest;
-    std::copy_n(first_at, 4, largest_first_at);
+    largest_block = largest.block;
     record_count = records;
 }
 
@@ -198,7 +179,7 @@ static void allocate_storage() {
     // A count beyond int64 is as impossible to allocate as the largest one.
     std::int64_t cell_count = 1;
     for (std::int64_t factor : {std::int64_t{nVar}, std::int64_t{nLoc}, std::int64_t{nYear},
-                                std::int64_t{first_pass_largest.block}})
+                                std::int64_t{largest_block}})
         if (!multiply_checked(cell_count, factor, cell_count)) {
             cell_count = INT64_MAX;
             break;
@@ -215,23 +196,8 @@ static void allocate_storage() {
 // between; the cube has no cell for it.
 static void check_unchanged(const RecordCodes& codes) {
     if (codes.variety > nVar || codes.year > nYear || codes.location > nLoc ||
-        codes.block > first_pass_largest.block)
+        codes.block > largest_block)
         file_changed();
-}
-
-// With no code beyond them, the second pass finds the first pass's largest
-// codes when the records that first reached them still hold them: a check at
-// four records instead of a maximum at every one. Takes the checkpoints in
-// record order; gives the next one.
-static const std::int64_t* check_largest(std::int64_t record, const RecordCodes& codes,
-                                         const std::int64_t* checkpoint) {
-    const int found[] = {codes.variety, codes.year, codes.location, codes.block};
-    const int wanted[] = {first_pass_largest.variety, first_pass_largest.year,
-                          first_pass_largest.location, first_pass_largest.block};
-    for (int field = 0; field < 4; ++field)
-        if (largest_first_at[field] == record && found[field] != wanted[field]) file_changed();
-    while (*checkpoint == record) ++checkpoint;
-    return checkpoint;
 }
 
 // The next record's codes and trait value in the second pass.
@@ -257,40 +223,33 @@ static void second_pass() {
     // FLT_MAX can't overflow before 2^900 of them.
     double sum = 0.0;
     std::int64_t count = 0;
-    // The records that first reached the largest codes, in file order; a 0
-    // stands for none.
-    std::int64_t checkpoints[5];
-    std::copy_n(largest_first_at, 4, checkpoints);
-    checkpoints[4] = INT64_MAX;
-    std::sort(checkpoints, checkpoints + 4);
-    const std::int64_t* checkpoint = checkpoints;
-    while (*checkpoint == 0) ++checkpoint;
     skip_header();
     RecordCodes codes;
     float*** const cube = trait_cube;
     for (std::int64_t record = 1; record <= record_count; ++record) {
-        double value = fill_record(record, codes);
-        if (record == *checkpoint) checkpoint = check_largest(record, codes, checkpoint);
-        if (value == 0.0) continue;
-        cube[codes.variety][codes.year][codes.location] = static_cast<float>(value);
+        const double value = fill_record(record, codes);
+        // A cell holds single precision, and 0 there is the empty mark: a
+        // value too small for single precision (1e-50) is missing, not an
+        // observation the matrix would hide.
+        const float cell = static_cast<float>(value);
+        if (cell == 0.0f) continue;
+        cube[codes.variety][codes.year][codes.location] = cell;
         sum += value;
         ++count;
     }
-    if (!reader_peek_token(reader).empty()) file_changed();
+    if (!reader_read_same_bytes(reader)) file_changed();
     // Rounded once, at the end. With no value at all the mean is never
     // printed: every cell is empty.
     grand_mean = count > 0 ? static_cast<float>(sum / static_cast<double>(count)) : 0.0f;
 }
 
 void load_trait_cube() {
-    reading_again = false;
     reader_open(reader, data_stream, read_block_size);
     first_pass();
     // Before the sizes found are taken for the cube's.
     if (!data_file_as_opened()) file_changed();
     allocate_storage();
     reader_rewind(reader);
-    reading_again = true;
     second_pass();
     if (!data_file_as_opened()) file_changed();
     close_data_file();

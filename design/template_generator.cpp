@@ -2,6 +2,7 @@
 
 #include "app/console_texts.h"
 #include "base/checked_size.h"
+#include "base/combinations.h"
 #include "design/data_file.h"
 #include "platform/platform.h"
 #include "storage/block_writer.h"
@@ -11,8 +12,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-
-static std::FILE* template_stream = nullptr;
 
 [[noreturn]] static void cant_create(int error_number) {
     fatal_exit(
@@ -25,56 +24,56 @@ static std::FILE* template_stream = nullptr;
 }
 
 void begin_template() {
+    if (data_file_name.empty()) fatal_exit(texts::template_needs_name);
     if (use_of_name(data_file_name.c_str()) != NameUse::free) cant_create(EEXIST);
-    template_stream = stage_file(data_file_name);
-    if (!template_stream) cant_create(errno);
+    if (!can_stage_file(data_file_name)) cant_create(errno);
 }
 
-// Formats one record line; room for five ints and separators.
+// Room for a record line: five ints and separators.
 static constexpr std::size_t longest_line = 5 * 12;
-static char* put_record(char* out, const int (&fields)[5]) {
-    for (int i = 0; i < 5; ++i) {
-        out = std::to_chars(out, out + 11, fields[i]).ptr;
-        *out++ = i < 4 ? ' ' : '\n';
-    }
-    return out;
-}
 
 void make_template(const TemplateSizes& sizes) {
-    const int nv = sizes[0], ny = sizes[1], nl = sizes[2], nb = sizes[3];
+    const Levels<4> counts = {sizes[0], sizes[1], sizes[2], sizes[3]};
+    Levels<4> levels;
     // A size of 0 or less means no record at all; the other sizes may still
     // be large enough that merely counting through them would never end.
-    const bool any_records = nv > 0 && ny > 0 && nl > 0 && nb > 0;
+    const bool any_records = first_combination(levels, counts);
     // The serial number is an int, and so is every record count that reads
     // the file back.
     int records;
     if (any_records &&
-        !(multiply_checked(nv, ny, records) && multiply_checked(records, nl, records) &&
-          multiply_checked(records, nb, records)))
-        fatal_exit(
-            fill(texts::template_too_large, {decimal(nv), decimal(ny), decimal(nl), decimal(nb)}));
+        !(multiply_checked(sizes[0], sizes[1], records) &&
+          multiply_checked(records, sizes[2], records) &&
+          multiply_checked(records, sizes[3], records)))
+        fatal_exit(fill(texts::template_too_large, {decimal(sizes[0]), decimal(sizes[1]),
+                                                    decimal(sizes[2]), decimal(sizes[3])}));
 
-    BlockWriter out = writer_open(template_stream);
+    std::FILE* stream = stage_file(data_file_name, false);
+    if (!stream) cant_create(errno);
+    BlockWriter out = writer_open(stream);
     constexpr std::string_view header = "Var Year Loca Blk Trait\n";
     char* p = writer_reserve(out, header.size());
     writer_commit(out, std::copy(header.begin(), header.end(), p));
-    int serial = 0;
     // A template may run to billions of records: the first write that fails
     // (a full disk) ends it, rather than the formatting of all the rest.
-    for (int v = 1; any_records && v <= nv && !out.failed; ++v)
-        for (int y = 1; y <= ny && !out.failed; ++y)
-            for (int l = 1; l <= nl && !out.failed; ++l)
-                for (int b = 1; b <= nb && !out.failed; ++b)
-                    writer_commit(
-                        out, put_record(writer_reserve(out, longest_line), {v, y, l, b, ++serial}));
+    for (std::int64_t serial = 1; any_records && !out.failed; ++serial) {
+        p = writer_reserve(out, longest_line);
+        for (std::int64_t level : levels) {
+            p = std::to_chars(p, p + 11, level).ptr;
+            *p++ = ' ';
+        }
+        p = std::to_chars(p, p + 11, serial).ptr;
+        *p++ = '\n';
+        writer_commit(out, p);
+        if (!next_combination(levels, counts)) break;
+    }
     writer_flush(out);
-    template_stream = nullptr;
     if (out.failed) {
         const int error = errno;
         discard_staged_file();
         template_write_failed(error);
     }
-    if (!commit_staged_file(false)) {
+    if (!commit_staged_file()) {
         // Another run, or someone else, created the name meanwhile.
         if (errno == EEXIST) cant_create(errno);
         template_write_failed(errno);

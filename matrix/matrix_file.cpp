@@ -25,7 +25,7 @@ static std::FILE* open_matrix_file(const std::string& output_name) {
     NameUse use = use_of_name(output_name.c_str());
     std::FILE* out = use == NameUse::folder || use == NameUse::protected_file
                          ? nullptr
-                         : stage_file(output_name);
+                         : stage_file(output_name, true);
     if (!out) fatal_exit(texts::output_open_failure);
     return out;
 }
@@ -48,7 +48,7 @@ MatrixFile write_matrix_file(Layout layout) {
         report_failed_write(matrix.name, error_number);
         return matrix;
     }
-    if (!commit_staged_file(true)) {
+    if (!commit_staged_file()) {
         report_failed_write(matrix.name, errno);
         return matrix;
     }

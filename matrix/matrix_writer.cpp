@@ -58,6 +58,9 @@ inline void put_cell(BlockWriter& out, float x, bool raw, char empty_mark, bool 
     writer_commit(out, p);
 }
 
+// Every level counter is an int64: a code may be INT_MAX, and an int
+// counter would overflow on its way past it.
+
 // The variety layout reads the cube across varieties, nYear x nLoc cells
 // apart: straight from the cube, a large trial would miss the cache and the
 // page tables at every cell. Where a tile of several locations fits, one
@@ -66,27 +69,27 @@ inline void put_cell(BlockWriter& out, float x, bool raw, char empty_mark, bool 
 void put_variety_rows(BlockWriter& out) {
     constexpr int tile_cells = 1 << 16; // stays in the second-level cache
     static float tile[tile_cells];
-    const int tile_locations = std::min(tile_cells / nVar, nLoc);
+    const std::int64_t tile_locations = std::min<std::int64_t>(tile_cells / nVar, nLoc);
     if (tile_locations < 2) {
-        for (int y = 1; y <= nYear; ++y)
-            for (int l = 1; l <= nLoc; ++l) {
+        for (std::int64_t y = 1; y <= nYear; ++y)
+            for (std::int64_t l = 1; l <= nLoc; ++l) {
                 put_row_label(out, 'Y', y, 'L', l);
-                for (int v = 1; v <= nVar; ++v)
+                for (std::int64_t v = 1; v <= nVar; ++v)
                     put_cell(out, trait_cube[v][y][l], false, '.', v == nVar);
             }
         return;
     }
-    for (int y = 1; y <= nYear; ++y)
-        for (int first = 1; first <= nLoc; first += tile_locations) {
-            const int count = std::min(tile_locations, nLoc - first + 1);
-            for (int v = 1; v <= nVar; ++v) {
+    for (std::int64_t y = 1; y <= nYear; ++y)
+        for (std::int64_t first = 1; first <= nLoc; first += tile_locations) {
+            const std::int64_t count = std::min<std::int64_t>(tile_locations, nLoc - first + 1);
+            for (std::int64_t v = 1; v <= nVar; ++v) {
                 const float* cells = &trait_cube[v][y][first];
-                for (int k = 0; k < count; ++k) tile[k * nVar + v - 1] = cells[k];
+                for (std::int64_t k = 0; k < count; ++k) tile[k * nVar + v - 1] = cells[k];
             }
-            for (int k = 0; k < count; ++k) {
+            for (std::int64_t k = 0; k < count; ++k) {
                 put_row_label(out, 'Y', y, 'L', first + k);
                 const float* row = &tile[k * nVar];
-                for (int v = 1; v <= nVar; ++v) put_cell(out, row[v - 1], false, '.', v == nVar);
+                for (std::int64_t v = 1; v <= nVar; ++v) put_cell(out, row[v - 1], false, '.', v == nVar);
             }
         }
 }
@@ -103,19 +106,19 @@ bool write_cluster_matrix(std::FILE* stream, Layout layout) {
         break;
     case Layout::year:
         put_header(out, 'Y', nYear);
-        for (int l = 1; l <= nLoc; ++l)
-            for (int v = 1; v <= nVar; ++v) {
+        for (std::int64_t l = 1; l <= nLoc; ++l)
+            for (std::int64_t v = 1; v <= nVar; ++v) {
                 put_row_label(out, 'L', l, 'G', v);
-                for (int y = 1; y <= nYear; ++y)
+                for (std::int64_t y = 1; y <= nYear; ++y)
                     put_cell(out, trait_cube[v][y][l], true, ',', y == nYear);
             }
         break;
     case Layout::location:
         put_header(out, 'L', nLoc);
-        for (int v = 1; v <= nVar; ++v)
-            for (int y = 1; y <= nYear; ++y) {
+        for (std::int64_t v = 1; v <= nVar; ++v)
+            for (std::int64_t y = 1; y <= nYear; ++y) {
                 put_row_label(out, 'G', v, 'Y', y);
-                for (int l = 1; l <= nLoc; ++l)
+                for (std::int64_t l = 1; l <= nLoc; ++l)
                     put_cell(out, trait_cube[v][y][l], false, '.', l == nLoc);
             }
         break;

@@ -16,11 +16,12 @@
 // stream's place and receive its prompts or messages.
 void prepare_standard_streams();
 
-// From here on an interrupt, a termination request or a closed terminal
-// (Ctrl-C, kill, a closed window) first removes the file named by
-// set_interrupt_cleanup, then ends the run as it would have ended it anyway.
-// A write beyond a file-size limit fails like a write to a full disk instead
-// of ending the run.
+// From here on every signal that would end the run (Ctrl-C, Ctrl-\, kill, a
+// closed terminal or pipe, a timer, a CPU limit) first removes the file
+// named by set_interrupt_cleanup, then ends the run as it would have ended
+// it anyway; on Windows, every console event that ends it. A signal ignored
+// by whoever started the run (nohup) stays ignored. A write beyond a
+// file-size limit fails like a write to a full disk instead of ending the run.
 void install_interrupt_handling();
 
 // The file an interrupted run must remove (the name is copied), or nullptr.
@@ -92,8 +93,11 @@ enum class NameUse {
 NameUse use_of_name(const char* path);
 
 // Creates a new file for writing in text mode, failing (with errno) when the
-// name exists in any form, a dangling link included.
-std::FILE* create_new_file(const char* path);
+// name exists in any form, a dangling link included. When `replaced` names a
+// regular file, which the new one is to replace, the new one gets its
+// permission bits and, where the user may set it, its group; otherwise the
+// usual permissions for a new file.
+std::FILE* create_new_file(const char* path, const char* replaced = nullptr);
 
 // Flushes a stream and makes the system write it to the disk; false with
 // errno set when either fails.

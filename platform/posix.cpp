@@ -3,6 +3,7 @@
 #include "base/checked_size.h"
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -28,7 +29,7 @@ void prepare_standard_streams() {
 
 // The handler may run at any moment, so it only reads a name that is complete
 // whenever the flag is set.
-static char cleanup_path[4096];
+static char cleanup_path[2 * PATH_MAX];
 static volatile std::sig_atomic_t cleanup_wanted = 0;
 
 static void end_interrupted_run(int signal_number) {
@@ -39,7 +40,11 @@ static void end_interrupted_run(int signal_number) {
 }
 
 void install_interrupt_handling() {
-    for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    // Every signal whose default action ends the run; SIGKILL and SIGSTOP
+    // can't be caught, and the others that end it (SIGSEGV and its kin) mean
+    // a fault of the program's own, after which nothing is safe to do.
+    for (int signal_number : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGALRM, SIGTERM, SIGUSR1, SIGUSR2,
+                              SIGVTALRM, SIGPROF, SIGXCPU, SIGPOLL, SIGSYS}) {
         struct sigaction action {};
         // A signal ignored by whoever started the run (nohup, a background
         // job) stays ignored.
@@ -172,9 +177,18 @@ NameUse use_of_name(const char* path) {
     return NameUse::replaceable;
 }
 
-std::FILE* create_new_file(const char* path) {
-    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+std::FILE* create_new_file(const char* path, const char* replaced) {
+    struct stat old;
+    const bool keep = replaced && lstat(replaced, &old) == 0 && S_ISREG(old.st_mode);
+    // A private file's replacement is private from its first byte on.
+    int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, keep ? 0600 : 0666);
     if (fd < 0) return nullptr;
+    if (keep) {
+        // The group first: changing it may clear bits that the mode then sets.
+        if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        }
+        fchmod(fd, old.st_mode & 0777);
+    }
     std::FILE* stream = fdopen(fd, "w");
     if (!stream) {
         int error = errno;

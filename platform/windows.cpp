@@ -258,11 +258,12 @@ NameUse use_of_name(const char* path) {
 
 // The C library's _open would do for exclusive creation (fopen's "x" is
 // ignored), but it denies deletion to others while the file is open, and the
-// interrupt handler must be able to remove the unfinished file.
-std::FILE* create_new_file(const char* path) {
+// interrupt handler must be able to remove the unfinished file. The file is
+// hidden until it takes its final name (see give_final_attributes).
+std::FILE* create_new_file(const char* path, const char*) {
     HANDLE file =
         CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         failed_with_last_error();
         return nullptr;
@@ -288,14 +289,29 @@ bool sync_to_disk(std::FILE* stream) {
     return std::fflush(stream) == 0 && _commit(_fileno(stream)) == 0;
 }
 
-// MOVEFILE_WRITE_THROUGH returns only once the move is on the disk.
-bool replace_file(const char* from, const char* to) {
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
+// A file about to take the name `to` shows no longer hidden, and keeps the
+// attributes of the file it replaces (archive, not indexed, ...), all but
+// read-only and hidden: a protected file is never replaced, and the matrix
+// is meant to be seen.
+static bool give_final_attributes(const char* from, const char* to) {
+    constexpr DWORD kept = ~DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT};
+    DWORD old = GetFileAttributesA(to);
+    DWORD attributes = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kept;
+    return SetFileAttributesA(from, attributes ? attributes : FILE_ATTRIBUTE_NORMAL) ||
            failed_with_last_error();
 }
 
+// MOVEFILE_WRITE_THROUGH returns only once the move is on the disk.
+bool replace_file(const char* from, const char* to) {
+    return give_final_attributes(from, to) &&
+           (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
+            failed_with_last_error());
+}
+
 bool place_file(const char* from, const char* to) {
-    return MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) || failed_with_last_error();
+    return give_final_attributes(from, to) &&
+           (MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) || failed_with_last_error());
 }
 
 bool remove_file(const char* path) {

@@ -11,6 +11,7 @@
 static std::FILE* staged_stream = nullptr;
 static std::string staged_name; // the temporary name
 static std::string final_name_of_staged;
+static bool replacing; // whatever stands under the final name
 
 // Six characters that differ from run to run and from try to try; creation
 // is exclusive, so a name taken by someone else only costs another try.
@@ -31,7 +32,7 @@ static void remove_at_exit() {
     discard_staged_file();
 }
 
-std::FILE* stage_file(const std::string& final_name) {
+std::FILE* stage_file(const std::string& final_name, bool replace) {
     static bool exit_handler_registered = false;
     if (!exit_handler_registered) exit_handler_registered = std::atexit(remove_at_exit) == 0;
 
@@ -42,10 +43,11 @@ std::FILE* stage_file(const std::string& final_name) {
         // The name is known to the signal handler before the file exists, so
         // there is no moment at which an interrupt could leave it behind.
         set_interrupt_cleanup(name.c_str());
-        staged_stream = create_new_file(name.c_str());
+        staged_stream = create_new_file(name.c_str(), replace ? final_name.c_str() : nullptr);
         if (staged_stream) {
             staged_name = name;
             final_name_of_staged = final_name;
+            replacing = replace;
             return staged_stream;
         }
         if (errno != EEXIST) break;
@@ -61,7 +63,13 @@ static int failure(int error) {
     return error != 0 ? error : EIO;
 }
 
-bool commit_staged_file(bool replace) {
+bool can_stage_file(const std::string& final_name) {
+    if (!stage_file(final_name, false)) return false;
+    discard_staged_file();
+    return true;
+}
+
+bool commit_staged_file() {
     std::FILE* stream = staged_stream;
     staged_stream = nullptr;
     int error = 0;
@@ -71,7 +79,7 @@ bool commit_staged_file(bool replace) {
     if (std::fclose(stream) != 0 && error == 0) error = failure(errno);
     const char* from = staged_name.c_str();
     const char* to = final_name_of_staged.c_str();
-    if (error == 0 && !(replace ? replace_file(from, to) : place_file(from, to)))
+    if (error == 0 && !(replacing ? replace_file(from, to) : place_file(from, to)))
         error = failure(errno);
     if (error != 0) remove_file(from);
     set_interrupt_cleanup(nullptr);

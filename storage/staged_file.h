@@ -12,15 +12,22 @@
 #include <string>
 
 // Creates the temporary file for `final_name` and gives its stream (text
-// mode), or nullptr with errno set.
-std::FILE* stage_file(const std::string& final_name);
+// mode), or nullptr with errno set. The file is to replace whatever stands
+// under the name (`replace`), and then keeps the permissions of a regular
+// file there, or to take the name only while it is free.
+std::FILE* stage_file(const std::string& final_name, bool replace);
+
+// Whether a file could be staged for `final_name` now: creates the
+// temporary file and removes it again, so that no file exists while the
+// run waits for anything. False with errno set.
+bool can_stage_file(const std::string& final_name);
 
 // Syncs and closes the staged file and puts it in place of its final name:
-// replacing whatever stands there (`replace`), or only if the name is still
-// free (otherwise failing with EEXIST). Gives false with errno set when any
-// step failed; the temporary file is then removed and the final name is left
-// as it was.
-bool commit_staged_file(bool replace);
+// replacing whatever stands there, or only if the name is still free
+// (otherwise failing with EEXIST). Gives false with errno set when any step
+// failed; the temporary file is then removed and the final name is left as
+// it was.
+bool commit_staged_file();
 
 // Closes and removes the staged file, if there is one.
 void discard_staged_file();

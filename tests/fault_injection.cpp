@@ -13,7 +13,10 @@
 //                                into the stream's file in place of its own
 //   FAULT_REWRITE_UNSEEN=<bytes> the same, on a system whose file times can't
 //                                show it: fstat reports the file as before
+//   FAULT_SIGNAL=<n>:<text>      the first write to a file whose name holds
+//                                the text raises signal n first
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,6 +91,14 @@ std::size_t __wrap_fwrite(const void* data, std::size_t size, std::size_t count,
                           std::FILE* stream) {
     static std::FILE* failed = nullptr;
     if (stream == failed && std::getenv("FAULT_WRITE_AFTER_FAILURE")) std::abort();
+    if (const char* wanted = std::getenv("FAULT_SIGNAL")) {
+        static bool raised = false;
+        const char* text = std::strchr(wanted, ':');
+        if (!raised && text && path_of(fileno(stream)).find(text + 1) != std::string::npos) {
+            raised = true;
+            raise(std::atoi(wanted));
+        }
+    }
     std::size_t written = __real_fwrite(data, size, count, stream);
     failed = written < count ? stream : nullptr;
     return written;

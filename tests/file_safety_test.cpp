@@ -4,6 +4,7 @@
 #include "run_program.h"
 
 #include <chrono>
+#include <cstring>
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -55,13 +56,23 @@ TEST(FileSafety, TheMatrixReplacesWhatStoodUnderItsNameOnlyWhenComplete) {
           "unfinished copy has been removed; \"e.DIS\" is as it was before the run.\n",
           {{"e.DIS", old_matrix}, {"e.dat", long_data()}},
           true}},
+        // A new matrix gets the usual mode; a link's target lends it nothing.
         {"a symbolic link is replaced, its target left alone",
          run(
              [](const std::string& dir) {
                  EXPECT_EQ(symlink("e.DIS", (dir + "/d.DIS").c_str()), 0);
+                 std::filesystem::permissions(dir + "/e.DIS", std::filesystem::perms(0600));
              },
              {.files = {{"e.DIS", old_matrix}}, .only_on = System::posix}),
-         {0, "", {{"d.DIS", matrix}, {"e.DIS", old_matrix}}}},
+         {.status = 0,
+          .files = {{"d.DIS", matrix}, {"e.DIS", old_matrix}},
+          .modes = {{"d.DIS", 0644}, {"e.DIS", 0600}}}},
+        {"a matrix kept private stays private",
+         run([](const std::string& dir) {
+             std::filesystem::permissions(dir + "/d.DIS", std::filesystem::perms(0600));
+         },
+             {.files = {{"d.DIS", old_matrix}}}),
+         {.status = 0, .files = {{"d.DIS", matrix}}, .modes = {{"d.DIS", 0600}}}},
         {"a FIFO is replaced, never waited on",
          run([](const std::string& dir) { mkfifo((dir + "/d.DIS").c_str(), 0600); },
              {.only_on = System::posix}),
@@ -103,6 +114,46 @@ TEST(FileSafety, ATemplateIsWholeWhateverTheConsoleStreams) {
          {.input = answers, .unprivileged = true, .prepare = protect},
          {1, "Can't create the data file \"t.dat\": Permission denied", {}, true}},
     });
+}
+
+// Every signal that ends the run, while it waits at a prompt and while it
+// writes a file: the temporary file goes with the run, and what stood under
+// the final name stays as it was.
+TEST(Interruption, EverySignalThatEndsTheRunTakesItsTemporaryFileWithIt) {
+    const std::string waiting = "\n Input Numbers for Variety.  ";
+    std::vector<RunCase> cases;
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGALRM, SIGTERM, SIGUSR1, SIGUSR2,
+                       SIGVTALRM, SIGPROF, SIGXCPU, SIGPOLL, SIGSYS}) {
+        const std::string name = strsignal(signal);
+        cases.push_back({name + " at the size prompt",
+                         {.input = "t.dat\ny\n",
+                          .files = {{"t.DIS", old_matrix}},
+                          .signal_when_shown = {{signal, waiting}},
+                          .only_on = System::posix},
+                         {.status = -1, .files = {{"t.DIS", old_matrix}}, .nothing_else = true,
+                          .signal = signal}});
+        cases.push_back({name + " while the matrix is written",
+                         {.input = "d.dat\n1\n",
+                          .files = {{"d.dat", data}, {"d.DIS", old_matrix}},
+                          .environment = {{"FAULT_SIGNAL", std::to_string(signal) + ":.d.DIS."}},
+                          .with_faults = true},
+                         {.status = -1,
+                          .files = {{"d.dat", data}, {"d.DIS", old_matrix}},
+                          .nothing_else = true,
+                          .signal = signal}});
+    }
+    cases.push_back({"a template interrupted while it is written",
+                     {.input = "t.dat\ny\n2\n2\n2\n2\n1\n",
+                      .environment = {{"FAULT_SIGNAL", std::to_string(SIGTERM) + ":.t.dat."}},
+                      .with_faults = true},
+                     {.status = -1, .nothing_else = true, .signal = SIGTERM}});
+    // Started with nohup, the run goes on when its terminal closes.
+    cases.push_back({"a signal ignored from the start stays ignored",
+                     {.input = "t.dat\ny\n",
+                      .signal_when_shown = {{SIGHUP, waiting}},
+                      .ignored_signals = {SIGHUP}},
+                     {1, "The number of varieties was not given", {}, true}});
+    expect_runs(cases);
 }
 
 // Runs killed by SIGKILL, SIGINT and SIGTERM at moments spread over a whole

@@ -81,8 +81,14 @@ static bool open_terminal(int& terminal, int& program_side) {
 // Runs the program in `folder`, its streams from and to the files in `io`.
 static void run_in(const fs::path& folder, const fs::path& io, const RunSetup& setup,
                    RunResult& run) {
-    // Shared with the program, so that its offset tells how much it read.
-    const int input = open((io / "in").c_str(), O_RDONLY);
+    // Shared with the program, so that its offset tells how much it read;
+    // or a pipe held open until the signal is sent.
+    int input = open((io / "in").c_str(), O_RDONLY);
+    int held_input[2] = {-1, -1};
+    if (setup.signal_when_shown && pipe(held_input) == 0) {
+        close(input);
+        input = held_input[0];
+    }
     int terminal = -1, program_side = -1;
     if (setup.on_terminal && !open_terminal(terminal, program_side)) ADD_FAILURE() << "no pty";
     const pid_t child = fork();
@@ -95,7 +101,10 @@ static void run_in(const fs::path& folder, const fs::path& io, const RunSetup& s
             dup2(open((io / "out").c_str(), O_WRONLY | O_CREAT, 0600), 1);
             dup2(open((io / "err").c_str(), O_WRONLY | O_CREAT, 0600), 2);
         }
+        if (held_input[1] >= 0) close(held_input[1]);
         for (int fd : setup.closed_descriptors) close(fd);
+        umask(022);
+        for (int signal_number : setup.ignored_signals) signal(signal_number, SIG_IGN);
         // Root passes every permission check; without these powers, which
         // the program keeps across exec only if they stay bounded, it meets
         // them as any user does.
@@ -128,12 +137,26 @@ static void run_in(const fs::path& folder, const fs::path& io, const RunSetup& s
         for (ssize_t got; (got = read(terminal, block, sizeof block)) > 0;) shown.write(block, got);
         close(terminal);
     }
+    int wait_status = 0;
+    bool reaped = false;
+    if (setup.signal_when_shown) {
+        close(held_input[0]);
+        if (write(held_input[1], setup.input.data(), setup.input.size())) {
+        }
+        // The program shows the text before it waits; alarm() above ends a
+        // run that never shows it.
+        const auto& [signal_number, text] = *setup.signal_when_shown;
+        while (slurp(io / "out").find(text) == std::string::npos &&
+               (reaped = waitpid(child, &wait_status, WNOHANG) == child) == false)
+            usleep(1000);
+        if (!reaped) kill(child, signal_number);
+        close(held_input[1]);
+    }
     if (setup.interrupt) {
         usleep(static_cast<useconds_t>(setup.interrupt->second));
         kill(child, setup.interrupt->first);
     }
-    int wait_status = 0;
-    waitpid(child, &wait_status, 0);
+    if (!reaped) waitpid(child, &wait_status, 0);
     run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
     if (WIFSIGNALED(wait_status)) run.signal = WTERMSIG(wait_status);
     off_t consumed = lseek(input, 0, SEEK_CUR);
@@ -149,8 +172,9 @@ RunResult run_clustmat(const RunSetup& setup) {
         why_unsupported = setup.only_on == System::posix ? "POSIX only" : "Windows only";
     unsupported_on_windows(setup.file_size.has_value(), "file-size limits");
     unsupported_on_windows(setup.with_faults, "link-time wrapped build");
-    unsupported_on_windows(setup.interrupt || setup.unprivileged || setup.on_terminal ||
-                               !setup.closed_descriptors.empty(),
+    unsupported_on_windows(setup.interrupt || setup.signal_when_shown || setup.unprivileged ||
+                               setup.on_terminal || !setup.closed_descriptors.empty() ||
+                               !setup.ignored_signals.empty(),
                            "signals, capabilities, terminals or closed descriptors");
     if (!(run.skipped = why_unsupported).empty()) return run;
 
@@ -174,7 +198,9 @@ RunResult run_clustmat(const RunSetup& setup) {
             // A file the setup made (under its name or a link's) is as it was.
             bool given = std::any_of(setup.files.begin(), setup.files.end(),
                                      [&](const auto& file) { return file.second == bytes; });
-            run.files[entry.path().filename().string()] = given ? bytes : from_text_mode(bytes);
+            const std::string name = entry.path().filename().string();
+            run.files[name] = given ? bytes : from_text_mode(bytes);
+            run.modes[name] = static_cast<unsigned>(entry.status().permissions() & fs::perms::mask);
         }
     }
     // A test may have taken write permissions away; a link may lead anywhere.
@@ -195,6 +221,7 @@ void expect_runs(const std::vector<RunCase>& cases) {
             continue;
         }
         EXPECT_EQ(run.status, expected.status) << run.err;
+        EXPECT_EQ(run.signal, expected.signal) << run.err;
         EXPECT_NE(run.err.find(expected.err_holds), std::string::npos) << run.err;
         EXPECT_NE(run.out.find(expected.out_holds), std::string::npos) << run.out;
         const bool announced = run.err.find(" written: ") != std::string::npos ||
@@ -211,6 +238,11 @@ void expect_runs(const std::vector<RunCase>& cases) {
             bool listed = std::any_of(expected.files.begin(), expected.files.end(),
                                       [&](const auto& file) { return file.first == name; });
             EXPECT_TRUE(listed || !expected.nothing_else) << "left behind: " << name;
+        }
+        for (const auto& [name, mode] : expected.modes) {
+            if (this_system == System::posix) {
+                EXPECT_EQ(run.modes[name], mode) << name;
+            }
         }
         // Wine does not tell how much of its input a program read.
         if (expected.unread_input && this_system == System::posix) {

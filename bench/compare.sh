@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Compares two builds of clustmat on the benchmark's large trials: the runs
+# of the two alternate, so that a machine whose speed drifts treats both
+# alike, and each case prints both medians and their ratio.
+#
+#   bash bench/compare.sh OLD_PROGRAM NEW_PROGRAM [RUNS] [CASE ...]
+#
+# CASE is parse (the parse-heavy trial, layout 1) or output1, output2,
+# output3 (the output-heavy trial in that layout); all four by default.
+# Trials are made with build-bench's generator in BENCH_DIR (default
+# /tmp/clustmat-bench) and kept there for the next comparison.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+old=$(realpath "$1") new=$(realpath "$2")
+runs=${3:-7}
+shift $(($# < 3 ? $# : 3))
+cases=("$@")
+[ ${#cases[@]} -gt 0 ] || cases=(parse output1 output2 output3)
+
+build=$root/build-bench
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" -j2 --target clustmat_bench_gen >/dev/null
+scratch=${BENCH_DIR:-/tmp/clustmat-bench}
+mkdir -p "$scratch"
+cd "$scratch"
+trial() {
+  [ -s "$1" ] || { "$build/bench/clustmat_bench_gen" "$2" "$3" "$4" "$5" "$6" >"$1.part" &&
+    mv "$1.part" "$1"; }
+}
+trial parse10m.dat 1000 10 50 20 1
+trial output10m.dat 2000 50 100 1 2
+sync
+
+# One timed run in microseconds.
+run_once() {
+  local program=$1 file=$2 layout=$3 start end
+  rm -f "${file%.dat}.DIS"
+  sync
+  start=${EPOCHREALTIME/./}
+  printf '%s\n%s\n' "$file" "$layout" | "$program" >/dev/null 2>&1
+  end=${EPOCHREALTIME/./}
+  echo $((end - start))
+}
+
+median() { printf '%s\n' "$@" | sort -n | sed -n "$(($# / 2 + 1))p"; }
+
+printf '%-10s %10s %10s %7s\n' case 'old s' 'new s' new/old
+for name in "${cases[@]}"; do
+  case $name in
+    parse) file=parse10m.dat layout=1 ;;
+    output[123]) file=output10m.dat layout=${name#output} ;;
+    *) echo "unknown case $name" >&2; exit 2 ;;
+  esac
+  run_once "$old" "$file" "$layout" >/dev/null # warm the page cache
+  olds=() news=()
+  for ((i = 0; i < runs; i++)); do
+    olds+=("$(run_once "$old" "$file" "$layout")")
+    news+=("$(run_once "$new" "$file" "$layout")")
+  done
+  awk -v name="$name" -v a="$(median "${olds[@]}")" -v b="$(median "${news[@]}")" \
+    'BEGIN { printf "%-10s %10.3f %10.3f %7.3f\n", name, a / 1e6, b / 1e6, b / a }'
+done
