@@ -170,6 +170,42 @@ inline constexpr std::string_view no_record =
     "{} holds no complete record after its five header names.";
 inline constexpr std::string_view file_changed =
     "{} changed while it was being read. Run the analysis again once the file is complete.";
+inline constexpr std::string_view codes_as_names =
+    "\nTo read codes that are names (G112, Yolo2), name the file's columns with --columns (see "
+    "clustmat --help).";
+inline constexpr std::string_view no_memory_for_means =
+    "Not enough memory for the means of the cells.";
+
+// The loader, on table files
+inline constexpr std::array<std::string_view, 4> factor_names = {"variety", "year", "location",
+                                                                 "block"};
+inline constexpr std::string_view line_fault = "Line {} of {}: {}";
+inline constexpr std::string_view line_overlong =
+    "the line is longer than {} bytes; the file is damaged or is not a table.";
+inline constexpr std::string_view open_quote =
+    "a field in double quotes has no closing quote before the end of the line, or text follows "
+    "its closing quote.";
+inline constexpr std::string_view fields_not_header =
+    "the record has {} fields, but the header names {} columns: every record must have {}, or "
+    "one more when records begin with a row name.";
+inline constexpr std::string_view fields_not_records =
+    "the record has {} fields, but the records before it have {}.";
+inline constexpr std::string_view level_missing =
+    "the {} (column {}) is missing: {}. Every record needs its variety, year, location and "
+    "block.";
+inline constexpr std::string_view level_unwritable =
+    "the {} (column {}) {} holds a tab, a double quote or another control character, which the "
+    "matrix file can't show in a label.";
+inline constexpr std::string_view no_table_record = "{} holds no record after its header line.";
+inline constexpr std::string_view column_fault = "{}: {} Its {} columns: {}.";
+inline constexpr std::string_view no_column_number = "there is no column {}.";
+inline constexpr std::string_view no_column_named = "no column is named {}.";
+inline constexpr std::string_view columns_named = "several columns are named {}.";
+inline constexpr std::string_view too_many_columns =
+    "{} has {} columns: {}. Name the five to analyse, in the order variety, year, location, "
+    "block, trait value, for example: --columns {}";
+inline constexpr std::string_view too_many_levels =
+    "A column of the data file has more than 2147483647 different values.";
 
 // The matrix file
 inline constexpr std::string_view would_replace_data =
@@ -183,35 +219,67 @@ inline constexpr std::string_view version_line = "clustmat {}\n";
 
 // Answers clustmat --help; English only, like every text without a Chinese form.
 inline constexpr std::string_view usage =
-    "Usage: clustmat [c|C]\n"
+    "Usage: clustmat [c|C] [--columns V,Y,L,B,T] [--cells last|mean] [--layout 1|2|3]\n"
+    "                [--output FILE] [--] [DATA_FILE]\n"
     "       clustmat --help | -h | --version\n"
     "\n"
-    "Turns the design data file of a multi-environment crop trial (variety, year,\n"
-    "location and block codes and one trait value per record) into a tab-separated\n"
-    "cluster matrix file, through a short console dialogue.\n"
+    "Turns the data of a multi-environment crop trial (variety, year, location and\n"
+    "block, and one trait value per record) into a tab-separated cluster matrix file.\n"
+    "What the command line leaves open is asked in a short console dialogue.\n"
     "\n"
-    "  c, C         Chinese console texts (GBK bytes; shown as UTF-8 characters on\n"
-    "               a UTF-8 terminal)\n"
-    "  -h, --help   show this help and exit\n"
-    "  --version    show the version and exit\n"
-    "Any other argument is ignored.\n"
+    "  c, C            Chinese console texts (GBK bytes; shown as UTF-8 characters on\n"
+    "                  a UTF-8 terminal)\n"
+    "  DATA_FILE       the data file: the name prompt is skipped, and a file that\n"
+    "                  does not exist ends the run (no template is offered)\n"
+    "  --columns V,Y,L,B,T\n"
+    "                  read the data file as a table whose first line names its\n"
+    "                  columns, and take these five: variety, year, location, block\n"
+    "                  and trait value, each by its name or its number from 1\n"
+    "                  (--columns gen,year,loc,rep,yield or --columns 3,1,2,4,6)\n"
+    "  --cells last|mean\n"
+    "                  a cell of the matrix holds the last of its values in the file\n"
+    "                  (the default), or their mean over the blocks\n"
+    "  --layout 1|2|3  the columns of the matrix: 1 varieties, 2 years, 3 locations;\n"
+    "                  the menu is skipped\n"
+    "  --output FILE   the matrix file, instead of the data file's name with its last\n"
+    "                  four characters replaced by .DIS\n"
+    "  --              ends the options, for a data file whose name starts with -\n"
+    "  -h, --help      show this help and exit\n"
+    "  --version       show the version and exit\n"
+    "Each option may also be written as --name=value.\n"
+    "\n"
+    "A classic design file has five header names, then records of five fields:\n"
+    "variety, year, location and block codes (whole numbers from 1) and the trait\n"
+    "value. A table (a CSV file, or any file read with --columns) has one record per\n"
+    "line; its levels are the values that occur: numbers in order, names in the\n"
+    "order they first appear. A CSV file of five columns needs no --columns.\n"
     "\n"
     "The dialogue asks, each answer ended by Enter:\n"
     "  1. the data file's name (at most 31 characters);\n"
     "  2. only when there is no such file: y to create a design template under that\n"
     "     name, then the numbers of varieties, years, locations and blocks;\n"
     "  3. the layout: 1, 2 or 3 for varieties, years or locations as the columns.\n"
-    "From a script, give the answers on standard input:\n"
-    "  printf 'trial.dat\\n1\\n' | clustmat\n"
+    "From a script: clustmat --layout 1 trial.dat, or printf 'trial.dat\\n1\\n' | clustmat\n"
     "\n"
-    "The matrix file goes beside the data file, named like it with the last four\n"
-    "characters replaced by .DIS (trial.dat gives trial.DIS); an older one is\n"
-    "replaced. Its name and size are reported on standard error at the end.\n"
+    "The matrix file replaces an older one only once it is complete. Its name and\n"
+    "size are reported on standard error at the end.\n"
     "\n"
     "Exit status: 0 the matrix file was written; 1 the run ended on an error (the\n"
-    "message says which); 255 the matrix file could not be written in full.\n"
+    "message says which); 2 the command line is wrong; 255 the matrix file could not\n"
+    "be written in full.\n"
     "\n"
     "The manual: man clustmat\n";
+
+// The command line
+inline constexpr std::string_view usage_error = "clustmat: {}. Try clustmat --help.\n";
+inline constexpr std::string_view unknown_option = "unknown option {}";
+inline constexpr std::string_view option_needs_value = "the option {} needs a value";
+inline constexpr std::string_view bad_layout_option = "--layout takes 1, 2 or 3, not {}";
+inline constexpr std::string_view bad_cells_option = "--cells takes last or mean, not {}";
+inline constexpr std::string_view bad_columns_option =
+    "--columns takes five column names or numbers separated by commas, not {}";
+inline constexpr std::string_view second_data_file = "a second data file {} after {}";
+inline constexpr std::string_view cant_open_data_file = "\nCan't open the data file {}: {}";
 
 } // namespace texts
 
@@ -220,6 +288,7 @@ inline constexpr std::string_view usage =
 enum ExitStatus : int {
     exit_written = 0,    // the matrix file is in place
     exit_refused = 1,    // fatal_exit: the message says why
+    exit_usage = 2,      // the command line is wrong; nothing was read or written
     exit_unwritten = -1, // the matrix file could not be written in full
 };
 

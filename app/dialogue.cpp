@@ -5,19 +5,12 @@
 #include "design/data_file.h"
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 // The name holds at most 31 characters, as the data files of old DOS
 // installations were named; a longer one is refused, never cut short.
 static constexpr std::size_t longest_name = 31;
-
-void select_language(int argc, char** argv) {
-    chinese_mode = 0;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        if (arg == "c" || arg == "C") chinese_mode = 1;
-    }
-}
 
 static std::string read_data_file_name() {
     put_in_language(stdout, texts::name_prompt_en, texts::name_prompt_zh);
@@ -36,8 +29,10 @@ static int read_template_size(int which) {
     fatal_exit(fill(texts::size_not_whole, {what, quoted(answer.word, token_shown)}));
 }
 
-std::optional<TemplateSizes> ask_for_data_file() {
-    if (open_data_file(read_data_file_name())) {
+std::optional<TemplateSizes> ask_for_data_file(const std::optional<std::string>& given) {
+    if (given && !open_data_file(*given))
+        fatal_exit(fill(texts::cant_open_data_file, {quoted(*given), std::strerror(errno)}));
+    if (given || open_data_file(read_data_file_name())) {
         put_text(stderr, texts::opened_notice);
         return std::nullopt;
     }
@@ -63,7 +58,8 @@ void open_template() {
     discard_console_line();
 }
 
-Layout ask_for_layout() {
+Layout ask_for_layout(std::optional<Layout> given) {
+    if (given) return *given;
     put_text(stdout, texts::analysis_menu);
     std::optional<int> answer = read_console_int();
     if (!answer || *answer < 1 || *answer > 3) {

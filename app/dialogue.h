@@ -6,23 +6,22 @@
 #include "matrix/matrix_writer.h"
 
 #include <optional>
+#include <string>
 
-// Sets chinese_mode from the command line: only an argument that is exactly
-// "c" or "C" selects Chinese.
-void select_language(int argc, char** argv);
-
-// Asks for the data file's name and opens it (design/data_file.h). For a
-// missing file, asks whether to create a design template under that name
-// and, on yes, its four sizes: it then gives them, and make_template and
-// open_template follow. Ends the run through fatal_exit on a refusal, an
-// overlong name, a name that leads to a device, pipe, socket or folder, a
-// name where no template can be made, or a size that is no whole number.
-std::optional<TemplateSizes> ask_for_data_file();
+// Opens the data file (design/data_file.h) named on the command line, or
+// else asks for its name. For a missing file whose name was asked, asks
+// whether to create a design template under that name and, on yes, its four
+// sizes: it then gives them, and make_template and open_template follow.
+// Ends the run through fatal_exit on a refusal, a missing file named on the
+// command line, an overlong name, a name that leads to a device, pipe,
+// socket or folder, a name where no template can be made, or a size that is
+// no whole number.
+std::optional<TemplateSizes> ask_for_data_file(const std::optional<std::string>& given);
 
 // Opens the template just made as the data file and passes over the rest of
 // the line on which its last size was typed.
 void open_template();
 
-// Shows the analysis menu and reads the layout; any answer but 1, 2 or 3
-// ends the run through fatal_exit.
-Layout ask_for_layout();
+// The layout given on the command line, or else the one chosen at the
+// analysis menu; any answer but 1, 2 or 3 ends the run through fatal_exit.
+Layout ask_for_layout(std::optional<Layout> given);

@@ -1,9 +1,10 @@
-// clustmat: turns a multi-environment trial's design data file into a cluster
-// matrix file, through a short console dialogue.
+// clustmat: turns a multi-environment trial's data file into a cluster
+// matrix file. The run: the command line, the dialogue, the template (for a
+// new file), the load, the layout, the matrix file.
 
+#include "app/command_line.h"
 #include "app/console_texts.h"
 #include "app/dialogue.h"
-#include "app/help_and_version.h"
 #include "design/loader.h"
 #include "design/template_generator.h"
 #include "matrix/matrix_file.h"
@@ -22,20 +23,20 @@ static void announce_matrix(const MatrixFile& matrix) {
 
 int main(int argc, char** argv) {
     prepare_standard_streams();
-    if (Request request = requested_by(argc, argv); request != Request::dialogue)
-        return answer_request(request);
+    const CommandLine line = read_command_line(argc, argv);
+    if (line.request != Request::run) return answer_request(line);
     hold_console_at_exit();
     install_interrupt_handling();
-    select_language(argc, argv);
+    chinese_mode = line.chinese ? 1 : 0;
     print_banner();
 
-    if (std::optional<TemplateSizes> sizes = ask_for_data_file()) {
+    if (std::optional<TemplateSizes> sizes = ask_for_data_file(line.data_file)) {
         make_template(*sizes);
         open_template();
     }
-    load_trait_cube();
-    const Layout layout = ask_for_layout();
-    const MatrixFile matrix = write_matrix_file(layout);
+    load_trait_cube(line.load);
+    const Layout layout = ask_for_layout(line.layout);
+    const MatrixFile matrix = write_matrix_file(layout, line.output);
     if (!matrix.written) return exit_unwritten;
     announce_matrix(matrix);
     return exit_written;

@@ -44,7 +44,8 @@ inline std::uint64_t word(const unsigned char* p) {
 // One stripe of 64 bytes, 16 to each lane.
 inline void stripe(std::uint64_t (&lanes)[4], const unsigned char* p) {
     for (int i = 0; i < 4; ++i)
-        lanes[i] = fold(word(p + 16 * i) ^ keys[2 * i] ^ lanes[i], word(p + 16 * i + 8) ^ keys[2 * i + 1]);
+        lanes[i] =
+            fold(word(p + 16 * i) ^ keys[2 * i] ^ lanes[i], word(p + 16 * i + 8) ^ keys[2 * i + 1]);
 }
 
 } // namespace checksum_detail
@@ -81,5 +82,6 @@ inline std::uint64_t checksum_value(const Checksum& sum) {
     checksum_detail::stripe(lanes, last);
     using checksum_detail::fold;
     using checksum_detail::keys;
-    return fold(fold(lanes[0], lanes[1] ^ keys[0]) ^ sum.length, fold(lanes[2], lanes[3] ^ keys[1]));
+    return fold(fold(lanes[0], lanes[1] ^ keys[0]) ^ sum.length,
+                fold(lanes[2], lanes[3] ^ keys[1]));
 }

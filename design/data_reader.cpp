@@ -15,9 +15,9 @@ static constexpr char dos_end_of_file = '\x1A';
 void reader_open(DataReader& reader, std::FILE* stream, std::size_t block) {
     reader.stream = stream;
     reader.block = block > 0 ? block : 1;
-    // Room for the longest token even with the tiny blocks of the tests: a
-    // token never needs more, whatever the file holds.
-    reader.capacity = std::max(reader.block, longest_token + 1);
+    // Room for the longest line even with the tiny blocks of the tests: a
+    // token or a line never needs more, whatever the file holds.
+    reader.capacity = std::max(reader.block, longest_line + 1);
     reader.buffer =
         reader.capacity < SIZE_MAX ? static_cast<char*>(std::malloc(reader.capacity + 1)) : nullptr;
     if (!reader.buffer) fatal_exit(texts::out_of_memory_reading);
@@ -28,21 +28,33 @@ void reader_open(DataReader& reader, std::FILE* stream, std::size_t block) {
     reader.rewound = false;
 }
 
-void reader_rewind(DataReader& reader) {
-    reader.first_read = checksum_value(reader.read_so_far);
-    reader.rewound = true;
+// Back to the first byte, the checksum started afresh.
+static void seek_start(DataReader& reader) {
     checksum_start(reader.read_so_far);
-    std::rewind(reader.stream);
+    if (std::fseek(reader.stream, 0, SEEK_SET) != 0) data_file_unreadable(errno);
     reader.begin = reader.end = 0;
     reader.buffer[0] = '\0';
     reader.at_eof = false;
+}
+
+void reader_rewind(DataReader& reader) {
+    reader.first_read = checksum_value(reader.read_so_far);
+    reader.rewound = true;
+    std::rewind(reader.stream);
+    seek_start(reader);
+}
+
+void reader_restart(DataReader& reader) {
+    reader.rewound = false;
+    seek_start(reader);
 }
 
 // The one place that reads the stream: keeps the unread bytes, moves them to
 // the front, and appends what the stream has next. Gives false when nothing
 // could be added. A read error ends the run: a half-read trial must never be
 // taken for a whole one. The unread bytes are never more than the start of
-// one token, at most longest_token of them, so there is always room.
+// one token or one line, at most longest_line of them, so there is always
+// room.
 static bool fill(DataReader& reader) {
     if (reader.at_eof) return false;
     if (reader.begin > 0) {
@@ -102,5 +114,27 @@ void reader_finish_field(DataReader& reader) {
         if (reader.begin == reader.end && !fill(reader)) return;
         if (reader.buffer[reader.begin] != literal) return;
         ++reader.begin;
+    }
+}
+
+bool reader_next_line(DataReader& reader, std::string_view& line) {
+    std::size_t scanned = 0; // of the unread bytes, known to hold no line end
+    for (;;) {
+        const char* const first = reader.buffer + reader.begin;
+        const std::size_t unread = reader.end - reader.begin;
+        if (auto* end =
+                static_cast<const char*>(std::memchr(first + scanned, '\n', unread - scanned))) {
+            line = {first, static_cast<std::size_t>(end - first)};
+            reader.begin += line.size() + 1;
+            return true;
+        }
+        scanned = unread;
+        if (unread > longest_line || !fill(reader)) {
+            // fill may have moved the unread bytes to the front.
+            if (unread == 0) return false;
+            line = {reader.buffer + reader.begin, std::min(unread, longest_line + 1)};
+            reader.begin += line.size();
+            return true;
+        }
     }
 }

@@ -24,7 +24,7 @@ struct DataReader {
     std::size_t block;    // bytes asked of the stream at a time
     std::size_t begin;    // unread bytes are [begin, end)
     std::size_t end;
-    bool at_eof; // the stream (or a Ctrl-Z byte) ended the data
+    bool at_eof;              // the stream (or a Ctrl-Z byte) ended the data
     Checksum read_so_far;     // of the bytes read since the start or the rewind
     bool rewound;             // first_read is known
     std::uint64_t first_read; // the checksum of the whole first read
@@ -45,6 +45,11 @@ inline bool is_blank(char c) {
 // gigabytes of NUL bytes), and refusing it keeps the buffer bounded.
 inline constexpr std::size_t longest_token = 4096;
 
+// Likewise no line of a table file comes near this length: its fields,
+// fourteen columns of them at most in the trials seen, each far shorter than
+// a token may be.
+inline constexpr std::size_t longest_line = 1 << 16;
+
 // Reads the data file's `stream`, `block` bytes at a time. Ends the run
 // through fatal_exit when the buffer can't be had, or on a read error.
 void reader_open(DataReader& reader, std::FILE* stream, std::size_t block);
@@ -52,6 +57,10 @@ void reader_open(DataReader& reader, std::FILE* stream, std::size_t block);
 // Starts again from the first byte of the stream. The first read must have
 // read every byte of the data.
 void reader_rewind(DataReader& reader);
+
+// Starts again from the first byte as if nothing had been read: what was
+// read so far (a look at the first line) is no part of the first read.
+void reader_restart(DataReader& reader);
 
 // After a rewind: reads on to the end of the data, and tells whether the
 // bytes read since the rewind are those read before it.
@@ -63,6 +72,12 @@ bool reader_read_same_bytes(DataReader& reader);
 // longest_token + 1 bytes: the caller refuses it. The view lives until the
 // next call on the reader.
 std::string_view reader_peek_token(DataReader& reader);
+
+// Gives the next line of the data, without its line end (a LF; a CR before
+// it stays), whole and contiguous; false at the end of the data. A line
+// longer than longest_line is given as its first longest_line + 1 bytes:
+// the caller refuses it. The view lives until the next call on the reader.
+bool reader_next_line(DataReader& reader, std::string_view& line);
 
 inline void reader_consume(DataReader& reader, std::size_t count) {
     reader.begin += count;

@@ -2,184 +2,86 @@
 
 #include "app/console_texts.h"
 #include "base/checked_size.h"
-#include "base/whole_number.h"
 #include "design/data_file.h"
-#include "design/data_reader.h"
-#include "design/plain_record.h"
-#include "design/trait_value.h"
+#include "design/loading.h"
 #include "storage/offset_arrays.h"
 
 #include <algorithm>
-#include <cmath>
-#include <string>
 
 int nVar = 1;
 int nYear = 1;
 int nLoc = 1;
 float*** trait_cube = nullptr;
 float grand_mean = 0.0f;
+std::vector<std::string> level_labels[3];
 std::size_t read_block_size = 1 << 20;
 
-static constexpr int fields_per_record = 5;
-static constexpr int trait_field = 4;
+DataReader data_reader;
+double* cell_sums = nullptr;
+std::int64_t* cell_counts = nullptr;
+static bool cell_means_wanted = false;
 
-static std::int64_t record_count = 0; // records counted by the first pass
-static int largest_block = 1;         // the largest block code of the first pass
-static DataReader reader;
+// For a table file, a bit per pair of levels of factors f and (f + 1) % 3,
+// set when the pair occurs; empty for a classic file.
+static std::vector<std::uint64_t> pair_marks[3];
 
-[[noreturn]] static void file_changed() {
+static std::int64_t level_count(int f) {
+    const int counts[3] = {nVar, nYear, nLoc};
+    return counts[f];
+}
+
+static std::int64_t pair_bit(int f, std::int64_t outer, std::int64_t inner) {
+    return (outer - 1) * level_count((f + 1) % 3) + (inner - 1);
+}
+
+bool pair_occurs(int f, std::int64_t outer, std::int64_t inner) {
+    if (pair_marks[f].empty()) return true;
+    const std::int64_t bit = pair_bit(f, outer, inner);
+    return pair_marks[f][static_cast<std::size_t>(bit >> 6)] >> (bit & 63) & 1;
+}
+
+void mark_pair(int f, std::int64_t outer, std::int64_t inner) {
+    const std::int64_t bit = pair_bit(f, outer, inner);
+    pair_marks[f][static_cast<std::size_t>(bit >> 6)] |= std::uint64_t{1} << (bit & 63);
+}
+
+void start_pair_marks() {
+    for (int f = 0; f < 3; ++f)
+        pair_marks[f].assign(
+            static_cast<std::size_t>((level_count(f) * level_count((f + 1) % 3) + 63) / 64), 0);
+}
+
+std::int64_t pairs_occurring(int f) {
+    if (pair_marks[f].empty()) return level_count(f) * level_count((f + 1) % 3);
+    std::int64_t count = 0;
+    for (std::uint64_t word : pair_marks[f]) count += __builtin_popcountll(word);
+    return count;
+}
+
+void file_changed() {
     // The advice matters more than the detail: what the two passes saw can't
     // be trusted, but the file may well be complete and sound once its
     // writer is done.
     fatal_exit(fill(texts::file_changed, {quoted(data_file_name)}));
 }
 
-// Ends the run on a fault in the file. A half-written file shows faults that
-// its finished form won't have: when the file changed since it was opened,
-// or the second pass reads other bytes than the first, that is what the
-// message says.
-[[noreturn]] static void refuse(const std::string& message) {
-    if (!data_file_as_opened() || (reader.rewound && !reader_read_same_bytes(reader)))
+void refuse(const std::string& message) {
+    if (!data_file_as_opened() || (data_reader.rewound && !reader_read_same_bytes(data_reader)))
         file_changed();
     fatal_exit(message);
 }
 
-[[noreturn]] static void refuse_record(std::int64_t record, const std::string& problem) {
-    refuse(fill(texts::record_fault, {decimal(record), quoted(data_file_name), problem}));
-}
-
-static std::string overlong(std::string_view pattern, std::string_view what,
-                            std::string_view token) {
-    return fill(pattern, {what, quoted(token, token_shown), decimal(longest_token)});
-}
-
-// The next token of a record; a record cut short by the end of the file is
-// an error rather than a record of guessed values.
-static std::string_view record_token(std::int64_t record, int field) {
-    std::string_view token = reader_peek_token(reader);
-    if (token.empty())
-        refuse_record(record, fill(texts::record_incomplete, {texts::field_names[field]}));
-    if (token.size() > longest_token)
-        refuse_record(record, overlong(texts::field_overlong, texts::field_names[field], token));
-    return token;
-}
-
-// Reads a code as "%d ch" would: an optional sign and decimal digits, ended
-// by white space, the end of the file, or the 'c' that the field format
-// swallows. Anything else ("1.5", "2e3", "x") is not a code.
-static int read_code(std::int64_t record, int field) {
-    std::string_view token = record_token(record, field);
-    WholeNumber code = read_whole_number(token);
-    const std::string_view pattern =
-        code.length == 0 || (code.length < token.size() && token[code.length] != 'c')
-            ? texts::field_not_whole
-        : !code.fits_int() ? texts::field_too_large
-                           : std::string_view();
-    if (!pattern.empty())
-        refuse_record(record,
-                      fill(pattern, {texts::field_names[field], quoted(token, token_shown)}));
-    reader_consume(reader, code.length);
-    reader_finish_field(reader);
-    return static_cast<int>(code.value);
-}
-
-// Passes over a token as "%s ch" would.
-static void skip_name(std::int64_t record, int field) {
-    std::string_view token = record_token(record, field);
-    reader_consume(reader, token.size());
-    reader_finish_field(reader);
-}
-
-// A cell holds single precision; a value that rounds beyond its largest
-// number would become an infinity and make every centred value of the
-// matrix meaningless. Halfway between the largest float and 2^128 a value
-// rounds to the even one, 2^128: that and beyond are refused.
-static void check_trait(std::int64_t record, double value, std::string_view token) {
-    constexpr double rounds_to_infinity = 0x1.ffffffp127;
-    if (std::fabs(value) >= rounds_to_infinity)
-        refuse_record(record, fill(texts::trait_beyond_float, {quoted(token, token_shown)}));
-}
-
-// Reads the trait token as "%s ch" would and gives its value. The token is
-// converted before the field is finished: finishing may refill the buffer
-// over the token's bytes.
-static double read_trait(std::int64_t record) {
-    std::string_view token = record_token(record, trait_field);
-    double value = convert_trait(token);
-    check_trait(record, value, token);
-    reader_consume(reader, token.size());
-    reader_finish_field(reader);
-    return value;
-}
-
-static void skip_header() {
-    for (int i = 0; i < fields_per_record; ++i) {
-        std::string_view token = reader_peek_token(reader);
-        if (token.empty()) break;
-        if (token.size() > longest_token)
-            refuse(overlong(texts::header_overlong, quoted(data_file_name), token));
-        reader_consume(reader, token.size());
-        reader_finish_field(reader);
-    }
-}
-
-static RecordCodes read_codes(std::int64_t record) {
-    RecordCodes codes{};
-    codes.variety = read_code(record, 0);
-    codes.year = read_code(record, 1);
-    codes.location = read_code(record, 2);
-    codes.block = read_code(record, 3);
-    // Codes index the cube from 1; block codes never index anything.
-    const int design_codes[] = {codes.variety, codes.year, codes.location};
-    for (int field = 0; field < 3; ++field)
-        if (design_codes[field] < 1)
-            refuse_record(record, fill(texts::code_below_one,
-                                       {texts::field_names[field], decimal(design_codes[field])}));
-    return codes;
-}
-
-// The next record's codes in the first pass; false at the end of the data.
-static bool scan_record(std::int64_t record, RecordCodes& codes) {
-    PlainRecord plain;
-    if (take_plain_record(reader, plain)) {
-        codes = plain.codes;
-        return true;
-    }
-    if (reader_peek_token(reader).empty()) return false;
-    codes = read_codes(record);
-    skip_name(record, 4);
-    return true;
-}
-
-// The sizes are kept in locals while the records stream past: the globals
-// would have to be written back around every call into the reader.
-static void first_pass() {
-    RecordCodes largest{1, 1, 1, 1};
-    std::int64_t records = 0;
-    skip_header();
-    RecordCodes codes;
-    while (scan_record(records + 1, codes)) {
-        ++records;
-        largest.variety = std::max(largest.variety, codes.variety);
-        largest.year = std::max(largest.year, codes.year);
-        largest.location = std::max(largest.location, codes.location);
-        largest.block = std::max(largest.block, codes.block);
-    }
-    if (records == 0) refuse(fill(texts::no_record, {quoted(data_file_name)}));
-    nVar = largest.variety;
-    nYear = largest.year;
-    nLoc = largest.location;
-    largest_block = largest.block;
-    record_count = records;
+std::string overlong(std::string_view what, std::string_view token) {
+    return fill(texts::field_overlong, {what, quoted(token, token_shown), decimal(longest_token)});
 }
 
 // The work tables exist only so that a trial too large for this machine's
 // memory is refused with the allocation failure texts; they are never read.
-static void allocate_storage() {
+void allocate_cube(std::int64_t blocks) {
     // A count beyond int64 is as impossible to allocate as the largest one.
     std::int64_t cell_count = 1;
-    for (std::int64_t factor : {std::int64_t{nVar}, std::int64_t{nLoc}, std::int64_t{nYear},
-                                std::int64_t{largest_block}})
+    for (std::int64_t factor :
+         {std::int64_t{nVar}, std::int64_t{nLoc}, std::int64_t{nYear}, blocks})
         if (!multiply_checked(cell_count, factor, cell_count)) {
             cell_count = INT64_MAX;
             break;
@@ -189,68 +91,64 @@ static void allocate_storage() {
     imatrix(0, 4, 1, cell_count);
     imatrix(0, 4, 1, cell_count);
     // f3tensor has refused a cube whose size can't be represented.
-    std::fill_n(&trait_cube[1][1][1], std::int64_t{nVar} * nYear * nLoc, 0.0f);
-}
-
-// A code beyond the largest of the first pass means the file changed in
-// between; the cube has no cell for it.
-static void check_unchanged(const RecordCodes& codes) {
-    if (codes.variety > nVar || codes.year > nYear || codes.location > nLoc ||
-        codes.block > largest_block)
-        file_changed();
-}
-
-// The next record's codes and trait value in the second pass.
-static double fill_record(std::int64_t record, RecordCodes& codes) {
-    PlainRecord plain;
-    if (!take_plain_record(reader, plain)) {
-        codes = read_codes(record);
-        check_unchanged(codes);
-        return read_trait(record);
+    const std::int64_t cells = std::int64_t{nVar} * nYear * nLoc;
+    std::fill_n(&trait_cube[1][1][1], cells, 0.0f);
+    if (cell_means_wanted) {
+        cell_sums =
+            static_cast<double*>(zeroed_cells(cells, sizeof(double), texts::no_memory_for_means));
+        cell_counts = static_cast<std::int64_t*>(
+            zeroed_cells(cells, sizeof(std::int64_t), texts::no_memory_for_means));
     }
-    codes = plain.codes;
-    check_unchanged(codes);
-    double value = convert_trait_quickly(plain.trait);
-    check_trait(record, value, plain.trait);
-    return value;
 }
 
-// Fills the cube from exactly the records the first pass counted, and ends
-// the run through fatal_exit when they are not the same records.
-static void second_pass() {
-    // In single precision the sum drifts (by 0.7 % over a million yields of
-    // 6.05) and then stops growing altogether; a double sum of values below
-    // FLT_MAX can't overflow before 2^900 of them.
-    double sum = 0.0;
-    std::int64_t count = 0;
-    skip_header();
-    RecordCodes codes;
-    float*** const cube = trait_cube;
-    for (std::int64_t record = 1; record <= record_count; ++record) {
-        const double value = fill_record(record, codes);
-        // A cell holds single precision, and 0 there is the empty mark: a
-        // value too small for single precision (1e-50) is missing, not an
-        // observation the matrix would hide.
-        const float cell = static_cast<float>(value);
-        if (cell == 0.0f) continue;
-        cube[codes.variety][codes.year][codes.location] = cell;
-        sum += value;
-        ++count;
+void finish_cube(double sum, std::int64_t count) {
+    if (cell_sums) {
+        // Summed in double, rounded once; a mean of 0 is an observation.
+        float* const cells = &trait_cube[1][1][1];
+        const std::int64_t size = std::int64_t{nVar} * nYear * nLoc;
+        for (std::int64_t i = 0; i < size; ++i) {
+            if (cell_counts[i] == 0) continue;
+            const float mean =
+                static_cast<float>(cell_sums[i] / static_cast<double>(cell_counts[i]));
+            cells[i] = mean == 0.0f ? -0.0f : mean;
+        }
     }
-    if (!reader_read_same_bytes(reader)) file_changed();
     // Rounded once, at the end. With no value at all the mean is never
     // printed: every cell is empty.
     grand_mean = count > 0 ? static_cast<float>(sum / static_cast<double>(count)) : 0.0f;
 }
 
-void load_trait_cube() {
-    reader_open(reader, data_stream, read_block_size);
-    first_pass();
-    // Before the sizes found are taken for the cube's.
-    if (!data_file_as_opened()) file_changed();
-    allocate_storage();
-    reader_rewind(reader);
-    second_pass();
+// The first line of the data, for its separator: as much of it as one read
+// block holds. The reader is back at the start afterwards.
+static std::string first_line() {
+    std::string_view line;
+    std::string text;
+    while (reader_next_line(data_reader, line)) {
+        if (text.empty() && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!is_blank_line(line)) {
+            text = line;
+            break;
+        }
+    }
+    return text;
+}
+
+void load_trait_cube(const LoadOptions& options) {
+    reader_open(data_reader, data_stream, read_block_size);
+    const Separator separator = separator_of(first_line());
+    reader_restart(data_reader);
+    cell_means_wanted = options.cell_means;
+    cell_sums = nullptr;
+    cell_counts = nullptr;
+    for (int f = 0; f < 3; ++f) {
+        level_labels[f].clear();
+        pair_marks[f].clear();
+    }
+    if (!options.columns.empty() || separator == Separator::comma)
+        load_table_file(options, separator);
+    else
+        load_classic_file();
     if (!data_file_as_opened()) file_changed();
     close_data_file();
 }

@@ -41,10 +41,9 @@ void make_template(const TemplateSizes& sizes) {
     // The serial number is an int, and so is every record count that reads
     // the file back.
     int records;
-    if (any_records &&
-        !(multiply_checked(sizes[0], sizes[1], records) &&
-          multiply_checked(records, sizes[2], records) &&
-          multiply_checked(records, sizes[3], records)))
+    if (any_records && !(multiply_checked(sizes[0], sizes[1], records) &&
+                         multiply_checked(records, sizes[2], records) &&
+                         multiply_checked(records, sizes[3], records)))
         fatal_exit(fill(texts::template_too_large, {decimal(sizes[0]), decimal(sizes[1]),
                                                     decimal(sizes[2]), decimal(sizes[3])}));
 

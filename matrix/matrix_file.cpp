@@ -35,9 +35,9 @@ static void report_failed_write(const std::string& output_name, int error_number
     put_text(stderr, fill(texts::matrix_not_written, {name, std::strerror(error_number), name}));
 }
 
-MatrixFile write_matrix_file(Layout layout) {
+MatrixFile write_matrix_file(Layout layout, const std::optional<std::string>& name) {
     MatrixFile matrix;
-    matrix.name = matrix_file_name(data_file_name);
+    matrix.name = name ? *name : matrix_file_name(data_file_name);
     refuse_to_overwrite_data(matrix.name);
 
     std::FILE* out = open_matrix_file(matrix.name);
@@ -52,12 +52,12 @@ MatrixFile write_matrix_file(Layout layout) {
         report_failed_write(matrix.name, errno);
         return matrix;
     }
-    // The analysed factor's levels are the columns, every pair of the other
-    // two factors' levels a row.
+    // The analysed factor's levels are the columns, the pairs of the other
+    // two factors' levels the rows.
     const std::int64_t levels[3] = {nVar, nYear, nLoc};
-    const int k = static_cast<int>(layout) - 1;
-    matrix.columns = levels[k];
-    matrix.rows = levels[(k + 1) % 3] * levels[(k + 2) % 3];
+    const int analysed = static_cast<int>(layout) - 1;
+    matrix.columns = levels[analysed];
+    matrix.rows = pairs_occurring((analysed + 1) % 3);
     matrix.written = true;
     return matrix;
 }

@@ -5,6 +5,7 @@
 #include "matrix/matrix_writer.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 struct MatrixFile {
@@ -15,9 +16,10 @@ struct MatrixFile {
     std::int64_t rows = 0, columns = 0;
 };
 
-// Writes the matrix file of `layout`, which replaces any earlier one only
+// Writes the matrix file of `layout` under `name`, or else under the data
+// file's name with its last four characters replaced by ".DIS". It replaces any earlier one only
 // once it is complete and on the disk. When writing fails, says so on
 // stderr and gives a file not written: the earlier one is then unchanged. A
 // matrix file that would replace the data file, or one that can't be
 // created, ends the run through fatal_exit.
-MatrixFile write_matrix_file(Layout layout);
+MatrixFile write_matrix_file(Layout layout, const std::optional<std::string>& name = {});

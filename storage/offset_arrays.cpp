@@ -90,3 +90,10 @@ int** imatrix(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int64_t
     }
     return rows;
 }
+
+void* zeroed_cells(std::int64_t count, std::size_t size, std::string_view failure) {
+    std::size_t budget = physical_memory();
+    void* cells = allocate(count, size, true, &budget);
+    if (!cells) fatal_exit(failure);
+    return cells;
+}

@@ -3,7 +3,9 @@
 // allocation failure text. Nothing is ever freed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // A single-precision cube with valid indices [nrl..nrh][ncl..nch][ndl..ndh],
 // its elements contiguous in row-major order and not initialised. Three
@@ -17,3 +19,8 @@ float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int
 // A zero-filled integer table with valid indices [nrl..nrh][ncl..nch], each
 // row its own allocation. Untouched rows cost no physical memory.
 int** imatrix(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int64_t nch);
+
+// A zero-filled block of `count` elements of `size` bytes, one per cell of
+// the cube and all of it used, like the cube. Ends the run through
+// fatal_exit with `failure` when it can't be had.
+void* zeroed_cells(std::int64_t count, std::size_t size, std::string_view failure);

@@ -27,8 +27,13 @@ TEST(Console, LanguageComesOnlyFromAnArgumentThatIsExactlyC) {
             gbk("\n您的数据太大了, 无法在DOS系统中分析!\n\n您需要在UNIX系统中运行统计分析软件!\n"
                 "...无法执行软件. 退回DOS系统...\n")};
     std::vector<RunCase> cases;
-    for (const auto& [args, chinese] : std::vector<std::pair<std::vector<std::string>, int>>{
-             {{}, 0}, {{"c"}, 1}, {{"C"}, 1}, {{"x", "c"}, 1}, {{"c", "x"}, 1}, {{"cc"}, 0}})
+    for (const auto& [args, chinese] :
+         std::vector<std::pair<std::vector<std::string>, int>>{{{}, 0},
+                                                               {{"c"}, 1},
+                                                               {{"C"}, 1},
+                                                               {{"--cells", "last", "c"}, 1},
+                                                               {{"c", "--cells=last"}, 1},
+                                                               {{"--output", "c"}, 0}})
         cases.push_back({std::to_string(args.size()) + " arguments, ending " +
                              (args.empty() ? "" : args.back()),
                          {.args = args},
@@ -38,7 +43,8 @@ TEST(Console, LanguageComesOnlyFromAnArgumentThatIsExactlyC) {
 
 // Answers waiting on standard input stay unread: nothing is created.
 TEST(Console, HelpAndVersionAnswerWithoutTheDialogue) {
-    const std::string answers = "t.dat\ny\n1 1 1 1\n1\n", usage = "Usage: clustmat [c|C]\n";
+    const std::string answers = "t.dat\ny\n1 1 1 1\n1\n",
+                      usage = "Usage: clustmat [c|C] [--columns V,Y,L,B,T]";
     const std::string version = "clustmat " CLUSTMAT_VERSION "\n";
     expect_runs({
         {"--help", {.args = {"--help"}, .input = answers}, {0, "", {}, true, usage}},

@@ -4,8 +4,8 @@
 #include "run_program.h"
 
 #include <chrono>
-#include <cstring>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -68,9 +68,10 @@ TEST(FileSafety, TheMatrixReplacesWhatStoodUnderItsNameOnlyWhenComplete) {
           .files = {{"d.DIS", matrix}, {"e.DIS", old_matrix}},
           .modes = {{"d.DIS", 0644}, {"e.DIS", 0600}}}},
         {"a matrix kept private stays private",
-         run([](const std::string& dir) {
-             std::filesystem::permissions(dir + "/d.DIS", std::filesystem::perms(0600));
-         },
+         run(
+             [](const std::string& dir) {
+                 std::filesystem::permissions(dir + "/d.DIS", std::filesystem::perms(0600));
+             },
              {.files = {{"d.DIS", old_matrix}}}),
          {.status = 0, .files = {{"d.DIS", matrix}}, .modes = {{"d.DIS", 0600}}}},
         {"a FIFO is replaced, never waited on",
@@ -130,7 +131,9 @@ TEST(Interruption, EverySignalThatEndsTheRunTakesItsTemporaryFileWithIt) {
                           .files = {{"t.DIS", old_matrix}},
                           .signal_when_shown = {{signal, waiting}},
                           .only_on = System::posix},
-                         {.status = -1, .files = {{"t.DIS", old_matrix}}, .nothing_else = true,
+                         {.status = -1,
+                          .files = {{"t.DIS", old_matrix}},
+                          .nothing_else = true,
                           .signal = signal}});
         cases.push_back({name + " while the matrix is written",
                          {.input = "d.dat\n1\n",

@@ -41,6 +41,11 @@ TEST(Loader, GrandMeanCountsEveryValueRead) {
         variety_layout("a float cell less a float mean", header + "1 1 1 1 0.001\n2 1 1 1 256.5\n",
                        "ClustID\tG1\tG2\nY1+L1\t-128.25\t128.249\n"),
         variety_layout("a million equal values", equal, "ClustID\tG1\nY1+L1\t0\n"),
+        // Zero in single precision is the empty mark: such a value is missing.
+        variety_layout("a value too small for single precision",
+                       header + "1 1 1 1 1e-50\n1 1 2 1 2\n", "ClustID\tG1\nY1+L1\t.\nY1+L2\t0\n"),
+        variety_layout("a value that rounds to the largest float",
+                       header + "1 1 1 1 3.4028235e38\n", "ClustID\tG1\nY1+L1\t0\n"),
         variety_layout("a million values spread from 4.50 to 6.50", spread,
                        "ClustID\tG1\nY1+L1\t" + std::string(record) + "\n"),
     });
@@ -69,9 +74,9 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
                 "Record 2 of \"d.dat\": the record is incomplete: the file ends before its block "
                 "code"),
         refused("header only", header, "\"d.dat\" holds no complete record"),
-        refused("beyond single precision", header + "1 1 1 1 3\n1 1 1 1 1e39\n",
-                "Record 2 of \"d.dat\": the trait value \"1e39\" is too large for single "
-                "precision"),
+        refused("beyond single precision", header + "1 1 1 1 3\n1 1 1 1 -3.4028236e38\n",
+                "Record 2 of \"d.dat\": the trait value \"-3.4028236e38\" is too large for single "
+                "precision (its largest number is 3.40282347e+38)."),
         refused("an overlong trait",
                 header + "1 1 1 1 3\n1 1 1 1 " + std::string(5000, '7') + "\n1 1 1 1 3\n",
                 "Record 2 of \"d.dat\": the trait value \"" + std::string(40, '7') +

@@ -26,18 +26,18 @@ struct RunSetup {
     bool unprivileged = false;                // without root's power to pass permission checks
     bool on_terminal = false;                 // every stream on one terminal, shown in `out`
     std::vector<int> closed_descriptors = {}; // standard streams closed at the start
-    std::optional<std::pair<int, long>> interrupt = {};   // a signal, sent this many us in
+    std::optional<std::pair<int, long>> interrupt = {}; // a signal, sent this many us in
     // A signal sent once stdout shows the text; standard input stays open
     // until then, so that the program waits at its prompt.
     std::optional<std::pair<int, std::string>> signal_when_shown = {};
-    std::vector<int> ignored_signals = {}; // ignored when the program starts (nohup)
+    std::vector<int> ignored_signals = {};                // ignored when the program starts (nohup)
     void (*prepare)(const std::string& folder) = nullptr; // runs in the fresh folder first
     System only_on = System::any;
 };
 
 struct RunResult {
     std::string out, err;
-    int status = -1; // exit status; -1 when a signal ended the run
+    int status = -1;                          // exit status; -1 when a signal ended the run
     int signal = 0;                           // the signal that ended the run, if one did
     std::string unread_input;                 // what the program left of its input (POSIX)
     std::map<std::string, std::string> files; // regular files left in the folder
@@ -62,7 +62,7 @@ struct Expected {
     bool nothing_else = false;
     std::string out_holds = {};
     std::optional<std::string> unread_input = {};
-    int signal = 0;                          // the signal that must have ended the run
+    int signal = 0;                             // the signal that must have ended the run
     std::map<std::string, unsigned> modes = {}; // permission bits of files left (POSIX)
 };
 

@@ -1,0 +1,90 @@
+#include "app/command_line.h"
+
+#include "app/console_texts.h"
+
+#include <cstdio>
+#include <string_view>
+
+// Checks an option's value and puts it where it belongs; gives the problem
+// with it, or nothing.
+static std::string take_value(std::string_view name, std::string_view value, CommandLine& line) {
+    if (name == "--layout") {
+        if (value != "1" && value != "2" && value != "3")
+            return fill(texts::bad_layout_option, {quoted(value, token_shown)});
+        line.layout = static_cast<Layout>(value[0] - '0');
+    } else if (name == "--cells") {
+        if (value != "last" && value != "mean")
+            return fill(texts::bad_cells_option, {quoted(value, token_shown)});
+        line.load.cell_means = value == "mean";
+    } else if (name == "--columns") {
+        line.load.columns.clear();
+        for (std::size_t start = 0;;) {
+            const std::size_t comma = value.find(',', start);
+            line.load.columns.emplace_back(value.substr(start, comma - start));
+            if (comma == std::string_view::npos) break;
+            start = comma + 1;
+        }
+        bool named = line.load.columns.size() == 5;
+        for (const std::string& column : line.load.columns) named = named && !column.empty();
+        if (!named) return fill(texts::bad_columns_option, {quoted(value, token_shown)});
+    } else {
+        if (value.empty()) return fill(texts::option_needs_value, {name});
+        line.output = std::string(value);
+    }
+    return {};
+}
+
+CommandLine read_command_line(int argc, char** argv) {
+    CommandLine line;
+    std::string fault;
+    bool options_ended = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        std::string problem;
+        if (options_ended || arg == "-" || !arg.starts_with("-")) {
+            if (!options_ended && (arg == "c" || arg == "C")) {
+                line.chinese = true;
+            } else if (line.data_file) {
+                problem = fill(texts::second_data_file, {quoted(arg), quoted(*line.data_file)});
+            } else {
+                line.data_file = std::string(arg);
+            }
+        } else if (arg == "--") {
+            options_ended = true;
+        } else if (arg == "--help" || arg == "-h" || arg == "--version") {
+            if (line.request == Request::run)
+                line.request = arg == "--version" ? Request::version : Request::help;
+        } else {
+            const std::size_t equals = arg.find('=');
+            const std::string_view name = arg.substr(0, equals);
+            if (name != "--layout" && name != "--cells" && name != "--columns" &&
+                name != "--output") {
+                problem = fill(texts::unknown_option, {quoted(arg, token_shown)});
+            } else if (equals != std::string_view::npos) {
+                problem = take_value(name, arg.substr(equals + 1), line);
+            } else if (i + 1 < argc) {
+                problem = take_value(name, argv[++i], line);
+            } else {
+                problem = fill(texts::option_needs_value, {name});
+            }
+        }
+        if (fault.empty()) fault = problem;
+    }
+    if (line.request == Request::run && !fault.empty()) {
+        line.request = Request::usage_error;
+        line.usage_error = fault;
+    }
+    return line;
+}
+
+int answer_request(const CommandLine& line) {
+    if (line.request == Request::usage_error) {
+        put_text(stderr, fill(texts::usage_error, {line.usage_error}));
+        return exit_usage;
+    }
+    if (line.request == Request::help)
+        put_text(stdout, texts::usage);
+    else
+        put_text(stdout, fill(texts::version_line, {CLUSTMAT_VERSION}));
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? exit_written : exit_refused;
+}

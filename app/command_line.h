@@ -1,0 +1,36 @@
+// The command line: the language, the data file, how it is read, the
+// layout and the matrix file's name; or a question (--help, --version)
+// answered instead of a run.
+#pragma once
+
+#include "design/loader.h"
+#include "matrix/matrix_writer.h"
+
+#include <optional>
+#include <string>
+
+enum class Request { run, help, version, usage_error };
+
+struct CommandLine {
+    Request request = Request::run;
+    std::string usage_error; // what is wrong, for Request::usage_error
+    bool chinese = false;    // an argument that is exactly "c" or "C"
+    std::optional<std::string> data_file;
+    std::optional<std::string> output;
+    std::optional<Layout> layout;
+    LoadOptions load;
+};
+
+// Reads the arguments: c or C, the options (--name value or --name=value),
+// and at most one data file; "--" ends the options. The first --help, -h or
+// --version decides whatever else is given; otherwise the first fault (an
+// unknown option, a bad or missing value, a second data file) is a usage
+// error.
+CommandLine read_command_line(int argc, char** argv);
+
+// Answers a request other than a run: the usage or the version on standard
+// output, or a usage error in one line on standard error. Gives the exit
+// status: 0; exit_refused when standard output could not take the answer (a
+// full disk), so that a script does not take a missing answer for one; or
+// exit_usage for a usage error.
+int answer_request(const CommandLine& line);

@@ -1,0 +1,196 @@
+// The classic design file: white-space separated tokens, five header names,
+// then records of five fields: variety, year, location and block codes and
+// a trait value, read as the field formats "%d ch" and "%s ch" read them.
+#include "app/console_texts.h"
+#include "base/whole_number.h"
+#include "design/data_file.h"
+#include "design/loading.h"
+#include "design/plain_record.h"
+#include "design/trait_value.h"
+
+#include <algorithm>
+#include <string>
+
+static constexpr int fields_per_record = 5;
+static constexpr int trait_field = 4;
+
+static std::int64_t record_count = 0; // records counted by the first pass
+static int largest_block = 1;         // the largest block code of the first pass
+static DataReader& reader = data_reader;
+
+[[noreturn]] static void refuse_record(std::int64_t record, const std::string& problem) {
+    refuse(fill(texts::record_fault, {decimal(record), quoted(data_file_name), problem}));
+}
+
+// The next token of a record; a record cut short by the end of the file is
+// an error rather than a record of guessed values.
+static std::string_view record_token(std::int64_t record, int field) {
+    std::string_view token = reader_peek_token(reader);
+    if (token.empty())
+        refuse_record(record, fill(texts::record_incomplete, {texts::field_names[field]}));
+    if (token.size() > longest_token)
+        refuse_record(record, overlong(texts::field_names[field], token));
+    return token;
+}
+
+// Reads a code as "%d ch" would: an optional sign and decimal digits, ended
+// by white space, the end of the file, or the 'c' that the field format
+// swallows. Anything else ("1.5", "2e3", "x") is not a code.
+static int read_code(std::int64_t record, int field) {
+    std::string_view token = record_token(record, field);
+    WholeNumber code = read_whole_number(token);
+    const std::string_view pattern =
+        code.length == 0 || (code.length < token.size() && token[code.length] != 'c')
+            ? texts::field_not_whole
+        : !code.fits_int() ? texts::field_too_large
+                           : std::string_view();
+    if (pattern == texts::field_not_whole)
+        refuse_record(record,
+                      fill(pattern, {texts::field_names[field], quoted(token, token_shown)}) +
+                          std::string(texts::codes_as_names));
+    if (!pattern.empty())
+        refuse_record(record,
+                      fill(pattern, {texts::field_names[field], quoted(token, token_shown)}));
+    reader_consume(reader, code.length);
+    reader_finish_field(reader);
+    return static_cast<int>(code.value);
+}
+
+// Passes over a token as "%s ch" would.
+static void skip_name(std::int64_t record, int field) {
+    std::string_view token = record_token(record, field);
+    reader_consume(reader, token.size());
+    reader_finish_field(reader);
+}
+
+static void check_trait(std::int64_t record, double value, std::string_view token) {
+    if (beyond_single_precision(value))
+        refuse_record(record, fill(texts::trait_beyond_float, {quoted(token, token_shown)}));
+}
+
+// Reads the trait token as "%s ch" would and gives its value. The token is
+// converted before the field is finished: finishing may refill the buffer
+// over the token's bytes.
+static double read_trait(std::int64_t record) {
+    std::string_view token = record_token(record, trait_field);
+    double value = convert_trait(token);
+    check_trait(record, value, token);
+    reader_consume(reader, token.size());
+    reader_finish_field(reader);
+    return value;
+}
+
+static void skip_header() {
+    for (int i = 0; i < fields_per_record; ++i) {
+        std::string_view token = reader_peek_token(reader);
+        if (token.empty()) break;
+        if (token.size() > longest_token)
+            refuse(fill(texts::header_overlong, {quoted(data_file_name), quoted(token, token_shown),
+                                                 decimal(longest_token)}));
+        reader_consume(reader, token.size());
+        reader_finish_field(reader);
+    }
+}
+
+static RecordCodes read_codes(std::int64_t record) {
+    RecordCodes codes{};
+    codes.variety = read_code(record, 0);
+    codes.year = read_code(record, 1);
+    codes.location = read_code(record, 2);
+    codes.block = read_code(record, 3);
+    // Codes index the cube from 1; block codes never index anything.
+    const int design_codes[] = {codes.variety, codes.year, codes.location};
+    for (int field = 0; field < 3; ++field)
+        if (design_codes[field] < 1)
+            refuse_record(record, fill(texts::code_below_one,
+                                       {texts::field_names[field], decimal(design_codes[field])}));
+    return codes;
+}
+
+// The next record's codes in the first pass; false at the end of the data.
+static bool scan_record(std::int64_t record, RecordCodes& codes) {
+    PlainRecord plain;
+    if (take_plain_record(reader, plain)) {
+        codes = plain.codes;
+        return true;
+    }
+    if (reader_peek_token(reader).empty()) return false;
+    codes = read_codes(record);
+    skip_name(record, 4);
+    return true;
+}
+
+// The sizes are kept in locals while the records stream past: the globals
+// would have to be written back around every call into the reader.
+static void first_pass() {
+    RecordCodes largest{1, 1, 1, 1};
+    std::int64_t records = 0;
+    skip_header();
+    RecordCodes codes;
+    while (scan_record(records + 1, codes)) {
+        ++records;
+        largest.variety = std::max(largest.variety, codes.variety);
+        largest.year = std::max(largest.year, codes.year);
+        largest.location = std::max(largest.location, codes.location);
+        largest.block = std::max(largest.block, codes.block);
+    }
+    if (records == 0) refuse(fill(texts::no_record, {quoted(data_file_name)}));
+    nVar = largest.variety;
+    nYear = largest.year;
+    nLoc = largest.location;
+    largest_block = largest.block;
+    record_count = records;
+}
+
+// A code beyond the largest of the first pass means the file changed in
+// between; the cube has no cell for it.
+static void check_unchanged(const RecordCodes& codes) {
+    if (codes.variety > nVar || codes.year > nYear || codes.location > nLoc ||
+        codes.block > largest_block)
+        file_changed();
+}
+
+// The next record's codes and trait value in the second pass.
+static double fill_record(std::int64_t record, RecordCodes& codes) {
+    PlainRecord plain;
+    if (!take_plain_record(reader, plain)) {
+        codes = read_codes(record);
+        check_unchanged(codes);
+        return read_trait(record);
+    }
+    codes = plain.codes;
+    check_unchanged(codes);
+    double value = convert_trait_quickly(plain.trait);
+    check_trait(record, value, plain.trait);
+    return value;
+}
+
+// Fills the cube from exactly the records the first pass counted, and ends
+// the run through fatal_exit when they are not the same records.
+static void second_pass() {
+    // In single precision the sum drifts (by 0.7 % over a million yields of
+    // 6.05) and then stops growing altogether; a double sum of values below
+    // FLT_MAX can't overflow before 2^900 of them.
+    double sum = 0.0;
+    std::int64_t count = 0;
+    skip_header();
+    RecordCodes codes;
+    float*** const cube = trait_cube;
+    for (std::int64_t record = 1; record <= record_count; ++record) {
+        const double value = fill_record(record, codes);
+        if (!observe(cube, codes.variety, codes.year, codes.location, value)) continue;
+        sum += value;
+        ++count;
+    }
+    if (!reader_read_same_bytes(reader)) file_changed();
+    finish_cube(sum, count);
+}
+
+void load_classic_file() {
+    first_pass();
+    // Before the sizes found are taken for the cube's.
+    if (!data_file_as_opened()) file_changed();
+    allocate_cube(largest_block);
+    reader_rewind(reader);
+    second_pass();
+}

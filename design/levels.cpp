@@ -1,0 +1,117 @@
+#include "design/levels.h"
+
+#include "app/console_texts.h"
+#include "base/text_hash.h"
+
+#include <algorithm>
+#include <numeric>
+
+static constexpr std::uint32_t no_id = 0;
+
+// The slot of `text`: its own, or the free one where it belongs.
+static std::size_t slot_of(const LevelTable& table, std::string_view text, std::uint64_t hash) {
+    const std::size_t mask = table.slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const std::uint32_t id = table.slots[i];
+        if (id == no_id || (table.slot_hashes[i] == hash && table.texts[id - 1] == text)) return i;
+    }
+}
+
+// Keeps the table at most half full, so that a search ends soon.
+static void grow_slots(LevelTable& table) {
+    std::vector<std::uint32_t> old = std::move(table.slots);
+    std::vector<std::uint64_t> old_hashes = std::move(table.slot_hashes);
+    const std::size_t size = std::max<std::size_t>(64, old.size() * 2);
+    table.slots.assign(size, no_id);
+    table.slot_hashes.assign(size, 0);
+    for (std::size_t i = 0; i < old.size(); ++i) {
+        if (old[i] == no_id) continue;
+        std::size_t j = old_hashes[i] & (size - 1);
+        while (table.slots[j] != no_id) j = (j + 1) & (size - 1);
+        table.slots[j] = old[i];
+        table.slot_hashes[j] = old_hashes[i];
+    }
+}
+
+static bool whole_number_of_18_digits(std::string_view text) {
+    const WholeNumber number = read_whole_number(text);
+    return number.length == text.size() && number.digits <= 18;
+}
+
+static std::int32_t new_id(LevelTable& table, std::string_view text) {
+    if (table.texts.size() >= static_cast<std::size_t>(INT32_MAX))
+        fatal_exit(texts::too_many_levels);
+    table.texts.emplace_back(text);
+    if (table.numeric && !whole_number_of_18_digits(text)) table.numeric = false;
+    return static_cast<std::int32_t>(table.texts.size() - 1);
+}
+
+std::int32_t level_id(LevelTable& table, std::string_view text) {
+    if (table.last_id >= 0 && text == table.last_text) return table.last_id;
+    std::int32_t id;
+    if (const std::int64_t number = plain_small_number(text); number >= 0) {
+        if (table.small_numbers.size() <= static_cast<std::size_t>(number))
+            table.small_numbers.resize(static_cast<std::size_t>(number) + 1, no_id);
+        std::uint32_t& known = table.small_numbers[static_cast<std::size_t>(number)];
+        if (known == no_id) known = static_cast<std::uint32_t>(new_id(table, text)) + 1;
+        id = static_cast<std::int32_t>(known - 1);
+    } else {
+        if (2 * (table.texts.size() + 1) > table.slots.size()) grow_slots(table);
+        const std::uint64_t hash = hash_text(text);
+        const std::size_t slot = slot_of(table, text, hash);
+        if (table.slots[slot] == no_id) {
+            table.slots[slot] = static_cast<std::uint32_t>(new_id(table, text)) + 1;
+            table.slot_hashes[slot] = hash;
+        }
+        id = static_cast<std::int32_t>(table.slots[slot] - 1);
+    }
+    table.last_text.assign(text);
+    table.last_id = id;
+    return id;
+}
+
+std::int32_t finish_levels(LevelTable& table) {
+    const std::size_t count = table.texts.size();
+    table.level_of.assign(count, 0);
+    table.labels.clear();
+    if (!table.numeric) {
+        for (std::size_t id = 0; id < count; ++id) {
+            table.level_of[id] = static_cast<std::int32_t>(id + 1);
+            table.labels.push_back(table.texts[id]);
+        }
+    } else {
+        // "007" and "7" are one level, labelled 7.
+        std::vector<std::int64_t> values(count);
+        for (std::size_t id = 0; id < count; ++id)
+            values[id] = read_whole_number(table.texts[id]).value;
+        std::vector<std::size_t> order(count);
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(),
+                  [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::int64_t value = values[order[i]];
+            if (table.labels.empty() || values[order[i - 1]] != value)
+                table.labels.push_back(decimal(value));
+            table.level_of[order[i]] = static_cast<std::int32_t>(table.labels.size());
+        }
+    }
+    table.last_id = -1;
+    return static_cast<std::int32_t>(table.labels.size());
+}
+
+std::int32_t level_of_value(LevelTable& table, std::string_view text) {
+    if (table.last_id >= 0 && text == table.last_text) return table.last_id;
+    std::int32_t level = 0;
+    if (const std::int64_t number = plain_small_number(text); number >= 0) {
+        if (static_cast<std::size_t>(number) < table.small_numbers.size()) {
+            const std::uint32_t known = table.small_numbers[static_cast<std::size_t>(number)];
+            if (known != no_id) level = table.level_of[known - 1];
+        }
+    } else if (!table.slots.empty()) {
+        const std::uint32_t id = table.slots[slot_of(table, text, hash_text(text))];
+        if (id != no_id) level = table.level_of[id - 1];
+    }
+    table.last_text.assign(text);
+    table.last_id = level;
+    return level;
+}

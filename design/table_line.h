@@ -1,0 +1,32 @@
+// The lines of a table file as spreadsheets and R write them: fields
+// separated by commas, by tabs, or by runs of blanks; a field in double
+// quotes may hold blanks, tabs and the separator, with "" standing for one ".
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class Separator { comma, tab, blanks };
+
+// The separator a table's first line shows: a comma when that line, split at
+// commas, gives five or more fields (a CSV file); otherwise a tab when it
+// holds one (tab-delimited text, where a name may hold blanks unquoted);
+// otherwise runs of blanks and tabs.
+Separator separator_of(std::string_view first_line);
+
+// The fields of one line, reused from line to line so that a table of
+// millions of lines allocates nothing after its first.
+struct TableLine {
+    std::vector<std::string_view> fields; // into the line, or into `unquoted`
+    std::string unquoted;                 // quoted fields that held ""
+};
+
+// Splits `line` (without its line end) into fields: the quotes of a quoted
+// field and the blanks around a field are not part of it. False when a
+// quoted field is not closed before the end of the line, or text other than
+// blanks follows its closing quote.
+bool split_line(std::string_view line, Separator separator, TableLine& out);
+
+// Whether a line holds nothing but blanks and tabs: such lines are skipped.
+bool is_blank_line(std::string_view line);
