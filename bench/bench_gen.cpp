@@ -3,9 +3,11 @@
 // the blocks being replicates of the same plot. Trait texts look like a
 // field book's ("53.81"), about one in twenty is missing (".").
 //
-//   clustmat_bench_gen V Y L B SEED > trial.dat
+//   clustmat_bench_gen V Y L B SEED [names] > trial.dat
 //
-// The same sizes and seed always give the same bytes.
+// With "names" the locations are written as names (Loc17), as a table file
+// read with --columns has them. The same arguments always give the same
+// bytes.
 
 #include "base/random.h"
 
@@ -54,15 +56,17 @@ static void put_int(int value, char after) {
 int main(int argc, char** argv) {
     int sizes[4];
     std::uint64_t seed = 0;
-    bool ok = argc == 6;
+    bool ok = argc == 6 || (argc == 7 && std::strcmp(argv[6], "names") == 0);
+    const bool location_names = argc == 7;
     for (int i = 0; ok && i < 4; ++i) ok = parse_size(argv[i + 1], sizes[i]);
     if (ok) {
         auto [end, ec] = std::from_chars(argv[5], argv[5] + std::strlen(argv[5]), seed);
         ok = ec == std::errc() && *end == '\0';
     }
     if (!ok) {
-        std::fputs("usage: clustmat_bench_gen VARIETIES YEARS LOCATIONS BLOCKS SEED > file\n",
-                   stderr);
+        std::fputs(
+            "usage: clustmat_bench_gen VARIETIES YEARS LOCATIONS BLOCKS SEED [names] > file\n",
+            stderr);
         return 2;
     }
     const int nv = sizes[0], ny = sizes[1], nl = sizes[2], nb = sizes[3];
@@ -83,6 +87,7 @@ int main(int argc, char** argv) {
                     if (used > sizeof buffer - 64) flush_buffer();
                     put_int(v, ' ');
                     put_int(y, ' ');
+                    if (location_names) put("Loc");
                     put_int(l, ' ');
                     put_int(b, ' ');
                     if (next_random(rng_state) % 20 == 0) {

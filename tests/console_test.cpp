@@ -103,6 +103,77 @@ TEST(Console, RefusalsAndOverlongNamesCreateNothing) {
     });
 }
 
+// A command-line fault is one line and status 2, before anything is read
+// or written: the answers waiting on standard input stay unread.
+TEST(Console, CommandLineFaultsEndTheRunBeforeItStarts) {
+    const std::string answers = "d.dat\n1\n", data = data_header + "1 1 1 1 3\n";
+    auto refused = [&](std::vector<std::string> args, const std::string& problem) {
+        return RunCase{problem,
+                       {.args = std::move(args), .input = answers, .files = {{"d.dat", data}}},
+                       {2,
+                        "clustmat: " + problem + ". Try clustmat --help.\n",
+                        {{"d.dat", data}},
+                        true,
+                        "",
+                        answers}};
+    };
+    expect_runs({
+        refused({"--layuot", "1"}, "unknown option \"--layuot\""),
+        refused({"-x"}, "unknown option \"-x\""),
+        refused({"--layout", "4"}, "--layout takes 1, 2 or 3, not \"4\""),
+        refused({"--layout=1", "--cells=median"}, "--cells takes last or mean, not \"median\""),
+        refused({"--columns", "gen,year,,rep,yield"},
+                "--columns takes five column names or numbers separated by commas, not "
+                "\"gen,year,,rep,yield\""),
+        refused({"d.dat", "--output"}, "the option --output needs a value"),
+        refused({"--output="}, "the option --output needs a value"),
+        refused({"d.dat", "e.dat"}, "a second data file \"e.dat\" after \"d.dat\""),
+    });
+}
+
+// The command line answers what the dialogue would ask: with a data file
+// and a layout the run reads nothing from standard input.
+TEST(Console, TheCommandLineAnswersTheDialogue) {
+    const std::string data = data_header + "1 1 1 1 3\n2 1 1 1 5\n";
+    const std::string matrix = "ClustID\tG1\tG2\nY1+L1\t-1\t1\n";
+    const std::string menu = " Input 3 for Location, and Variety * Year\n";
+    auto run = [&](std::vector<std::string> args, std::string input = "") {
+        return RunSetup{.args = std::move(args),
+                        .input = std::move(input),
+                        .files = {{"d.dat", data}, {"-d.dat", data}}};
+    };
+    auto wrote = [&](const std::string& name, const std::string& out, std::string unread) {
+        return Expected{0,
+                        "\n File has been oppened ! \n\n Matrix file " + name + " written",
+                        {{name, matrix}},
+                        false,
+                        out,
+                        std::move(unread)};
+    };
+    expect_runs({
+        {"a data file and a layout", run({"--layout", "1", "d.dat"}, "x\n"),
+         wrote("d.DIS", "", "x\n")},
+        {"a data file: the menu is still asked", run({"d.dat"}, "1\n"), wrote("d.DIS", menu, "\n")},
+        {"a layout: the name is still asked", run({"--layout=1"}, "d.dat\n"),
+         wrote("d.DIS", "\n Input Name of Your Data File:  ", "")},
+        {"a name that starts with -", run({"--layout", "1", "--", "-d.dat"}),
+         wrote("-d.DIS", "", "")},
+        {"a matrix file of its own name", run({"--output", "out.txt", "--layout", "1", "d.dat"}),
+         wrote("out.txt", "", "")},
+        {"a missing data file: no template is offered",
+         run({"--layout", "1", "new.dat"}, "y\n1\n1\n1\n1\n"),
+         {1,
+          "\nCan't open the data file \"new.dat\": No such file or directory\n",
+          {},
+          false,
+          "",
+          "y\n1\n1\n1\n1\n"}},
+        {"the matrix file may not be the data file",
+         run({"--output", "d.dat", "--layout", "1", "d.dat"}),
+         {1, "would replace the data file \"d.dat\"", {{"d.dat", data}}}},
+    });
+}
+
 TEST(Console, DevicesAndPipesAreNoDataFiles) {
     auto refused = [](const std::string& name) {
         return Expected{

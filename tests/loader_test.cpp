@@ -1,10 +1,16 @@
 // Loading design data files: sizes, quirks of the format, and refusals.
 #include "run_program.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <map>
+#include <numeric>
 #include <random>
+#include <set>
+#include <tuple>
 
 namespace {
 
@@ -91,6 +97,282 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
                   std::filesystem::create_directory(folder + "/d.dat");
               }},
          {1, "Can't read the data file \"d.dat\": Is a directory", {}, true}},
+    });
+}
+
+} // namespace
+
+namespace {
+
+// One plot of a table file: the four design values as text, and the trait.
+struct Plot {
+    std::string variety, year, location, block, trait;
+};
+
+// The matrix a table of these plots must give, computed plainly: a factor's
+// levels are its values, by number when all are whole numbers, else in the
+// order they first appear; rows are the pairs that occur; a cell holds the
+// last observed value, or the mean of its values.
+std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool means) {
+    auto whole = [](const std::string& text) {
+        std::size_t digits = text.find_first_not_of("+-") == 1 ? 1 : 0;
+        return text.size() > digits && text.size() - digits <= 18 &&
+               text.find_first_not_of("0123456789", digits) == std::string::npos;
+    };
+    std::vector<std::string> labels[3];
+    std::map<std::string, int> level_of[3];
+    for (int f = 0; f < 3; ++f) {
+        std::vector<std::string> values;
+        for (const Plot& p : plots)
+            values.push_back(f == 0 ? p.variety : f == 1 ? p.year : p.location);
+        bool numeric = std::all_of(values.begin(), values.end(), whole);
+        std::map<long long, int> numbers;
+        for (const std::string& value : values) {
+            if (numeric) {
+                numbers.emplace(std::stoll(value), 0);
+            } else if (level_of[f].emplace(value, int(labels[f].size()) + 1).second) {
+                labels[f].push_back(value);
+            }
+        }
+        for (auto& [number, level] : numbers) {
+            labels[f].push_back(std::to_string(number));
+            level = int(labels[f].size());
+        }
+        for (const std::string& value : values)
+            if (numeric) level_of[f][value] = numbers[std::stoll(value)];
+    }
+    std::map<std::tuple<int, int, int>, std::vector<double>> cells;
+    std::set<std::pair<int, int>> pairs[3];
+    double sum = 0;
+    int count = 0;
+    for (const Plot& p : plots) {
+        const int at[3] = {level_of[0][p.variety], level_of[1][p.year], level_of[2][p.location]};
+        for (int f = 0; f < 3; ++f) pairs[f].insert({at[f], at[(f + 1) % 3]});
+        double value =
+            p.trait == "NA" || p.trait.empty() ? 0 : std::strtod(p.trait.c_str(), nullptr);
+        if (static_cast<float>(value) == 0) continue;
+        cells[{at[0], at[1], at[2]}].push_back(value);
+        sum += value;
+        ++count;
+    }
+    const float mean = static_cast<float>(sum / count);
+    const char prefix[] = "GYL";
+    const int column = layout - 1, outer = (column + 1) % 3, inner = (column + 2) % 3;
+    std::string text = "ClustID";
+    for (const std::string& label : labels[column])
+        text += '\t' + std::string(1, prefix[column]) + label;
+    for (int a = 1; a <= int(labels[outer].size()); ++a)
+        for (int b = 1; b <= int(labels[inner].size()); ++b) {
+            if (!pairs[outer].count({a, b})) continue;
+            text += '\n' + std::string(1, prefix[outer]) + labels[outer][a - 1] + '+' +
+                    prefix[inner] + labels[inner][b - 1];
+            for (int c = 1; c <= int(labels[column].size()); ++c) {
+                int at[3];
+                at[column] = c, at[outer] = a, at[inner] = b;
+                auto cell = cells.find({at[0], at[1], at[2]});
+                if (cell == cells.end()) {
+                    text += layout == 2 ? "\t," : "\t.";
+                    continue;
+                }
+                const std::vector<double>& values = cell->second;
+                const float x =
+                    means ? static_cast<float>(std::accumulate(values.begin(), values.end(), 0.0) /
+                                               double(values.size()))
+                          : static_cast<float>(values.back());
+                char number[32];
+                std::snprintf(number, sizeof number, "%g",
+                              layout == 2 ? double(x) : double(x) - double(mean));
+                if (char* e = std::strchr(number, 'e'); e && std::strlen(e + 2) < 3) {
+                    std::memmove(e + 3, e + 2, std::strlen(e + 2) + 1);
+                    e[2] = '0';
+                }
+                text += '\t' + std::string(number);
+            }
+        }
+    return text + '\n';
+}
+
+// The plots of a breeding trial as R and spreadsheets share them: breeding
+// IDs (0112 and 112 are one genotype), calendar years, named locations
+// that are not in alphabetical order, replicate blocks, missing values, a
+// pair of a genotype and a year with no value at all, and a cell whose
+// mean is 0.
+const std::vector<Plot> breeding_trial = {
+    {"1888", "2013", "Yolo2", "B1", "7.5"},   {"112", "2013", "Yolo2", "B1", "6.25"},
+    {"0112", "2013", "Yolo2", "B2", "6.75"},  {"1888", "2004", "Colusa", "B1", "NA"},
+    {"112", "2004", "Colusa", "B1", "5.5"},   {"1888", "2013", "Colusa", "B2", "1.5"},
+    {"1888", "2013", "Colusa", "B1", "-1.5"}, {"112", "2004", "Yolo2", "B2", "6"},
+    {"5", "2004", "Davis", "B1", ""},         {"112", "2013", "Davis", "B1", "8"},
+};
+
+// Names with blanks, as a genotype list has them.
+const std::vector<Plot> named_trial = {
+    {"MN 93272", "77", "Ame", "1", "151.1"}, {"Belle", "77", "Ame", "1", "140.6"},
+    {"MN 93272", "78", "Sut", "2", "NA"},    {"Belle", "78", "Sut", "3", "130.9"},
+    {"Belle", "78", "Ame", "1", "120"},      {"Ames 1", "77", "Sut", "1", "99.5"},
+};
+
+// How spreadsheets and R write a table of plots.
+enum class Form { csv, csv_five_columns, r_table, tab_text, blank_separated };
+
+std::string table_file(const std::vector<Plot>& plots, Form form) {
+    auto quote = [](const std::string& value) { return '"' + value + '"'; };
+    std::string text;
+    int row = 0;
+    switch (form) {
+    case Form::csv: // a trait first, an extra column, quotes only where needed
+        text = "\xEF\xBB\xBFheight,Gen,Year,Loc,Rep,Yield\r\n";
+        for (const Plot& p : plots)
+            text += "80," + (p.variety.find(' ') != p.variety.npos ? quote(p.variety) : p.variety) +
+                    ',' + p.year + ',' + p.location + ',' + p.block + ',' + p.trait + "\r\n";
+        break;
+    case Form::csv_five_columns:
+        text = "gen,year,loc,rep,yield\n";
+        for (const Plot& p : plots)
+            text +=
+                p.variety + ',' + p.year + ',' + p.location + ',' + p.block + ',' + p.trait + '\n';
+        break;
+    case Form::r_table: // write.table(d, sep = "\t"): row names, every text quoted
+        text = "\"gen\"\t\"year\"\t\"loc\"\t\"block\"\t\"yield\"\n";
+        for (const Plot& p : plots)
+            text += quote(std::to_string(++row)) + '\t' + quote(p.variety) + '\t' + p.year + '\t' +
+                    quote(p.location) + '\t' + quote(p.block) + '\t' +
+                    (p.trait.empty() ? "NA" : p.trait) + '\n';
+        break;
+    case Form::tab_text: // saved from a spreadsheet: no quotes, a blank line
+        text = "gen\tyear\tloc\tblock\tyield\n\n";
+        for (const Plot& p : plots)
+            text += p.variety + '\t' + p.year + '\t' + p.location + '\t' + p.block + '\t' +
+                    p.trait + '\n';
+        break;
+    case Form::blank_separated: // write.table(d): blanks, quoted texts
+        text = "gen year loc block yield\n";
+        for (const Plot& p : plots)
+            text += quote(p.variety) + "  " + p.year + ' ' + quote(p.location) + ' ' + p.block +
+                    ' ' + (p.trait.empty() ? "NA" : p.trait) + '\n';
+        break;
+    }
+    return text;
+}
+
+TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
+    struct {
+        const char* what;
+        const std::vector<Plot>& plots;
+        Form form;
+        std::vector<std::string> columns;
+    } files[] = {
+        {"CSV with a byte-order mark and CR LF",
+         breeding_trial,
+         Form::csv,
+         {"--columns", "gen,year,LOC,rep,yield"}},
+        {"CSV of five columns", breeding_trial, Form::csv_five_columns, {}},
+        {"R's table with row names", breeding_trial, Form::r_table, {"--columns", "1,2,3,4,5"}},
+        {"tab-delimited names with blanks",
+         named_trial,
+         Form::tab_text,
+         {"--columns", "gen,year,loc,block,yield"}},
+        {"blank-separated, quoted names",
+         named_trial,
+         Form::blank_separated,
+         {"--columns=1,2,3,4,5"}},
+        {"quoted names in CSV",
+         named_trial,
+         Form::csv,
+         {"--columns", "\"gen\",year,loc,rep,yield"}},
+    };
+    std::vector<RunCase> cases;
+    for (const auto& file : files)
+        for (int layout = 1; layout <= 3; ++layout)
+            for (bool means : {false, true}) {
+                std::vector<std::string> args = file.columns;
+                args.insert(args.end(), {"--layout", std::to_string(layout), "--cells",
+                                         means ? "mean" : "last", "t.csv"});
+                cases.push_back(
+                    {std::string(file.what) + ", layout " + std::to_string(layout) +
+                         (means ? ", means" : ", last values"),
+                     {.args = args, .files = {{"t.csv", table_file(file.plots, file.form)}}},
+                     {0, "", {{"t.DIS", reference_matrix(file.plots, layout, means)}}}});
+            }
+    // A million plots of named genotypes at named locations.
+    std::vector<Plot> large;
+    for (int i = 0; i < 1000000; ++i)
+        large.push_back({"Line " + std::to_string(i % 997), std::to_string(2000 + i % 13),
+                         "Loc" + std::to_string(i % 89), std::to_string(i % 4),
+                         std::to_string(5 + i % 7) + ".25"});
+    cases.push_back({"a million plots with names",
+                     {.args = {"--layout", "3", "big.csv"},
+                      .files = {{"big.csv", table_file(large, Form::csv_five_columns)}}},
+                     {0, "", {{"big.DIS", reference_matrix(large, 3, false)}}}});
+    expect_runs(cases);
+}
+
+TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
+    const std::string header = "gen,year,loc,rep,yield\n";
+    auto refused = [](const char* what, const std::string& data, std::vector<std::string> args,
+                      const std::string& message) {
+        args.push_back("t.csv");
+        return RunCase{what,
+                       {.args = std::move(args), .input = "1\n", .files = {{"t.csv", data}}},
+                       {1, message, {{"t.csv", data}}, true}};
+    };
+    const std::string columns =
+        "Its 6 columns: \"gen\", \"year\", \"loc\", \"rep\", \"yield\", \"ht\".";
+    const std::string six = "gen,year,loc,rep,yield,ht\nA,1,L,1,2,3\n";
+    expect_runs({
+        refused("an unclosed quote", header + "A,1,L,1,2\n\"B,1,L,1,2\n", {},
+                "Line 3 of \"t.csv\": a field in double quotes has no closing quote"),
+        refused("a record too short", header + "A,1,L,1,2\nB,1,L,1\n", {},
+                "Line 3 of \"t.csv\": the record has 4 fields, but the records before it have 5."),
+        refused("a first record too long", header + "A,1,L,1,2,3,4\n", {},
+                "Line 2 of \"t.csv\": the record has 7 fields, but the header names 5 columns"),
+        refused("a missing location", header + "A,1,NA,1,2\n", {},
+                "Line 2 of \"t.csv\": the location (column \"loc\") is missing: \"NA\"."),
+        refused("an empty genotype", header + "A,1,L,1,2\n  ,1,L,1,2\n", {},
+                "Line 3 of \"t.csv\": the variety (column \"gen\") is missing: \"\"."),
+        refused("a tab in a name", header + "\"A\tB\",1,L,1,2\n", {},
+                "Line 2 of \"t.csv\": the variety (column \"gen\") \"A\\x09B\" holds a tab"),
+        refused("no records", header + "\n\n", {},
+                "\"t.csv\" holds no record after its header line."),
+        refused("more than five columns", six, {},
+                "\"t.csv\" has 6 columns: \"gen\", \"year\", \"loc\", \"rep\", \"yield\", \"ht\". "
+                "Name the five to analyse, in the order variety, year, location, block, trait "
+                "value, for example: --columns gen,year,loc,rep,yield"),
+        refused("a name no column has", six, {"--columns", "gen,year,site,rep,yield"},
+                "\"t.csv\": no column is named \"site\". " + columns),
+        refused("a column number beyond the header", six, {"--columns", "1,2,3,4,7"},
+                "\"t.csv\": there is no column 7. " + columns),
+        refused("a name two columns have", "gen,Gen,loc,rep,yield\nA,1,L,1,2\n",
+                {"--columns", "gen,loc,loc,rep,yield"}, "several columns are named \"gen\"."),
+        refused("a trait beyond single precision", header + "A,1,L,1,1e39\n", {},
+                "Line 2 of \"t.csv\": the trait value \"1e39\" is too large"),
+    });
+}
+
+// Options that change nothing for a classic file leave every byte as it was;
+// block means work on classic files too.
+TEST(Table, ClassicFilesKeepTheirMatrixUnderTheNewOptions) {
+    const std::string data = header + "1 1 1 1 4\n1 1 1 2 6\n2 1 1 1 1.5\n2 1 1 2 -1.5\n";
+    const std::string last = "ClustID\tG1\tG2\nY1+L1\t3.5\t-4\n";
+    auto run = [&](std::vector<std::string> args, std::string input) {
+        return RunSetup{
+            .args = std::move(args), .input = std::move(input), .files = {{"d.dat", data}}};
+    };
+    auto gives = [&](const std::string& matrix) { return Expected{0, "", {{"d.DIS", matrix}}}; };
+    expect_runs({
+        {"the dialogue", run({}, "d.dat\n1\n"), gives(last)},
+        {"--cells last, --layout and the data file",
+         run({"--cells", "last", "--layout", "1", "d.dat"}, ""), gives(last)},
+        // Means 5 and 0 (an observation), grand mean 2.5.
+        {"block means", run({"--cells=mean", "d.dat"}, "1\n"),
+         gives("ClustID\tG1\tG2\nY1+L1\t2.5\t-2.5\n")},
+        {"a mean of 0 in the year layout", run({"--cells", "mean", "--layout", "2", "d.dat"}, ""),
+         gives("ClustID\tY1\nL1+G1\t5\nL1+G2\t0\n")},
+        {"a code that is a name",
+         {.input = "d.dat\n1\n", .files = {{"d.dat", header + "1 1 Yolo2 1 4\n"}}},
+         {1, "the location code \"Yolo2\" is not a whole number.\nTo read codes that are names "
+             "(G112, Yolo2), name the file's columns with --columns (see clustmat --help).\n\n You "
+             "Data"}},
     });
 }
 
