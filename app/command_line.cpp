@@ -34,12 +34,12 @@ static std::string take_value(std::string_view name, std::string_view value, Com
     return {};
 }
 
-CommandLine read_command_line(int argc, char** argv) {
+CommandLine read_command_line(const std::vector<std::string>& arguments) {
     CommandLine line;
     std::string fault;
     bool options_ended = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string_view arg = arguments[i];
         std::string problem;
         if (options_ended || arg == "-" || !arg.starts_with("-")) {
             if (!options_ended && (arg == "c" || arg == "C")) {
@@ -62,8 +62,8 @@ CommandLine read_command_line(int argc, char** argv) {
                 problem = fill(texts::unknown_option, {quoted(arg, token_shown)});
             } else if (equals != std::string_view::npos) {
                 problem = take_value(name, arg.substr(equals + 1), line);
-            } else if (i + 1 < argc) {
-                problem = take_value(name, argv[++i], line);
+            } else if (i + 1 < arguments.size()) {
+                problem = take_value(name, arguments[++i], line);
             } else {
                 problem = fill(texts::option_needs_value, {name});
             }

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 enum class Request { run, help, version, usage_error };
 
@@ -21,12 +22,12 @@ struct CommandLine {
     LoadOptions load;
 };
 
-// Reads the arguments: c or C, the options (--name value or --name=value),
+// Reads the arguments after the program's name: c or C, the options (--name value or --name=value),
 // and at most one data file; "--" ends the options. The first --help, -h or
 // --version decides whatever else is given; otherwise the first fault (an
 // unknown option, a bad or missing value, a second data file) is a usage
 // error.
-CommandLine read_command_line(int argc, char** argv);
+CommandLine read_command_line(const std::vector<std::string>& arguments);
 
 // Answers a request other than a run: the usage or the version on standard
 // output, or a usage error in one line on standard error. Gives the exit

@@ -6,21 +6,6 @@
 #include <cctype>
 #include <cstdio>
 
-std::optional<std::string> read_console_line(std::size_t max_length) {
-    std::fflush(stdout);
-    std::string line;
-    int c;
-    while ((c = std::getchar()) != EOF && c != '\n') {
-        // One character past the limit is allowed only if it is the carriage
-        // return of a CR LF line end.
-        if (line.size() > max_length) return std::nullopt;
-        line.push_back(static_cast<char>(c));
-    }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() > max_length) return std::nullopt;
-    return line;
-}
-
 int read_console_char() {
     std::fflush(stdout);
     return std::getchar();

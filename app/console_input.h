@@ -1,15 +1,12 @@
-// Answers typed at the console. Every reader flushes standard output first, so
-// that an interactive console shows the prompt before the program waits.
+// Answers typed at the console (the data file's name is read by the
+// platform, which knows the console's characters). Every reader flushes
+// standard output first, so that an interactive console shows the prompt
+// before the program waits.
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <string>
-
-// Reads one line of at most max_length characters (the line end, and a
-// carriage return before it, are not part of it). Gives nothing when the line
-// is longer; the rest of that line is then left unread.
-std::optional<std::string> read_console_line(std::size_t max_length);
 
 // Reads one character; EOF at end of input.
 int read_console_char();

@@ -25,6 +25,10 @@ std::string quoted(std::string_view text, std::size_t shown) {
     return result + "\"";
 }
 
+std::string quoted_token(std::string_view token) {
+    return quoted(file_text(token), token_shown);
+}
+
 std::string fill(std::string_view pattern, std::initializer_list<std::string_view> values) {
     std::string message;
     const std::string_view* value = values.begin();
@@ -42,7 +46,7 @@ std::string decimal(std::int64_t number) {
 }
 
 void put_text(std::FILE* stream, std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stream);
+    put_console_text(stream, text);
 }
 
 void put_in_language(std::FILE* stream, std::string_view english, std::string_view chinese) {
@@ -64,7 +68,14 @@ void hold_console_at_exit() {
 }
 
 void fatal_exit(std::string_view message) {
-    put_text(stderr, message);
+    fatal_exit(message, {});
+}
+
+void fatal_exit(std::string_view english, std::string_view chinese) {
+    if (chinese.empty())
+        put_text(stderr, english);
+    else
+        put_in_language(stderr, english, chinese);
     put_text(stderr, "\n");
     for (std::size_t i = 0; i < texts::closing_en.size(); ++i)
         put_in_language(stderr, texts::closing_en[i], texts::closing_zh[i]);

@@ -120,10 +120,21 @@ inline constexpr std::string_view banner_zh =
 // ---- The program's own messages. "{}" stands for a value filled in by
 // fill(); a file name or a token is always filled in through quoted().
 
-// The dialogue
-inline constexpr std::string_view name_too_long =
-    "\nThe file name is longer than 31 characters. Rename or move the file so that its name is "
-    "shorter.";
+// The dialogue. The length of a name is the system's limit, counted in its
+// unit, and said in the console's language.
+inline constexpr std::string_view name_too_long_en =
+    "\nThe file name is longer than {} {}, the longest this system takes. Rename or move the file "
+    "so that its name is shorter.";
+// "\n文件名超过 {} {}, 系统不接受这样长的文件名. 请重命名或移动文件, 使文件名短一些."
+inline constexpr std::string_view name_too_long_zh =
+    "\n\xCE\xC4\xBC\xFE\xC3\xFB\xB3\xAC\xB9\xFD {} {}, \xCF\xB5\xCD\xB3\xB2\xBB\xBD\xD3"
+    "\xCA\xDC\xD5\xE2\xD1\xF9\xB3\xA4\xB5\xC4\xCE\xC4\xBC\xFE\xC3\xFB. \xC7\xEB\xD6\xD8"
+    "\xC3\xFC\xC3\xFB\xBB\xF2\xD2\xC6\xB6\xAF\xCE\xC4\xBC\xFE, \xCA\xB9\xCE\xC4\xBC\xFE"
+    "\xC3\xFB\xB6\xCC\xD2\xBB\xD0\xA9.";
+// The unit of the limit: bytes, characters; "字节", "个字符".
+inline constexpr std::array<std::string_view, 2> name_units_en = {"bytes", "characters"};
+inline constexpr std::array<std::string_view, 2> name_units_zh = {"\xD7\xD6\xBD\xDA",
+                                                                  "\xB8\xF6\xD7\xD6\xB7\xFB"};
 inline constexpr std::string_view not_a_data_file =
     "\n{} is a device, pipe or socket, not a data file.";
 inline constexpr std::string_view cant_read_data_file = "Can't read the data file {}: {}";
@@ -208,6 +219,26 @@ inline constexpr std::string_view too_many_levels =
     "A column of the data file has more than 2147483647 different values.";
 
 // The matrix file
+inline constexpr std::string_view matrix_held =
+    "\nThe matrix file {} is open in another program (a spreadsheet, perhaps). Close it there, "
+    "then run clustmat again. Nothing was written.";
+// Why a matrix file can't be opened, on the line after output_open_failure.
+inline constexpr std::string_view matrix_read_only_posix =
+    "{} is read-only. If it may be replaced, make it writable (chmod u+w {}) and run again.";
+inline constexpr std::string_view matrix_read_only_windows =
+    "{} is read-only. If it may be replaced, clear Read-only in its Properties (or attrib -r {}) "
+    "and run again.";
+inline constexpr std::string_view matrix_is_folder =
+    "{} is a folder. Move it away, or name the matrix file with --output.";
+inline constexpr std::string_view matrix_folder_unwritable =
+    "The folder of {} can't be written. Run clustmat where you may write, or name the matrix "
+    "file with --output.";
+inline constexpr std::string_view matrix_cannot_create = "{}: {}.";
+// Why the final replacement failed, in the parentheses of matrix_not_written.
+inline constexpr std::string_view matrix_held_meanwhile =
+    "another program opened it during the run; close it there and run again";
+inline constexpr std::string_view matrix_read_only_meanwhile =
+    "it was made read-only during the run";
 inline constexpr std::string_view would_replace_data =
     "\nThe matrix file {} would replace the data file {}. Rename the data file so that it does "
     "not end in .DIS.";
@@ -301,6 +332,10 @@ std::string quoted(std::string_view text, std::size_t shown = SIZE_MAX);
 // How much of a token from a data file or an answer a message shows.
 inline constexpr std::size_t token_shown = 40;
 
+// A token of the data file as a message shows it: quoted() of its text,
+// cut after token_shown bytes.
+std::string quoted_token(std::string_view token);
+
 // A message: `pattern` with each "{}" replaced by the next of `values`.
 std::string fill(std::string_view pattern, std::initializer_list<std::string_view> values);
 
@@ -312,8 +347,9 @@ inline std::string_view in_language(std::string_view english, std::string_view c
     return chinese_mode == 1 ? chinese : english;
 }
 
-// Writes a text byte for byte; texts may hold bytes that printf would take
-// as directives, so none goes through a format string.
+// Writes a text, names in it as they are held (platform/platform.h); texts
+// may hold bytes that printf would take as directives, so none goes through
+// a format string.
 void put_text(std::FILE* stream, std::string_view text);
 
 // Writes the current language's form of a text that exists in both; a
@@ -333,3 +369,6 @@ void hold_console_at_exit();
 // language to stderr, then ends the run with exit_refused through the normal exit
 // so that every open stream, a freshly written template included, is flushed.
 [[noreturn]] void fatal_exit(std::string_view message);
+
+// The same with a message in both languages: the current language's form.
+[[noreturn]] void fatal_exit(std::string_view english, std::string_view chinese);

@@ -3,21 +3,39 @@
 #include "app/console_input.h"
 #include "app/console_texts.h"
 #include "design/data_file.h"
+#include "platform/platform.h"
 
 #include <cerrno>
 #include <cstring>
 #include <string>
 
-// The name holds at most 31 characters, as the data files of old DOS
-// installations were named; a longer one is refused, never cut short.
-static constexpr std::size_t longest_name = 31;
+// A name longer than the system takes is refused, never cut short.
+[[noreturn]] static void name_too_long() {
+    const NameLimit limit = name_limit();
+    const std::string length = decimal(static_cast<std::int64_t>(limit.length));
+    const int unit = limit.in_bytes ? 0 : 1;
+    fatal_exit(fill(texts::name_too_long_en, {length, texts::name_units_en[unit]}),
+               fill(texts::name_too_long_zh, {length, texts::name_units_zh[unit]}));
+}
+
+// A name pasted from Explorer's "Copy as path", or dragged into the console,
+// comes in quotes and often with a blank after it. The blanks go first; the
+// quotes only when no file has the name with them.
+static std::string as_pasted(std::string name) {
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+    const std::string_view quotes = name_quotes();
+    if (name.size() >= 2 && quotes.find(name[0]) != std::string_view::npos &&
+        name.back() == name[0] && use_of_name(name.c_str()) == NameUse::free)
+        name = name.substr(1, name.size() - 2);
+    return name;
+}
 
 static std::string read_data_file_name() {
     put_in_language(stdout, texts::name_prompt_en, texts::name_prompt_zh);
-    auto line = read_console_line(longest_name);
-    if (!line) fatal_exit(texts::name_too_long);
+    std::optional<std::string> line = read_name_line();
+    if (!line) name_too_long();
     // A NUL typed into the name ends it, as it would for the system's calls.
-    return line->substr(0, line->find('\0'));
+    return as_pasted(line->substr(0, line->find('\0')));
 }
 
 static int read_template_size(int which) {

@@ -23,7 +23,7 @@ static void announce_matrix(const MatrixFile& matrix) {
 
 int main(int argc, char** argv) {
     prepare_standard_streams();
-    const CommandLine line = read_command_line(argc, argv);
+    const CommandLine line = read_command_line(command_line_arguments(argc, argv));
     if (line.request != Request::run) return answer_request(line);
     hold_console_at_exit();
     install_interrupt_handling();
@@ -34,9 +34,14 @@ int main(int argc, char** argv) {
         make_template(*sizes);
         open_template();
     }
+    // A matrix file named on the command line is checked before the data are
+    // read, the derived one once the layout is known: either way before
+    // anything is written.
+    std::string matrix_name = line.output ? choose_matrix_file(line.output) : "";
     load_trait_cube(line.load);
     const Layout layout = ask_for_layout(line.layout);
-    const MatrixFile matrix = write_matrix_file(layout, line.output);
+    if (!line.output) matrix_name = choose_matrix_file({});
+    const MatrixFile matrix = write_matrix_file(matrix_name, layout);
     if (!matrix.written) return exit_unwritten;
     announce_matrix(matrix);
     return exit_written;

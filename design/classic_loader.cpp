@@ -45,12 +45,10 @@ static int read_code(std::int64_t record, int field) {
         : !code.fits_int() ? texts::field_too_large
                            : std::string_view();
     if (pattern == texts::field_not_whole)
-        refuse_record(record,
-                      fill(pattern, {texts::field_names[field], quoted(token, token_shown)}) +
-                          std::string(texts::codes_as_names));
+        refuse_record(record, fill(pattern, {texts::field_names[field], quoted_token(token)}) +
+                                  std::string(texts::codes_as_names));
     if (!pattern.empty())
-        refuse_record(record,
-                      fill(pattern, {texts::field_names[field], quoted(token, token_shown)}));
+        refuse_record(record, fill(pattern, {texts::field_names[field], quoted_token(token)}));
     reader_consume(reader, code.length);
     reader_finish_field(reader);
     return static_cast<int>(code.value);
@@ -65,7 +63,7 @@ static void skip_name(std::int64_t record, int field) {
 
 static void check_trait(std::int64_t record, double value, std::string_view token) {
     if (beyond_single_precision(value))
-        refuse_record(record, fill(texts::trait_beyond_float, {quoted(token, token_shown)}));
+        refuse_record(record, fill(texts::trait_beyond_float, {quoted_token(token)}));
 }
 
 // Reads the trait token as "%s ch" would and gives its value. The token is
@@ -85,8 +83,8 @@ static void skip_header() {
         std::string_view token = reader_peek_token(reader);
         if (token.empty()) break;
         if (token.size() > longest_token)
-            refuse(fill(texts::header_overlong, {quoted(data_file_name), quoted(token, token_shown),
-                                                 decimal(longest_token)}));
+            refuse(fill(texts::header_overlong,
+                        {quoted(data_file_name), quoted_token(token), decimal(longest_token)}));
         reader_consume(reader, token.size());
         reader_finish_field(reader);
     }

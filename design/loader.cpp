@@ -72,7 +72,7 @@ void refuse(const std::string& message) {
 }
 
 std::string overlong(std::string_view what, std::string_view token) {
-    return fill(texts::field_overlong, {what, quoted(token, token_shown), decimal(longest_token)});
+    return fill(texts::field_overlong, {what, quoted_token(token), decimal(longest_token)});
 }
 
 // The work tables exist only so that a trial too large for this machine's

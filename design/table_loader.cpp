@@ -8,6 +8,7 @@
 #include "design/levels.h"
 #include "design/loading.h"
 #include "design/trait_value.h"
+#include "platform/platform.h"
 
 #include <algorithm>
 #include <string>
@@ -51,7 +52,7 @@ static std::string header_list() {
     std::string list;
     for (const std::string& name : header) {
         if (!list.empty()) list += ", ";
-        list += quoted(name, token_shown);
+        list += quoted_token(name);
     }
     return list;
 }
@@ -81,7 +82,10 @@ static void choose_columns(const LoadOptions& options) {
     if (options.columns.empty()) {
         if (header.size() > 5) {
             std::string example;
-            for (std::size_t i = 0; i < 5; ++i) example += (i ? "," : "") + header[i];
+            for (std::size_t i = 0; i < 5; ++i) {
+                if (i > 0) example += ',';
+                example += file_text(header[i]);
+            }
             refuse(fill(texts::too_many_columns,
                         {quoted(data_file_name), decimal(header.size()), header_list(), example}));
         }
@@ -148,9 +152,8 @@ static std::string_view field(int role) {
 }
 
 [[noreturn]] static void refuse_field(int role, std::string_view pattern, std::string_view value) {
-    refuse_line(
-        fill(pattern, {texts::factor_names[role], quoted(header[columns[role]], token_shown),
-                       quoted(value, token_shown)}));
+    refuse_line(fill(pattern, {texts::factor_names[role], quoted_token(header[columns[role]]),
+                               quoted_token(value)}));
 }
 
 // A level is any text the matrix file can hold in a label.
@@ -197,7 +200,7 @@ static void second_pass() {
         if (token.size() > longest_token) file_changed();
         const double value = convert_trait_quickly(token);
         if (beyond_single_precision(value))
-            refuse_line(fill(texts::trait_beyond_float, {quoted(token, token_shown)}));
+            refuse_line(fill(texts::trait_beyond_float, {quoted_token(token)}));
         const std::int64_t v = level[variety_factor], y = level[year_factor],
                            l = level[location_factor];
         mark_pair(variety_factor, v, y);

@@ -16,10 +16,16 @@ struct MatrixFile {
     std::int64_t rows = 0, columns = 0;
 };
 
-// Writes the matrix file of `layout` under `name`, or else under the data
-// file's name with its last four characters replaced by ".DIS". It replaces any earlier one only
-// once it is complete and on the disk. When writing fails, says so on
-// stderr and gives a file not written: the earlier one is then unchanged. A
-// matrix file that would replace the data file, or one that can't be
-// created, ends the run through fatal_exit.
-MatrixFile write_matrix_file(Layout layout, const std::optional<std::string>& name = {});
+// Settles the matrix file's name, `given` or else the data file's name with
+// its last four characters replaced by ".DIS", and makes sure, before
+// anything is written, that the matrix can be written under it. Ends the run
+// through fatal_exit for a name that would replace the data file, a folder,
+// a read-only file, a file another program holds open, or a folder where
+// nothing can be created, saying which.
+std::string choose_matrix_file(const std::optional<std::string>& given);
+
+// Writes the matrix file of `layout` under `name`, which replaces any
+// earlier one only once it is complete and on the disk. When writing fails,
+// says so on stderr and gives a file not written: the earlier one is then
+// unchanged.
+MatrixFile write_matrix_file(const std::string& name, Layout layout);

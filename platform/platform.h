@@ -2,12 +2,21 @@
 // Windows differ. posix.cpp and windows.cpp each implement all of it and the
 // build compiles the one for its target: no other file knows which system it
 // runs on.
+//
+// Names of files are held as the system's own file calls take them: on
+// POSIX the bytes as typed; on Windows UTF-8, turned into UTF-16 for every
+// call (the wide, W, calls), so that any script's characters reach the file
+// whatever the console's code page. Texts for the console (messages, which
+// hold names) are held the same way.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 // ---- Start-up and the console
 
@@ -27,10 +36,46 @@ void install_interrupt_handling();
 // The file an interrupted run must remove (the name is copied), or nullptr.
 void set_interrupt_cleanup(const char* path);
 
+// The command line's arguments after the program's name, as names are held:
+// on Windows read again from the command line's UTF-16 characters.
+std::vector<std::string> command_line_arguments(int argc, char** argv);
+
+// Whether this is Windows, for the texts that tell the user what to do.
+bool on_windows();
+
 // Writes a Chinese text, held as GBK bytes, to a console stream so that the
 // console shows its characters: converted where the console needs another
 // encoding, the bytes unchanged into a pipe or a file.
 void put_gbk_text(std::FILE* stream, std::string_view text);
+
+// Writes a text as names are held (an English text with names in it) to a
+// console stream: on Windows, its characters to a console, and in the ANSI
+// code page into a pipe or a file, as a name typed there would be; on POSIX
+// the bytes unchanged.
+void put_console_text(std::FILE* stream, std::string_view text);
+
+// Bytes read from a data file, as texts are held, for a message: on Windows
+// taken to be in the ANSI code page; on POSIX unchanged.
+std::string file_text(std::string_view bytes);
+
+// The longest name the system takes, in bytes (POSIX, 4096) or in UTF-16
+// characters (Windows: 32767 where long paths are enabled, else 260).
+struct NameLimit {
+    std::size_t length;
+    bool in_bytes;
+};
+NameLimit name_limit();
+
+// Reads one line of standard input as a file name, without its line end (a
+// CR before it dropped): from a Windows console as its characters, else as
+// bytes (in the ANSI code page on Windows), and gives it as names are held.
+// Gives nothing when the line is longer than name_limit(): the rest of it is
+// then read and dropped, never held.
+std::optional<std::string> read_name_line();
+
+// The quote characters a pasted or dragged name may come in: a double quote,
+// and on POSIX a single quote.
+std::string_view name_quotes();
 
 // When the console window was opened for this run alone (a double-clicked
 // program), shows `prompt` (a text in either language, as put_gbk_text takes
@@ -42,6 +87,10 @@ void hold_console_window(std::string_view prompt);
 
 // The characters that separate a folder from the name after it.
 bool is_path_separator(char c);
+
+// The name as the system opens it: Windows drops trailing dots and blanks
+// from it ("trial.dat." opens trial.dat); POSIX takes it as it is.
+std::string_view name_as_opened(std::string_view path);
 
 // Where the name proper starts after its folder: 4 in "sub/trial.DIS".
 inline std::size_t name_proper_start(std::string_view path) {
@@ -87,6 +136,7 @@ enum class NameUse {
     replaceable,    // a file this user may write, or a link, pipe, ... (never written through)
     protected_file, // a file this user may not write: someone protected it
     folder,
+    held, // a file another program holds open so that it can't be replaced (Windows)
 };
 
 // What stands under a name, links not followed.

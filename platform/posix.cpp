@@ -2,6 +2,7 @@
 
 #include "base/checked_size.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -118,8 +119,54 @@ void put_gbk_text(std::FILE* stream, std::string_view text) {
 
 void hold_console_window(std::string_view) {}
 
+std::vector<std::string> command_line_arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+}
+
+bool on_windows() {
+    return false;
+}
+
+void put_console_text(std::FILE* stream, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+std::string file_text(std::string_view bytes) {
+    return std::string(bytes);
+}
+
+NameLimit name_limit() {
+    return {PATH_MAX, true};
+}
+
+std::optional<std::string> read_name_line() {
+    std::fflush(stdout);
+    const std::size_t limit = name_limit().length;
+    std::string line;
+    bool too_long = false;
+    int c;
+    while ((c = std::getchar()) != EOF && c != '\n') {
+        // One byte past the limit is held, for the CR of a CR LF line end.
+        if (line.size() <= limit)
+            line.push_back(static_cast<char>(c));
+        else
+            too_long = true;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (too_long || line.size() > limit) return std::nullopt;
+    return line;
+}
+
+std::string_view name_quotes() {
+    return "\"'";
+}
+
 bool is_path_separator(char c) {
     return c == '/';
+}
+
+std::string_view name_as_opened(std::string_view path) {
+    return path;
 }
 
 static FileIdentity identity_from(const struct stat& info) {

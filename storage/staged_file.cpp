@@ -27,6 +27,18 @@ static std::string random_suffix() {
     return suffix;
 }
 
+// One name in a folder may have 255 bytes (255 UTF-16 characters on
+// Windows, never more than the bytes): the temporary name, a dot, the
+// name proper, a dot and six characters, shows as much of the name proper
+// as fits, cut before a character, not within one.
+static std::string visible_part(std::string name) {
+    constexpr std::size_t longest = 255 - 8;
+    if (name.size() <= longest) return name;
+    std::size_t cut = longest;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    return name.substr(0, cut);
+}
+
 // Whatever ends the run before the commit takes the unfinished file with it.
 static void remove_at_exit() {
     discard_staged_file();
@@ -36,8 +48,9 @@ std::FILE* stage_file(const std::string& final_name, bool replace) {
     static bool exit_handler_registered = false;
     if (!exit_handler_registered) exit_handler_registered = std::atexit(remove_at_exit) == 0;
 
-    std::size_t base = name_proper_start(final_name);
-    const std::string prefix = final_name.substr(0, base) + "." + final_name.substr(base) + ".";
+    const std::size_t base = name_proper_start(final_name);
+    const std::string prefix =
+        final_name.substr(0, base) + "." + visible_part(final_name.substr(base)) + ".";
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = prefix + random_suffix();
         // The name is known to the signal handler before the file exists, so

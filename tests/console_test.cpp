@@ -82,24 +82,60 @@ TEST(Console, ChineseTextsReachAUtf8TerminalAsUtf8) {
     });
 }
 
-TEST(Console, RefusalsAndOverlongNamesCreateNothing) {
-    const std::string name31 = std::string(27, 'n') + ".dat", data = data_header + "1 1 1 1 7\n";
-    auto with = [&](std::string input) {
-        return RunSetup{.input = std::move(input), .files = {{name31, data}}};
+// A path of `length` characters: folders of 50 letters, then a data file.
+std::string long_path(std::size_t length) {
+    std::string path;
+    while (path.size() + 60 < length) path += std::string(50, char('a' + path.size() % 26)) + '/';
+    return path + std::string(length - path.size() - 4, 'n') + ".dat";
+}
+
+TEST(Console, RefusalsAndNamesAsTheyArePasted) {
+    const std::string data = data_header + "1 1 1 1 7\n";
+    auto with = [&](std::string input, System only_on = System::any) {
+        return RunSetup{.input = std::move(input), .files = {{"d.dat", data}}, .only_on = only_on};
     };
-    const Expected refused{1, refusal + closing_en, {{name31, data}}, true};
-    const Expected opened{0, "\n File has been oppened ! \n"};
-    const Expected too_long{1, "longer than 31 characters", {{name31, data}}, true};
+    const Expected refused{1, refusal + closing_en, {{"d.dat", data}}, true};
+    const std::string matrix = "ClustID\tG1\nY1+L1\t0\n";
+    const Expected opened{0, "\n File has been oppened ! \n", {{"d.dat", data}, {"d.DIS", matrix}}};
+    auto too_long = [&](const std::string& limit) {
+        return Expected{1,
+                        "\nThe file name is longer than " + limit +
+                            ", the longest this system takes.",
+                        {{"d.dat", data}},
+                        true};
+    };
+    auto far = [&](std::size_t length, System only_on) {
+        return RunSetup{.input = long_path(length) + "\n1\n",
+                        .files = {{long_path(length), data}},
+                        .only_on = only_on};
+    };
+    RunSetup quotes_in_name = with("\"q.dat\"\n1\n", System::posix);
+    quotes_in_name.files = {{"\"q.dat\"", data}, {"q.dat", "not this one"}};
+    RunSetup chinese = with(std::string(5000, 'x') + "\n", System::posix);
+    chinese.args = {"c"};
     expect_runs({
         {"answer n", with("x.dat\nn\n"), refused},
         {"just Enter takes one more key",
          with("x.dat\n\nq\n"),
-         {1, refusal, {{name31, data}}, true, "", "\n"}},
+         {1, refusal, {{"d.dat", data}}, true, "", "\n"}},
         {"an empty name", with("\n\n"), refused},
-        {"31 characters", with(name31 + "\n1\n"), opened},
-        {"a CR LF line end", with(name31 + "\r\n1\n"), opened},
-        {"32 characters", with("x" + name31 + "\ny\n"), too_long},
-        {"thousands of characters", with(std::string(5000, 'x') + "\ny\n"), too_long},
+        {"a name in quotes is an empty name", with("\"\"\nn\n"), refused},
+        {"a CR LF line end", with("d.dat\r\n1\n"), opened},
+        {"blanks after the name", with("d.dat \t \n1\n"), opened},
+        {"copied as a path", with("\"d.dat\"  \n1\n"), opened},
+        {"dragged into a Linux terminal", with("'d.dat' \n1\n", System::posix), opened},
+        {"a name that has its quotes", quotes_in_name, {0, "", {{"\"q..DIS", matrix}}}},
+        {"a path of 300 characters", far(300, System::posix), {0, "\n File has been oppened ! \n"}},
+        {"a path of 100 characters",
+         far(100, System::windows),
+         {0, "\n File has been oppened ! \n"}},
+        {"longer than the system takes", with(std::string(5000, 'x') + "\ny\n", System::posix),
+         too_long("4096 bytes")},
+        {"longer than Windows takes", with(std::string(33000, 'x') + "\ny\n", System::windows),
+         too_long("32767 characters")},
+        {"the length in the console's language",
+         chinese,
+         {1, gbk("\n文件名超过 4096 字节, 系统不接受这样长的文件名."), {{"d.dat", data}}, true}},
     });
 }
 

@@ -16,7 +16,10 @@ namespace {
 const std::string data = data_header + "1 1 1 1 3\n2 1 1 1 5\n";
 const std::string matrix = "ClustID\tG1\tG2\nY1+L1\t-1\t1\n";
 const std::string old_matrix = "ClustID\tG1\nY1+L1\t0\n";
-const std::string cant_open = "Can't Open Mat File. Quit Analysis! \n" + closing_en;
+// The matrix file can't be opened, and the reason why.
+std::string cant_open(const std::string& reason) {
+    return "Can't Open Mat File. Quit Analysis! \n" + reason + "\n" + closing_en;
+}
 
 // A year layout of 20000 rows: far more than the file-size limit below.
 std::string long_data() {
@@ -81,12 +84,21 @@ TEST(FileSafety, TheMatrixReplacesWhatStoodUnderItsNameOnlyWhenComplete) {
         {"a protected matrix file is kept",
          run([](const std::string& dir) { protect(dir + "/d.DIS"); },
              {.files = {{"d.DIS", old_matrix}}}),
-         kept(cant_open, "d.DIS", old_matrix)},
+         kept(cant_open(this_system == System::windows
+                            ? "\"d.DIS\" is read-only. If it may be replaced, clear Read-only in "
+                              "its Properties (or attrib -r d.DIS) and run again."
+                            : "\"d.DIS\" is read-only. If it may be replaced, make it writable "
+                              "(chmod u+w d.DIS) and run again."),
+              "d.DIS", old_matrix)},
         {"a folder under the name",
          run([](const std::string& dir) { std::filesystem::create_directory(dir + "/d.DIS"); }),
-         kept(cant_open, "d.dat", data)},
+         kept(cant_open("\"d.DIS\" is a folder. Move it away, or name the matrix file with "
+                        "--output."),
+              "d.dat", data)},
         {"a folder this user may not write", run(protect, {.unprivileged = true}),
-         kept(cant_open, "d.dat", data)},
+         kept(cant_open("The folder of \"d.DIS\" can't be written. Run clustmat where you may "
+                        "write, or name the matrix file with --output."),
+              "d.dat", data)},
         {"the data file under the matrix's name",
          run(nullptr, {.input = "d.DIS\n1\n", .files = {{"d.DIS", data}}}),
          kept("would replace the data file \"d.DIS\"", "d.DIS", data)},

@@ -184,8 +184,10 @@ RunResult run_clustmat(const RunSetup& setup) {
     while (!fs::create_directory(io));
     const fs::path folder = io / "run";
     fs::create_directory(folder);
-    for (const auto& [name, bytes] : setup.files)
+    for (const auto& [name, bytes] : setup.files) {
+        fs::create_directories((folder / name).parent_path());
         std::ofstream(folder / name, std::ios::binary) << bytes;
+    }
     std::ofstream(io / "in", std::ios::binary) << setup.input;
     if (setup.prepare) setup.prepare(folder.string());
     if ((run.skipped = why_unsupported).empty()) {

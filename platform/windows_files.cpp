@@ -1,65 +1,23 @@
+// Files on Windows, through the wide calls: names are held in UTF-8 and
+// given to the system as UTF-16.
 #include "platform/platform.h"
+#include "platform/windows_text.h"
 
 #include <cerrno>
-#include <climits>
-#include <cstring>
 #include <fcntl.h>
 #include <io.h>
-#include <string>
-#include <windows.h>
 
-// Names are the bytes typed at the console, so every call takes them in the
-// ANSI code page: the A functions throughout, never a conversion of our own.
-
-static HANDLE handle_of(std::FILE* stream) {
-    int fd = _fileno(stream);
-    return fd < 0 ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+bool is_path_separator(char c) {
+    return c == '/' || c == '\\' || c == ':';
 }
 
-static bool is_console(HANDLE handle) {
-    DWORD mode;
-    return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode);
-}
-
-// The errno value whose strerror text tells the user what a Win32 failure
-// means; the callers report errno.
-static int errno_of(DWORD error) {
-    switch (error) {
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return EEXIST;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-        return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_WRITE_PROTECT:
-        return EACCES;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return ENOSPC;
-    case ERROR_NOT_SAME_DEVICE:
-        return EXDEV;
-    case ERROR_FILENAME_EXCED_RANGE:
-        return ENAMETOOLONG;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-        return ENOMEM;
-    case ERROR_DIRECTORY:
-        return EISDIR;
-    default:
-        return EIO;
-    }
-}
-
-static bool failed_with_last_error() {
-    errno = errno_of(GetLastError());
-    return false;
+// Windows drops trailing dots and blanks from a name when it opens the file,
+// but not from "." and "..".
+std::string_view name_as_opened(std::string_view path) {
+    const std::size_t start = name_proper_start(path);
+    std::size_t end = path.size();
+    while (end > start && (path[end - 1] == '.' || path[end - 1] == ' ')) --end;
+    return end > start ? path.substr(0, end) : path;
 }
 
 // Windows keeps these names for devices in every folder, with any extension
@@ -87,93 +45,6 @@ static bool is_device_name(const char* path) {
            (is(name.substr(0, 3), "COM") || is(name.substr(0, 3), "LPT"));
 }
 
-void prepare_standard_streams() {
-    for (int fd = 0; fd <= 2; ++fd) {
-        // -2: the run was started without that stream at all.
-        intptr_t handle = _get_osfhandle(fd);
-        if (handle != -1 && handle != -2) continue;
-        int opened = _open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
-        if (opened >= 0 && opened != fd) {
-            _dup2(opened, fd);
-            _close(opened);
-        }
-    }
-}
-
-// The handler runs on a thread of its own while the main thread goes on, so
-// it only reads a name that is complete whenever the flag is set.
-static char cleanup_path[MAX_PATH + 1];
-static volatile LONG cleanup_wanted = 0;
-
-static BOOL WINAPI end_interrupted_run(DWORD event) {
-    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT ||
-        event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
-        // The staged file was opened for sharing deletion: it goes as soon
-        // as the run's handle on it is closed.
-        if (cleanup_wanted) DeleteFileA(cleanup_path);
-    }
-    return FALSE; // the system's own handler then ends the run
-}
-
-void install_interrupt_handling() {
-    SetConsoleCtrlHandler(end_interrupted_run, TRUE);
-}
-
-void set_interrupt_cleanup(const char* path) {
-    InterlockedExchange(&cleanup_wanted, 0);
-    if (!path || std::strlen(path) >= sizeof cleanup_path) return;
-    std::strcpy(cleanup_path, path);
-    InterlockedExchange(&cleanup_wanted, 1);
-}
-
-// A console shows text in its own code page, which need not be 936 even on
-// a Chinese Windows (chcp 65001), and Wine's console never shows GBK bytes:
-// the console is given the characters themselves.
-void put_gbk_text(std::FILE* stream, std::string_view text) {
-    HANDLE console = handle_of(stream);
-    if (!is_console(console) || text.size() > INT_MAX / 2) {
-        std::fwrite(text.data(), 1, text.size(), stream);
-        return;
-    }
-    std::fflush(stream);
-    const int size = static_cast<int>(text.size());
-    int length = MultiByteToWideChar(936, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(936, 0, text.data(), size, wide.data(), length);
-    for (const wchar_t* rest = wide.data(); length > 0;) {
-        DWORD written = 0;
-        if (!WriteConsoleW(console, rest, static_cast<DWORD>(length), &written, nullptr) ||
-            written == 0)
-            return;
-        rest += written;
-        length -= static_cast<int>(written);
-    }
-}
-
-// Only a console that serves this run alone (the window a double-click
-// opened) closes with it; with input from a file or a pipe nobody is there
-// to press Enter. The answer is read from the console itself, past whatever
-// is left unread in stdin, and keys typed before the prompt don't count.
-void hold_console_window(std::string_view prompt) {
-    DWORD processes[2];
-    HANDLE input = handle_of(stdin);
-    if (GetConsoleProcessList(processes, 2) != 1 || !is_console(input) ||
-        !is_console(handle_of(stderr)))
-        return;
-    std::fflush(stdout);
-    put_gbk_text(stderr, prompt);
-    std::fflush(stderr);
-    FlushConsoleInputBuffer(input);
-    wchar_t typed[64];
-    DWORD count = 0;
-    while (ReadConsoleW(input, typed, 64, &count, nullptr) && count > 0)
-        if (std::wmemchr(typed, L'\r', count) || std::wmemchr(typed, L'\n', count)) return;
-}
-
-bool is_path_separator(char c) {
-    return c == '/' || c == '\\' || c == ':';
-}
-
 static FileIdentity identity_from(const BY_HANDLE_FILE_INFORMATION& info) {
     return {info.dwVolumeSerialNumber,
             (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
@@ -185,8 +56,9 @@ bool identity_of(const char* path, FileIdentity& identity) {
     if (is_device_name(path)) return false;
     // Opened for no access at all: a file that can't be read still has an
     // identity, and FILE_FLAG_BACKUP_SEMANTICS lets a folder be opened too.
-    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE file = CreateFileW(to_wide(path).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION info;
     bool known = GetFileInformationByHandle(file, &info);
@@ -221,11 +93,12 @@ bool state_of(std::FILE* stream, FileState& state) {
 
 Opening open_for_reading(const char* path, std::FILE*& stream) {
     if (is_device_name(path)) return Opening::not_a_file;
-    DWORD attributes = GetFileAttributesA(path);
+    const std::wstring name = to_wide(path);
+    DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Opening::folder;
     // Binary: the reader takes CR as white space and Ctrl-Z as the end itself.
-    int fd = _open(path, _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    int fd = _wopen(name.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
     if (fd < 0) return Opening::missing;
     // A named pipe or a device reached by another name than the reserved ones.
     if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd))) != FILE_TYPE_DISK) {
@@ -240,10 +113,25 @@ Opening open_for_reading(const char* path, std::FILE*& stream) {
     return Opening::opened;
 }
 
+// A spreadsheet holds the file it shows open without sharing its deletion,
+// and no file can take the name of a file held so: asking for the right to
+// delete it, while sharing everything, fails only then.
+static bool held_by_another_program(const std::wstring& name) {
+    HANDLE file =
+        CreateFileW(name.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 NameUse use_of_name(const char* path) {
     // No file can be put in a device's place.
     if (is_device_name(path)) return NameUse::protected_file;
-    DWORD attributes = GetFileAttributesA(path);
+    const std::wstring name = to_wide(path);
+    DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
         // Something stands there that can't even be looked at: not free.
@@ -253,7 +141,7 @@ NameUse use_of_name(const char* path) {
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return NameUse::folder;
     if (attributes & FILE_ATTRIBUTE_READONLY) return NameUse::protected_file;
-    return NameUse::replaceable;
+    return held_by_another_program(name) ? NameUse::held : NameUse::replaceable;
 }
 
 // The C library's _open would do for exclusive creation (fopen's "x" is
@@ -261,9 +149,9 @@ NameUse use_of_name(const char* path) {
 // interrupt handler must be able to remove the unfinished file. The file is
 // hidden until it takes its final name (see give_final_attributes).
 std::FILE* create_new_file(const char* path, const char*) {
-    HANDLE file =
-        CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         failed_with_last_error();
         return nullptr;
@@ -296,26 +184,29 @@ bool sync_to_disk(std::FILE* stream) {
 static bool give_final_attributes(const char* from, const char* to) {
     constexpr DWORD kept = ~DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT};
-    DWORD old = GetFileAttributesA(to);
+    DWORD old = GetFileAttributesW(to_wide(to).c_str());
     DWORD attributes = old == INVALID_FILE_ATTRIBUTES ? 0 : old & kept;
-    return SetFileAttributesA(from, attributes ? attributes : FILE_ATTRIBUTE_NORMAL) ||
+    return SetFileAttributesW(to_wide(from).c_str(),
+                              attributes ? attributes : FILE_ATTRIBUTE_NORMAL) ||
            failed_with_last_error();
 }
 
 // MOVEFILE_WRITE_THROUGH returns only once the move is on the disk.
 bool replace_file(const char* from, const char* to) {
     return give_final_attributes(from, to) &&
-           (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
+           (MoveFileExW(to_wide(from).c_str(), to_wide(to).c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
             failed_with_last_error());
 }
 
 bool place_file(const char* from, const char* to) {
     return give_final_attributes(from, to) &&
-           (MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) || failed_with_last_error());
+           (MoveFileExW(to_wide(from).c_str(), to_wide(to).c_str(), MOVEFILE_WRITE_THROUGH) ||
+            failed_with_last_error());
 }
 
 bool remove_file(const char* path) {
-    return DeleteFileA(path) || failed_with_last_error();
+    return DeleteFileW(to_wide(path).c_str()) || failed_with_last_error();
 }
 
 std::size_t physical_memory() {

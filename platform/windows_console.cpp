@@ -1,0 +1,197 @@
+// The console on Windows: the command line, names typed at the console,
+// texts in any code page, and the end of a run by a console event.
+#include "platform/platform.h"
+#include "platform/windows_text.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <cwchar>
+#include <fcntl.h>
+#include <io.h>
+
+// The C run-time's own reading of the command line, in UTF-16: the
+// arguments split as every Windows program splits them, without another
+// system library for CommandLineToArgvW.
+extern "C" __declspec(dllimport) int __wgetmainargs(int* argc, wchar_t*** argv, wchar_t*** env,
+                                                    int expand_wildcards, void* startup);
+
+std::vector<std::string> command_line_arguments(int argc, char** argv) {
+    int count = 0;
+    wchar_t** arguments = nullptr;
+    wchar_t** environment = nullptr;
+    int startup[1] = {0};
+    if (__wgetmainargs(&count, &arguments, &environment, 0, startup) != 0 || !arguments)
+        return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+    std::vector<std::string> names;
+    for (int i = 1; i < count; ++i) names.push_back(from_wide(arguments[i]));
+    return names;
+}
+
+bool on_windows() {
+    return true;
+}
+
+void prepare_standard_streams() {
+    for (int fd = 0; fd <= 2; ++fd) {
+        // -2: the run was started without that stream at all.
+        intptr_t handle = _get_osfhandle(fd);
+        if (handle != -1 && handle != -2) continue;
+        int opened = _open("NUL", fd == 0 ? _O_RDONLY : _O_WRONLY);
+        if (opened >= 0 && opened != fd) {
+            _dup2(opened, fd);
+            _close(opened);
+        }
+    }
+}
+
+// The handler runs on a thread of its own while the main thread goes on, so
+// it only reads a name that is complete whenever the flag is set.
+static wchar_t cleanup_path[32768];
+static volatile LONG cleanup_wanted = 0;
+
+static BOOL WINAPI end_interrupted_run(DWORD event) {
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT ||
+        event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+        // The staged file was opened for sharing deletion: it goes as soon
+        // as the run's handle on it is closed.
+        if (cleanup_wanted) DeleteFileW(cleanup_path);
+    }
+    return FALSE; // the system's own handler then ends the run
+}
+
+void install_interrupt_handling() {
+    SetConsoleCtrlHandler(end_interrupted_run, TRUE);
+}
+
+void set_interrupt_cleanup(const char* path) {
+    InterlockedExchange(&cleanup_wanted, 0);
+    if (!path) return;
+    const std::wstring wide = to_wide(path);
+    if (wide.size() >= std::size(cleanup_path)) return;
+    std::wmemcpy(cleanup_path, wide.c_str(), wide.size() + 1);
+    InterlockedExchange(&cleanup_wanted, 1);
+}
+
+// A console shows text in its own code page, which need not be 936 even on
+// a Chinese Windows (chcp 65001), and Wine's console never shows GBK bytes:
+// the console is given the characters themselves.
+void put_gbk_text(std::FILE* stream, std::string_view text) {
+    HANDLE console = handle_of(stream);
+    if (!is_console(console)) {
+        std::fwrite(text.data(), 1, text.size(), stream);
+        return;
+    }
+    std::fflush(stream);
+    write_console(console, to_wide(text, 936));
+}
+
+static bool is_ascii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Names are held in UTF-8: a console is given their characters, a pipe or a
+// file the ANSI code page's bytes, as a name typed there would have been.
+void put_console_text(std::FILE* stream, std::string_view text) {
+    HANDLE console = handle_of(stream);
+    if (is_ascii(text)) {
+        std::fwrite(text.data(), 1, text.size(), stream);
+    } else if (is_console(console)) {
+        std::fflush(stream);
+        write_console(console, to_wide(text));
+    } else {
+        const std::string bytes = from_wide(to_wide(text), CP_ACP);
+        std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    }
+}
+
+std::string file_text(std::string_view bytes) {
+    return is_ascii(bytes) ? std::string(bytes) : from_wide(to_wide(bytes, CP_ACP));
+}
+
+// Long paths work where the system has them enabled and the program says in
+// its manifest that it takes them; the query is in ntdll from Windows 10 on.
+static bool long_paths_enabled() {
+    using Query = BOOLEAN(WINAPI*)();
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    const FARPROC found = ntdll ? GetProcAddress(ntdll, "RtlAreLongPathsEnabled") : nullptr;
+    return found && reinterpret_cast<Query>(reinterpret_cast<void (*)()>(found))();
+}
+
+NameLimit name_limit() {
+    return {long_paths_enabled() ? std::size_t{32767} : std::size_t{MAX_PATH}, false};
+}
+
+// A console line as its characters: the console's code page (65001 in
+// Windows Terminal, 936 on a Chinese Windows) has no say. At most `limit`
+// characters and a CR LF are held; the rest of a longer line is read and
+// dropped, so that it is not left for the shell.
+static std::optional<std::wstring> read_console_line(HANDLE console, std::size_t limit) {
+    std::wstring line;
+    bool too_long = false;
+    wchar_t typed[512];
+    DWORD count = 0;
+    while (ReadConsoleW(console, typed, 512, &count, nullptr) && count > 0) {
+        const wchar_t* end = std::find(typed, typed + count, L'\n');
+        const std::size_t taken = static_cast<std::size_t>(end - typed);
+        if (line.size() + taken <= limit + 1)
+            line.append(typed, taken);
+        else
+            too_long = true;
+        if (end != typed + count) break;
+    }
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    if (too_long || line.size() > limit) return std::nullopt;
+    return line;
+}
+
+std::optional<std::string> read_name_line() {
+    std::fflush(stdout);
+    const std::size_t limit = name_limit().length;
+    HANDLE input = handle_of(stdin);
+    if (is_console(input)) {
+        std::optional<std::wstring> line = read_console_line(input, limit);
+        if (!line) return std::nullopt;
+        return from_wide(*line);
+    }
+    // From a pipe or a file: bytes in the ANSI code page, at most four to a
+    // character (UTF-8, where that is the code page).
+    std::string bytes;
+    bool too_long = false;
+    int c;
+    while ((c = std::getchar()) != EOF && c != '\n') {
+        if (bytes.size() <= 4 * limit + 1)
+            bytes.push_back(static_cast<char>(c));
+        else
+            too_long = true;
+    }
+    if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
+    const std::wstring line = to_wide(bytes, CP_ACP);
+    if (too_long || line.size() > limit) return std::nullopt;
+    return from_wide(line);
+}
+
+std::string_view name_quotes() {
+    return "\"";
+}
+
+// Only a console that serves this run alone (the window a double-click
+// opened) closes with it; with input from a file or a pipe nobody is there
+// to press Enter. The answer is read from the console itself, past whatever
+// is left unread in stdin, and keys typed before the prompt don't count.
+void hold_console_window(std::string_view prompt) {
+    DWORD processes[2];
+    HANDLE input = handle_of(stdin);
+    if (GetConsoleProcessList(processes, 2) != 1 || !is_console(input) ||
+        !is_console(handle_of(stderr)))
+        return;
+    std::fflush(stdout);
+    put_gbk_text(stderr, prompt);
+    std::fflush(stderr);
+    FlushConsoleInputBuffer(input);
+    wchar_t typed[64];
+    DWORD count = 0;
+    while (ReadConsoleW(input, typed, 64, &count, nullptr) && count > 0)
+        if (std::wmemchr(typed, L'\r', count) || std::wmemchr(typed, L'\n', count)) return;
+}
