@@ -35,7 +35,7 @@ static int first_after_blanks() {
 }
 
 static std::optional<int> whole_int(const std::string& text) {
-    const WholeNumber number = read_whole_number(text);
+    const WholeNumber number = read_whole_number(text.c_str());
     if (number.length != text.size() || !number.fits_int()) return std::nullopt;
     return static_cast<int>(number.value);
 }

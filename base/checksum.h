@@ -41,11 +41,19 @@ inline std::uint64_t word(const unsigned char* p) {
     return w;
 }
 
+// The lanes while a stream is summed: values, not memory. The input's bytes
+// may alias any memory, and the lanes would otherwise go through memory
+// between two stripes, which would double the cost.
+struct Lanes {
+    std::uint64_t a, b, c, d;
+};
+
 // One stripe of 64 bytes, 16 to each lane.
-inline void stripe(std::uint64_t (&lanes)[4], const unsigned char* p) {
-    for (int i = 0; i < 4; ++i)
-        lanes[i] =
-            fold(word(p + 16 * i) ^ keys[2 * i] ^ lanes[i], word(p + 16 * i + 8) ^ keys[2 * i + 1]);
+inline Lanes stripe(const Lanes& lanes, const unsigned char* p) {
+    return {fold(word(p) ^ keys[0] ^ lanes.a, word(p + 8) ^ keys[1]),
+            fold(word(p + 16) ^ keys[2] ^ lanes.b, word(p + 24) ^ keys[3]),
+            fold(word(p + 32) ^ keys[4] ^ lanes.c, word(p + 40) ^ keys[5]),
+            fold(word(p + 48) ^ keys[6] ^ lanes.d, word(p + 56) ^ keys[7])};
 }
 
 } // namespace checksum_detail
@@ -57,8 +65,10 @@ inline void checksum_start(Checksum& sum) {
 }
 
 inline void checksum_add(Checksum& sum, const char* data, std::size_t size) {
+    using checksum_detail::stripe;
     auto* p = reinterpret_cast<const unsigned char*>(data);
     sum.length += size;
+    checksum_detail::Lanes lanes{sum.lanes[0], sum.lanes[1], sum.lanes[2], sum.lanes[3]};
     if (sum.pending_size > 0) {
         const std::size_t taken = size < 64 - sum.pending_size ? size : 64 - sum.pending_size;
         std::memcpy(sum.pending + sum.pending_size, p, taken);
@@ -66,22 +76,25 @@ inline void checksum_add(Checksum& sum, const char* data, std::size_t size) {
         p += taken;
         size -= taken;
         if (sum.pending_size < 64) return;
-        checksum_detail::stripe(sum.lanes, sum.pending);
+        lanes = stripe(lanes, sum.pending);
         sum.pending_size = 0;
     }
-    for (; size >= 64; p += 64, size -= 64) checksum_detail::stripe(sum.lanes, p);
+    for (; size >= 64; p += 64, size -= 64) lanes = stripe(lanes, p);
     std::memcpy(sum.pending, p, size);
     sum.pending_size = size;
+    sum.lanes[0] = lanes.a;
+    sum.lanes[1] = lanes.b;
+    sum.lanes[2] = lanes.c;
+    sum.lanes[3] = lanes.d;
 }
 
 // The checksum of every byte added since the start.
 inline std::uint64_t checksum_value(const Checksum& sum) {
-    std::uint64_t lanes[4] = {sum.lanes[0], sum.lanes[1], sum.lanes[2], sum.lanes[3]};
-    unsigned char last[64] = {};
-    std::memcpy(last, sum.pending, sum.pending_size);
-    checksum_detail::stripe(lanes, last);
     using checksum_detail::fold;
     using checksum_detail::keys;
-    return fold(fold(lanes[0], lanes[1] ^ keys[0]) ^ sum.length,
-                fold(lanes[2], lanes[3] ^ keys[1]));
+    unsigned char last[64] = {};
+    std::memcpy(last, sum.pending, sum.pending_size);
+    const checksum_detail::Lanes lanes =
+        checksum_detail::stripe({sum.lanes[0], sum.lanes[1], sum.lanes[2], sum.lanes[3]}, last);
+    return fold(fold(lanes.a, lanes.b ^ keys[0]) ^ sum.length, fold(lanes.c, lanes.d ^ keys[1]));
 }

@@ -8,7 +8,20 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
+
+// The decimal digits at p: gives the place after them, and their number in
+// `value`, which is the number read when there are at most 19 digits after
+// the leading zeros (it then fits uint64). The digits must be followed by a
+// byte that is not a digit (the NUL of a std::string, the NUL after a
+// reader's buffered bytes, the white space after a token): codes are read
+// by the millions, and this loop checks no bound.
+inline const char* read_digits(const char* p, std::uint64_t& value) {
+    std::uint64_t number = 0;
+    for (unsigned digit; (digit = static_cast<unsigned char>(*p) - 0x30u) < 10; ++p)
+        number = number * 10 + digit;
+    value = number;
+    return p;
+}
 
 struct WholeNumber {
     std::size_t length = 0; // of the sign and the digits; 0 when no digit follows the sign
@@ -19,26 +32,24 @@ struct WholeNumber {
     bool fits_int() const { return exact && value >= INT32_MIN && value <= INT32_MAX; }
 };
 
-// Reads the sign and digits at the start of `text`; whatever follows them is
-// left to the caller. A number of any length is read to its end, so that a
-// caller can name it whole as too large.
-inline WholeNumber read_whole_number(std::string_view text) {
+// Reads the sign and digits at `text`, followed, as for read_digits, by a
+// byte that is not a digit; whatever follows them is left to the caller. A
+// number of any length is read to its end, so that a caller can name it
+// whole as too large.
+inline WholeNumber read_whole_number(const char* text) {
     WholeNumber number;
-    const bool negative = !text.empty() && text[0] == '-';
-    std::size_t i = !text.empty() && (text[0] == '+' || negative) ? 1 : 0;
-    const std::size_t first = i;
-    while (i < text.size() && text[i] == '0') ++i;
-    // Nineteen digits after the leading zeros can't overflow uint64; beyond
-    // that the value is no longer exact.
-    const std::size_t significant = i;
-    std::uint64_t magnitude = 0;
-    for (; i < text.size() && is_digit(text[i]); ++i)
-        if (i - significant < 19) magnitude = magnitude * 10 + static_cast<unsigned>(text[i] - '0');
-    number.digits = i - first;
+    const char* p = text;
+    const bool negative = *p == '-';
+    if (*p == '+' || negative) ++p;
+    const char* significant = p;
+    while (*significant == '0') ++significant;
+    std::uint64_t magnitude;
+    const char* const digits_end = read_digits(significant, magnitude);
+    number.digits = static_cast<std::size_t>(digits_end - p);
     if (number.digits == 0) return number;
-    number.length = i;
+    number.length = static_cast<std::size_t>(digits_end - text);
     const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : INT64_MAX;
-    number.exact = i - significant < 20 && magnitude <= limit;
+    number.exact = digits_end - significant <= 19 && magnitude <= limit;
     if (number.exact)
         number.value = negative ? static_cast<std::int64_t>(0 - magnitude)
                                 : static_cast<std::int64_t>(magnitude);

@@ -18,7 +18,8 @@ static std::int64_t record_count = 0; // records counted by the first pass
 static int largest_block = 1;         // the largest block code of the first pass
 static DataReader& reader = data_reader;
 
-[[noreturn]] static void refuse_record(std::int64_t record, const std::string& problem) {
+// Rare, and kept out of the records' loops.
+[[noreturn, gnu::cold]] static void refuse_record(std::int64_t record, const std::string& problem) {
     refuse(fill(texts::record_fault, {decimal(record), quoted(data_file_name), problem}));
 }
 
@@ -38,7 +39,8 @@ static std::string_view record_token(std::int64_t record, int field) {
 // swallows. Anything else ("1.5", "2e3", "x") is not a code.
 static int read_code(std::int64_t record, int field) {
     std::string_view token = record_token(record, field);
-    WholeNumber code = read_whole_number(token);
+    // A token in the buffer is followed by white space or the buffer's NUL.
+    WholeNumber code = read_whole_number(token.data());
     const std::string_view pattern =
         code.length == 0 || (code.length < token.size() && token[code.length] != 'c')
             ? texts::field_not_whole
@@ -61,9 +63,12 @@ static void skip_name(std::int64_t record, int field) {
     reader_finish_field(reader);
 }
 
+[[noreturn, gnu::cold]] static void trait_too_large(std::int64_t record, std::string_view token) {
+    refuse_record(record, fill(texts::trait_beyond_float, {quoted_token(token)}));
+}
+
 static void check_trait(std::int64_t record, double value, std::string_view token) {
-    if (beyond_single_precision(value))
-        refuse_record(record, fill(texts::trait_beyond_float, {quoted_token(token)}));
+    if (beyond_single_precision(value)) trait_too_large(record, token);
 }
 
 // Reads the trait token as "%s ch" would and gives its value. The token is

@@ -18,8 +18,11 @@ void reader_open(DataReader& reader, std::FILE* stream, std::size_t block) {
     // Room for the longest line even with the tiny blocks of the tests: a
     // token or a line never needs more, whatever the file holds.
     reader.capacity = std::max(reader.block, longest_line + 1);
-    reader.buffer =
-        reader.capacity < SIZE_MAX ? static_cast<char*>(std::malloc(reader.capacity + 1)) : nullptr;
+    // The NUL after the data, and a word more that a scan may read (see
+    // design/levels.h), never undefined.
+    reader.buffer = reader.capacity < SIZE_MAX - 1 - read_slack
+                        ? static_cast<char*>(std::calloc(reader.capacity + 1 + read_slack, 1))
+                        : nullptr;
     if (!reader.buffer) fatal_exit(texts::out_of_memory_reading);
     reader.buffer[0] = '\0';
     reader.begin = reader.end = 0;

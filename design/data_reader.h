@@ -50,6 +50,10 @@ inline constexpr std::size_t longest_token = 4096;
 // a token may be.
 inline constexpr std::size_t longest_line = 1 << 16;
 
+// Bytes of the buffer after the NUL that ends the data: a word may be read
+// from any byte of the data.
+inline constexpr std::size_t read_slack = 8;
+
 // Reads the data file's `stream`, `block` bytes at a time. Ends the run
 // through fatal_exit when the buffer can't be had, or on a read error.
 void reader_open(DataReader& reader, std::FILE* stream, std::size_t block);

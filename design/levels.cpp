@@ -33,8 +33,8 @@ static void grow_slots(LevelTable& table) {
     }
 }
 
-static bool whole_number_of_18_digits(std::string_view text) {
-    const WholeNumber number = read_whole_number(text);
+static bool whole_number_of_18_digits(const std::string& text) {
+    const WholeNumber number = read_whole_number(text.c_str());
     return number.length == text.size() && number.digits <= 18;
 }
 
@@ -42,31 +42,29 @@ static std::int32_t new_id(LevelTable& table, std::string_view text) {
     if (table.texts.size() >= static_cast<std::size_t>(INT32_MAX))
         fatal_exit(texts::too_many_levels);
     table.texts.emplace_back(text);
-    if (table.numeric && !whole_number_of_18_digits(text)) table.numeric = false;
+    if (table.numeric && !whole_number_of_18_digits(table.texts.back())) table.numeric = false;
     return static_cast<std::int32_t>(table.texts.size() - 1);
 }
 
-std::int32_t level_id(LevelTable& table, std::string_view text) {
-    if (table.last_id >= 0 && text == table.last_text) return table.last_id;
+std::int32_t add_level(LevelTable& table, std::string_view text, bool& added) {
     std::int32_t id;
     if (const std::int64_t number = plain_small_number(text); number >= 0) {
         if (table.small_numbers.size() <= static_cast<std::size_t>(number))
             table.small_numbers.resize(static_cast<std::size_t>(number) + 1, no_id);
         std::uint32_t& known = table.small_numbers[static_cast<std::size_t>(number)];
-        if (known == no_id) known = static_cast<std::uint32_t>(new_id(table, text)) + 1;
-        id = static_cast<std::int32_t>(known - 1);
-    } else {
-        if (2 * (table.texts.size() + 1) > table.slots.size()) grow_slots(table);
-        const std::uint64_t hash = hash_text(text);
-        const std::size_t slot = slot_of(table, text, hash);
-        if (table.slots[slot] == no_id) {
-            table.slots[slot] = static_cast<std::uint32_t>(new_id(table, text)) + 1;
-            table.slot_hashes[slot] = hash;
-        }
-        id = static_cast<std::int32_t>(table.slots[slot] - 1);
+        added = known == no_id;
+        if (added) known = static_cast<std::uint32_t>(new_id(table, text)) + 1;
+        return static_cast<std::int32_t>(known - 1);
     }
-    table.last_text.assign(text);
-    table.last_id = id;
+    if (2 * (table.texts.size() + 1) > table.slots.size()) grow_slots(table);
+    const std::uint64_t hash = hash_text(text);
+    const std::size_t slot = slot_of(table, text, hash);
+    added = table.slots[slot] == no_id;
+    if (added) {
+        table.slots[slot] = static_cast<std::uint32_t>(new_id(table, text)) + 1;
+        table.slot_hashes[slot] = hash;
+    }
+    id = static_cast<std::int32_t>(table.slots[slot] - 1);
     return id;
 }
 
@@ -83,7 +81,7 @@ std::int32_t finish_levels(LevelTable& table) {
         // "007" and "7" are one level, labelled 7.
         std::vector<std::int64_t> values(count);
         for (std::size_t id = 0; id < count; ++id)
-            values[id] = read_whole_number(table.texts[id]).value;
+            values[id] = read_whole_number(table.texts[id].c_str()).value;
         std::vector<std::size_t> order(count);
         std::iota(order.begin(), order.end(), 0);
         std::sort(order.begin(), order.end(),
@@ -95,23 +93,19 @@ std::int32_t finish_levels(LevelTable& table) {
             table.level_of[order[i]] = static_cast<std::int32_t>(table.labels.size());
         }
     }
+    table.level_of_number.assign(table.small_numbers.size(), 0);
+    for (std::size_t number = 0; number < table.small_numbers.size(); ++number)
+        if (const std::uint32_t id = table.small_numbers[number]; id != no_id)
+            table.level_of_number[number] = table.level_of[id - 1];
     table.last_id = -1;
     return static_cast<std::int32_t>(table.labels.size());
 }
 
-std::int32_t level_of_value(LevelTable& table, std::string_view text) {
-    if (table.last_id >= 0 && text == table.last_text) return table.last_id;
+std::int32_t find_level(LevelTable& table, std::string_view text) {
     std::int32_t level = 0;
-    if (const std::int64_t number = plain_small_number(text); number >= 0) {
-        if (static_cast<std::size_t>(number) < table.small_numbers.size()) {
-            const std::uint32_t known = table.small_numbers[static_cast<std::size_t>(number)];
-            if (known != no_id) level = table.level_of[known - 1];
-        }
-    } else if (!table.slots.empty()) {
+    if (!table.slots.empty()) {
         const std::uint32_t id = table.slots[slot_of(table, text, hash_text(text))];
         if (id != no_id) level = table.level_of[id - 1];
     }
-    table.last_text.assign(text);
-    table.last_id = level;
     return level;
 }

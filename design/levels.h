@@ -7,7 +7,9 @@
 
 #include "base/whole_number.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,12 +23,16 @@ struct LevelTable {
     // skip the hashing: their id + 1 by value.
     std::vector<std::uint32_t> small_numbers;
     bool numeric = true; // every value so far is a whole number of at most 18 digits
-    // The value of the record before, which most records repeat, and its id
-    // (its level once finished); -1 for none.
-    std::string last_text;
-    std::int32_t last_id = -1;
-    // After finishing: the level (from 1) of every id, and every level's label.
+    // The last value looked up, which most records repeat, and its id (its
+    // level once finished), when it is at most last_capacity bytes long.
+    static constexpr std::size_t last_capacity = 32;
+    char last_text[last_capacity] = {};
+    std::size_t last_size = 0;
+    std::int32_t last_id = -1; // -1: none
+    // After finishing: the level (from 1) of every id, of every plain small
+    // number met (0 for none), and every level's label.
     std::vector<std::int32_t> level_of;
+    std::vector<std::int32_t> level_of_number;
     std::vector<std::string> labels;
 };
 
@@ -45,15 +51,87 @@ inline std::int64_t plain_small_number(std::string_view text) {
     return value < small_number_limit ? value : -1;
 }
 
-// The id of a value, given a new one when it has none yet. Ends the run
-// through fatal_exit when the ids can't be had (more than int32 levels, or
-// no memory).
-std::int32_t level_id(LevelTable& table, std::string_view text);
+// The id of a value, given a new one when it has none yet (then `added`).
+// Ends the run through fatal_exit when the ids can't be had (more than int32
+// levels, or no memory).
+std::int32_t add_level(LevelTable& table, std::string_view text, bool& added);
 
 // Orders and labels the levels once every value has been met. Gives the
 // number of levels.
 std::int32_t finish_levels(LevelTable& table);
 
 // The level (from 1) of a value met before finishing, or 0 for a value
-// never met.
-std::int32_t level_of_value(LevelTable& table, std::string_view text);
+// never met, by the hash of the names.
+std::int32_t find_level(LevelTable& table, std::string_view text);
+
+// Every value looked up here has a word of bytes readable from its start,
+// whatever its length: a field in the reader's buffer, with its slack after
+// the data (design/data_reader.h), or in a table line's unquoted text. Most
+// values are that short, and are compared and copied a word at a time.
+inline constexpr std::size_t word_bytes = 8;
+
+inline std::uint64_t first_word(const char* text) {
+    std::uint64_t word;
+    std::memcpy(&word, text, word_bytes);
+    return word;
+}
+
+// The bits of a word that hold its first `size` bytes, size 1 to 8.
+inline std::uint64_t first_bytes(std::size_t size) {
+    const std::uint64_t all = ~std::uint64_t{0};
+    const unsigned unused = static_cast<unsigned>(8 * (word_bytes - size));
+    if (size == word_bytes) return all;
+    return std::endian::native == std::endian::little ? all >> unused : all << unused;
+}
+
+// Whether `text` is the value looked up last; then its id (or level).
+inline bool is_last(const LevelTable& table, std::string_view text, std::int32_t& id) {
+    if (table.last_id < 0 || text.size() != table.last_size) return false;
+    if (text.size() <= word_bytes) {
+        if (((first_word(text.data()) ^ first_word(table.last_text)) & first_bytes(text.size())) !=
+            0)
+            return false;
+    } else if (std::memcmp(text.data(), table.last_text, text.size()) != 0) {
+        return false;
+    }
+    id = table.last_id;
+    return true;
+}
+
+// Keeps `text` as the value looked up last, when it is short enough.
+inline void remember_last(LevelTable& table, std::string_view text, std::int32_t id) {
+    if (text.size() > LevelTable::last_capacity || text.empty()) return;
+    std::memcpy(table.last_text, text.data(), text.size() <= word_bytes ? word_bytes : text.size());
+    table.last_size = text.size();
+    table.last_id = id;
+}
+
+// add_level for the first pass's loop, inline: the value looked up last,
+// or a plain small number known already, takes no search.
+inline std::int32_t level_id(LevelTable& table, std::string_view text, bool& added) {
+    added = false;
+    std::int32_t id;
+    if (is_last(table, text, id)) return id;
+    const std::int64_t number = plain_small_number(text);
+    const auto at = static_cast<std::size_t>(number);
+    if (number >= 0 && at < table.small_numbers.size() && table.small_numbers[at] != 0)
+        id = static_cast<std::int32_t>(table.small_numbers[at] - 1);
+    else
+        id = add_level(table, text, added);
+    remember_last(table, text, id);
+    return id;
+}
+
+// find_level for the second pass's loop, inline, likewise.
+inline std::int32_t level_of_value(LevelTable& table, std::string_view text) {
+    std::int32_t level;
+    if (is_last(table, text, level)) return level;
+    if (const std::int64_t number = plain_small_number(text); number >= 0) {
+        const auto at = static_cast<std::size_t>(number);
+        level = at < table.level_of_number.size() ? table.level_of_number[at] : 0;
+    } else {
+        level = find_level(table, text);
+    }
+    remember_last(table, text, level);
+    return level;
+}

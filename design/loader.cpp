@@ -14,16 +14,14 @@ int nLoc = 1;
 float*** trait_cube = nullptr;
 float grand_mean = 0.0f;
 std::vector<std::string> level_labels[3];
-std::size_t read_block_size = 1 << 20;
+std::size_t read_block_size = 1 << 17;
 
 DataReader data_reader;
 double* cell_sums = nullptr;
 std::int64_t* cell_counts = nullptr;
 static bool cell_means_wanted = false;
 
-// For a table file, a bit per pair of levels of factors f and (f + 1) % 3,
-// set when the pair occurs; empty for a classic file.
-static std::vector<std::uint64_t> pair_marks[3];
+std::vector<std::uint64_t> pair_marks[3];
 
 static std::int64_t level_count(int f) {
     const int counts[3] = {nVar, nYear, nLoc};
@@ -38,11 +36,6 @@ bool pair_occurs(int f, std::int64_t outer, std::int64_t inner) {
     if (pair_marks[f].empty()) return true;
     const std::int64_t bit = pair_bit(f, outer, inner);
     return pair_marks[f][static_cast<std::size_t>(bit >> 6)] >> (bit & 63) & 1;
-}
-
-void mark_pair(int f, std::int64_t outer, std::int64_t inner) {
-    const std::int64_t bit = pair_bit(f, outer, inner);
-    pair_marks[f][static_cast<std::size_t>(bit >> 6)] |= std::uint64_t{1} << (bit & 63);
 }
 
 void start_pair_marks() {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 extern DataReader data_reader; // over the data file, for both passes
 
@@ -44,10 +45,18 @@ inline bool beyond_single_precision(double value) {
 // with --cells mean, the cells' sums and counts too.
 void allocate_cube(std::int64_t blocks);
 
-// For a table file: makes room for the marks of the pairs that occur, none
-// yet, and marks one (see pair_occurs).
+// For a table file, a bit per pair of levels of factors f and (f + 1) % 3,
+// set when the pair occurs (see pair_occurs); empty for a classic file.
+extern std::vector<std::uint64_t> pair_marks[3];
+
+// Makes room for the marks of the pairs, none set yet.
 void start_pair_marks();
-void mark_pair(int f, std::int64_t outer, std::int64_t inner);
+
+inline void mark_pair(int f, std::int64_t outer, std::int64_t inner) {
+    const std::int64_t counts[3] = {nVar, nYear, nLoc};
+    const std::int64_t bit = (outer - 1) * counts[(f + 1) % 3] + (inner - 1);
+    pair_marks[f][static_cast<std::size_t>(bit >> 6)] |= std::uint64_t{1} << (bit & 63);
+}
 
 // Puts a trait value into its cell: the cell keeps the last one, or adds it
 // to the cell's sum. Gives false for a missing value, one that is 0 in

@@ -33,20 +33,22 @@ inline constexpr auto token_ends = [] {
 // stops there at the latest.
 
 // The code at p and the white space after it; nullptr when it is not a
-// plain code (a whole number from 1 within int, followed by white space) or
-// the white space runs to the end of the buffered bytes.
+// plain code (one to nine bare digits, a number from 1, followed by white
+// space) or the white space runs to the end of the buffered bytes.
 inline const char* take_code(const char* p, const char* stop, int& code) {
-    const WholeNumber number = read_whole_number({p, static_cast<std::size_t>(stop - p)});
-    p += number.length;
-    if (number.value < 1 || !number.fits_int() || !is_blank(*p)) return nullptr;
-    code = static_cast<int>(number.value);
+    const char* const first = p;
+    std::uint64_t value;
+    p = read_digits(p, value);
+    // Nine digits always fit an int; a longer code takes the long way.
+    if (value == 0 || p - first > 9 || !is_blank(*p)) return nullptr;
+    code = static_cast<int>(value);
     while (is_blank(*++p)) {
     }
     return p == stop ? nullptr : p;
 }
 
-// Takes the next record when it is plain: each code a whole number from 1
-// within int, a trait token of at most longest_token bytes, each field followed
+// Takes the next record when it is plain: each code bare digits, from 1, a
+// trait token of at most longest_token bytes, each field followed
 // by white space, and the first byte after the record's white space already
 // buffered and not a 'c' (which the field format would swallow). Otherwise
 // gives false and consumes nothing, and the caller reads the record field by

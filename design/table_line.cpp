@@ -1,33 +1,38 @@
 #include "design/table_line.h"
 
 #include <algorithm>
+#include <array>
 
-static bool is_space(char c, Separator separator) {
-    return c == ' ' || (c == '\t' && separator != Separator::tab);
-}
+// Millions of lines are split: each separator has its own loop over the
+// bytes, and a quoted field, the rare case, its own function.
 
-// Reads the quoted field that starts at line[at] (its opening quote) into
-// `field`; gives the place after the closing quote, or npos when there is
+// Reads the quoted field that starts at `at` (its opening quote) into
+// `field`; gives the place after the closing quote, or nullptr when there is
 // none on the line.
-static std::size_t take_quoted(std::string_view line, std::size_t at, std::string_view& field,
+static const char* take_quoted(const char* at, const char* end, std::string_view& field,
                                std::string& unquoted) {
-    const std::size_t first = at + 1;
-    std::size_t close = line.find('"', first);
+    const char* const first = at + 1;
+    const char* close = std::find(first, end, '"');
+    if (close == end) return nullptr;
     // Most quoted fields hold no "": a view into the line does.
-    if (close == std::string_view::npos) return close;
-    if (close + 1 >= line.size() || line[close + 1] != '"') {
-        field = line.substr(first, close - first);
+    if (close + 1 == end || close[1] != '"') {
+        field = std::string_view(first, static_cast<std::size_t>(close - first));
         return close + 1;
     }
+    // Fields that held "" never need more room than the line: views into
+    // `unquoted` stay valid while it fills. A word may be read from any of
+    // its bytes (see design/levels.h).
+    const std::size_t needed = static_cast<std::size_t>(end - first) + unquoted.size() + 8;
+    if (unquoted.capacity() < needed) unquoted.reserve(2 * needed);
     const std::size_t start = unquoted.size();
-    std::size_t from = first;
+    const char* from = first;
     for (;;) {
-        unquoted.append(line.substr(from, close - from));
-        if (close + 1 < line.size() && line[close + 1] == '"') {
+        unquoted.append(from, close);
+        if (close + 1 < end && close[1] == '"') {
             unquoted.push_back('"');
             from = close + 2;
-            close = line.find('"', from);
-            if (close == std::string_view::npos) return close;
+            close = std::find(from, end, '"');
+            if (close == end) return nullptr;
             continue;
         }
         field = std::string_view(unquoted).substr(start);
@@ -35,52 +40,104 @@ static std::size_t take_quoted(std::string_view line, std::size_t at, std::strin
     }
 }
 
-bool split_line(std::string_view line, Separator separator, TableLine& out) {
-    out.fields.clear();
-    out.unquoted.clear();
-    // Fields that held "" never need more room than the line: views into
-    // `unquoted` stay valid while it fills.
-    out.unquoted.reserve(line.size());
-    const bool blanks = separator == Separator::blanks;
-    const char sep = separator == Separator::comma ? ',' : '\t';
-    std::size_t at = 0;
+template <char separator>
+static bool is_space(char c) {
+    return c == ' ' || (separator != '\t' && c == '\t');
+}
+
+// The bytes that can end an unquoted field: the separator (blanks and tabs
+// for runs of them), and the line end, CR or NUL that follows every line.
+template <char separator>
+static constexpr auto field_ends = [] {
+    std::array<bool, 256> ends{};
+    for (unsigned char c : {'\n', '\r', '\0'}) ends[c] = true;
+    if (separator == ' ') ends[' '] = ends['\t'] = true;
+    ends[static_cast<unsigned char>(separator)] = true;
+    return ends;
+}();
+
+// The end of the unquoted field at p: the scan runs on the byte after the
+// line, which ends it, instead of checking the bound at every byte; a CR or
+// NUL within the line is part of the field.
+template <char separator>
+static const char* field_end(const char* p, const char* end) {
     for (;;) {
-        while (at < line.size() && is_space(line[at], separator)) ++at;
-        if (blanks && at == line.size()) return true;
+        while (!field_ends<separator>[static_cast<unsigned char>(*p)]) ++p;
+        if (p >= end || *p == separator || (separator == ' ' && *p == '\t')) return p;
+        ++p;
+    }
+}
+
+// Fields between single separators (a comma or a tab), blanks around them
+// not part of them; an empty field where two separators meet.
+template <char separator>
+static bool split_at(std::string_view line, TableLine& out) {
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    for (;;) {
+        while (p < end && is_space<separator>(*p)) ++p;
         std::string_view field;
-        if (at < line.size() && line[at] == '"') {
-            at = take_quoted(line, at, field, out.unquoted);
-            if (at == std::string_view::npos) return false;
-            const std::size_t closed = at;
-            while (at < line.size() && is_space(line[at], separator)) ++at;
-            if (at < line.size() && (blanks ? at == closed : line[at] != sep)) return false;
+        if (p < end && *p == '"') {
+            if (!(p = take_quoted(p, end, field, out.unquoted))) return false;
+            while (p < end && is_space<separator>(*p)) ++p;
+            if (p < end && *p != separator) return false;
         } else {
-            std::size_t end = at;
-            if (blanks) {
-                while (end < line.size() && !is_space(line[end], separator)) ++end;
-            } else {
-                end = std::min(line.find(sep, at), line.size());
-            }
-            field = line.substr(at, end - at);
-            while (!field.empty() && is_space(field.back(), separator)) field.remove_suffix(1);
-            at = end;
+            const char* const first = p;
+            p = field_end<separator>(p, end);
+            const char* last = p;
+            while (last > first && is_space<separator>(last[-1])) --last;
+            field = std::string_view(first, static_cast<std::size_t>(last - first));
         }
-        out.fields.push_back(field);
-        if (at >= line.size()) return true;
-        if (!blanks && ++at == line.size()) {
-            out.fields.emplace_back(); // a separator at the end leaves an empty field
+        add_field(out, field);
+        if (p == end) return true;
+        if (++p == end) {
+            add_field(out, {}); // a separator at the end leaves an empty field
             return true;
         }
     }
 }
 
+// Fields separated by runs of blanks and tabs.
+static bool split_at_blanks(std::string_view line, TableLine& out) {
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    for (;;) {
+        while (p < end && is_space<' '>(*p)) ++p;
+        if (p == end) return true;
+        std::string_view field;
+        if (*p == '"') {
+            if (!(p = take_quoted(p, end, field, out.unquoted))) return false;
+            // Text straight after the closing quote belongs to no field.
+            if (p < end && !is_space<' '>(*p)) return false;
+        } else {
+            const char* const first = p;
+            p = field_end<' '>(p, end);
+            field = std::string_view(first, static_cast<std::size_t>(p - first));
+        }
+        add_field(out, field);
+    }
+}
+
+bool split_line(std::string_view line, Separator separator, TableLine& out) {
+    out.count = 0;
+    out.unquoted.clear();
+    switch (separator) {
+    case Separator::comma:
+        return split_at<','>(line, out);
+    case Separator::tab:
+        return split_at<'\t'>(line, out);
+    case Separator::blanks:
+        break;
+    }
+    return split_at_blanks(line, out);
+}
+
 Separator separator_of(std::string_view first_line) {
     TableLine line;
-    if (split_line(first_line, Separator::comma, line) && line.fields.size() >= 5)
-        return Separator::comma;
+    if (split_line(first_line, Separator::comma, line) && line.count >= 5) return Separator::comma;
     return first_line.find('\t') != std::string_view::npos ? Separator::tab : Separator::blanks;
 }
 
 bool is_blank_line(std::string_view line) {
-    return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
+    return line.find_first_not_of(" \t") == std::string_view::npos;
 }

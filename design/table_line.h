@@ -18,14 +18,24 @@ Separator separator_of(std::string_view first_line);
 // The fields of one line, reused from line to line so that a table of
 // millions of lines allocates nothing after its first.
 struct TableLine {
-    std::vector<std::string_view> fields; // into the line, or into `unquoted`
-    std::string unquoted;                 // quoted fields that held ""
+    std::vector<std::string_view> fields; // the first `count`: into the line, or into `unquoted`
+    std::size_t count = 0;
+    std::string unquoted; // quoted fields that held ""
 };
+
+// Adds a field. The vector only grows, and is never cleared: a field costs
+// no more than a store and one comparison.
+inline void add_field(TableLine& line, std::string_view field) {
+    if (line.count == line.fields.size()) line.fields.resize(2 * line.count + 16);
+    line.fields.data()[line.count++] = field;
+}
 
 // Splits `line` (without its line end) into fields: the quotes of a quoted
 // field and the blanks around a field are not part of it. False when a
 // quoted field is not closed before the end of the line, or text other than
-// blanks follows its closing quote.
+// blanks follows its closing quote. The byte after the line must be its
+// line end, the CR before it, or a NUL (as after a std::string, or after a
+// reader's buffered bytes): the scan runs on it.
 bool split_line(std::string_view line, Separator separator, TableLine& out);
 
 // Whether a line holds nothing but blanks and tabs: such lines are skipped.

@@ -7,11 +7,13 @@
 #include "design/data_file.h"
 #include "design/levels.h"
 #include "design/loading.h"
+#include "design/plain_line.h"
 #include "design/trait_value.h"
 #include "platform/platform.h"
 
 #include <algorithm>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 static constexpr int trait_role = 4; // variety, year, location, block, then the trait
@@ -19,8 +21,9 @@ static constexpr int trait_role = 4; // variety, year, location, block, then the
 static DataReader& reader = data_reader;
 static Separator separator;
 static std::vector<std::string> header;
-static std::size_t columns[5];    // the field of each role in a record
+static std::size_t columns[5];    // the header's column of each role
 static std::size_t record_fields; // fields per record: the header's, one more with row names
+static std::size_t fields_at[5];  // the field of each role in a record
 static std::int64_t line_number;  // of the line just read, from 1
 static TableLine line_fields;
 static LevelTable levels[4]; // variety, year, location, block
@@ -38,6 +41,7 @@ static bool next_line(std::string_view& line) {
         if (line.size() > longest_line)
             refuse_line(fill(texts::line_overlong, {decimal(longest_line)}));
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty() && line[0] != ' ' && line[0] != '\t') return true;
         if (!is_blank_line(line)) return true;
     }
 }
@@ -94,7 +98,7 @@ static void choose_columns(const LoadOptions& options) {
     }
     for (std::size_t role = 0; role < 5; ++role) {
         const std::string& wanted = options.columns[role];
-        const WholeNumber number = read_whole_number(wanted);
+        const WholeNumber number = read_whole_number(wanted.c_str());
         if (number.length == wanted.size() && wanted[0] != '-' && wanted[0] != '+') {
             if (!number.exact || number.value < 1 ||
                 number.value > static_cast<std::int64_t>(header.size()))
@@ -121,39 +125,52 @@ static void read_header(const LoadOptions* options) {
     if (!next_line(line)) refuse(fill(texts::no_table_record, {quoted(data_file_name)}));
     if (!options) return;
     split(line);
-    header.assign(line_fields.fields.begin(), line_fields.fields.end());
+    header.assign(line_fields.fields.begin(), line_fields.fields.begin() + line_fields.count);
     choose_columns(*options);
     record_fields = 0;
 }
 
-// The next record's fields, the row name (R's first column) left out; false
-// at the end of the data. On the first pass the first record tells whether
-// records begin with row names: a header one field shorter than every record.
-static bool next_record(bool first_pass) {
-    std::string_view line;
-    if (!next_line(line)) return false;
-    split(line);
-    const std::size_t count = line_fields.fields.size();
-    if (record_fields == 0) {
-        if (count != header.size() && count != header.size() + 1)
-            refuse_line(fill(texts::fields_not_header,
-                             {decimal(count), decimal(header.size()), decimal(header.size() + 1)}));
-        record_fields = count;
-    }
-    if (count != record_fields) {
-        if (!first_pass) file_changed();
-        refuse_line(fill(texts::fields_not_records, {decimal(count), decimal(record_fields)}));
-    }
-    return true;
+// The first record tells whether records begin with row names (R's first
+// column): a header one field shorter than every record.
+static void count_fields_first(std::size_t count) {
+    if (count != header.size() && count != header.size() + 1)
+        refuse_line(fill(texts::fields_not_header,
+                         {decimal(count), decimal(header.size()), decimal(header.size() + 1)}));
+    record_fields = count;
+    for (int role = 0; role < 5; ++role)
+        fields_at[role] = columns[role] + (record_fields - header.size());
 }
 
-static std::string_view field(int role) {
-    return line_fields.fields[columns[role] + (record_fields - header.size())];
+[[noreturn, gnu::cold]] static void fields_not_records(bool first_pass, std::size_t count) {
+    if (!first_pass) file_changed();
+    refuse_line(fill(texts::fields_not_records, {decimal(count), decimal(record_fields)}));
+}
+
+// The next record's fields in line_fields; false at the end of the data.
+// The loops that call it are made for each separator, so that the quick
+// way through a plain line joins them.
+template <char separator>
+static bool next_record(bool first_pass) {
+    if (take_plain_line<separator>(reader, line_fields)) {
+        ++line_number;
+    } else {
+        std::string_view line;
+        if (!next_line(line)) return false;
+        split(line);
+    }
+    const std::size_t count = line_fields.count;
+    if (record_fields == 0) count_fields_first(count);
+    if (count != record_fields) fields_not_records(first_pass, count);
+    return true;
 }
 
 [[noreturn]] static void refuse_field(int role, std::string_view pattern, std::string_view value) {
     refuse_line(fill(pattern, {texts::factor_names[role], quoted_token(header[columns[role]]),
                                quoted_token(value)}));
+}
+
+[[noreturn, gnu::cold]] static void trait_too_large(std::string_view token) {
+    refuse_line(fill(texts::trait_beyond_float, {quoted_token(token)}));
 }
 
 // A level is any text the matrix file can hold in a label.
@@ -165,21 +182,47 @@ static void check_level(int role, std::string_view value) {
             refuse_field(role, texts::level_unwritable, value);
 }
 
+// The loops keep the places of the roles' fields and the fields themselves
+// in locals: a level's text is copied in bytes, which could alias any
+// global, and the globals would be read again at every field.
+template <char separator>
+static std::int64_t first_pass_records() {
+    std::int64_t records = 0;
+    std::size_t at[5];
+    while (next_record<separator>(true)) {
+        if (records++ == 0) std::copy_n(fields_at, 5, at);
+        const std::string_view* const fields = line_fields.fields.data();
+        for (int role = 0; role < trait_role; ++role) {
+            const std::string_view value = fields[at[role]];
+            bool added;
+            level_id(levels[role], value, added);
+            if (added) check_level(role, value);
+        }
+        if (fields[at[trait_role]].size() > longest_token)
+            refuse_line(overlong(texts::field_names[trait_role], fields[at[trait_role]]));
+    }
+    return records;
+}
+
+// Runs a pass's loop made for the file's separator.
+template <class Pass>
+static auto by_separator(Pass pass) {
+    switch (separator) {
+    case Separator::comma:
+        return pass(std::integral_constant<char, ','>());
+    case Separator::tab:
+        return pass(std::integral_constant<char, '\t'>());
+    case Separator::blanks:
+        break;
+    }
+    return pass(std::integral_constant<char, ' '>());
+}
+
 static void first_pass(const LoadOptions& options) {
     for (LevelTable& table : levels) table = LevelTable{};
     read_header(&options);
-    std::int64_t records = 0;
-    while (next_record(true)) {
-        ++records;
-        for (int role = 0; role < trait_role; ++role) {
-            const std::string_view value = field(role);
-            const std::size_t known = levels[role].texts.size();
-            level_id(levels[role], value);
-            if (levels[role].texts.size() != known) check_level(role, value);
-        }
-        if (field(trait_role).size() > longest_token)
-            refuse_line(overlong(texts::field_names[trait_role], field(trait_role)));
-    }
+    const std::int64_t records =
+        by_separator([](auto separator) { return first_pass_records<separator()>(); });
     if (records == 0) refuse(fill(texts::no_table_record, {quoted(data_file_name)}));
     nVar = finish_levels(levels[variety_factor]);
     nYear = finish_levels(levels[year_factor]);
@@ -187,29 +230,43 @@ static void first_pass(const LoadOptions& options) {
     finish_levels(levels[3]);
 }
 
-static void second_pass() {
-    double sum = 0.0;
-    std::int64_t count = 0;
-    read_header(nullptr);
+template <char separator>
+static void second_pass_records(double& sum, std::int64_t& count) {
     float*** const cube = trait_cube;
-    std::int64_t level[4];
-    while (next_record(false)) {
-        for (int role = 0; role < trait_role; ++role)
-            if ((level[role] = level_of_value(levels[role], field(role))) == 0) file_changed();
-        const std::string_view token = field(trait_role);
+    std::size_t at[5];
+    std::copy_n(fields_at, 5, at);
+    std::int64_t level[3];
+    std::int64_t last_cell[3] = {0, 0, 0};
+    while (next_record<separator>(false)) {
+        const std::string_view* const fields = line_fields.fields.data();
+        // The block's level has no use here: its value was checked on the
+        // first pass, and the checksum of both passes finds any change.
+        for (int role = 0; role < 3; ++role)
+            if ((level[role] = level_of_value(levels[role], fields[at[role]])) == 0) file_changed();
+        const std::string_view token = fields[at[trait_role]];
         if (token.size() > longest_token) file_changed();
         const double value = convert_trait_quickly(token);
-        if (beyond_single_precision(value))
-            refuse_line(fill(texts::trait_beyond_float, {quoted_token(token)}));
+        if (beyond_single_precision(value)) trait_too_large(token);
         const std::int64_t v = level[variety_factor], y = level[year_factor],
                            l = level[location_factor];
-        mark_pair(variety_factor, v, y);
-        mark_pair(year_factor, y, l);
-        mark_pair(location_factor, l, v);
+        // The blocks of a plot follow one another: one cell, its pairs marked.
+        if (v != last_cell[0] || y != last_cell[1] || l != last_cell[2]) {
+            mark_pair(variety_factor, v, y);
+            mark_pair(year_factor, y, l);
+            mark_pair(location_factor, l, v);
+            last_cell[0] = v, last_cell[1] = y, last_cell[2] = l;
+        }
         if (!observe(cube, v, y, l, value)) continue;
         sum += value;
         ++count;
     }
+}
+
+static void second_pass() {
+    double sum = 0.0;
+    std::int64_t count = 0;
+    read_header(nullptr);
+    by_separator([&](auto separator) { second_pass_records<separator()>(sum, count); });
     if (!reader_read_same_bytes(reader)) file_changed();
     finish_cube(sum, count);
 }

@@ -134,8 +134,10 @@ NameUse use_of_name(const char* path) {
     DWORD attributes = GetFileAttributesW(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD error = GetLastError();
-        // Something stands there that can't even be looked at: not free.
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+        // Something stands there that can't even be looked at: not free. A
+        // name Windows can't have (one in quotes) has nothing under it.
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                       error == ERROR_INVALID_NAME
                    ? NameUse::free
                    : NameUse::protected_file;
     }

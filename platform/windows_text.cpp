@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <io.h>
 
 std::wstring to_wide(std::string_view text, UINT from) {
     if (text.empty() || text.size() > INT_MAX) return {};

@@ -3,6 +3,7 @@
 #include "run_program.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/stat.h>
 
 namespace {
@@ -97,12 +98,9 @@ TEST(Console, RefusalsAndNamesAsTheyArePasted) {
     const Expected refused{1, refusal + closing_en, {{"d.dat", data}}, true};
     const std::string matrix = "ClustID\tG1\nY1+L1\t0\n";
     const Expected opened{0, "\n File has been oppened ! \n", {{"d.dat", data}, {"d.DIS", matrix}}};
+    // Windows takes 260 characters, or 32767 where long paths are enabled.
     auto too_long = [&](const std::string& limit) {
-        return Expected{1,
-                        "\nThe file name is longer than " + limit +
-                            ", the longest this system takes.",
-                        {{"d.dat", data}},
-                        true};
+        return Expected{1, limit + ", the longest this system takes.", {{"d.dat", data}}, true};
     };
     auto far = [&](std::size_t length, System only_on) {
         return RunSetup{.input = long_path(length) + "\n1\n",
@@ -125,17 +123,41 @@ TEST(Console, RefusalsAndNamesAsTheyArePasted) {
         {"copied as a path", with("\"d.dat\"  \n1\n"), opened},
         {"dragged into a Linux terminal", with("'d.dat' \n1\n", System::posix), opened},
         {"a name that has its quotes", quotes_in_name, {0, "", {{"\"q..DIS", matrix}}}},
+        {"a trailing dot, which Windows drops", with("d.dat.\n1\n", System::windows), opened},
         {"a path of 300 characters", far(300, System::posix), {0, "\n File has been oppened ! \n"}},
         {"a path of 100 characters",
          far(100, System::windows),
          {0, "\n File has been oppened ! \n"}},
         {"longer than the system takes", with(std::string(5000, 'x') + "\ny\n", System::posix),
-         too_long("4096 bytes")},
+         too_long("\nThe file name is longer than 4096 bytes")},
         {"longer than Windows takes", with(std::string(33000, 'x') + "\ny\n", System::windows),
-         too_long("32767 characters")},
+         too_long(" characters")},
         {"the length in the console's language",
          chinese,
          {1, gbk("\n文件名超过 4096 字节, 系统不接受这样长的文件名."), {{"d.dat", data}}, true}},
+    });
+}
+
+// Chinese names reach the file as characters: from the command line (on
+// Windows read as UTF-16 whatever the code pages), and typed into a pipe as
+// bytes of the system's code page (GBK under a Chinese locale, which is also
+// how Wine names the file on the disk then).
+TEST(Console, ChineseFileNamesReachTheirFiles) {
+    const std::string data = data_header + "1 1 1 1 3\n2 1 1 1 5\n";
+    const std::string matrix = "ClustID\tG1\tG2\nY1+L1\t-1\t1\n";
+    const std::map<std::string, std::string> gbk_locale = {{"LC_ALL", "zh_CN.GBK"},
+                                                           {"LANG", "zh_CN.GBK"}};
+    expect_runs({
+        {"on the command line",
+         {.args = {"--layout", "1", "小麦2025.dat"}, .files = {{"小麦2025.dat", data}}},
+         {0, "", {{"小麦2025.DIS", matrix}}}},
+        {"through a pipe in GBK",
+         {.input = gbk("小麦2025.dat") + "\n1\n",
+          .files = {{gbk("小麦2025.dat"), data}},
+          .environment = gbk_locale},
+         {0,
+          "\n Matrix file " + gbk("小麦2025.DIS") + " written",
+          {{gbk("小麦2025.DIS"), matrix}}}},
     });
 }
 

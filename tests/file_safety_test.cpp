@@ -99,6 +99,24 @@ TEST(FileSafety, TheMatrixReplacesWhatStoodUnderItsNameOnlyWhenComplete) {
          kept(cant_open("The folder of \"d.DIS\" can't be written. Run clustmat where you may "
                         "write, or name the matrix file with --output."),
               "d.dat", data)},
+        // A spreadsheet holds the file it shows without sharing its deletion.
+        {"a matrix file open in a spreadsheet",
+         run(nullptr, {.files = {{"d.DIS", old_matrix}}, .held = "d.DIS"}),
+         kept("\nThe matrix file \"d.DIS\" is open in another program (a spreadsheet, perhaps). "
+              "Close it there, then run clustmat again. Nothing was written.\n",
+              "d.DIS", old_matrix)},
+        {"a matrix file opened in a spreadsheet during the run",
+         run(nullptr, {.args = {"--output", "d.DIS", "d.dat"},
+                       .input = " ",
+                       .files = {{"d.DIS", old_matrix}},
+                       .cue = RunSetup::Cue{" Input 3 for Location, and Variety * Year\n", 0,
+                                            "d.DIS", "1\n"}}),
+         {255,
+          "\nThe matrix file \"d.DIS\" could not be written in full (another program opened it "
+          "during the run; close it there and run again). Its unfinished copy has been removed; "
+          "\"d.DIS\" is as it was before the run.\n",
+          {{"d.dat", data}, {"d.DIS", old_matrix}},
+          true}},
         {"the data file under the matrix's name",
          run(nullptr, {.input = "d.DIS\n1\n", .files = {{"d.DIS", data}}}),
          kept("would replace the data file \"d.DIS\"", "d.DIS", data)},
@@ -141,7 +159,7 @@ TEST(Interruption, EverySignalThatEndsTheRunTakesItsTemporaryFileWithIt) {
         cases.push_back({name + " at the size prompt",
                          {.input = "t.dat\ny\n",
                           .files = {{"t.DIS", old_matrix}},
-                          .signal_when_shown = {{signal, waiting}},
+                          .cue = RunSetup::Cue{waiting, signal},
                           .only_on = System::posix},
                          {.status = -1,
                           .files = {{"t.DIS", old_matrix}},
@@ -165,7 +183,7 @@ TEST(Interruption, EverySignalThatEndsTheRunTakesItsTemporaryFileWithIt) {
     // Started with nohup, the run goes on when its terminal closes.
     cases.push_back({"a signal ignored from the start stays ignored",
                      {.input = "t.dat\ny\n",
-                      .signal_when_shown = {{SIGHUP, waiting}},
+                      .cue = RunSetup::Cue{waiting, SIGHUP},
                       .ignored_signals = {SIGHUP}},
                      {1, "The number of varieties was not given", {}, true}});
     expect_runs(cases);

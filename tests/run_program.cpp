@@ -78,6 +78,47 @@ static bool open_terminal(int& terminal, int& program_side) {
     return tcsetattr(program_side, TCSANOW, &mode) == 0;
 }
 
+// Another program, under Wine, that holds a file open as a spreadsheet does
+// (tests/hold_file.cpp, beside the Windows program's tests).
+struct Holder {
+    pid_t pid = -1;
+    int input = -1;
+};
+
+static Holder hold(const fs::path& folder, const std::string& name) {
+    const std::string program =
+        (fs::path(windows_program).parent_path() / "tests" / "hold_file.exe").string();
+    // Only the holder may have its ends of the pipes: a program started
+    // meanwhile would keep its input open, and it would hold the file for ever.
+    int to[2], from[2];
+    if (pipe2(to, O_CLOEXEC) != 0 || pipe2(from, O_CLOEXEC) != 0) return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(126);
+        dup2(to[0], 0);
+        dup2(from[1], 1);
+        close(to[1]);
+        close(from[0]);
+        execlp("wine", "wine", program.c_str(), name.c_str(), nullptr);
+        _exit(127);
+    }
+    close(to[0]);
+    close(from[1]);
+    // It says so once it holds the file.
+    char said[8] = {};
+    if (read(from[0], said, 4) != 4 || std::string(said, 4) != "held")
+        ADD_FAILURE() << "the file " << name << " could not be held";
+    close(from[0]);
+    return {pid, to[1]};
+}
+
+static void let_go(Holder& holder) {
+    if (holder.pid < 0) return;
+    close(holder.input);
+    waitpid(holder.pid, nullptr, 0);
+    holder = {};
+}
+
 // Runs the program in `folder`, its streams from and to the files in `io`.
 static void run_in(const fs::path& folder, const fs::path& io, const RunSetup& setup,
                    RunResult& run) {
@@ -85,12 +126,14 @@ static void run_in(const fs::path& folder, const fs::path& io, const RunSetup& s
     // or a pipe held open until the signal is sent.
     int input = open((io / "in").c_str(), O_RDONLY);
     int held_input[2] = {-1, -1};
-    if (setup.signal_when_shown && pipe(held_input) == 0) {
+    if (setup.cue && pipe(held_input) == 0) {
         close(input);
         input = held_input[0];
     }
     int terminal = -1, program_side = -1;
     if (setup.on_terminal && !open_terminal(terminal, program_side)) ADD_FAILURE() << "no pty";
+    Holder holder_before;
+    if (!setup.held.empty()) holder_before = hold(folder, setup.held);
     const pid_t child = fork();
     if (child == 0) {
         if (chdir(folder.c_str()) != 0) _exit(126);
@@ -139,17 +182,21 @@ static void run_in(const fs::path& folder, const fs::path& io, const RunSetup& s
     }
     int wait_status = 0;
     bool reaped = false;
-    if (setup.signal_when_shown) {
+    Holder holder;
+    if (setup.cue) {
         close(held_input[0]);
         if (write(held_input[1], setup.input.data(), setup.input.size())) {
         }
         // The program shows the text before it waits; alarm() above ends a
         // run that never shows it.
-        const auto& [signal_number, text] = *setup.signal_when_shown;
-        while (slurp(io / "out").find(text) == std::string::npos &&
+        while (from_text_mode(slurp(io / "out")).find(setup.cue->text) == std::string::npos &&
                (reaped = waitpid(child, &wait_status, WNOHANG) == child) == false)
             usleep(1000);
-        if (!reaped) kill(child, signal_number);
+        if (!reaped && setup.cue->signal) kill(child, setup.cue->signal);
+        if (!setup.cue->hold.empty()) holder = hold(folder, setup.cue->hold);
+        const std::string& more = setup.cue->more_input;
+        if (write(held_input[1], more.data(), more.size())) {
+        }
         close(held_input[1]);
     }
     if (setup.interrupt) {
@@ -157,6 +204,8 @@ static void run_in(const fs::path& folder, const fs::path& io, const RunSetup& s
         kill(child, setup.interrupt->first);
     }
     if (!reaped) waitpid(child, &wait_status, 0);
+    let_go(holder);
+    let_go(holder_before);
     run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
     if (WIFSIGNALED(wait_status)) run.signal = WTERMSIG(wait_status);
     off_t consumed = lseek(input, 0, SEEK_CUR);
@@ -170,11 +219,15 @@ RunResult run_clustmat(const RunSetup& setup) {
     why_unsupported.clear();
     if (setup.only_on != System::any && setup.only_on != this_system)
         why_unsupported = setup.only_on == System::posix ? "POSIX only" : "Windows only";
+    // No other program can hold a file open against a POSIX program's rename.
+    if (this_system != System::windows &&
+        (!setup.held.empty() || (setup.cue && !setup.cue->hold.empty())))
+        why_unsupported = "Windows only";
     unsupported_on_windows(setup.file_size.has_value(), "file-size limits");
     unsupported_on_windows(setup.with_faults, "link-time wrapped build");
-    unsupported_on_windows(setup.interrupt || setup.signal_when_shown || setup.unprivileged ||
-                               setup.on_terminal || !setup.closed_descriptors.empty() ||
-                               !setup.ignored_signals.empty(),
+    unsupported_on_windows(setup.interrupt || (setup.cue && setup.cue->signal) ||
+                               setup.unprivileged || setup.on_terminal ||
+                               !setup.closed_descriptors.empty() || !setup.ignored_signals.empty(),
                            "signals, capabilities, terminals or closed descriptors");
     if (!(run.skipped = why_unsupported).empty()) return run;
 

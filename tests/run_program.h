@@ -27,9 +27,18 @@ struct RunSetup {
     bool on_terminal = false;                 // every stream on one terminal, shown in `out`
     std::vector<int> closed_descriptors = {}; // standard streams closed at the start
     std::optional<std::pair<int, long>> interrupt = {}; // a signal, sent this many us in
-    // A signal sent once stdout shows the text; standard input stays open
-    // until then, so that the program waits at its prompt.
-    std::optional<std::pair<int, std::string>> signal_when_shown = {};
+    // What happens once stdout shows a text: a signal is sent (POSIX), or a
+    // file of the folder is held open by another program (Windows), and then
+    // more input follows. Standard input stays open until then, so that the
+    // program waits at its prompt.
+    struct Cue {
+        std::string text;
+        int signal = 0;
+        std::string hold = {};
+        std::string more_input = {};
+    };
+    std::optional<Cue> cue = {};
+    std::string held = {}; // a file held open by another program for the whole run (Windows)
     std::vector<int> ignored_signals = {};                // ignored when the program starts (nohup)
     void (*prepare)(const std::string& folder) = nullptr; // runs in the fresh folder first
     System only_on = System::any;
