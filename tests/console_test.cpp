@@ -9,6 +9,9 @@
 namespace {
 
 const std::string refusal = "\nExit this program and input correct file name again.\n\n";
+const std::string banner_title =
+    "\n  clustmat: cluster matrices from multi-environment crop trials\n"
+    "  ------------------------------------------------------------\n";
 
 // A missing file and a closed standard input: the shortest whole dialogue,
 // each stream's texts byte for byte.
@@ -38,7 +41,11 @@ TEST(Console, LanguageComesOnlyFromAnArgumentThatIsExactlyC) {
         cases.push_back({std::to_string(args.size()) + " arguments, ending " +
                              (args.empty() ? "" : args.back()),
                          {.args = args},
-                         {1, err[chinese], {}, true, prompt[chinese]}});
+                         {.status = 1,
+                          .err_holds = banner_title + err[chinese],
+                          .nothing_else = true,
+                          .out_holds = prompt[chinese],
+                          .whole_err = true}});
     expect_runs(cases);
 }
 

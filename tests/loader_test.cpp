@@ -47,6 +47,9 @@ TEST(Loader, GrandMeanCountsEveryValueRead) {
         variety_layout("a float cell less a float mean", header + "1 1 1 1 0.001\n2 1 1 1 256.5\n",
                        "ClustID\tG1\tG2\nY1+L1\t-128.25\t128.249\n"),
         variety_layout("a million equal values", equal, "ClustID\tG1\nY1+L1\t0\n"),
+        // Block codes index nothing: they need not be positive.
+        variety_layout("block codes of 0 and below", header + "1 1 1 0 3\n1 1 1 -2 5\n",
+                       "ClustID\tG1\nY1+L1\t1\n"),
         // Zero in single precision is the empty mark: such a value is missing.
         variety_layout("a value too small for single precision",
                        header + "1 1 1 1 1e-50\n1 1 2 1 2\n", "ClustID\tG1\nY1+L1\t.\nY1+L2\t0\n"),

@@ -278,6 +278,9 @@ void expect_runs(const std::vector<RunCase>& cases) {
         EXPECT_EQ(run.status, expected.status) << run.err;
         EXPECT_EQ(run.signal, expected.signal) << run.err;
         EXPECT_NE(run.err.find(expected.err_holds), std::string::npos) << run.err;
+        if (expected.whole_err) {
+            EXPECT_EQ(run.err, expected.err_holds);
+        }
         EXPECT_NE(run.out.find(expected.out_holds), std::string::npos) << run.out;
         const bool announced = run.err.find(" written: ") != std::string::npos ||
                                run.err.find(gbk("聚类矩阵已写入")) != std::string::npos;

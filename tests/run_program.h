@@ -73,6 +73,7 @@ struct Expected {
     std::optional<std::string> unread_input = {};
     int signal = 0;                             // the signal that must have ended the run
     std::map<std::string, unsigned> modes = {}; // permission bits of files left (POSIX)
+    bool whole_err = false;                     // stderr is err_holds and nothing else
 };
 
 struct RunCase {
