@@ -286,7 +286,7 @@ inline constexpr std::string_view usage =
     "order they first appear. A CSV file of five columns needs no --columns.\n"
     "\n"
     "The dialogue asks, each answer ended by Enter:\n"
-    "  1. the data file's name (at most 31 characters);\n"
+    "  1. the data file's name (blanks after it and quotes around it are dropped);\n"
     "  2. only when there is no such file: y to create a design template under that\n"
     "     name, then the numbers of varieties, years, locations and blocks;\n"
     "  3. the layout: 1, 2 or 3 for varieties, years or locations as the columns.\n"

@@ -19,6 +19,12 @@ if grep -viqE '^(kernel32|msvcrt)\.dll$' <<<"$dlls"; then
   exit 1
 fi
 
+# Explorer's Properties show the version; the manifest takes long paths.
+strings -el build-win/clustmat.exe | grep -qx ProductVersion ||
+  { echo "clustmat.exe has no version resource" >&2; exit 1; }
+grep -q longPathAware build-win/clustmat.exe ||
+  { echo "clustmat.exe has no manifest that takes long paths" >&2; exit 1; }
+
 # The server stays up for the whole check, started with Wine's services on
 # /dev/null (see cmake/wine-run.sh), and is stopped however the check ends.
 trap 'wineserver -k 2>/dev/null || true' EXIT
@@ -30,6 +36,7 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 ctest --test-dir build-win --output-on-failure -j2
 # The whole runs of the native tests, each made with clustmat.exe.
 cmake -B build >/dev/null && cmake --build build -j2 --target clustmat_tests
+# Rows with GBK names need a Chinese locale, from which Wine takes code page 936.
 CLUSTMAT_WINDOWS_PROGRAM="$PWD/build-win/clustmat.exe" build/tests/clustmat_tests
 
 rm -f build-win/clustmat-*-win64.zip
