@@ -15,7 +15,8 @@
 static void announce_matrix(const MatrixFile& matrix) {
     const std::string fields[3] = {matrix.name, decimal(matrix.rows), decimal(matrix.columns)};
     for (std::size_t i = 0; i < 4; ++i) {
-        // The name is written as typed, never converted like the text around it.
+        // The name goes out as names do (platform/platform.h), the text
+        // around it in the console's language.
         put_in_language(stderr, texts::matrix_written_en[i], texts::matrix_written_zh[i]);
         if (i < 3) put_text(stderr, fields[i]);
     }
