@@ -216,7 +216,7 @@ const std::vector<Plot> named_trial = {
 };
 
 // How spreadsheets and R write a table of plots.
-enum class Form { csv, csv_five_columns, r_table, tab_text, blank_separated };
+enum class Form { csv, csv_five_columns, csv_all_quoted, r_table, tab_text, blank_separated };
 
 std::string table_file(const std::vector<Plot>& plots, Form form) {
     auto quote = [](const std::string& value) { return '"' + value + '"'; };
@@ -234,6 +234,12 @@ std::string table_file(const std::vector<Plot>& plots, Form form) {
         for (const Plot& p : plots)
             text +=
                 p.variety + ',' + p.year + ',' + p.location + ',' + p.block + ',' + p.trait + '\n';
+        break;
+    case Form::csv_all_quoted: // every field quoted; a note with commas and quotes in it
+        text = "\"gen\" , \"year\",\"loc\",\"rep\",\"yield\",\"note\"\n";
+        for (const Plot& p : plots)
+            text += quote(p.variety) + " , " + quote(p.year) + ',' + quote(p.location) + ',' +
+                    quote(p.block) + ',' + quote(p.trait) + ",\"a \"\"plot\"\", with, commas\"\n";
         break;
     case Form::r_table: // write.table(d, sep = "\t"): row names, every text quoted
         text = "\"gen\"\t\"year\"\t\"loc\"\t\"block\"\t\"yield\"\n";
@@ -271,6 +277,7 @@ TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
          {"--columns", "gen,year,LOC,rep,yield"}},
         {"CSV of five columns", breeding_trial, Form::csv_five_columns, {}},
         {"R's table with row names", breeding_trial, Form::r_table, {"--columns", "1,2,3,4,5"}},
+        {"every field quoted", named_trial, Form::csv_all_quoted, {"--columns", "1,2,3,4,5"}},
         {"tab-delimited names with blanks",
          named_trial,
          Form::tab_text,
@@ -325,6 +332,8 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
     expect_runs({
         refused("an unclosed quote", header + "A,1,L,1,2\n\"B,1,L,1,2\n", {},
                 "Line 3 of \"t.csv\": a field in double quotes has no closing quote"),
+        refused("text after a closing quote", header + "\"A\"B,1,L,1,2\n", {},
+                "Line 2 of \"t.csv\": a field in double quotes has no closing quote"),
         refused("a record too short", header + "A,1,L,1,2\nB,1,L,1\n", {},
                 "Line 3 of \"t.csv\": the record has 4 fields, but the records before it have 5."),
         refused("a first record too long", header + "A,1,L,1,2,3,4\n", {},
