@@ -7,6 +7,7 @@
 
 #include "base/whole_number.h"
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -76,19 +77,24 @@ inline std::uint64_t first_word(const char* text) {
     return word;
 }
 
-// The bits of a word that hold its first `size` bytes, size 1 to 8.
-inline std::uint64_t first_bytes(std::size_t size) {
-    const std::uint64_t all = ~std::uint64_t{0};
-    const unsigned unused = static_cast<unsigned>(8 * (word_bytes - size));
-    if (size == word_bytes) return all;
-    return std::endian::native == std::endian::little ? all >> unused : all << unused;
-}
+// The bits of a word that hold its first `size` bytes, by size 0 to 8.
+inline constexpr auto first_bytes = [] {
+    std::array<std::uint64_t, word_bytes + 1> masks{};
+    for (std::size_t size = 1; size <= word_bytes; ++size) {
+        const unsigned unused = static_cast<unsigned>(8 * (word_bytes - size));
+        const std::uint64_t all = ~std::uint64_t{0};
+        masks[size] = size == word_bytes                           ? all
+                      : std::endian::native == std::endian::little ? all >> unused
+                                                                   : all << unused;
+    }
+    return masks;
+}();
 
 // Whether `text` is the value looked up last; then its id (or level).
 inline bool is_last(const LevelTable& table, std::string_view text, std::int32_t& id) {
     if (table.last_id < 0 || text.size() != table.last_size) return false;
     if (text.size() <= word_bytes) {
-        if (((first_word(text.data()) ^ first_word(table.last_text)) & first_bytes(text.size())) !=
+        if (((first_word(text.data()) ^ first_word(table.last_text)) & first_bytes[text.size()]) !=
             0)
             return false;
     } else if (std::memcmp(text.data(), table.last_text, text.size()) != 0) {
