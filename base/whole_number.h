@@ -15,10 +15,12 @@
 // byte that is not a digit (the NUL of a std::string, the NUL after a
 // reader's buffered bytes, the white space after a token): codes are read
 // by the millions, and this loop checks no bound.
-inline const char* read_digits(const char* p, std::uint64_t& value) {
-    std::uint64_t number = 0;
-    for (unsigned digit; (digit = static_cast<unsigned char>(*p) - 0x30u) < 10; ++p)
-        number = number * 10 + digit;
+// The number is summed in `Unsigned`, which wraps: uint64 holds 19 digits,
+// the uint32 of a code's quick reading nine, which is all it takes.
+template <class Unsigned>
+inline const char* read_digits(const char* p, Unsigned& value) {
+    Unsigned number = 0;
+    while (is_digit(*p)) number = static_cast<Unsigned>(number * 10 + unsigned(*p++ - '0'));
     value = number;
     return p;
 }

@@ -37,7 +37,7 @@ inline constexpr auto token_ends = [] {
 // space) or the white space runs to the end of the buffered bytes.
 inline const char* take_code(const char* p, const char* stop, int& code) {
     const char* const first = p;
-    std::uint64_t value;
+    std::uint32_t value;
     p = read_digits(p, value);
     // Nine digits always fit an int; a longer code takes the long way.
     if (value == 0 || p - first > 9 || !is_blank(*p)) return nullptr;
