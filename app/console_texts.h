@@ -296,8 +296,8 @@ inline constexpr std::string_view usage =
     "size are reported on standard error at the end.\n"
     "\n"
     "Exit status: 0 the matrix file was written; 1 the run ended on an error (the\n"
-    "message says which); 2 the command line is wrong; 255 the matrix file could not\n"
-    "be written in full.\n"
+    "message says which); 2 the command line is wrong; 255 (-1 on Windows) the matrix\n"
+    "file could not be written in full.\n"
     "\n"
     "The manual: man clustmat\n";
 
