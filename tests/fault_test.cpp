@@ -54,6 +54,9 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoNewFile) {
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 1 5\n", block_2, 1, changed},
         // Same size, same codes, same times: only the bytes tell.
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 1 6\n", small, 1, changed},
+        // A code far beyond the cube of the first pass: never written there.
+        {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n99999999 1 1 1 5\n1 1 1 1 3\n", small, 1,
+         changed},
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 1 5e39\n", small, 1, changed},
     };
     std::vector<RunCase> runs;

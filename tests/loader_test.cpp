@@ -236,10 +236,11 @@ std::string table_file(const std::vector<Plot>& plots, Form form) {
                 p.variety + ',' + p.year + ',' + p.location + ',' + p.block + ',' + p.trait + '\n';
         break;
     case Form::csv_all_quoted: // every field quoted; a note with commas and quotes in it
-        text = "\"gen\" , \"year\",\"loc\",\"rep\",\"yield\",\"note\"\n";
+        text = "\"gen\" , \"year\",\"loc\",\"rep\",\"yield\",\"note\",\"empty\"\n";
         for (const Plot& p : plots)
             text += quote(p.variety) + " , " + quote(p.year) + ',' + quote(p.location) + ',' +
-                    quote(p.block) + ',' + quote(p.trait) + ",\"a \"\"plot\"\", with, commas\"\n";
+                    quote(p.block) + ',' + quote(p.trait) +
+                    ",\"a \"\"plot\"\", with, commas\", \n";
         break;
     case Form::r_table: // write.table(d, sep = "\t"): row names, every text quoted
         text = "\"gen\"\t\"year\"\t\"loc\"\t\"block\"\t\"yield\"\n";
@@ -257,7 +258,7 @@ std::string table_file(const std::vector<Plot>& plots, Form form) {
     case Form::blank_separated: // write.table(d): blanks, quoted texts
         text = "gen year loc block yield\n";
         for (const Plot& p : plots)
-            text += quote(p.variety) + "  " + p.year + ' ' + quote(p.location) + ' ' + p.block +
+            text += quote(p.variety) + " \t" + p.year + '\t' + quote(p.location) + ' ' + p.block +
                     ' ' + (p.trait.empty() ? "NA" : p.trait) + '\n';
         break;
     }
@@ -313,7 +314,9 @@ TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
     cases.push_back({"a million plots with names",
                      {.args = {"--layout", "3", "big.csv"},
                       .files = {{"big.csv", table_file(large, Form::csv_five_columns)}}},
-                     {0, "", {{"big.DIS", reference_matrix(large, 3, false)}}}});
+                     {0,
+                      "\n Matrix file big.DIS written: 12961 rows, 89 columns.\n",
+                      {{"big.DIS", reference_matrix(large, 3, false)}}}});
     expect_runs(cases);
 }
 
@@ -341,6 +344,8 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
         refused("a missing location", header + "A,1,NA,1,2\n", {},
                 "Line 2 of \"t.csv\": the location (column \"loc\") is missing: \"NA\"."),
         refused("an empty genotype", header + "A,1,L,1,2\n  ,1,L,1,2\n", {},
+                "Line 3 of \"t.csv\": the variety (column \"gen\") is missing: \"\"."),
+        refused("an empty first field", header + "A,1,L,1,2\n,1,L,1,2\n", {},
                 "Line 3 of \"t.csv\": the variety (column \"gen\") is missing: \"\"."),
         refused("a tab in a name", header + "\"A\tB\",1,L,1,2\n", {},
                 "Line 2 of \"t.csv\": the variety (column \"gen\") \"A\\x09B\" holds a tab"),
