@@ -39,12 +39,12 @@ inline constexpr std::string_view create_question_zh =
 inline constexpr std::string_view refusal =
     "\nExit this program and input correct file name again.\n";
 
-inline constexpr std::array<std::string_view, 4> template_prompts = {
+inline constexpr auto template_prompts = std::to_array<std::string_view>({
     "\n Input Numbers for Variety.  ",
     "\n Input Number for Year.  ",
     "\n Input Numbers for Location.  ",
     "\n Input Number for Blocks.  ",
-};
+});
 
 inline constexpr std::string_view f3tensor_failure[] = {
     "allocation failure 1 in f3tensor()",
@@ -66,12 +66,12 @@ inline constexpr std::string_view bad_choice_notice = "NO SUCH case!";
 inline constexpr std::string_view bad_choice = "No such case. exit program.";
 inline constexpr std::string_view output_open_failure = "Can't Open Mat File. Quit Analysis! ";
 
-inline constexpr std::array<std::string_view, 3> closing_en = {
+inline constexpr auto closing_en = std::to_array<std::string_view>({
     "\n You Data Is Too Big for Runing in DOS System.\n",
     "\n You Should Analyze the Data in UNIX System.\n",
     "...Now Exiting to System...\n",
-};
-inline constexpr std::array<std::string_view, 3> closing_zh = {
+});
+inline constexpr auto closing_zh = std::to_array<std::string_view>({
     // "\n您的数据太大了, 无法在DOS系统中分析!\n"
     "\n\xC4\xFA\xB5\xC4\xCA\xFD\xBE\xDD\xCC\xAB\xB4\xF3\xC1\xCB, "
     "\xCE\xDE\xB7\xA8\xD4\xDA"
@@ -82,17 +82,19 @@ inline constexpr std::array<std::string_view, 3> closing_zh = {
     // "...无法执行软件. 退回DOS系统...\n"
     "...\xCE\xDE\xB7\xA8\xD6\xB4\xD0\xD0\xC8\xED\xBC\xFE. \xCD\xCB\xBB\xD8"
     "DOS\xCF\xB5\xCD\xB3...\n",
-};
+});
+static_assert(closing_en.size() == closing_zh.size(), "a text in both languages");
 
 // The closing notice of a run whose matrix file is in place, in the pieces
 // around the file name, the row count and the column count: the name is
 // written as typed, never converted like the Chinese text around it.
-inline constexpr std::array<std::string_view, 4> matrix_written_en = {
-    "\n Matrix file ", " written: ", " rows, ", " columns.\n"};
-inline constexpr std::array<std::string_view, 4> matrix_written_zh = {
-    // "\n 聚类矩阵已写入 ", ": ", " 行, ", " 列.\n"
-    "\n \xBE\xDB\xC0\xE0\xBE\xD8\xD5\xF3\xD2\xD1\xD0\xB4\xC8\xEB ", ": ", " \xD0\xD0, ",
-    " \xC1\xD0.\n"};
+inline constexpr auto matrix_written_en =
+    std::to_array<std::string_view>({"\n Matrix file ", " written: ", " rows, ", " columns.\n"});
+inline constexpr auto matrix_written_zh =
+    std::to_array<std::string_view>({// "\n 聚类矩阵已写入 ", ": ", " 行, ", " 列.\n"
+                                     "\n \xBE\xDB\xC0\xE0\xBE\xD8\xD5\xF3\xD2\xD1\xD0\xB4\xC8\xEB ",
+                                     ": ", " \xD0\xD0, ", " \xC1\xD0.\n"});
+static_assert(matrix_written_en.size() == matrix_written_zh.size(), "a text in both languages");
 
 // Shown where a double-clicked program's window would close with the run.
 inline constexpr std::string_view hold_prompt_en = "\n\n Press Enter to close this window. ";
@@ -132,9 +134,10 @@ inline constexpr std::string_view name_too_long_zh =
     "\xC3\xFC\xC3\xFB\xBB\xF2\xD2\xC6\xB6\xAF\xCE\xC4\xBC\xFE, \xCA\xB9\xCE\xC4\xBC\xFE"
     "\xC3\xFB\xB6\xCC\xD2\xBB\xD0\xA9.";
 // The unit of the limit: bytes, characters; "字节", "个字符".
-inline constexpr std::array<std::string_view, 2> name_units_en = {"bytes", "characters"};
-inline constexpr std::array<std::string_view, 2> name_units_zh = {"\xD7\xD6\xBD\xDA",
-                                                                  "\xB8\xF6\xD7\xD6\xB7\xFB"};
+inline constexpr auto name_units_en = std::to_array<std::string_view>({"bytes", "characters"});
+inline constexpr auto name_units_zh =
+    std::to_array<std::string_view>({"\xD7\xD6\xBD\xDA", "\xB8\xF6\xD7\xD6\xB7\xFB"});
+static_assert(name_units_en.size() == name_units_zh.size(), "a text in both languages");
 inline constexpr std::string_view not_a_data_file =
     "\n{} is a device, pipe or socket, not a data file.";
 inline constexpr std::string_view cant_read_data_file = "Can't read the data file {}: {}";
@@ -142,8 +145,8 @@ inline constexpr std::string_view out_of_memory_reading =
     "Not enough memory to read the data file.";
 
 // The template
-inline constexpr std::array<std::string_view, 4> size_names = {"varieties", "years", "locations",
-                                                               "blocks"};
+inline constexpr auto size_names =
+    std::to_array<std::string_view>({"varieties", "years", "locations", "blocks"});
 inline constexpr std::string_view size_not_given =
     "\nThe number of {} was not given: the input ended. No template was written.";
 inline constexpr std::string_view size_not_whole =
@@ -160,8 +163,8 @@ inline constexpr std::string_view template_write_failed =
     "\nCan't write the template into {}: {}. The unfinished file has been removed.";
 
 // The loader
-inline constexpr std::array<std::string_view, 5> field_names = {
-    "variety code", "year code", "location code", "block code", "trait value"};
+inline constexpr auto field_names = std::to_array<std::string_view>(
+    {"variety code", "year code", "location code", "block code", "trait value"});
 inline constexpr std::string_view record_fault = "Record {} of {}: {}";
 inline constexpr std::string_view record_incomplete =
     "the record is incomplete: the file ends before its {}.";
@@ -188,8 +191,8 @@ inline constexpr std::string_view no_memory_for_means =
     "Not enough memory for the means of the cells.";
 
 // The loader, on table files
-inline constexpr std::array<std::string_view, 4> factor_names = {"variety", "year", "location",
-                                                                 "block"};
+inline constexpr auto factor_names =
+    std::to_array<std::string_view>({"variety", "year", "location", "block"});
 inline constexpr std::string_view line_fault = "Line {} of {}: {}";
 inline constexpr std::string_view line_overlong =
     "the line is longer than {} bytes; the file is damaged or is not a table.";

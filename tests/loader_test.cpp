@@ -239,8 +239,7 @@ std::string table_file(const std::vector<Plot>& plots, Form form) {
         text = "\"gen\" , \"year\",\"loc\",\"rep\",\"yield\",\"note\",\"empty\"\n";
         for (const Plot& p : plots)
             text += quote(p.variety) + " , " + quote(p.year) + ',' + quote(p.location) + ',' +
-                    quote(p.block) + ',' + quote(p.trait) +
-                    ",\"a \"\"plot\"\", with, commas\", \n";
+                    quote(p.block) + ',' + quote(p.trait) + ",\"a \"\"plot\"\", with, commas\", \n";
         break;
     case Form::r_table: // write.table(d, sep = "\t"): row names, every text quoted
         text = "\"gen\"\t\"year\"\t\"loc\"\t\"block\"\t\"yield\"\n";

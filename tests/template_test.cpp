@@ -45,6 +45,9 @@ TEST(Template, IsWrittenAndAnalysedInTheSameRun) {
          refused("number of locations was not given: the input ended.")},
         {"too many records", answers("y\n2000\n2000\n2000\n1\n"),
          refused("is too large: at most 2147483647 records are possible.")},
+        {"too many records in years and locations", answers("y\n1\n50000\n50000\n1\n"),
+         refused("A template of 1 x 50000 x 50000 x 1 records is too large: at most 2147483647 "
+                 "records are possible.")},
         {"an empty name",
          {.input = "\ny\n1\n1\n1\n1\n1\n"},
          {1, "\nA template needs a name", {}, true}},
