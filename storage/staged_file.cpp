@@ -28,9 +28,9 @@ static std::string random_suffix() {
 }
 
 // One name in a folder may have 255 bytes (255 UTF-16 characters on
-// Windows, never more than the bytes): the temporary name, a dot, the
-// name proper, a dot and six characters, shows as much of the name proper
-// as fits, cut before a character, not within one.
+// Windows, never more than the bytes). The temporary name (a dot, the name
+// proper, a dot and six characters) shows as much of the name proper as
+// fits, cut before a character, not within one.
 static std::string visible_part(std::string name) {
     constexpr std::size_t longest = 255 - 8;
     if (name.size() <= longest) return name;

@@ -117,6 +117,11 @@ TEST(FileSafety, TheMatrixReplacesWhatStoodUnderItsNameOnlyWhenComplete) {
           "\"d.DIS\" is as it was before the run.\n",
           {{"d.dat", data}, {"d.DIS", old_matrix}},
           true}},
+        // The temporary name, 8 bytes longer, must still be one the system takes.
+        {"a name of 251 bytes",
+         {.args = {"--layout", "1", std::string(247, 'n') + ".dat"},
+          .files = {{std::string(247, 'n') + ".dat", data}}},
+         {0, "", {{std::string(247, 'n') + ".DIS", matrix}}}},
         {"a folder that does not exist",
          run(nullptr, {.args = {"--output", "no/such/d.DIS", "--layout", "1", "d.dat"}}),
          kept(cant_open("\"no/such/d.DIS\": No such file or directory."), "d.dat", data)},
