@@ -1,10 +1,9 @@
 #include "design/table_line.h"
 
 #include <algorithm>
-#include <array>
 
-// Millions of lines are split: each separator has its own loop over the
-// bytes, and a quoted field, the rare case, its own function.
+// The line-by-line splitting, which defines what a table's line holds; the
+// plain lines of a trial take the quick way of design/plain_line.h.
 
 // Reads the quoted field that starts at `at` (its opening quote) into
 // `field`; gives the place after the closing quote, or nullptr when there is
@@ -45,27 +44,12 @@ static bool is_space(char c) {
     return c == ' ' || (separator != '\t' && c == '\t');
 }
 
-// The bytes that can end an unquoted field: the separator (blanks and tabs
-// for runs of them), and the line end, CR or NUL that follows every line.
-template <char separator>
-static constexpr auto field_ends = [] {
-    std::array<bool, 256> ends{};
-    for (unsigned char c : {'\n', '\r', '\0'}) ends[c] = true;
-    if (separator == ' ') ends[' '] = ends['\t'] = true;
-    ends[static_cast<unsigned char>(separator)] = true;
-    return ends;
-}();
-
-// The end of the unquoted field at p: the scan runs on the byte after the
-// line, which ends it, instead of checking the bound at every byte; a CR or
-// NUL within the line is part of the field.
+// The end of the unquoted field at p: the separator (a blank or a tab for
+// runs of them) or the line's end.
 template <char separator>
 static const char* field_end(const char* p, const char* end) {
-    for (;;) {
-        while (!field_ends<separator>[static_cast<unsigned char>(*p)]) ++p;
-        if (p >= end || *p == separator || (separator == ' ' && *p == '\t')) return p;
-        ++p;
-    }
+    while (p < end && *p != separator && !(separator == ' ' && *p == '\t')) ++p;
+    return p;
 }
 
 // Fields between single separators (a comma or a tab), blanks around them

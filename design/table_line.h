@@ -33,9 +33,7 @@ inline void add_field(TableLine& line, std::string_view field) {
 // Splits `line` (without its line end) into fields: the quotes of a quoted
 // field and the blanks around a field are not part of it. False when a
 // quoted field is not closed before the end of the line, or text other than
-// blanks follows its closing quote. The byte after the line must be its
-// line end, the CR before it, or a NUL (as after a std::string, or after a
-// reader's buffered bytes): the scan runs on it.
+// blanks follows its closing quote.
 bool split_line(std::string_view line, Separator separator, TableLine& out);
 
 // Whether a line holds nothing but blanks and tabs: such lines are skipped.
