@@ -119,7 +119,7 @@ static bool scan_record(std::int64_t record, RecordCodes& codes) {
     }
     if (reader_peek_token(reader).empty()) return false;
     codes = read_codes(record);
-    skip_name(record, 4);
+    skip_name(record, trait_field);
     return true;
 }
 

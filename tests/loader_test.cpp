@@ -82,6 +82,9 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
         refused("cut short", header + "1 1 1 1 3\n2 1 1\n",
                 "Record 2 of \"d.dat\": the record is incomplete: the file ends before its block "
                 "code"),
+        refused("a trait value missing at the end", header + "1 1 1 1 3\n2 1 1 1",
+                "Record 2 of \"d.dat\": the record is incomplete: the file ends before its trait "
+                "value."),
         refused("header only", header, "\"d.dat\" holds no complete record"),
         refused("beyond single precision", header + "1 1 1 1 3\n1 1 1 1 -3.4028236e38\n",
                 "Record 2 of \"d.dat\": the trait value \"-3.4028236e38\" is too large for single "
@@ -224,7 +227,7 @@ std::string table_file(const std::vector<Plot>& plots, Form form) {
     int row = 0;
     switch (form) {
     case Form::csv: // a trait first, an extra column, quotes only where needed
-        text = "\xEF\xBB\xBFheight,Gen,Year,Loc,Rep,Yield\r\n";
+        text = "\xEF\xBB\xBFheight,Gen,Year,Loc,RepZ,Yield\r\n";
         for (const Plot& p : plots)
             text += "80," + (p.variety.find(' ') != p.variety.npos ? quote(p.variety) : p.variety) +
                     ',' + p.year + ',' + p.location + ',' + p.block + ',' + p.trait + "\r\n";
@@ -274,7 +277,7 @@ TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
         {"CSV with a byte-order mark and CR LF",
          breeding_trial,
          Form::csv,
-         {"--columns", "gen,year,LOC,rep,yield"}},
+         {"--columns", "gen,year,LOC,repz,yield"}},
         {"CSV of five columns", breeding_trial, Form::csv_five_columns, {}},
         {"R's table with row names", breeding_trial, Form::r_table, {"--columns", "1,2,3,4,5"}},
         {"every field quoted", named_trial, Form::csv_all_quoted, {"--columns", "1,2,3,4,5"}},
@@ -289,7 +292,7 @@ TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
         {"quoted names in CSV",
          named_trial,
          Form::csv,
-         {"--columns", "\"gen\",year,loc,rep,yield"}},
+         {"--columns", "\"gen\",year,loc,repz,yield"}},
     };
     std::vector<RunCase> cases;
     for (const auto& file : files)
@@ -358,6 +361,8 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
                 "\"t.csv\": no column is named \"site\". " + columns),
         refused("a column number beyond the header", six, {"--columns", "1,2,3,4,7"},
                 "\"t.csv\": there is no column 7. " + columns),
+        refused("a column number 0", six, {"--columns", "0,2,3,4,5"},
+                "\"t.csv\": there is no column 0. " + columns),
         refused("a name two columns have", "gen,Gen,loc,rep,yield\nA,1,L,1,2\n",
                 {"--columns", "gen,loc,loc,rep,yield"}, "several columns are named \"gen\"."),
         refused("a trait beyond single precision", header + "A,1,L,1,1e39\n", {},

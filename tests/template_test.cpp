@@ -39,6 +39,8 @@ TEST(Template, IsWrittenAndAnalysedInTheSameRun) {
          answers("y\n2147483647\n2147483647\n2147483647\n0\n"), header_only},
         {"a fraction, named whole for its own size", answers("y\n2.5\n2\n"),
          refused("number of varieties " + not_whole + "2.5\".")},
+        {"a fraction as the input's last word", answers("y\n2\n2.5"),
+         refused("number of years " + not_whole + "2.5\".")},
         {"beyond int", answers("y\n99999999999\n"),
          refused("varieties " + not_whole + "99999999999\".")},
         {"input ends", answers("y\n2\n2\n"),
