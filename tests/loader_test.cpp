@@ -349,6 +349,9 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
                 "Line 3 of \"t.csv\": the variety (column \"gen\") is missing: \"\"."),
         refused("an empty first field", header + "A,1,L,1,2\n,1,L,1,2\n", {},
                 "Line 3 of \"t.csv\": the variety (column \"gen\") is missing: \"\"."),
+        refused("a quote in a name", header + "\"MN \"\"93\"\"\",1,L,1,2\n", {},
+                "Line 2 of \"t.csv\": the variety (column \"gen\") \"MN \"93\"\" holds a tab, a "
+                "double quote"),
         refused("a tab in a name", header + "\"A\tB\",1,L,1,2\n", {},
                 "Line 2 of \"t.csv\": the variety (column \"gen\") \"A\\x09B\" holds a tab"),
         refused("no records", header + "\n\n", {},
