@@ -2,8 +2,14 @@
 
 #include "app/console_texts.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <string_view>
+
+// Every option but the questions takes a value.
+static constexpr std::string_view value_options[] = {"--columns", "--cells", "--layout",
+                                                     "--output"};
 
 // Checks an option's value and puts it where it belongs; gives the problem
 // with it, or nothing.
@@ -57,8 +63,7 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
         } else {
             const std::size_t equals = arg.find('=');
             const std::string_view name = arg.substr(0, equals);
-            if (name != "--layout" && name != "--cells" && name != "--columns" &&
-                name != "--output") {
+            if (std::ranges::find(value_options, name) == std::end(value_options)) {
                 problem = fill(texts::unknown_option, {quoted(arg, token_shown)});
             } else if (equals != std::string_view::npos) {
                 problem = take_value(name, arg.substr(equals + 1), line);

@@ -41,16 +41,13 @@ static int read_code(std::int64_t record, int field) {
     std::string_view token = record_token(record, field);
     // A token in the buffer is followed by white space or the buffer's NUL.
     WholeNumber code = read_whole_number(token.data());
-    const std::string_view pattern =
-        code.length == 0 || (code.length < token.size() && token[code.length] != 'c')
-            ? texts::field_not_whole
-        : !code.fits_int() ? texts::field_too_large
-                           : std::string_view();
-    if (pattern == texts::field_not_whole)
-        refuse_record(record, fill(pattern, {texts::field_names[field], quoted_token(token)}) +
-                                  std::string(texts::codes_as_names));
-    if (!pattern.empty())
-        refuse_record(record, fill(pattern, {texts::field_names[field], quoted_token(token)}));
+    if (code.length == 0 || (code.length < token.size() && token[code.length] != 'c'))
+        refuse_record(
+            record, fill(texts::field_not_whole, {texts::field_names[field], quoted_token(token)}) +
+                        std::string(texts::codes_as_names));
+    if (!code.fits_int())
+        refuse_record(
+            record, fill(texts::field_too_large, {texts::field_names[field], quoted_token(token)}));
     reader_consume(reader, code.length);
     reader_finish_field(reader);
     return static_cast<int>(code.value);

@@ -47,7 +47,6 @@ static std::int32_t new_id(LevelTable& table, std::string_view text) {
 }
 
 std::int32_t add_level(LevelTable& table, std::string_view text, bool& added) {
-    std::int32_t id;
     if (const std::int64_t number = plain_small_number(text); number >= 0) {
         if (table.small_numbers.size() <= static_cast<std::size_t>(number))
             table.small_numbers.resize(static_cast<std::size_t>(number) + 1, no_id);
@@ -64,8 +63,7 @@ std::int32_t add_level(LevelTable& table, std::string_view text, bool& added) {
         table.slots[slot] = static_cast<std::uint32_t>(new_id(table, text)) + 1;
         table.slot_hashes[slot] = hash;
     }
-    id = static_cast<std::int32_t>(table.slots[slot] - 1);
-    return id;
+    return static_cast<std::int32_t>(table.slots[slot] - 1);
 }
 
 std::int32_t finish_levels(LevelTable& table) {

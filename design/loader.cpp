@@ -28,10 +28,6 @@ static std::int64_t level_count(int f) {
     return counts[f];
 }
 
-static std::int64_t pair_bit(int f, std::int64_t outer, std::int64_t inner) {
-    return (outer - 1) * level_count((f + 1) % 3) + (inner - 1);
-}
-
 bool pair_occurs(int f, std::int64_t outer, std::int64_t inner) {
     if (pair_marks[f].empty()) return true;
     const std::int64_t bit = pair_bit(f, outer, inner);
@@ -111,13 +107,13 @@ void finish_cube(double sum, std::int64_t count) {
     grand_mean = count > 0 ? static_cast<float>(sum / static_cast<double>(count)) : 0.0f;
 }
 
-// The first line of the data, for its separator: as much of it as one read
-// block holds. The reader is back at the start afterwards.
+// The first line of the data that is not blank, for its separator: at most
+// its first longest_line + 1 bytes.
 static std::string first_line() {
     std::string_view line;
     std::string text;
     while (reader_next_line(data_reader, line)) {
-        if (text.empty() && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+        if (line.starts_with(byte_order_mark)) line.remove_prefix(byte_order_mark.size());
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!is_blank_line(line)) {
             text = line;

@@ -52,9 +52,15 @@ extern std::vector<std::uint64_t> pair_marks[3];
 // Makes room for the marks of the pairs, none set yet.
 void start_pair_marks();
 
-inline void mark_pair(int f, std::int64_t outer, std::int64_t inner) {
+// The bit of the pair of level `outer` of factor f and level `inner` of
+// factor (f + 1) % 3.
+inline std::int64_t pair_bit(int f, std::int64_t outer, std::int64_t inner) {
     const std::int64_t counts[3] = {nVar, nYear, nLoc};
-    const std::int64_t bit = (outer - 1) * counts[(f + 1) % 3] + (inner - 1);
+    return (outer - 1) * counts[(f + 1) % 3] + (inner - 1);
+}
+
+inline void mark_pair(int f, std::int64_t outer, std::int64_t inner) {
+    const std::int64_t bit = pair_bit(f, outer, inner);
     pair_marks[f][static_cast<std::size_t>(bit >> 6)] |= std::uint64_t{1} << (bit & 63);
 }
 

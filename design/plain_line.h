@@ -28,11 +28,6 @@ inline constexpr auto classes = [] {
     return table;
 }();
 
-template <char separator>
-inline bool is_space(char c) {
-    return c == ' ' || (separator != '\t' && c == '\t');
-}
-
 } // namespace plain_line_detail
 
 // Splits the next line into `out` when it is plain, and consumes it with
@@ -55,7 +50,7 @@ inline bool take_plain_line(DataReader& reader, TableLine& out) {
     unsigned char ended;
     do {
         if (separator != ' ')
-            while (is_space<separator>(*p)) ++p;
+            while (is_padding<separator>(*p)) ++p;
         const char* const first = p;
         // Two bytes a round: most fields are a few bytes long.
         for (;; p += 2) {
@@ -70,7 +65,7 @@ inline bool take_plain_line(DataReader& reader, TableLine& out) {
         if (separator == ' ' && p == first) break;
         const char* last = p;
         if (separator != ' ')
-            while (last > first && is_space<separator>(last[-1])) --last;
+            while (last > first && is_padding<separator>(last[-1])) --last;
         // More fields than room: the line-by-line reading makes more.
         if (count == room) return false;
         fields[count++] = std::string_view(first, static_cast<std::size_t>(last - first));

@@ -39,11 +39,6 @@ static const char* take_quoted(const char* at, const char* end, std::string_view
     }
 }
 
-template <char separator>
-static bool is_space(char c) {
-    return c == ' ' || (separator != '\t' && c == '\t');
-}
-
 // The end of the unquoted field at p: the separator (a blank or a tab for
 // runs of them) or the line's end.
 template <char separator>
@@ -59,17 +54,17 @@ static bool split_at(std::string_view line, TableLine& out) {
     const char* p = line.data();
     const char* const end = p + line.size();
     for (;;) {
-        while (p < end && is_space<separator>(*p)) ++p;
+        while (p < end && is_padding<separator>(*p)) ++p;
         std::string_view field;
         if (p < end && *p == '"') {
             if (!(p = take_quoted(p, end, field, out.unquoted))) return false;
-            while (p < end && is_space<separator>(*p)) ++p;
+            while (p < end && is_padding<separator>(*p)) ++p;
             if (p < end && *p != separator) return false;
         } else {
             const char* const first = p;
             p = field_end<separator>(p, end);
             const char* last = p;
-            while (last > first && is_space<separator>(last[-1])) --last;
+            while (last > first && is_padding<separator>(last[-1])) --last;
             field = std::string_view(first, static_cast<std::size_t>(last - first));
         }
         add_field(out, field);
@@ -86,13 +81,13 @@ static bool split_at_blanks(std::string_view line, TableLine& out) {
     const char* p = line.data();
     const char* const end = p + line.size();
     for (;;) {
-        while (p < end && is_space<' '>(*p)) ++p;
+        while (p < end && is_padding<' '>(*p)) ++p;
         if (p == end) return true;
         std::string_view field;
         if (*p == '"') {
             if (!(p = take_quoted(p, end, field, out.unquoted))) return false;
             // Text straight after the closing quote belongs to no field.
-            if (p < end && !is_space<' '>(*p)) return false;
+            if (p < end && !is_padding<' '>(*p)) return false;
         } else {
             const char* const first = p;
             p = field_end<' '>(p, end);

@@ -9,6 +9,17 @@
 
 enum class Separator { comma, tab, blanks };
 
+// What spreadsheets on Windows put before a UTF-8 file's first line; no
+// part of the line.
+inline constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+
+// The blanks around a field, which are not part of it: a blank, and a tab
+// where tabs don't separate fields.
+template <char separator>
+inline bool is_padding(char c) {
+    return c == ' ' || (separator != '\t' && c == '\t');
+}
+
 // The separator a table's first line shows: a comma when that line, split at
 // commas, gives five or more fields (a CSV file); otherwise a tab when it
 // holds one (tab-delimited text, where a name may hold blanks unquoted);

@@ -3,6 +3,7 @@
 // year, location, block and trait value; the levels of a factor are the
 // values that occur in its column.
 #include "app/console_texts.h"
+#include "base/ascii_case.h"
 #include "base/whole_number.h"
 #include "design/data_file.h"
 #include "design/levels.h"
@@ -37,7 +38,8 @@ static LevelTable levels[4]; // variety, year, location, block
 static bool next_line(std::string_view& line) {
     for (;;) {
         if (!reader_next_line(reader, line)) return false;
-        if (++line_number == 1 && line.starts_with("\xEF\xBB\xBF")) line.remove_prefix(3);
+        if (++line_number == 1 && line.starts_with(byte_order_mark))
+            line.remove_prefix(byte_order_mark.size());
         if (line.size() > longest_line)
             refuse_line(fill(texts::line_overlong, {decimal(longest_line)}));
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -72,12 +74,7 @@ static bool same_name(std::string_view a, std::string_view b) {
             name = name.substr(1, name.size() - 2);
         return name;
     };
-    a = unquote(a);
-    b = unquote(b);
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        return lower(x) == lower(y);
-    });
+    return same_ignoring_case(unquote(a), unquote(b));
 }
 
 // Which header column each role takes: the --columns given (a name, or a

@@ -1,7 +1,7 @@
 // What the program asks of the operating system where POSIX systems and
-// Windows differ. posix.cpp and windows.cpp each implement all of it and the
-// build compiles the one for its target: no other file knows which system it
-// runs on.
+// Windows differ. posix.cpp, and the windows_*.cpp files together, each
+// implement all of it, and the build compiles those for its target: no other
+// file knows which system it runs on.
 //
 // Names of files are held as the system's own file calls take them: on
 // POSIX the bytes as typed; on Windows UTF-8, turned into UTF-16 for every

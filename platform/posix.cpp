@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #include "base/checked_size.h"
+#include "platform/input_line.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -142,17 +143,9 @@ NameLimit name_limit() {
 std::optional<std::string> read_name_line() {
     std::fflush(stdout);
     const std::size_t limit = name_limit().length;
-    std::string line;
-    bool too_long = false;
-    int c;
-    while ((c = std::getchar()) != EOF && c != '\n') {
-        // One byte past the limit is held, for the CR of a CR LF line end.
-        if (line.size() <= limit)
-            line.push_back(static_cast<char>(c));
-        else
-            too_long = true;
-    }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    bool too_long;
+    // One byte past the limit is held, for the CR of a CR LF line end.
+    std::string line = read_input_line(limit + 1, too_long);
     if (too_long || line.size() > limit) return std::nullopt;
     return line;
 }
@@ -233,6 +226,7 @@ std::FILE* create_new_file(const char* path, const char* replaced) {
     if (keep) {
         // The group first: changing it may clear bits that the mode then sets.
         if (fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // Not a group this user may give: the file keeps the user's own.
         }
         fchmod(fd, old.st_mode & 0777);
     }

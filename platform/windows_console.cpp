@@ -1,5 +1,6 @@
 // The console on Windows: the command line, names typed at the console,
 // texts in any code page, and the end of a run by a console event.
+#include "platform/input_line.h"
 #include "platform/platform.h"
 #include "platform/windows_text.h"
 
@@ -157,16 +158,8 @@ std::optional<std::string> read_name_line() {
     }
     // From a pipe or a file: bytes in the ANSI code page, at most four to a
     // character (UTF-8, where that is the code page).
-    std::string bytes;
-    bool too_long = false;
-    int c;
-    while ((c = std::getchar()) != EOF && c != '\n') {
-        if (bytes.size() <= 4 * limit + 1)
-            bytes.push_back(static_cast<char>(c));
-        else
-            too_long = true;
-    }
-    if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
+    bool too_long;
+    const std::string bytes = read_input_line(4 * limit + 2, too_long);
     const std::wstring line = to_wide(bytes, CP_ACP);
     if (too_long || line.size() > limit) return std::nullopt;
     return from_wide(line);

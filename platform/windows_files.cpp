@@ -1,5 +1,6 @@
 // Files on Windows, through the wide calls: names are held in UTF-8 and
 // given to the system as UTF-16.
+#include "base/ascii_case.h"
 #include "platform/platform.h"
 #include "platform/windows_text.h"
 
@@ -25,24 +26,14 @@ std::string_view name_as_opened(std::string_view path) {
 // it for ever. Trailing blanks and dots are dropped from names as well.
 static bool is_device_name(const char* path) {
     std::string_view name = path;
-    for (std::size_t i = name.size(); i > 0; --i)
-        if (is_path_separator(name[i - 1])) {
-            name.remove_prefix(i);
-            break;
-        }
+    name.remove_prefix(name_proper_start(name));
     name = name.substr(0, name.find('.'));
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-    auto is = [](std::string_view text, std::string_view device) {
-        if (text.size() != device.size()) return false;
-        for (std::size_t i = 0; i < text.size(); ++i)
-            if ((text[i] >= 'a' && text[i] <= 'z' ? text[i] - 'a' + 'A' : text[i]) != device[i])
-                return false;
-        return true;
-    };
     for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
-        if (is(name, device)) return true;
+        if (same_ignoring_case(name, device)) return true;
     return name.size() == 4 && name[3] >= '1' && name[3] <= '9' &&
-           (is(name.substr(0, 3), "COM") || is(name.substr(0, 3), "LPT"));
+           (same_ignoring_case(name.substr(0, 3), "COM") ||
+            same_ignoring_case(name.substr(0, 3), "LPT"));
 }
 
 static FileIdentity identity_from(const BY_HANDLE_FILE_INFORMATION& info) {
