@@ -8,8 +8,8 @@
 #include <string_view>
 
 // Every option but the questions takes a value.
-static constexpr std::string_view value_options[] = {"--columns", "--cells", "--layout",
-                                                     "--output"};
+static constexpr std::string_view value_options[] = {"--columns", "--cells", "--decimal",
+                                                     "--layout", "--output"};
 
 // Checks an option's value and puts it where it belongs; gives the problem
 // with it, or nothing.
@@ -22,6 +22,10 @@ static std::string take_value(std::string_view name, std::string_view value, Com
         if (value != "last" && value != "mean")
             return fill(texts::bad_cells_option, {quoted(value, token_shown)});
         line.load.cell_means = value == "mean";
+    } else if (name == "--decimal") {
+        if (value != "comma" && value != "point")
+            return fill(texts::bad_decimal_option, {quoted(value, token_shown)});
+        line.load.decimal = value == "comma" ? DecimalMark::comma : DecimalMark::point;
     } else if (name == "--columns") {
         line.load.columns.clear();
         for (std::size_t start = 0;;) {
@@ -44,6 +48,8 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
     CommandLine line;
     std::string fault;
     bool options_ended = false;
+    // An option given twice is a mistake whichever of the two was meant.
+    std::vector<std::string_view> given;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view arg = arguments[i];
         std::string problem;
@@ -65,6 +71,9 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
             const std::string_view name = arg.substr(0, equals);
             if (std::ranges::find(value_options, name) == std::end(value_options)) {
                 problem = fill(texts::unknown_option, {quoted(arg, token_shown)});
+            } else if (std::ranges::find(given, name) != given.end()) {
+                problem = fill(texts::option_twice, {name});
+                if (equals == std::string_view::npos && i + 1 < arguments.size()) ++i;
             } else if (equals != std::string_view::npos) {
                 problem = take_value(name, arg.substr(equals + 1), line);
             } else if (i + 1 < arguments.size()) {
@@ -72,6 +81,7 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
             } else {
                 problem = fill(texts::option_needs_value, {name});
             }
+            given.push_back(name);
         }
         if (fault.empty()) fault = problem;
     }

@@ -187,6 +187,22 @@ inline constexpr std::string_view file_changed =
 inline constexpr std::string_view codes_as_names =
     "\nTo read codes that are names (G112, Yolo2), name the file's columns with --columns (see "
     "clustmat --help).";
+// A trait field that is not a number: the subject names the field.
+inline constexpr std::string_view not_a_number_point = "{} {} is not a number.";
+inline constexpr std::string_view not_a_number_comma =
+    "{} {} is not a number with a decimal comma.";
+inline constexpr auto mark_names = std::to_array<std::string_view>({"point", "comma"});
+inline constexpr std::string_view reading_first = " It reads as ";
+inline constexpr std::string_view reading_next = ", or as ";
+inline constexpr std::string_view decimal_reading =
+    "{} with a decimal {} (run clustmat with --decimal {})";
+inline constexpr std::string_view thousands_reading =
+    "{} with a {} between thousands (save the file without thousands separators)";
+inline constexpr std::string_view thousands_and_decimal_reading =
+    "{} with a decimal {} and a {} between thousands (save the file without thousands "
+    "separators and run clustmat with --decimal {})";
+inline constexpr std::string_view trait_subject = "the trait value";
+inline constexpr std::string_view trait_column_subject = "the trait value (column {})";
 inline constexpr std::string_view no_memory_for_means =
     "Not enough memory for the means of the cells.";
 
@@ -220,6 +236,35 @@ inline constexpr std::string_view too_many_columns =
     "block, trait value, for example: --columns {}";
 inline constexpr std::string_view too_many_levels =
     "A column of the data file has more than 2147483647 different values.";
+
+// The lines that account for a table's load, on stderr after it. English
+// counts its words; Chinese takes the numbers alone.
+inline constexpr std::string_view account_read_en = "Read {}; {}, {}, {}";
+// "读取 {} 条记录; {} 个品种, {} 个年份, {} 个试点"
+inline constexpr std::string_view account_read_zh =
+    "\xB6\xC1\xC8\xA1 {} \xCC\xF5\xBC\xC7\xC2\xBC; {} \xB8\xF6\xC6\xB7\xD6\xD6, {} "
+    "\xB8\xF6\xC4\xEA\xB7\xDD, {} \xB8\xF6\xCA\xD4\xB5\xE3";
+inline constexpr std::string_view account_repeated_en = "; {} skipped";
+// "; 跳过 {} 个重复的表头"
+inline constexpr std::string_view account_repeated_zh =
+    "; \xCC\xF8\xB9\xFD {} \xB8\xF6\xD6\xD8\xB8\xB4\xB5\xC4\xB1\xED\xCD\xB7";
+// After the trait's name:
+inline constexpr std::string_view account_trait_en = ": {}, {} missing";
+// ": {} 个数值, {} 个缺失"
+inline constexpr std::string_view account_trait_zh =
+    ": {} \xB8\xF6\xCA\xFD\xD6\xB5, {} \xB8\xF6\xC8\xB1\xCA\xA7";
+inline constexpr std::string_view account_zeros_en = ", {}";
+// ", {} 个零值"
+inline constexpr std::string_view account_zeros_zh = ", {} \xB8\xF6\xC1\xE3\xD6\xB5";
+// The counted words of the English lines: one, then more.
+inline constexpr auto record_words = std::to_array<std::string_view>({"record", "records"});
+inline constexpr auto variety_words = std::to_array<std::string_view>({"variety", "varieties"});
+inline constexpr auto year_words = std::to_array<std::string_view>({"year", "years"});
+inline constexpr auto location_words = std::to_array<std::string_view>({"location", "locations"});
+inline constexpr auto header_words =
+    std::to_array<std::string_view>({"repeated header", "repeated headers"});
+inline constexpr auto value_words = std::to_array<std::string_view>({"value", "values"});
+inline constexpr auto zero_words = std::to_array<std::string_view>({"zero", "zeros"});
 
 // The matrix file
 inline constexpr std::string_view matrix_held =
@@ -310,6 +355,8 @@ inline constexpr std::string_view unknown_option = "unknown option {}";
 inline constexpr std::string_view option_needs_value = "the option {} needs a value";
 inline constexpr std::string_view bad_layout_option = "--layout takes 1, 2 or 3, not {}";
 inline constexpr std::string_view bad_cells_option = "--cells takes last or mean, not {}";
+inline constexpr std::string_view bad_decimal_option = "--decimal takes comma or point, not {}";
+inline constexpr std::string_view option_twice = "the option {} is given twice";
 inline constexpr std::string_view bad_columns_option =
     "--columns takes five column names or numbers separated by commas, not {}";
 inline constexpr std::string_view second_data_file = "a second data file {} after {}";

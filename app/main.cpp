@@ -22,6 +22,47 @@ static void announce_matrix(const MatrixFile& matrix) {
     }
 }
 
+// A number and its English word: "1 record", "2 records".
+static std::string counted(std::int64_t number, const std::array<std::string_view, 2>& words) {
+    return decimal(number) + " " + std::string(words[number == 1 ? 0 : 1]);
+}
+
+// Tells what a table's load read, so that a breeder sees at once whether
+// the file was read as meant: how many records and levels, and how many
+// trait values were observations, missing or zero.
+static void account_for(const LoadAccount& account) {
+    if (!account.table) return;
+    const std::string records = decimal(account.records), varieties = decimal(nVar),
+                      years = decimal(nYear), locations = decimal(nLoc),
+                      repeated = decimal(account.repeated_headers);
+    std::string read =
+        chinese_mode == 1
+            ? fill(texts::account_read_zh, {records, varieties, years, locations})
+            : fill(texts::account_read_en,
+                   {counted(account.records, texts::record_words),
+                    counted(nVar, texts::variety_words), counted(nYear, texts::year_words),
+                    counted(nLoc, texts::location_words)});
+    if (account.repeated_headers > 0)
+        read += chinese_mode == 1 ? fill(texts::account_repeated_zh, {repeated})
+                                  : fill(texts::account_repeated_en,
+                                         {counted(account.repeated_headers, texts::header_words)});
+    const std::string values = decimal(account.values), missing = decimal(account.missing),
+                      zeros = decimal(account.zeros);
+    std::string trait =
+        chinese_mode == 1
+            ? fill(texts::account_trait_zh, {values, missing})
+            : fill(texts::account_trait_en, {counted(account.values, texts::value_words), missing});
+    if (account.zeros > 0)
+        trait += chinese_mode == 1
+                     ? fill(texts::account_zeros_zh, {zeros})
+                     : fill(texts::account_zeros_en, {counted(account.zeros, texts::zero_words)});
+    // The trait's name goes out as names do (platform/platform.h), the
+    // text around it in the console's language.
+    put_gbk_text(stderr, read + ".\n");
+    put_text(stderr, account.trait);
+    put_gbk_text(stderr, trait + ".\n");
+}
+
 int main(int argc, char** argv) {
     prepare_standard_streams();
     const CommandLine line = read_command_line(command_line_arguments(argc, argv));
@@ -40,6 +81,7 @@ int main(int argc, char** argv) {
     // anything is written.
     std::string matrix_name = line.output ? choose_matrix_file(line.output) : "";
     load_trait_cube(line.load);
+    account_for(load_account);
     const Layout layout = ask_for_layout(line.layout);
     if (!line.output) matrix_name = choose_matrix_file({});
     const MatrixFile matrix = write_matrix_file(matrix_name, layout);

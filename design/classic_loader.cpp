@@ -16,6 +16,7 @@ static constexpr int trait_field = 4;
 
 static std::int64_t record_count = 0; // records counted by the first pass
 static int largest_block = 1;         // the largest block code of the first pass
+static bool decimal_comma = false;    // "7,80" is 7.8
 static DataReader& reader = data_reader;
 
 // Rare, and kept out of the records' loops.
@@ -64,8 +65,18 @@ static void skip_name(std::int64_t record, int field) {
     refuse_record(record, fill(texts::trait_beyond_float, {quoted_token(token)}));
 }
 
-static void check_trait(std::int64_t record, double value, std::string_view token) {
-    if (beyond_single_precision(value)) trait_too_large(record, token);
+[[noreturn, gnu::cold]] static void trait_not_number(std::int64_t record, std::string_view token) {
+    refuse_record(record, not_a_number(std::string(texts::trait_subject), token,
+                                       decimal_comma ? DecimalMark::comma : DecimalMark::point));
+}
+
+// The value of a trait token: 0 for a missing one, which the cube can't
+// tell from an empty cell.
+static double trait_value(std::int64_t record, std::string_view token) {
+    const TraitReading reading = read_classic_trait_quickly(token, decimal_comma);
+    if (reading.kind == TraitKind::not_a_number) trait_not_number(record, token);
+    if (beyond_single_precision(reading.value)) trait_too_large(record, token);
+    return reading.value;
 }
 
 // Reads the trait token as "%s ch" would and gives its value. The token is
@@ -73,8 +84,7 @@ static void check_trait(std::int64_t record, double value, std::string_view toke
 // over the token's bytes.
 static double read_trait(std::int64_t record) {
     std::string_view token = record_token(record, trait_field);
-    double value = convert_trait(token);
-    check_trait(record, value, token);
+    const double value = trait_value(record, token);
     reader_consume(reader, token.size());
     reader_finish_field(reader);
     return value;
@@ -160,9 +170,7 @@ static double fill_record(std::int64_t record, RecordCodes& codes) {
     }
     codes = plain.codes;
     check_unchanged(codes);
-    double value = convert_trait_quickly(plain.trait);
-    check_trait(record, value, plain.trait);
-    return value;
+    return trait_value(record, plain.trait);
 }
 
 // Fills the cube from exactly the records the first pass counted, and ends
@@ -178,7 +186,7 @@ static void second_pass() {
     float*** const cube = trait_cube;
     for (std::int64_t record = 1; record <= record_count; ++record) {
         const double value = fill_record(record, codes);
-        if (!observe(cube, codes.variety, codes.year, codes.location, value)) continue;
+        if (!observe(cube, codes.variety, codes.year, codes.location, value, false)) continue;
         sum += value;
         ++count;
     }
@@ -186,7 +194,8 @@ static void second_pass() {
     finish_cube(sum, count);
 }
 
-void load_classic_file() {
+void load_classic_file(const LoadOptions& options) {
+    decimal_comma = options.decimal == DecimalMark::comma;
     first_pass();
     // Before the sizes found are taken for the cube's.
     if (!data_file_as_opened()) file_changed();

@@ -66,29 +66,28 @@ std::int32_t add_level(LevelTable& table, std::string_view text, bool& added) {
     return static_cast<std::int32_t>(table.slots[slot] - 1);
 }
 
-std::int32_t finish_levels(LevelTable& table) {
+std::int32_t finish_levels(LevelTable& table, char letter) {
     const std::size_t count = table.texts.size();
     table.level_of.assign(count, 0);
     table.labels.clear();
+    table.labels.reserve(count);
     if (!table.numeric) {
         for (std::size_t id = 0; id < count; ++id) {
             table.level_of[id] = static_cast<std::int32_t>(id + 1);
             table.labels.push_back(table.texts[id]);
         }
     } else {
-        // "007" and "7" are one level, labelled 7.
         std::vector<std::int64_t> values(count);
         for (std::size_t id = 0; id < count; ++id)
             values[id] = read_whole_number(table.texts[id].c_str()).value;
         std::vector<std::size_t> order(count);
         std::iota(order.begin(), order.end(), 0);
-        std::sort(order.begin(), order.end(),
-                  [&](std::size_t a, std::size_t b) { return values[a] < values[b]; });
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return values[a] != values[b] ? values[a] < values[b] : table.texts[a] < table.texts[b];
+        });
         for (std::size_t i = 0; i < count; ++i) {
-            const std::int64_t value = values[order[i]];
-            if (table.labels.empty() || values[order[i - 1]] != value)
-                table.labels.push_back(decimal(value));
-            table.level_of[order[i]] = static_cast<std::int32_t>(table.labels.size());
+            table.labels.push_back(letter + table.texts[order[i]]);
+            table.level_of[order[i]] = static_cast<std::int32_t>(i + 1);
         }
     }
     table.level_of_number.assign(table.small_numbers.size(), 0);

@@ -41,13 +41,14 @@ struct LevelTable {
 inline constexpr std::uint32_t small_number_limit = 1 << 20;
 
 // The value of a plain small number ("0" to "1048575", no sign, no leading
-// zero), or -1.
+// zero: "0012" is a text of its own), or -1. Larger numbers take the hash,
+// so that no table is ever sized by a value beyond the limit.
 inline std::int64_t plain_small_number(std::string_view text) {
     if (text.empty() || text.size() > 7 || (text[0] == '0' && text.size() > 1)) return -1;
-    std::uint32_t value = 0;
+    std::int64_t value = 0;
     for (char c : text) {
         if (!is_digit(c)) return -1;
-        value = value * 10 + static_cast<std::uint32_t>(c - '0');
+        value = value * 10 + (c - '0');
     }
     return value < small_number_limit ? value : -1;
 }
@@ -57,9 +58,14 @@ inline std::int64_t plain_small_number(std::string_view text) {
 // levels, or no memory).
 std::int32_t add_level(LevelTable& table, std::string_view text, bool& added);
 
-// Orders and labels the levels once every value has been met. Gives the
-// number of levels.
-std::int32_t finish_levels(LevelTable& table);
+// Orders and labels the levels once every value has been met: a level is
+// the text as written ("0012" and "12" are two). When every value is a
+// whole number, the levels go by number, and one number written in several
+// ways by text ("7", "0012", "012", "12"), each labelled `letter` and its
+// text ("G0012"); otherwise they go in the order they first appeared,
+// each labelled by its text alone ("Loc01", "MN 93272"). Gives the number
+// of levels.
+std::int32_t finish_levels(LevelTable& table, char letter);
 
 // The level (from 1) of a value met before finishing, or 0 for a value
 // never met, by the hash of the names.

@@ -14,6 +14,7 @@ int nLoc = 1;
 float*** trait_cube = nullptr;
 float grand_mean = 0.0f;
 std::vector<std::string> level_labels[3];
+LoadAccount load_account;
 std::size_t read_block_size = 1 << 17;
 
 DataReader data_reader;
@@ -62,6 +63,29 @@ void refuse(const std::string& message) {
 
 std::string overlong(std::string_view what, std::string_view token) {
     return fill(texts::field_overlong, {what, quoted_token(token), decimal(longest_token)});
+}
+
+std::string not_a_number(const std::string& subject, std::string_view token, DecimalMark mark) {
+    const bool comma = mark == DecimalMark::comma;
+    std::string message = fill(comma ? texts::not_a_number_comma : texts::not_a_number_point,
+                               {subject, quoted_token(token)});
+    const std::vector<OtherReading> readings = other_readings(token, mark);
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        const OtherReading& reading = readings[i];
+        const std::string_view decimal = texts::mark_names[reading.decimal == DecimalMark::comma];
+        const std::string_view between = texts::mark_names[reading.thousands == ','];
+        const bool fraction = reading.number.find('.') != std::string::npos;
+        message += i == 0 ? texts::reading_first : texts::reading_next;
+        if (!reading.thousands)
+            message += fill(texts::decimal_reading, {reading.number, decimal, decimal});
+        else if (fraction && reading.decimal != mark)
+            message += fill(texts::thousands_and_decimal_reading,
+                            {reading.number, decimal, between, decimal});
+        else
+            message += fill(texts::thousands_reading, {reading.number, between});
+    }
+    if (!readings.empty()) message += '.';
+    return message;
 }
 
 // The work tables exist only so that a trial too large for this machine's
@@ -134,10 +158,12 @@ void load_trait_cube(const LoadOptions& options) {
         level_labels[f].clear();
         pair_marks[f].clear();
     }
-    if (!options.columns.empty() || separator == Separator::comma)
+    load_account = LoadAccount{};
+    if (!options.columns.empty() || separator == Separator::comma ||
+        separator == Separator::semicolon)
         load_table_file(options, separator);
     else
-        load_classic_file();
+        load_classic_file(options);
     if (!data_file_as_opened()) file_changed();
     close_data_file();
 }

@@ -8,8 +8,11 @@
 // that occur in a column.
 #pragma once
 
+#include "design/trait_value.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,9 +28,22 @@ extern float grand_mean;    // mean of every observed trait value, summed in dou
 // The factors of the cube, in the order of its indices.
 enum Factor : int { variety_factor = 0, year_factor = 1, location_factor = 2 };
 
-// The labels of a table file's levels, level 1 first, by factor; empty for
-// a classic file, whose levels are its codes 1, 2, 3, ...
+// The labels of a table file's levels, level 1 first, by factor, whole as
+// the matrix shows them ("G0012", "Loc01"); empty for a classic file, whose
+// levels are its codes 1, 2, 3, ..., labelled G1, Y1, L1.
 extern std::vector<std::string> level_labels[3];
+
+// What the load of a table file read, for the lines that account for it.
+struct LoadAccount {
+    bool table = false;                // a table file was read
+    std::int64_t records = 0;          // records read
+    std::int64_t repeated_headers = 0; // copies of the header line, skipped
+    std::string trait;                 // the trait column's name as the header writes it
+    std::int64_t values = 0;           // observations, zeros included
+    std::int64_t missing = 0;          // fields that hold a missing value
+    std::int64_t zeros = 0;            // observations of 0
+};
+extern LoadAccount load_account;
 
 // Whether level `outer` of factor f and level `inner` of factor (f + 1) % 3
 // occur together in some record, whatever its trait value: a table's rows
@@ -49,6 +65,9 @@ struct LoadOptions {
     // a table whatever its separator.
     std::vector<std::string> columns;
     bool cell_means = false; // a cell holds the mean of its values, not the last one
+    // The trait values' decimal mark; by default a comma in a CSV file
+    // separated by semicolons, a point everywhere else.
+    std::optional<DecimalMark> decimal;
 };
 
 // Reads the open data file (design/data_file.h) in two passes: the first

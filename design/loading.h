@@ -31,6 +31,11 @@ extern std::int64_t* cell_counts;
 // The part of a message that names a token longer than longest_token.
 std::string overlong(std::string_view what, std::string_view token);
 
+// The part of a message that refuses a trait field that is not a number
+// under `mark`: `subject` names the field, and the other readings of the
+// field, if any, say what would read it.
+std::string not_a_number(const std::string& subject, std::string_view token, DecimalMark mark);
+
 // Whether a trait value can't be held in single precision: it would become
 // an infinity and make every centred value of the matrix meaningless.
 inline bool beyond_single_precision(double value) {
@@ -65,12 +70,17 @@ inline void mark_pair(int f, std::int64_t outer, std::int64_t inner) {
 }
 
 // Puts a trait value into its cell: the cell keeps the last one, or adds it
-// to the cell's sum. Gives false for a missing value, one that is 0 in
-// single precision: 0 is the cube's empty mark, and a value too small for
-// single precision (1e-50) must not be counted where the matrix shows none.
-inline bool observe(float*** cube, std::int64_t v, std::int64_t y, std::int64_t l, double value) {
-    const float cell = static_cast<float>(value);
-    if (cell == 0.0f) return false;
+// to the cell's sum. In a classic file 0 is a missing value, and so is a
+// value that is 0 in single precision (1e-50), which must not be counted
+// where the matrix shows none: then gives false. In a table (`zero_observed`)
+// 0 is an observation, kept as -0.0, since the cube's 0.0 marks an empty cell.
+inline bool observe(float*** cube, std::int64_t v, std::int64_t y, std::int64_t l, double value,
+                    bool zero_observed) {
+    float cell = static_cast<float>(value);
+    if (cell == 0.0f) {
+        if (!zero_observed) return false;
+        cell = -0.0f;
+    }
     float* const place = &cube[v][y][l];
     if (!cell_sums) {
         *place = cell;
@@ -88,5 +98,5 @@ void finish_cube(double sum, std::int64_t count);
 
 // The two passes over a classic design file or a table file; each leaves
 // the level counts, the cube and its marks filled.
-void load_classic_file();
+void load_classic_file(const LoadOptions& options);
 void load_table_file(const LoadOptions& options, Separator separator);

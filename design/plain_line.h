@@ -2,9 +2,9 @@
 // fields without quotes and a LF or CR LF line end; such a line is split
 // straight from the reader's buffer in one walk over its bytes, without
 // looking for its end first. Anything else (a quote, a NUL, a line that
-// runs to the end of the buffered bytes, a blank line) is left to the
-// line-by-line reading that defines the behaviour. Inline, so that it joins
-// the loader's loops.
+// runs to the end of the buffered bytes, a line whose fields are all empty,
+// a byte-order mark) is left to the line-by-line reading that defines the
+// behaviour. Inline, so that it joins the loader's loops.
 #pragma once
 
 #include "design/data_reader.h"
@@ -44,7 +44,10 @@ inline bool take_plain_line(DataReader& reader, TableLine& out) {
     const std::size_t room = out.fields.size();
     std::size_t count = 0;
     const char* const start = reader.buffer + reader.begin;
+    // A byte-order mark starts with this byte, which no plain line does.
+    if (*start == '\xEF') return false;
     const char* p = start;
+    std::size_t filled = 0; // of all the fields' bytes: none on an empty row
     if (separator == ' ')
         while (kind[static_cast<unsigned char>(*p)] == separates) ++p;
     unsigned char ended;
@@ -69,6 +72,7 @@ inline bool take_plain_line(DataReader& reader, TableLine& out) {
         // More fields than room: the line-by-line reading makes more.
         if (count == room) return false;
         fields[count++] = std::string_view(first, static_cast<std::size_t>(last - first));
+        filled |= static_cast<std::size_t>(last - first);
         if (ended == separates) {
             ++p;
             if (separator == ' ')
@@ -78,8 +82,8 @@ inline bool take_plain_line(DataReader& reader, TableLine& out) {
     // The buffer's NUL after its bytes ends the walk too: the line may go on
     // beyond them.
     if (*p == '\r') ++p;
-    const bool blank = count == 0 || (count == 1 && fields[0].empty());
-    if (*p != '\n' || blank || static_cast<std::size_t>(p - start) > longest_line) return false;
+    if (*p != '\n' || filled == 0 || static_cast<std::size_t>(p - start) > longest_line)
+        return false;
     out.count = count;
     reader.begin = static_cast<std::size_t>(p + 1 - reader.buffer);
     return true;

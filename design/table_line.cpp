@@ -103,6 +103,8 @@ bool split_line(std::string_view line, Separator separator, TableLine& out) {
     switch (separator) {
     case Separator::comma:
         return split_at<','>(line, out);
+    case Separator::semicolon:
+        return split_at<';'>(line, out);
     case Separator::tab:
         return split_at<'\t'>(line, out);
     case Separator::blanks:
@@ -113,7 +115,8 @@ bool split_line(std::string_view line, Separator separator, TableLine& out) {
 
 Separator separator_of(std::string_view first_line) {
     TableLine line;
-    if (split_line(first_line, Separator::comma, line) && line.count >= 5) return Separator::comma;
+    for (Separator separator : {Separator::comma, Separator::semicolon})
+        if (split_line(first_line, separator, line) && line.count >= 5) return separator;
     return first_line.find('\t') != std::string_view::npos ? Separator::tab : Separator::blanks;
 }
 

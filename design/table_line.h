@@ -1,13 +1,14 @@
 // The lines of a table file as spreadsheets and R write them: fields
-// separated by commas, by tabs, or by runs of blanks; a field in double
-// quotes may hold blanks, tabs and the separator, with "" standing for one ".
+// separated by commas, by semicolons (where the comma is the decimal mark),
+// by tabs, or by runs of blanks; a field in double quotes may hold blanks,
+// tabs and the separator, with "" standing for one ".
 #pragma once
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-enum class Separator { comma, tab, blanks };
+enum class Separator { comma, semicolon, tab, blanks };
 
 // What spreadsheets on Windows put before a UTF-8 file's first line; no
 // part of the line.
@@ -21,7 +22,9 @@ inline bool is_padding(char c) {
 }
 
 // The separator a table's first line shows: a comma when that line, split at
-// commas, gives five or more fields (a CSV file); otherwise a tab when it
+// commas, gives five or more fields (a CSV file); otherwise a semicolon when
+// it gives five or more at semicolons (a CSV file from a spreadsheet whose
+// decimal mark is the comma, or R's write.csv2); otherwise a tab when it
 // holds one (tab-delimited text, where a name may hold blanks unquoted);
 // otherwise runs of blanks and tabs.
 Separator separator_of(std::string_view first_line);
@@ -47,5 +50,13 @@ inline void add_field(TableLine& line, std::string_view field) {
 // blanks follows its closing quote.
 bool split_line(std::string_view line, Separator separator, TableLine& out);
 
-// Whether a line holds nothing but blanks and tabs: such lines are skipped.
+// Whether a line holds nothing but blanks and tabs.
 bool is_blank_line(std::string_view line);
+
+// Whether every field of a split line is empty: a blank line, or a
+// spreadsheet's empty row (",,,,", a line of tabs). Such lines are skipped.
+inline bool all_fields_empty(const TableLine& line) {
+    for (std::size_t i = 0; i < line.count; ++i)
+        if (!line.fields[i].empty()) return false;
+    return true;
+}

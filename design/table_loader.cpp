@@ -21,9 +21,13 @@ static constexpr int trait_role = 4; // variety, year, location, block, then the
 
 static DataReader& reader = data_reader;
 static Separator separator;
+static DecimalMark decimal_mark;
 static std::vector<std::string> header;
+static std::string header_line;   // as written: a copy of it further down is skipped
 static std::size_t columns[5];    // the header's column of each role
-static std::size_t record_fields; // fields per record: the header's, one more with row names
+static std::size_t record_fields; // fields per record: the header's, or one more
+static bool trailing_separator;   // the one more is an empty field after a last separator
+static bool row_names_found;      // the one more can't be: a last field was not empty
 static std::size_t fields_at[5];  // the field of each role in a record
 static std::int64_t line_number;  // of the line just read, from 1
 static TableLine line_fields;
@@ -34,12 +38,13 @@ static LevelTable levels[4]; // variety, year, location, block
 }
 
 // The next line that is not blank, without its line end; false at the end
-// of the data. A UTF-8 byte-order mark before the first line is no part of it.
+// of the data. A UTF-8 byte-order mark is no part of a line: files joined
+// one after another may have one at the start of any line.
 static bool next_line(std::string_view& line) {
     for (;;) {
         if (!reader_next_line(reader, line)) return false;
-        if (++line_number == 1 && line.starts_with(byte_order_mark))
-            line.remove_prefix(byte_order_mark.size());
+        ++line_number;
+        if (line.starts_with(byte_order_mark)) line.remove_prefix(byte_order_mark.size());
         if (line.size() > longest_line)
             refuse_line(fill(texts::line_overlong, {decimal(longest_line)}));
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -50,6 +55,16 @@ static bool next_line(std::string_view& line) {
 
 static void split(std::string_view line) {
     if (!split_line(line, separator, line_fields)) refuse_line(std::string(texts::open_quote));
+}
+
+// The next line that holds a field, split into line_fields; false at the
+// end of the data.
+static bool next_split_line(std::string_view& line) {
+    do {
+        if (!next_line(line)) return false;
+        split(line);
+    } while (all_fields_empty(line_fields));
+    return true;
 }
 
 // The header's names, each quoted and listed, for a message that asks the
@@ -119,23 +134,28 @@ static void choose_columns(const LoadOptions& options) {
 static void read_header(const LoadOptions* options) {
     line_number = 0;
     std::string_view line;
-    if (!next_line(line)) refuse(fill(texts::no_table_record, {quoted(data_file_name)}));
+    if (!next_split_line(line)) refuse(fill(texts::no_table_record, {quoted(data_file_name)}));
     if (!options) return;
-    split(line);
+    header_line = line;
     header.assign(line_fields.fields.begin(), line_fields.fields.begin() + line_fields.count);
     choose_columns(*options);
     record_fields = 0;
 }
 
-// The first record tells whether records begin with row names (R's first
-// column): a header one field shorter than every record.
+// Records one field longer than the header either end with a separator
+// (a last field empty in every record, which is dropped) or begin with
+// row names, as R writes them (a first field to skip). The first record
+// takes the first for granted while its last field is empty; a record that
+// proves otherwise makes the first pass start again (see first_pass).
 static void count_fields_first(std::size_t count) {
     if (count != header.size() && count != header.size() + 1)
         refuse_line(fill(texts::fields_not_header,
                          {decimal(count), decimal(header.size()), decimal(header.size() + 1)}));
     record_fields = count;
+    const bool longer = count > header.size();
+    trailing_separator = longer && !row_names_found && line_fields.fields[count - 1].empty();
     for (int role = 0; role < 5; ++role)
-        fields_at[role] = columns[role] + (record_fields - header.size());
+        fields_at[role] = columns[role] + (longer && !trailing_separator ? 1 : 0);
 }
 
 [[noreturn, gnu::cold]] static void fields_not_records(bool first_pass, std::size_t count) {
@@ -144,21 +164,31 @@ static void count_fields_first(std::size_t count) {
 }
 
 // The next record's fields in line_fields; false at the end of the data.
-// The loops that call it are made for each separator, so that the quick
-// way through a plain line joins them.
+// A copy of the header line (files exported one after another and joined)
+// is skipped, and counted in `repeated`. The loops that call it are made
+// for each separator, so that the quick way through a plain line joins them.
 template <char separator>
-static bool next_record(bool first_pass) {
-    if (take_plain_line<separator>(reader, line_fields)) {
-        ++line_number;
-    } else {
+static bool next_record(bool first_pass, std::string_view header_text, std::int64_t& repeated) {
+    for (;;) {
+        const char* const start = reader.buffer + reader.begin;
         std::string_view line;
-        if (!next_line(line)) return false;
-        split(line);
+        if (take_plain_line<separator>(reader, line_fields)) {
+            ++line_number;
+            std::size_t length = static_cast<std::size_t>(reader.buffer + reader.begin - 1 - start);
+            if (length > 0 && start[length - 1] == '\r') --length;
+            line = std::string_view(start, length);
+        } else if (!next_split_line(line)) {
+            return false;
+        }
+        if (line.size() == header_text.size() && line == header_text) {
+            ++repeated;
+            continue;
+        }
+        const std::size_t count = line_fields.count;
+        if (record_fields == 0) count_fields_first(count);
+        if (count != record_fields) fields_not_records(first_pass, count);
+        return true;
     }
-    const std::size_t count = line_fields.count;
-    if (record_fields == 0) count_fields_first(count);
-    if (count != record_fields) fields_not_records(first_pass, count);
-    return true;
 }
 
 [[noreturn]] static void refuse_field(int role, std::string_view pattern, std::string_view value) {
@@ -170,25 +200,43 @@ static bool next_record(bool first_pass) {
     refuse_line(fill(texts::trait_beyond_float, {quoted_token(token)}));
 }
 
-// A level is any text the matrix file can hold in a label.
+// A level is any text the matrix file can hold in a label; blanks alone
+// are no more a level than an empty field.
 static void check_level(int role, std::string_view value) {
     if (value.size() > longest_token) refuse_line(overlong(texts::factor_names[role], value));
-    if (value.empty() || value == "NA") refuse_field(role, texts::level_missing, value);
+    if (is_blank_line(value) || value == "NA") refuse_field(role, texts::level_missing, value);
     for (char c : value)
-        if (c == '"' || static_cast<unsigned char>(c) < 0x20)
+        if (c == '"' || static_cast<unsigned char>(c) < 0x20 || c == '\x7F')
             refuse_field(role, texts::level_unwritable, value);
+}
+
+[[noreturn, gnu::cold]] static void refuse_trait(std::string_view token) {
+    refuse_line(
+        not_a_number(fill(texts::trait_column_subject, {quoted_token(header[columns[trait_role]])}),
+                     token, decimal_mark));
 }
 
 // The loops keep the places of the roles' fields and the fields themselves
 // in locals: a level's text is copied in bytes, which could alias any
 // global, and the globals would be read again at every field.
+// Gives the number of records, or -1 when a record shows that the first
+// record's empty last field was no trailing separator.
 template <char separator>
 static std::int64_t first_pass_records() {
     std::int64_t records = 0;
     std::size_t at[5];
-    while (next_record<separator>(true)) {
-        if (records++ == 0) std::copy_n(fields_at, 5, at);
+    const std::string header_text = header_line;
+    std::int64_t& repeated = load_account.repeated_headers;
+    bool trailing = false;
+    std::size_t last_field = 0;
+    while (next_record<separator>(true, header_text, repeated)) {
+        if (records++ == 0) {
+            std::copy_n(fields_at, 5, at);
+            trailing = trailing_separator;
+            last_field = record_fields - 1;
+        }
         const std::string_view* const fields = line_fields.fields.data();
+        if (trailing && !fields[last_field].empty()) return -1;
         for (int role = 0; role < trait_role; ++role) {
             const std::string_view value = fields[at[role]];
             bool added;
@@ -207,6 +255,8 @@ static auto by_separator(Pass pass) {
     switch (separator) {
     case Separator::comma:
         return pass(std::integral_constant<char, ','>());
+    case Separator::semicolon:
+        return pass(std::integral_constant<char, ';'>());
     case Separator::tab:
         return pass(std::integral_constant<char, '\t'>());
     case Separator::blanks:
@@ -216,34 +266,46 @@ static auto by_separator(Pass pass) {
 }
 
 static void first_pass(const LoadOptions& options) {
-    for (LevelTable& table : levels) table = LevelTable{};
-    read_header(&options);
-    const std::int64_t records =
-        by_separator([](auto separator) { return first_pass_records<separator()>(); });
+    row_names_found = false;
+    std::int64_t records;
+    for (;;) {
+        for (LevelTable& table : levels) table = LevelTable{};
+        load_account.repeated_headers = 0;
+        read_header(&options);
+        records = by_separator([](auto separator) { return first_pass_records<separator()>(); });
+        if (records >= 0) break;
+        // Rows named by R, the first of them without a trait value: read
+        // again with the first field as the row's name.
+        row_names_found = true;
+        reader_restart(reader);
+    }
     if (records == 0) refuse(fill(texts::no_table_record, {quoted(data_file_name)}));
-    nVar = finish_levels(levels[variety_factor]);
-    nYear = finish_levels(levels[year_factor]);
-    nLoc = finish_levels(levels[location_factor]);
-    finish_levels(levels[3]);
+    load_account.records = records;
+    nVar = finish_levels(levels[variety_factor], 'G');
+    nYear = finish_levels(levels[year_factor], 'Y');
+    nLoc = finish_levels(levels[location_factor], 'L');
+    finish_levels(levels[3], 'B');
 }
 
 template <char separator>
-static void second_pass_records(double& sum, std::int64_t& count) {
+static void second_pass_records(double& sum, LoadAccount& account) {
     float*** const cube = trait_cube;
     std::size_t at[5];
     std::copy_n(fields_at, 5, at);
+    const std::string header_text = header_line;
+    const bool trailing = trailing_separator;
+    const std::size_t last_field = record_fields - 1;
+    const DecimalMark mark = decimal_mark;
+    std::int64_t repeated = 0;
     std::int64_t level[3];
     std::int64_t last_cell[3] = {0, 0, 0};
-    while (next_record<separator>(false)) {
+    while (next_record<separator>(false, header_text, repeated)) {
         const std::string_view* const fields = line_fields.fields.data();
+        if (trailing && !fields[last_field].empty()) file_changed();
         // The block's level has no use here: its value was checked on the
         // first pass, and the checksum of both passes finds any change.
         for (int role = 0; role < 3; ++role)
             if ((level[role] = level_of_value(levels[role], fields[at[role]])) == 0) file_changed();
-        const std::string_view token = fields[at[trait_role]];
-        if (token.size() > longest_token) file_changed();
-        const double value = convert_trait_quickly(token);
-        if (beyond_single_precision(value)) trait_too_large(token);
         const std::int64_t v = level[variety_factor], y = level[year_factor],
                            l = level[location_factor];
         // The blocks of a plot follow one another: one cell, its pairs marked.
@@ -253,24 +315,39 @@ static void second_pass_records(double& sum, std::int64_t& count) {
             mark_pair(location_factor, l, v);
             last_cell[0] = v, last_cell[1] = y, last_cell[2] = l;
         }
-        if (!observe(cube, v, y, l, value)) continue;
-        sum += value;
-        ++count;
+        const std::string_view token = fields[at[trait_role]];
+        if (token.size() > longest_token) file_changed();
+        const TraitReading reading = read_table_trait_quickly(token, mark);
+        if (reading.kind != TraitKind::number) {
+            if (reading.kind == TraitKind::not_a_number) refuse_trait(token);
+            ++account.missing;
+            continue;
+        }
+        if (beyond_single_precision(reading.value)) trait_too_large(token);
+        observe(cube, v, y, l, reading.value, true);
+        sum += reading.value;
+        ++account.values;
+        if (static_cast<float>(reading.value) == 0.0f) ++account.zeros;
     }
 }
 
 static void second_pass() {
     double sum = 0.0;
-    std::int64_t count = 0;
     read_header(nullptr);
-    by_separator([&](auto separator) { second_pass_records<separator()>(sum, count); });
+    LoadAccount account = load_account;
+    by_separator([&](auto separator) { second_pass_records<separator()>(sum, account); });
     if (!reader_read_same_bytes(reader)) file_changed();
-    finish_cube(sum, count);
+    load_account = account;
+    finish_cube(sum, account.values);
 }
 
 void load_table_file(const LoadOptions& options, Separator chosen) {
     separator = chosen;
+    decimal_mark = options.decimal.value_or(separator == Separator::semicolon ? DecimalMark::comma
+                                                                              : DecimalMark::point);
     first_pass(options);
+    load_account.table = true;
+    load_account.trait = file_text(header[columns[trait_role]]);
     if (!data_file_as_opened()) file_changed();
     allocate_cube(static_cast<std::int64_t>(levels[3].labels.size()));
     start_pair_marks();

@@ -21,10 +21,14 @@ constexpr char prefixes[3] = {'G', 'Y', 'L'}; // variety, year, location
 // table value, at most longest_token bytes, or a code.
 constexpr std::size_t longest_item = 2 * (longest_token + 2) + 4 + g_text_capacity;
 
-// A level's label: its code in a classic file, its value in a table.
+// A level's label: the factor's letter and its code in a classic file
+// ("G12"), the label the table's load gave it otherwise.
 char* put_level(char* p, int factor, std::int64_t level) {
     const std::vector<std::string>& labels = level_labels[factor];
-    if (labels.empty()) return std::to_chars(p, p + 20, level).ptr;
+    if (labels.empty()) {
+        *p++ = prefixes[factor];
+        return std::to_chars(p, p + 20, level).ptr;
+    }
     const std::string& label = labels[static_cast<std::size_t>(level - 1)];
     return std::copy(label.begin(), label.end(), p);
 }
@@ -32,10 +36,8 @@ char* put_level(char* p, int factor, std::int64_t level) {
 // "Y3+L12\t" and its kin: the outer level of factor f, the inner one of the next.
 void put_row_label(BlockWriter& out, int f, std::int64_t outer, std::int64_t inner) {
     char* p = writer_reserve(out, longest_item);
-    *p++ = prefixes[f];
     p = put_level(p, f, outer);
     *p++ = '+';
-    *p++ = prefixes[(f + 1) % 3];
     p = put_level(p, (f + 1) % 3, inner);
     *p++ = '\t';
     writer_commit(out, p);
@@ -47,7 +49,6 @@ void put_header(BlockWriter& out, int factor, std::int64_t levels) {
     writer_commit(out, p + 8);
     for (std::int64_t k = 1; k <= levels; ++k) {
         p = writer_reserve(out, longest_item);
-        *p++ = prefixes[factor];
         p = put_level(p, factor, k);
         *p++ = k < levels ? '\t' : '\n';
         writer_commit(out, p);

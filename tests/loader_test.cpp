@@ -116,15 +116,18 @@ struct Plot {
 };
 
 // The matrix a table of these plots must give, computed plainly: a factor's
-// levels are its values, by number when all are whole numbers, else in the
-// order they first appear; rows are the pairs that occur; a cell holds the
-// last observed value, or the mean of its values.
+// levels are its values as written, by number (then by text) when all are
+// whole numbers and labelled with the factor's letter, else in the order
+// they first appear and labelled by the value alone; rows are the pairs
+// that occur; a cell holds the last observed value (0 is one), or the mean
+// of its values.
 std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool means) {
     auto whole = [](const std::string& text) {
         std::size_t digits = text.find_first_not_of("+-") == 1 ? 1 : 0;
         return text.size() > digits && text.size() - digits <= 18 &&
                text.find_first_not_of("0123456789", digits) == std::string::npos;
     };
+    const char prefix[] = "GYL";
     std::vector<std::string> labels[3];
     std::map<std::string, int> level_of[3];
     for (int f = 0; f < 3; ++f) {
@@ -132,20 +135,18 @@ std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool me
         for (const Plot& p : plots)
             values.push_back(f == 0 ? p.variety : f == 1 ? p.year : p.location);
         bool numeric = std::all_of(values.begin(), values.end(), whole);
-        std::map<long long, int> numbers;
+        std::map<std::pair<long long, std::string>, int> numbers;
         for (const std::string& value : values) {
             if (numeric) {
-                numbers.emplace(std::stoll(value), 0);
+                numbers.emplace(std::pair{std::stoll(value), value}, 0);
             } else if (level_of[f].emplace(value, int(labels[f].size()) + 1).second) {
                 labels[f].push_back(value);
             }
         }
         for (auto& [number, level] : numbers) {
-            labels[f].push_back(std::to_string(number));
-            level = int(labels[f].size());
+            labels[f].push_back(prefix[f] + number.second);
+            level_of[f][number.second] = int(labels[f].size());
         }
-        for (const std::string& value : values)
-            if (numeric) level_of[f][value] = numbers[std::stoll(value)];
     }
     std::map<std::tuple<int, int, int>, std::vector<double>> cells;
     std::set<std::pair<int, int>> pairs[3];
@@ -154,24 +155,20 @@ std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool me
     for (const Plot& p : plots) {
         const int at[3] = {level_of[0][p.variety], level_of[1][p.year], level_of[2][p.location]};
         for (int f = 0; f < 3; ++f) pairs[f].insert({at[f], at[(f + 1) % 3]});
-        double value =
-            p.trait == "NA" || p.trait.empty() ? 0 : std::strtod(p.trait.c_str(), nullptr);
-        if (static_cast<float>(value) == 0) continue;
+        if (p.trait == "NA" || p.trait.empty()) continue;
+        const double value = std::strtod(p.trait.c_str(), nullptr);
         cells[{at[0], at[1], at[2]}].push_back(value);
         sum += value;
         ++count;
     }
     const float mean = static_cast<float>(sum / count);
-    const char prefix[] = "GYL";
     const int column = layout - 1, outer = (column + 1) % 3, inner = (column + 2) % 3;
     std::string text = "ClustID";
-    for (const std::string& label : labels[column])
-        text += '\t' + std::string(1, prefix[column]) + label;
+    for (const std::string& label : labels[column]) text += '\t' + label;
     for (int a = 1; a <= int(labels[outer].size()); ++a)
         for (int b = 1; b <= int(labels[inner].size()); ++b) {
             if (!pairs[outer].count({a, b})) continue;
-            text += '\n' + std::string(1, prefix[outer]) + labels[outer][a - 1] + '+' +
-                    prefix[inner] + labels[inner][b - 1];
+            text += '\n' + labels[outer][a - 1] + '+' + labels[inner][b - 1];
             for (int c = 1; c <= int(labels[column].size()); ++c) {
                 int at[3];
                 at[column] = c, at[outer] = a, at[inner] = b;
@@ -187,7 +184,7 @@ std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool me
                           : static_cast<float>(values.back());
                 char number[32];
                 std::snprintf(number, sizeof number, "%g",
-                              layout == 2 ? double(x) : double(x) - double(mean));
+                              layout == 2 ? double(x) + 0.0 : double(x) - double(mean));
                 if (char* e = std::strchr(number, 'e'); e && std::strlen(e + 2) < 3) {
                     std::memmove(e + 3, e + 2, std::strlen(e + 2) + 1);
                     e[2] = '0';
@@ -199,16 +196,17 @@ std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool me
 }
 
 // The plots of a breeding trial as R and spreadsheets share them: breeding
-// IDs (0112 and 112 are one genotype), calendar years, named locations
+// IDs (0112 and 112 are two genotypes), calendar years, named locations
 // that are not in alphabetical order, replicate blocks, missing values, a
-// pair of a genotype and a year with no value at all, and a cell whose
-// mean is 0.
+// pair of a genotype and a year with no value at all, a cell whose mean is
+// 0, and a real zero.
 const std::vector<Plot> breeding_trial = {
     {"1888", "2013", "Yolo2", "B1", "7.5"},   {"112", "2013", "Yolo2", "B1", "6.25"},
     {"0112", "2013", "Yolo2", "B2", "6.75"},  {"1888", "2004", "Colusa", "B1", "NA"},
     {"112", "2004", "Colusa", "B1", "5.5"},   {"1888", "2013", "Colusa", "B2", "1.5"},
     {"1888", "2013", "Colusa", "B1", "-1.5"}, {"112", "2004", "Yolo2", "B2", "6"},
     {"5", "2004", "Davis", "B1", ""},         {"112", "2013", "Davis", "B1", "8"},
+    {"5", "2013", "Yolo2", "B1", "0"},
 };
 
 // Names with blanks, as a genotype list has them.
