@@ -3,7 +3,10 @@
 // cube and the grand mean must be what reading the file token by token gives.
 #include "design/data_file.h"
 #include "design/loader.h"
+#include "matrix/matrix_writer.h"
+#include "table_reference.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -148,6 +151,100 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
                     if (trait_cube[v][y][l] != 0) loaded[{v, y, l}] = trait_cube[v][y][l];
         EXPECT_TRUE(loaded == expected.cells);
         EXPECT_EQ(grand_mean, expected.mean);
+    }
+    std::remove(path.c_str());
+}
+
+// A table of random plots written as spreadsheets and R write tables, and
+// joined as exports are: quoted and padded fields, empty rows, lines of
+// separators alone, repeated headers with and without a byte-order mark,
+// missing values in every form, CR LF and LF, no line end at the end.
+std::string random_table(std::vector<Plot>& plots, char separator) {
+    std::mt19937 random(23);
+    auto pick = [&](auto const& options) { return options[random() % std::size(options)]; };
+    const char* const varieties[] = {"Jimai 22", "0012", "12", "Line, A", "G7", "Zhoumai;18"};
+    const char* const missing[] = {"NA", "", "#N/A", "N/A", "nan", ".", "-", "*"};
+    const std::string header = std::string("gen") + separator + "year" + separator + "loc" +
+                               separator + "rep" + separator + "yield";
+    std::string text = "\xEF\xBB\xBF" + header + "\r\n";
+    auto quoted = [](const std::string& field) {
+        std::string text = "\"";
+        for (char c : field) text += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return text + '"';
+    };
+    for (int r = 0; r < 2000; ++r) {
+        Plot p{pick(varieties), std::to_string(2019 + random() % 4),
+               "Loc" + std::to_string(random() % 7), std::to_string(1 + random() % 3), ""};
+        std::string trait;
+        if (random() % 6 == 0) {
+            trait = pick(missing);
+        } else {
+            p.trait =
+                std::to_string(int(random() % 2000) - 300) + "." + std::to_string(random() % 100);
+            if (random() % 15 == 0) p.trait = "0";
+            trait = p.trait;
+            if (separator == ';') std::replace(trait.begin(), trait.end(), '.', ',');
+        }
+        plots.push_back(p);
+        std::string fields[5] = {p.variety, p.year, p.location, p.block, trait};
+        std::string line;
+        for (int f = 0; f < 5; ++f) {
+            const std::string& field = fields[f];
+            const bool needs_quotes = field.find_first_of({separator, ' '}) != std::string::npos;
+            if (f > 0) line += separator;
+            if (random() % 9 == 0) line += ' ';
+            line += needs_quotes || random() % 7 == 0 ? quoted(field) : field;
+            if (random() % 9 == 0) line += ' ';
+        }
+        text += line + (random() % 3 ? "\n" : "\r\n");
+        switch (random() % 40) {
+        case 0:
+            text += "\n";
+            break;
+        case 1:
+            text += std::string(5, separator == ' ' ? '\t' : separator) + "\n";
+            break;
+        case 2:
+            text += " \t \r\n";
+            break;
+        case 3:
+            text += header + "\n";
+            break;
+        case 4:
+            text += "\xEF\xBB\xBF" + header + "\r\n";
+            break;
+        }
+    }
+    text.pop_back(); // the last line without its line end
+    return text;
+}
+
+TEST(LoaderGuard, ReadsATableAsItsPlotsWhereverTheBlocksEnd) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("clustmat-guard-" + std::to_string(std::random_device{}())))
+                                 .string();
+    for (char separator : {',', ';', '\t'}) {
+        std::vector<Plot> plots;
+        const std::string text = random_table(plots, separator);
+        ASSERT_TRUE(std::ofstream(path, std::ios::binary) << text);
+        const std::string expected = reference_matrix(plots, 1, false);
+        for (std::size_t block : {std::size_t{1} << 20, std::size_t{4096}, std::size_t{61},
+                                  std::size_t{7}, std::size_t{1}}) {
+            SCOPED_TRACE(std::string("separator ") + separator + ", read blocks of " +
+                         std::to_string(block) + " bytes");
+            read_block_size = block;
+            ASSERT_TRUE(open_data_file(path));
+            LoadOptions options;
+            options.columns = {"1", "2", "3", "4", "5"};
+            load_trait_cube(options);
+            std::FILE* matrix = std::tmpfile();
+            ASSERT_TRUE(write_cluster_matrix(matrix, Layout::variety));
+            std::string written(static_cast<std::size_t>(std::ftell(matrix)), '\0');
+            std::rewind(matrix);
+            ASSERT_EQ(std::fread(written.data(), 1, written.size(), matrix), written.size());
+            std::fclose(matrix);
+            EXPECT_EQ(written, expected);
+        }
     }
     std::remove(path.c_str());
 }

@@ -1,5 +1,7 @@
 // Loading design data files: sizes, quirks of the format, and refusals.
+#include "gbk.h"
 #include "run_program.h"
+#include "table_reference.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -86,6 +88,15 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
                 "Record 2 of \"d.dat\": the record is incomplete: the file ends before its trait "
                 "value."),
         refused("header only", header, "\"d.dat\" holds no complete record"),
+        refused("a decimal comma", header + "1 1 1 1 -7,80\n",
+                "Record 1 of \"d.dat\": the trait value \"-7,80\" is not a number. It reads as "
+                "-7.80 with a decimal comma (run clustmat with --decimal comma).\n"),
+        refused("letters after a number", header + "1 1 1 1 3\n2 1 1 1 12abc\n",
+                "Record 2 of \"d.dat\": the trait value \"12abc\" is not a number.\n"),
+        refused("a letter O for a zero", header + "1 1 1 1 1O.5\n",
+                "the trait value \"1O.5\" is not a number.\n"),
+        refused("an exponent without digits", header + "1 1 1 1 1.5e\n",
+                "the trait value \"1.5e\" is not a number.\n"),
         refused("beyond single precision", header + "1 1 1 1 3\n1 1 1 1 -3.4028236e38\n",
                 "Record 2 of \"d.dat\": the trait value \"-3.4028236e38\" is too large for single "
                 "precision (its largest number is 3.40282347e+38)."),
@@ -110,91 +121,6 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
 
 namespace {
 
-// One plot of a table file: the four design values as text, and the trait.
-struct Plot {
-    std::string variety, year, location, block, trait;
-};
-
-// The matrix a table of these plots must give, computed plainly: a factor's
-// levels are its values as written, by number (then by text) when all are
-// whole numbers and labelled with the factor's letter, else in the order
-// they first appear and labelled by the value alone; rows are the pairs
-// that occur; a cell holds the last observed value (0 is one), or the mean
-// of its values.
-std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool means) {
-    auto whole = [](const std::string& text) {
-        std::size_t digits = text.find_first_not_of("+-") == 1 ? 1 : 0;
-        return text.size() > digits && text.size() - digits <= 18 &&
-               text.find_first_not_of("0123456789", digits) == std::string::npos;
-    };
-    const char prefix[] = "GYL";
-    std::vector<std::string> labels[3];
-    std::map<std::string, int> level_of[3];
-    for (int f = 0; f < 3; ++f) {
-        std::vector<std::string> values;
-        for (const Plot& p : plots)
-            values.push_back(f == 0 ? p.variety : f == 1 ? p.year : p.location);
-        bool numeric = std::all_of(values.begin(), values.end(), whole);
-        std::map<std::pair<long long, std::string>, int> numbers;
-        for (const std::string& value : values) {
-            if (numeric) {
-                numbers.emplace(std::pair{std::stoll(value), value}, 0);
-            } else if (level_of[f].emplace(value, int(labels[f].size()) + 1).second) {
-                labels[f].push_back(value);
-            }
-        }
-        for (auto& [number, level] : numbers) {
-            labels[f].push_back(prefix[f] + number.second);
-            level_of[f][number.second] = int(labels[f].size());
-        }
-    }
-    std::map<std::tuple<int, int, int>, std::vector<double>> cells;
-    std::set<std::pair<int, int>> pairs[3];
-    double sum = 0;
-    int count = 0;
-    for (const Plot& p : plots) {
-        const int at[3] = {level_of[0][p.variety], level_of[1][p.year], level_of[2][p.location]};
-        for (int f = 0; f < 3; ++f) pairs[f].insert({at[f], at[(f + 1) % 3]});
-        if (p.trait == "NA" || p.trait.empty()) continue;
-        const double value = std::strtod(p.trait.c_str(), nullptr);
-        cells[{at[0], at[1], at[2]}].push_back(value);
-        sum += value;
-        ++count;
-    }
-    const float mean = static_cast<float>(sum / count);
-    const int column = layout - 1, outer = (column + 1) % 3, inner = (column + 2) % 3;
-    std::string text = "ClustID";
-    for (const std::string& label : labels[column]) text += '\t' + label;
-    for (int a = 1; a <= int(labels[outer].size()); ++a)
-        for (int b = 1; b <= int(labels[inner].size()); ++b) {
-            if (!pairs[outer].count({a, b})) continue;
-            text += '\n' + labels[outer][a - 1] + '+' + labels[inner][b - 1];
-            for (int c = 1; c <= int(labels[column].size()); ++c) {
-                int at[3];
-                at[column] = c, at[outer] = a, at[inner] = b;
-                auto cell = cells.find({at[0], at[1], at[2]});
-                if (cell == cells.end()) {
-                    text += layout == 2 ? "\t," : "\t.";
-                    continue;
-                }
-                const std::vector<double>& values = cell->second;
-                const float x =
-                    means ? static_cast<float>(std::accumulate(values.begin(), values.end(), 0.0) /
-                                               double(values.size()))
-                          : static_cast<float>(values.back());
-                char number[32];
-                std::snprintf(number, sizeof number, "%g",
-                              layout == 2 ? double(x) + 0.0 : double(x) - double(mean));
-                if (char* e = std::strchr(number, 'e'); e && std::strlen(e + 2) < 3) {
-                    std::memmove(e + 3, e + 2, std::strlen(e + 2) + 1);
-                    e[2] = '0';
-                }
-                text += '\t' + std::string(number);
-            }
-        }
-    return text + '\n';
-}
-
 // The plots of a breeding trial as R and spreadsheets share them: breeding
 // IDs (0112 and 112 are two genotypes), calendar years, named locations
 // that are not in alphabetical order, replicate blocks, missing values, a
@@ -209,6 +135,21 @@ const std::vector<Plot> breeding_trial = {
     {"5", "2013", "Yolo2", "B1", "0"},
 };
 
+// Breeding IDs as written: leading zeros, a sign, numbers of 7 to 18 digits
+// (year-coded line IDs), each a level of its own, ordered by number and
+// then by text.
+const std::vector<Plot> id_trial = {
+    {"0012", "2023", "Loc01", "1", "5"},
+    {"12", "2023", "Loc01", "1", "6"},
+    {"012", "2023", "Loc02", "1", "7"},
+    {"7", "2023", "Loc02", "1", "8"},
+    {"2023001", "2023", "Loc01", "1", "9"},
+    {"1048576", "2023", "Loc01", "1", "4"},
+    {"999999999999999999", "2024", "Loc02", "2", "3"},
+    {"-5", "2024", "Loc01", "2", "2"},
+    {"2023001", "2024", "Loc02", "2", "1"},
+};
+
 // Names with blanks, as a genotype list has them.
 const std::vector<Plot> named_trial = {
     {"MN 93272", "77", "Ame", "1", "151.1"}, {"Belle", "77", "Ame", "1", "140.6"},
@@ -217,7 +158,18 @@ const std::vector<Plot> named_trial = {
 };
 
 // How spreadsheets and R write a table of plots.
-enum class Form { csv, csv_five_columns, csv_all_quoted, r_table, tab_text, blank_separated };
+enum class Form {
+    csv,
+    csv_five_columns,
+    csv_all_quoted,
+    csv2,
+    trailing_separator,
+    row_names_csv,
+    r_table,
+    tab_text,
+    joined_exports,
+    blank_separated
+};
 
 std::string table_file(const std::vector<Plot>& plots, Form form) {
     auto quote = [](const std::string& value) { return '"' + value + '"'; };
@@ -242,6 +194,26 @@ std::string table_file(const std::vector<Plot>& plots, Form form) {
             text += quote(p.variety) + " , " + quote(p.year) + ',' + quote(p.location) + ',' +
                     quote(p.block) + ',' + quote(p.trait) + ",\"a \"\"plot\"\", with, commas\", \n";
         break;
+    case Form::csv2: // write.csv2(d, row.names = FALSE): semicolons, decimal commas
+        text = "\"gen\";\"year\";\"loc\";\"block\";\"yield\"\n";
+        for (Plot p : plots) {
+            std::replace(p.trait.begin(), p.trait.end(), '.', ',');
+            text += quote(p.variety) + ';' + p.year + ';' + quote(p.location) + ';' +
+                    quote(p.block) + ';' + (p.trait.empty() ? "NA" : p.trait) + '\n';
+        }
+        break;
+    case Form::trailing_separator: // a comma at the end of every record
+        text = "gen,year,loc,rep,yield\n";
+        for (const Plot& p : plots)
+            text +=
+                p.variety + ',' + p.year + ',' + p.location + ',' + p.block + ',' + p.trait + ",\n";
+        break;
+    case Form::row_names_csv: // write.csv(d, na = ""): row names; an empty trait ends a record
+        text = "gen,year,loc,rep,yield\n";
+        for (const Plot& p : plots)
+            text += std::to_string(++row) + ',' + p.variety + ',' + p.year + ',' + p.location +
+                    ',' + p.block + ',' + p.trait + '\n';
+        break;
     case Form::r_table: // write.table(d, sep = "\t"): row names, every text quoted
         text = "\"gen\"\t\"year\"\t\"loc\"\t\"block\"\t\"yield\"\n";
         for (const Plot& p : plots)
@@ -255,6 +227,16 @@ std::string table_file(const std::vector<Plot>& plots, Form form) {
             text += p.variety + '\t' + p.year + '\t' + p.location + '\t' + p.block + '\t' +
                     p.trait + '\n';
         break;
+    case Form::joined_exports: // two exports joined, the second with its mark; empty rows
+        text = "gen\tyear\tloc\tblock\tyield\n";
+        for (const Plot& p : plots) {
+            if (++row == int(plots.size()) / 2 + 1)
+                text += "\t\t\t\t\n\xEF\xBB\xBFgen\tyear\tloc\tblock\tyield\r\n";
+            text += p.variety + '\t' + p.year + '\t' + p.location + '\t' + p.block + '\t' +
+                    p.trait + "\r\n";
+        }
+        text += " \t\n\t\t\t\t\t\n";
+        break;
     case Form::blank_separated: // write.table(d): blanks, quoted texts
         text = "gen year loc block yield\n";
         for (const Plot& p : plots)
@@ -266,6 +248,8 @@ std::string table_file(const std::vector<Plot>& plots, Form form) {
 }
 
 TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
+    std::vector<Plot> first_trait_missing = breeding_trial;
+    first_trait_missing[0].trait = "";
     struct {
         const char* what;
         const std::vector<Plot>& plots;
@@ -277,6 +261,14 @@ TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
          Form::csv,
          {"--columns", "gen,year,LOC,repz,yield"}},
         {"CSV of five columns", breeding_trial, Form::csv_five_columns, {}},
+        {"breeding IDs as written", id_trial, Form::csv_five_columns, {}},
+        {"R's write.csv2", breeding_trial, Form::csv2, {}},
+        {"a separator at the end of every record", breeding_trial, Form::trailing_separator, {}},
+        {"row names, the first record without a trait",
+         first_trait_missing,
+         Form::row_names_csv,
+         {"--columns", "gen,year,loc,rep,yield"}},
+        {"exports joined", named_trial, Form::joined_exports, {"--columns", "1,2,3,4,5"}},
         {"R's table with row names", breeding_trial, Form::r_table, {"--columns", "1,2,3,4,5"}},
         {"every field quoted", named_trial, Form::csv_all_quoted, {"--columns", "1,2,3,4,5"}},
         {"tab-delimited names with blanks",
@@ -305,6 +297,13 @@ TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
                      {.args = args, .files = {{"t.csv", table_file(file.plots, file.form)}}},
                      {0, "", {{"t.DIS", reference_matrix(file.plots, layout, means)}}}});
             }
+    // Line IDs of up to 18 digits, within a quarter of a gigabyte of address
+    // space: no table is sized by a value.
+    cases.push_back({"breeding IDs within 256 MiB",
+                     {.args = {"--layout", "1", "t.csv"},
+                      .files = {{"t.csv", table_file(id_trial, Form::csv_five_columns)}},
+                      .address_space = 256ul << 20},
+                     {0, "", {{"t.DIS", reference_matrix(id_trial, 1, false)}}}});
     // A million plots of named genotypes at named locations.
     std::vector<Plot> large;
     for (int i = 0; i < 1000000; ++i)
@@ -368,6 +367,68 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
                 {"--columns", "gen,loc,loc,rep,yield"}, "several columns are named \"gen\"."),
         refused("a trait beyond single precision", header + "A,1,L,1,1e39\n", {},
                 "Line 2 of \"t.csv\": the trait value \"1e39\" is too large"),
+        refused("a level of blanks", header + "A,1,\"  \",1,2\n", {},
+                "the location (column \"loc\") is missing: \"  \"."),
+        refused("DEL in a level", header + "A\x7F,1,L,1,2\n", {},
+                "the variety (column \"gen\") \"A\\x7f\" holds a tab, a double quote or another "
+                "control character"),
+        refused("a typo in a number", header + "A,1,L,1,7.8O\n", {},
+                "Line 2 of \"t.csv\": the trait value (column \"yield\") \"7.8O\" is not a "
+                "number.\n"),
+        refused("a decimal comma in a tab file", "gen\tyear\tloc\trep\tyield\nA\t1\tL\t1\t7,80\n",
+                {"--columns", "1,2,3,4,5"},
+                "Line 2 of \"t.csv\": the trait value (column \"yield\") \"7,80\" is not a number. "
+                "It reads as 7.80 with a decimal comma (run clustmat with --decimal comma).\n"),
+        refused("a quoted thousand", header + "A,1,L,1,\"-8,400\"\n", {},
+                "\"-8,400\" is not a number. It reads as -8.400 with a decimal comma (run clustmat "
+                "with --decimal comma), or as -8400 with a comma between thousands (save the file "
+                "without thousands separators).\n"),
+        refused(
+            "a point in a semicolon CSV", "gen;year;loc;rep;yield\nA;1;L;1;1.5\n", {},
+            "\"1.5\" is not a number with a decimal comma. It reads as 1.5 with a decimal point "
+            "(run clustmat with --decimal point).\n"),
+        refused("thousands and a decimal comma", "gen;year;loc;rep;yield\nA;1;L;1;1.234,5\n",
+                {"--decimal", "point"},
+                "\"1.234,5\" is not a number. It reads as 1234.5 with a decimal comma and a point "
+                "between thousands (save the file without thousands separators and run clustmat "
+                "with --decimal comma).\n"),
+    });
+}
+
+// Each number as written: the decimal mark the file uses, zeros as
+// observations, missing values in every form, and lines that account for
+// what was read.
+TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
+    const std::string account = "Read 10 records; 2 varieties, 1 year, 2 locations; 1 repeated "
+                                "header skipped.\nyield: 4 values, 6 missing, 2 zeros.\n\n Matrix";
+    const std::string missing_forms = "gen,year,loc,rep,yield\nA,1,L,1,0\nB,1,L,1,-0\nA,1,M,1,NA\n"
+                                      "gen,year,loc,rep,yield\nB,1,M,1,#N/A\nB,1,M,2,\"\"\n"
+                                      "A,1,M,2,*\nB,1,M,3,.\nA,1,M,3,-\nA,1,L,2,2.5\nB,1,L,2,1\n";
+    auto run = [](std::vector<std::string> args, const std::string& data) {
+        args.push_back("t.csv");
+        return RunSetup{.args = std::move(args), .files = {{"t.csv", data}}};
+    };
+    auto gives = [](const std::string& err, const std::string& matrix) {
+        return Expected{0, err, {{"t.DIS", matrix}}};
+    };
+    expect_runs({
+        // The grand mean 0.875 of 0, 0, 2.5 and 1; the last values 2.5 and 1.
+        {"zeros and missing values", run({"--layout", "1"}, missing_forms),
+         gives(account, "ClustID\tA\tB\nY1+L\t1.625\t0.125\nY1+M\t.\t.\n")},
+        {"their account in Chinese", run({"c", "--layout", "1"}, missing_forms),
+         gives(gbk("读取 10 条记录; 2 个品种, 1 个年份, 2 个试点; 跳过 1 个重复的表头.\nyield: 4 "
+                   "个数值, "
+                   "6 个缺失, 2 个零值.\n"),
+               "ClustID\tA\tB\nY1+L\t1.625\t0.125\nY1+M\t.\t.\n")},
+        {"one of each, no zero", run({"--layout", "2"}, "g,y,l,b,Yield (t/ha)\nA,1,L,1,7\n"),
+         gives("Read 1 record; 1 variety, 1 year, 1 location.\nYield (t/ha): 1 value, 0 missing.\n",
+               "ClustID\tY1\nL+A\t7\n")},
+        {"--decimal comma on a CSV",
+         run({"--decimal", "comma", "--layout", "2"}, "g,y,l,b,t\nA,1,L,1,\"8,4\"\nB,1,L,1,2\n"),
+         gives("", "ClustID\tY1\nL+A\t8.4\nL+B\t2\n")},
+        {"--decimal point on a semicolon CSV",
+         run({"--decimal=point", "--layout", "2"}, "g;y;l;b;t\nA;1;L;1;8.4\n"),
+         gives("", "ClustID\tY1\nL+A\t8.4\n")},
     });
 }
 
@@ -378,7 +439,9 @@ TEST(Table, ClassicFilesKeepTheirMatrixUnderTheNewOptions) {
     const std::string last = "ClustID\tG1\tG2\nY1+L1\t3.5\t-4\n";
     auto run = [&](std::vector<std::string> args, std::string input) {
         return RunSetup{
-            .args = std::move(args), .input = std::move(input), .files = {{"d.dat", data}}};
+            .args = std::move(args),
+            .input = std::move(input),
+            .files = {{"d.dat", data}, {"e.dat", header + "1 1 1 1 7,80\n2 1 1 1 1d2\n"}}};
     };
     auto gives = [&](const std::string& matrix) { return Expected{0, "", {{"d.DIS", matrix}}}; };
     expect_runs({
@@ -390,6 +453,9 @@ TEST(Table, ClassicFilesKeepTheirMatrixUnderTheNewOptions) {
          gives("ClustID\tG1\tG2\nY1+L1\t2.5\t-2.5\n")},
         {"a mean of 0 in the year layout", run({"--cells", "mean", "--layout", "2", "d.dat"}, ""),
          gives("ClustID\tY1\nL1+G1\t5\nL1+G2\t0\n")},
+        {"--decimal comma",
+         run({"--decimal", "comma", "--layout", "2", "e.dat"}, ""),
+         {0, "", {{"e.DIS", "ClustID\tY1\nL1+G1\t7.8\nL1+G2\t100\n"}}}},
         {"a code that is a name",
          {.input = "d.dat\n1\n", .files = {{"d.dat", header + "1 1 Yolo2 1 4\n"}}},
          {1, "the location code \"Yolo2\" is not a whole number.\nTo read codes that are names "

@@ -155,6 +155,10 @@ static void run_in(const fs::path& folder, const fs::path& io, const RunSetup& s
             (prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE) != 0 ||
              prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH) != 0))
             _exit(125);
+        if (setup.address_space) {
+            rlimit limit{*setup.address_space, *setup.address_space};
+            setrlimit(RLIMIT_AS, &limit);
+        }
         if (setup.file_size) {
             rlimit limit{*setup.file_size, *setup.file_size};
             setrlimit(RLIMIT_FSIZE, &limit);
@@ -224,6 +228,11 @@ RunResult run_clustmat(const RunSetup& setup) {
         (!setup.held.empty() || (setup.cue && !setup.cue->hold.empty())))
         why_unsupported = "Windows only";
     unsupported_on_windows(setup.file_size.has_value(), "file-size limits");
+    // Wine aborts under an address-space limit; the sanitizers reserve terabytes.
+    unsupported_on_windows(setup.address_space.has_value(), "address-space limits");
+#ifdef CLUSTMAT_SANITIZED
+    if (setup.address_space) why_unsupported = "no address-space limit with the sanitizers";
+#endif
     unsupported_on_windows(setup.with_faults, "link-time wrapped build");
     unsupported_on_windows(setup.interrupt || (setup.cue && setup.cue->signal) ||
                                setup.unprivileged || setup.on_terminal ||

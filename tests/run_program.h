@@ -21,6 +21,7 @@ struct RunSetup {
     std::string input = {};                              // standard input bytes
     std::map<std::string, std::string> files = {};       // files that exist before the run
     std::optional<unsigned long> file_size = {};         // RLIMIT_FSIZE, writes beyond it fail
+    std::optional<unsigned long> address_space = {};     // RLIMIT_AS, in bytes
     std::map<std::string, std::string> environment = {}; // variables set for the program
     bool with_faults = false;                 // run the build that fails library calls on request
     bool unprivileged = false;                // without root's power to pass permission checks

@@ -1,0 +1,16 @@
+// A table of plots, and the matrix it must give, computed plainly: what
+// the table tests and the loader guard compare the program with.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One plot of a table file: the four design values as text, and the trait
+// ("NA" or empty for a missing value).
+struct Plot {
+    std::string variety, year, location, block, trait;
+};
+
+// The matrix of `layout` (1 to 3) a table of these plots must give, with
+// the cells' last values or their means.
+std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool means);
