@@ -5,8 +5,10 @@
 #
 #   bash bench/compare.sh OLD_PROGRAM NEW_PROGRAM [RUNS] [CASE ...]
 #
-# CASE is parse (the parse-heavy trial, layout 1) or output1, output2,
-# output3 (the output-heavy trial in that layout); all four by default.
+# CASE is parse (the parse-heavy trial, layout 1), table (the same trial
+# read as a table), names (the same with named locations, as a table) or
+# output1, output2, output3 (the output-heavy trial in that layout); all
+# six by default.
 # Trials are made with build-bench's generator in BENCH_DIR (default
 # /tmp/clustmat-bench) and kept there for the next comparison.
 set -euo pipefail
@@ -15,7 +17,7 @@ old=$(realpath "$1") new=$(realpath "$2")
 runs=${3:-7}
 shift $(($# < 3 ? $# : 3))
 cases=("$@")
-[ ${#cases[@]} -gt 0 ] || cases=(parse output1 output2 output3)
+[ ${#cases[@]} -gt 0 ] || cases=(parse table names output1 output2 output3)
 
 build=$root/build-bench
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
@@ -24,20 +26,20 @@ scratch=${BENCH_DIR:-/tmp/clustmat-bench}
 mkdir -p "$scratch"
 cd "$scratch"
 trial() {
-  [ -s "$1" ] || { "$build/bench/clustmat_bench_gen" "$2" "$3" "$4" "$5" "$6" >"$1.part" &&
-    mv "$1.part" "$1"; }
+  [ -s "$1" ] || { "$build/bench/clustmat_bench_gen" "${@:2}" >"$1.part" && mv "$1.part" "$1"; }
 }
 trial parse10m.dat 1000 10 50 20 1
 trial output10m.dat 2000 50 100 1 2
+trial names10m.dat 1000 10 50 20 1 names
 sync
 
-# One timed run in microseconds.
+# One timed run in microseconds, with the case's options.
 run_once() {
   local program=$1 file=$2 layout=$3 start end
   rm -f "${file%.dat}.DIS"
   sync
   start=${EPOCHREALTIME/./}
-  printf '%s\n%s\n' "$file" "$layout" | "$program" >/dev/null 2>&1
+  printf '%s\n%s\n' "$file" "$layout" | "$program" "${options[@]}" >/dev/null 2>&1
   end=${EPOCHREALTIME/./}
   echo $((end - start))
 }
@@ -46,8 +48,11 @@ median() { printf '%s\n' "$@" | sort -n | sed -n "$(($# / 2 + 1))p"; }
 
 printf '%-10s %10s %10s %7s\n' case 'old s' 'new s' new/old
 for name in "${cases[@]}"; do
+  options=()
   case $name in
     parse) file=parse10m.dat layout=1 ;;
+    table) file=parse10m.dat layout=1 options=(--columns 1,2,3,4,5) ;;
+    names) file=names10m.dat layout=1 options=(--columns Var,Year,Loca,Blk,Trait) ;;
     output[123]) file=output10m.dat layout=${name#output} ;;
     *) echo "unknown case $name" >&2; exit 2 ;;
   esac

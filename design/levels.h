@@ -45,12 +45,12 @@ inline constexpr std::uint32_t small_number_limit = 1 << 20;
 // so that no table is ever sized by a value beyond the limit.
 inline std::int64_t plain_small_number(std::string_view text) {
     if (text.empty() || text.size() > 7 || (text[0] == '0' && text.size() > 1)) return -1;
-    std::int64_t value = 0;
+    std::uint32_t value = 0; // seven digits fit
     for (char c : text) {
         if (!is_digit(c)) return -1;
-        value = value * 10 + (c - '0');
+        value = value * 10 + static_cast<std::uint32_t>(c - '0');
     }
-    return value < small_number_limit ? value : -1;
+    return value < small_number_limit ? static_cast<std::int64_t>(value) : -1;
 }
 
 // The id of a value, given a new one when it has none yet (then `added`).

@@ -70,15 +70,17 @@ inline void mark_pair(int f, std::int64_t outer, std::int64_t inner) {
 }
 
 // Puts a trait value into its cell: the cell keeps the last one, or adds it
-// to the cell's sum. In a classic file 0 is a missing value, and so is a
-// value that is 0 in single precision (1e-50), which must not be counted
-// where the matrix shows none: then gives false. In a table (`zero_observed`)
-// 0 is an observation, kept as -0.0, since the cube's 0.0 marks an empty cell.
+// to the cell's sum. In a classic file (`zeros` nullptr) 0 is a missing
+// value, and so is a value that is 0 in single precision (1e-50), which
+// must not be counted where the matrix shows none: then gives false. In a
+// table 0 is an observation, counted in `zeros` and kept as -0.0, since the
+// cube's 0.0 marks an empty cell.
 inline bool observe(float*** cube, std::int64_t v, std::int64_t y, std::int64_t l, double value,
-                    bool zero_observed) {
+                    std::int64_t* zeros) {
     float cell = static_cast<float>(value);
     if (cell == 0.0f) {
-        if (!zero_observed) return false;
+        if (!zeros) return false;
+        ++*zeros;
         cell = -0.0f;
     }
     float* const place = &cube[v][y][l];

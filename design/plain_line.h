@@ -47,7 +47,6 @@ inline bool take_plain_line(DataReader& reader, TableLine& out) {
     // A byte-order mark starts with this byte, which no plain line does.
     if (*start == '\xEF') return false;
     const char* p = start;
-    std::size_t filled = 0; // of all the fields' bytes: none on an empty row
     if (separator == ' ')
         while (kind[static_cast<unsigned char>(*p)] == separates) ++p;
     unsigned char ended;
@@ -72,7 +71,6 @@ inline bool take_plain_line(DataReader& reader, TableLine& out) {
         // More fields than room: the line-by-line reading makes more.
         if (count == room) return false;
         fields[count++] = std::string_view(first, static_cast<std::size_t>(last - first));
-        filled |= static_cast<std::size_t>(last - first);
         if (ended == separates) {
             ++p;
             if (separator == ' ')
@@ -82,8 +80,14 @@ inline bool take_plain_line(DataReader& reader, TableLine& out) {
     // The buffer's NUL after its bytes ends the walk too: the line may go on
     // beyond them.
     if (*p == '\r') ++p;
-    if (*p != '\n' || filled == 0 || static_cast<std::size_t>(p - start) > longest_line)
+    if (*p != '\n' || count == 0 || static_cast<std::size_t>(p - start) > longest_line)
         return false;
+    // An empty row's fields are all empty; a record's first field rarely is.
+    if (fields[0].empty()) {
+        std::size_t i = 1;
+        while (i < count && fields[i].empty()) ++i;
+        if (i == count) return false;
+    }
     out.count = count;
     reader.begin = static_cast<std::size_t>(p + 1 - reader.buffer);
     return true;

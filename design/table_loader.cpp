@@ -23,7 +23,6 @@ static DataReader& reader = data_reader;
 static Separator separator;
 static DecimalMark decimal_mark;
 static std::vector<std::string> header;
-static std::string header_line;   // as written: a copy of it further down is skipped
 static std::size_t columns[5];    // the header's column of each role
 static std::size_t record_fields; // fields per record: the header's, or one more
 static bool trailing_separator;   // the one more is an empty field after a last separator
@@ -136,7 +135,6 @@ static void read_header(const LoadOptions* options) {
     std::string_view line;
     if (!next_split_line(line)) refuse(fill(texts::no_table_record, {quoted(data_file_name)}));
     if (!options) return;
-    header_line = line;
     header.assign(line_fields.fields.begin(), line_fields.fields.begin() + line_fields.count);
     choose_columns(*options);
     record_fields = 0;
@@ -163,24 +161,34 @@ static void count_fields_first(std::size_t count) {
     refuse_line(fill(texts::fields_not_records, {decimal(count), decimal(record_fields)}));
 }
 
+// Whether the fields just split are the header's names: a copy of the
+// header line, from files exported one after another and joined.
+[[gnu::noinline]] static bool repeats_header() {
+    if (line_fields.count != header.size()) return false;
+    for (std::size_t i = 0; i < header.size(); ++i)
+        if (line_fields.fields[i] != header[i]) return false;
+    return true;
+}
+
 // The next record's fields in line_fields; false at the end of the data.
-// A copy of the header line (files exported one after another and joined)
-// is skipped, and counted in `repeated`. The loops that call it are made
-// for each separator, so that the quick way through a plain line joins them.
+// Where the header may be repeated, a copy of it is skipped and counted in
+// `repeated`; only a line whose first field is the header's first name is
+// compared with the header, which costs a byte or two for nearly every
+// record. Inline in the passes' loops, each made for its separator, as the
+// quick way through a plain line is.
 template <char separator>
-static bool next_record(bool first_pass, std::string_view header_text, std::int64_t& repeated) {
+[[gnu::always_inline]] static inline bool next_record(bool first_pass, bool header_may_repeat,
+                                                      std::string_view first_name,
+                                                      std::int64_t& repeated) {
     for (;;) {
-        const char* const start = reader.buffer + reader.begin;
         std::string_view line;
-        if (take_plain_line<separator>(reader, line_fields)) {
+        if (take_plain_line<separator>(reader, line_fields))
             ++line_number;
-            std::size_t length = static_cast<std::size_t>(reader.buffer + reader.begin - 1 - start);
-            if (length > 0 && start[length - 1] == '\r') --length;
-            line = std::string_view(start, length);
-        } else if (!next_split_line(line)) {
+        else if (!next_split_line(line))
             return false;
-        }
-        if (line.size() == header_text.size() && line == header_text) {
+        const std::string_view first = line_fields.fields[0];
+        if (header_may_repeat && first.size() == first_name.size() &&
+            (first.empty() || first[0] == first_name[0]) && repeats_header()) {
             ++repeated;
             continue;
         }
@@ -225,11 +233,11 @@ template <char separator>
 static std::int64_t first_pass_records() {
     std::int64_t records = 0;
     std::size_t at[5];
-    const std::string header_text = header_line;
     std::int64_t& repeated = load_account.repeated_headers;
     bool trailing = false;
     std::size_t last_field = 0;
-    while (next_record<separator>(true, header_text, repeated)) {
+    const std::string_view first_name = header[0];
+    while (next_record<separator>(true, true, first_name, repeated)) {
         if (records++ == 0) {
             std::copy_n(fields_at, 5, at);
             trailing = trailing_separator;
@@ -287,19 +295,26 @@ static void first_pass(const LoadOptions& options) {
     finish_levels(levels[3], 'B');
 }
 
+// The account's counts are kept in locals: a level's text is copied in
+// bytes, which could alias any memory, and counts in memory would be
+// stored at every record.
 template <char separator>
 static void second_pass_records(double& sum, LoadAccount& account) {
+    std::int64_t values = 0, missing = 0, zeros = 0;
     float*** const cube = trait_cube;
     std::size_t at[5];
     std::copy_n(fields_at, 5, at);
-    const std::string header_text = header_line;
     const bool trailing = trailing_separator;
     const std::size_t last_field = record_fields - 1;
     const DecimalMark mark = decimal_mark;
     std::int64_t repeated = 0;
     std::int64_t level[3];
     std::int64_t last_cell[3] = {0, 0, 0};
-    while (next_record<separator>(false, header_text, repeated)) {
+    // The first pass found every copy of the header: a file without them
+    // needs no look.
+    const bool header_repeats = account.repeated_headers > 0;
+    const std::string_view first_name = header[0];
+    while (next_record<separator>(false, header_repeats, first_name, repeated)) {
         const std::string_view* const fields = line_fields.fields.data();
         if (trailing && !fields[last_field].empty()) file_changed();
         // The block's level has no use here: its value was checked on the
@@ -320,15 +335,17 @@ static void second_pass_records(double& sum, LoadAccount& account) {
         const TraitReading reading = read_table_trait_quickly(token, mark);
         if (reading.kind != TraitKind::number) {
             if (reading.kind == TraitKind::not_a_number) refuse_trait(token);
-            ++account.missing;
+            ++missing;
             continue;
         }
         if (beyond_single_precision(reading.value)) trait_too_large(token);
-        observe(cube, v, y, l, reading.value, true);
+        observe(cube, v, y, l, reading.value, &zeros);
         sum += reading.value;
-        ++account.values;
-        if (static_cast<float>(reading.value) == 0.0f) ++account.zeros;
+        ++values;
     }
+    account.values = values;
+    account.missing = missing;
+    account.zeros = zeros;
 }
 
 static void second_pass() {

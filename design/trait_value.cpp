@@ -106,9 +106,11 @@ bool comma_decimal(std::string_view token) {
 }
 
 // What spreadsheets, R, SAS, Genstat and Minitab write for a missing value.
+constexpr std::string_view missing_forms[] = {"", "NA", "N/A", "NaN", "#N/A", ".", "-", "*"};
+
 bool missing_form(std::string_view token) {
     if (token.size() > 4) return false;
-    for (std::string_view form : {"", "NA", "N/A", "NaN", "#N/A", ".", "-", "*"})
+    for (std::string_view form : missing_forms)
         if (same_ignoring_case(token, form)) return true;
     return false;
 }
