@@ -351,6 +351,8 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
                 "double quote"),
         refused("a tab in a name", header + "\"A\tB\",1,L,1,2\n", {},
                 "Line 2 of \"t.csv\": the variety (column \"gen\") \"A\\x09B\" holds a tab"),
+        refused("an empty row, then a number of seven digits", ",,,,\n6000000,,,,\n", {},
+                "\"t.csv\" holds no record after its header line."),
         refused("no records", header + "\n\n", {},
                 "\"t.csv\" holds no record after its header line."),
         refused("more than five columns", six, {},
