@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "app/console_texts.h"
+#include "base/whole_number.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,8 +9,8 @@
 #include <string_view>
 
 // Every option but the questions takes a value.
-static constexpr std::string_view value_options[] = {"--columns", "--cells", "--decimal",
-                                                     "--layout", "--output"};
+static constexpr std::string_view value_options[] = {"--columns", "--cells",  "--decimal",
+                                                     "--layout",  "--output", "--skip"};
 
 // Checks an option's value and puts it where it belongs; gives the problem
 // with it, or nothing.
@@ -26,6 +27,11 @@ static std::string take_value(std::string_view name, std::string_view value, Com
         if (value != "comma" && value != "point")
             return fill(texts::bad_decimal_option, {quoted(value, token_shown)});
         line.load.decimal = value == "comma" ? DecimalMark::comma : DecimalMark::point;
+    } else if (name == "--skip") {
+        const WholeNumber lines = read_whole_number(std::string(value).c_str());
+        if (value.empty() || lines.length != value.size() || !lines.fits_int() || lines.value < 0)
+            return fill(texts::bad_skip_option, {quoted(value, token_shown)});
+        line.load.skip = lines.value;
     } else if (name == "--columns") {
         line.load.columns.clear();
         for (std::size_t start = 0;;) {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 int chinese_mode = 0;
+bool scripted_run = false;
 
 std::string quoted(std::string_view text, std::size_t shown) {
     constexpr char hex[] = "0123456789abcdef";
@@ -77,7 +78,8 @@ void fatal_exit(std::string_view english, std::string_view chinese) {
     else
         put_in_language(stderr, english, chinese);
     put_text(stderr, "\n");
-    for (std::size_t i = 0; i < texts::closing_en.size(); ++i)
-        put_in_language(stderr, texts::closing_en[i], texts::closing_zh[i]);
+    if (!scripted_run)
+        for (std::size_t i = 0; i < texts::closing_en.size(); ++i)
+            put_in_language(stderr, texts::closing_en[i], texts::closing_zh[i]);
     std::exit(exit_refused);
 }

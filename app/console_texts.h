@@ -15,6 +15,11 @@
 // 1 selects the Chinese form of the texts that have one; set once at start-up.
 extern int chinese_mode;
 
+// The data file was named on the command line: a script runs, and an error
+// ends with its own message, without the dialogue's closing lines. Set once
+// at start-up; process-wide, since fatal_exit reads it.
+extern bool scripted_run;
+
 namespace texts {
 
 // Chinese texts are GBK bytes: old consoles in the breeding stations show them
@@ -217,7 +222,7 @@ inline constexpr std::string_view open_quote =
     "its closing quote.";
 inline constexpr std::string_view fields_not_header =
     "the record has {} fields, but the header names {} columns: every record must have {}, or "
-    "one more when records begin with a row name.";
+    "one more when records begin with a row name or end with a separator.";
 inline constexpr std::string_view fields_not_records =
     "the record has {} fields, but the records before it have {}.";
 inline constexpr std::string_view level_missing =
@@ -232,8 +237,28 @@ inline constexpr std::string_view no_column_number = "there is no column {}.";
 inline constexpr std::string_view no_column_named = "no column is named {}.";
 inline constexpr std::string_view columns_named = "several columns are named {}.";
 inline constexpr std::string_view too_many_columns =
-    "{} has {} columns: {}. Name the five to analyse, in the order variety, year, location, "
-    "block, trait value, for example: --columns {}";
+    "{} has {} columns; name the five to analyse with --columns: {}";
+inline constexpr std::string_view header_below =
+    "Line {} of {} names the columns; the lines above it are not part of the table. To read it: "
+    "{}";
+inline constexpr std::string_view header_open_quote =
+    "Line {} of {}, its header: a field in double quotes has no closing quote before the end of "
+    "the line, or text follows its closing quote.";
+inline constexpr std::string_view unicode_without_mark =
+    "{} is saved as Unicode text without a mark: save it as UTF-8 (CSV UTF-8) or tab-delimited "
+    "text.";
+inline constexpr std::string_view nothing_after_skip =
+    "{} ends within the {} lines that --skip names: nothing is left to read.";
+// After a command that reads a file: what its V,Y,L,B,T or TRAIT stand for.
+inline constexpr std::string_view command_roles =
+    " (V,Y,L,B,T: the variety, year, location, block and trait value, each a column's name or "
+    "number; its columns are {})";
+inline constexpr std::string_view command_trait =
+    " (TRAIT: the trait to analyse, a column's name or number; its columns of numbers are {})";
+// Where a classic file is refused: how to read it as a table instead.
+inline constexpr std::string_view as_table_hint = "\nTo read it as a table: {}";
+inline constexpr std::string_view header_below_hint =
+    "\nLine {} names the columns of a table; to read it so: {}";
 inline constexpr std::string_view too_many_levels =
     "A column of the data file has more than 2147483647 different values.";
 
@@ -290,6 +315,8 @@ inline constexpr std::string_view matrix_read_only_meanwhile =
 inline constexpr std::string_view would_replace_data =
     "\nThe matrix file {} would replace the data file {}. Rename the data file so that it does "
     "not end in .DIS.";
+inline constexpr std::string_view output_is_data =
+    "\nThe matrix file {} would replace the data file {}. Choose another --output.";
 inline constexpr std::string_view matrix_not_written =
     "\nThe matrix file {} could not be written in full ({}). Its unfinished copy has been "
     "removed; {} is as it was before the run.\n";
@@ -362,6 +389,8 @@ inline constexpr std::string_view option_needs_value = "the option {} needs a va
 inline constexpr std::string_view bad_layout_option = "--layout takes 1, 2 or 3, not {}";
 inline constexpr std::string_view bad_cells_option = "--cells takes last or mean, not {}";
 inline constexpr std::string_view bad_decimal_option = "--decimal takes comma or point, not {}";
+inline constexpr std::string_view bad_skip_option =
+    "--skip takes a number of lines from 0 to 2147483647, not {}";
 inline constexpr std::string_view option_twice = "the option {} is given twice";
 inline constexpr std::string_view bad_columns_option =
     "--columns takes five column names or numbers separated by commas, not {}";
@@ -421,9 +450,10 @@ void print_banner();
 // removal of an unfinished file) then run before the wait.
 void hold_console_at_exit();
 
-// Writes message, a line end and the three closing lines of the current
-// language to stderr, then ends the run with exit_refused through the normal exit
-// so that every open stream, a freshly written template included, is flushed.
+// Writes message, a line end and (but in a scripted run) the three closing
+// lines of the current language to stderr, then ends the run with
+// exit_refused through the normal exit so that every open stream, a freshly
+// written template included, is flushed.
 [[noreturn]] void fatal_exit(std::string_view message);
 
 // The same with a message in both languages: the current language's form.

@@ -50,7 +50,8 @@ static int read_template_size(int which) {
 std::optional<TemplateSizes> ask_for_data_file(const std::optional<std::string>& given) {
     if (given && !open_data_file(*given))
         fatal_exit(fill(texts::cant_open_data_file, {quoted(*given), std::strerror(errno)}));
-    if (given || open_data_file(read_data_file_name())) {
+    if (given) return std::nullopt;
+    if (open_data_file(read_data_file_name())) {
         put_text(stderr, texts::opened_notice);
         return std::nullopt;
     }

@@ -70,7 +70,9 @@ int main(int argc, char** argv) {
     hold_console_at_exit();
     install_interrupt_handling();
     chinese_mode = line.chinese ? 1 : 0;
-    print_banner();
+    // A script names the data file; the banner is for whoever is asked.
+    scripted_run = line.data_file.has_value();
+    if (!line.data_file || !line.layout) print_banner();
 
     if (std::optional<TemplateSizes> sizes = ask_for_data_file(line.data_file)) {
         make_template(*sizes);

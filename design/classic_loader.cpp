@@ -3,6 +3,7 @@
 // a trait value, read as the field formats "%d ch" and "%s ch" read them.
 #include "app/console_texts.h"
 #include "base/whole_number.h"
+#include "design/column_roles.h"
 #include "design/data_file.h"
 #include "design/loading.h"
 #include "design/plain_record.h"
@@ -14,14 +15,35 @@
 static constexpr int fields_per_record = 5;
 static constexpr int trait_field = 4;
 
-static std::int64_t record_count = 0; // records counted by the first pass
-static int largest_block = 1;         // the largest block code of the first pass
-static bool decimal_comma = false;    // "7,80" is 7.8
+static std::int64_t record_count = 0;  // records counted by the first pass
+static int largest_block = 1;          // the largest block code of the first pass
+static bool decimal_comma = false;     // "7,80" is 7.8
+static std::int64_t skipped_lines = 0; // before the header, by --skip
+
+// A title or notes above a table make its first records wrong: refused
+// within these, a file whose header is further down is told how to be read.
+static constexpr std::int64_t first_records = 20;
+
+// How to read the file as a table instead, where it seems to be one: its
+// header further down, or codes that are names under a header that names
+// the design's columns. Empty where nothing says so.
+static std::string table_hint(std::int64_t record, bool names_for_codes) {
+    const HeaderSearch& search = header_search;
+    if (!search.found) return {};
+    const std::string command = reading_command(search, data_file_name, false, DecimalMark::point);
+    if (search.line != search.first_line && record <= first_records)
+        return fill(texts::header_below_hint, {decimal(search.line), command});
+    const auto roles = design_columns(search.names);
+    if (names_for_codes && roles[0] && roles[1] && roles[2] && roles[3])
+        return fill(texts::as_table_hint, {command});
+    return {};
+}
 static DataReader& reader = data_reader;
 
 // Rare, and kept out of the records' loops.
 [[noreturn, gnu::cold]] static void refuse_record(std::int64_t record, const std::string& problem) {
-    refuse(fill(texts::record_fault, {decimal(record), quoted(data_file_name), problem}));
+    refuse(fill(texts::record_fault, {decimal(record), quoted(data_file_name), problem}) +
+           table_hint(record, false));
 }
 
 // The next token of a record; a record cut short by the end of the file is
@@ -35,6 +57,18 @@ static std::string_view record_token(std::int64_t record, int field) {
     return token;
 }
 
+// A code that is no whole number: a name, as in a table, or a token too
+// many or too few before it.
+[[noreturn, gnu::cold]] static void not_whole(std::int64_t record, int field,
+                                              std::string_view token) {
+    std::string message =
+        fill(texts::record_fault,
+             {decimal(record), quoted(data_file_name),
+              fill(texts::field_not_whole, {texts::field_names[field], quoted_token(token)})});
+    const std::string hint = table_hint(record, true);
+    refuse(message + (hint.empty() ? std::string(texts::codes_as_names) : hint));
+}
+
 // Reads a code as "%d ch" would: an optional sign and decimal digits, ended
 // by white space, the end of the file, or the 'c' that the field format
 // swallows. Anything else ("1.5", "2e3", "x") is not a code.
@@ -43,9 +77,7 @@ static int read_code(std::int64_t record, int field) {
     // A token in the buffer is followed by white space or the buffer's NUL.
     WholeNumber code = read_whole_number(token.data());
     if (code.length == 0 || (code.length < token.size() && token[code.length] != 'c'))
-        refuse_record(
-            record, fill(texts::field_not_whole, {texts::field_names[field], quoted_token(token)}) +
-                        std::string(texts::codes_as_names));
+        not_whole(record, field, token);
     if (!code.fits_int())
         refuse_record(
             record, fill(texts::field_too_large, {texts::field_names[field], quoted_token(token)}));
@@ -93,6 +125,7 @@ static double read_trait(std::int64_t record) {
 }
 
 static void skip_header() {
+    reader_skip_lines(reader, skipped_lines);
     for (int i = 0; i < fields_per_record; ++i) {
         std::string_view token = reader_peek_token(reader);
         if (token.empty()) break;
@@ -198,6 +231,7 @@ static void second_pass() {
 
 void load_classic_file(const LoadOptions& options) {
     decimal_comma = options.decimal == DecimalMark::comma;
+    skipped_lines = options.skip;
     first_pass();
     // Before the sizes found are taken for the cube's.
     if (!data_file_as_opened()) file_changed();

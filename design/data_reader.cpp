@@ -16,8 +16,9 @@ void reader_open(DataReader& reader, std::FILE* stream, std::size_t block) {
     reader.stream = stream;
     reader.block = block > 0 ? block : 1;
     // Room for the longest line even with the tiny blocks of the tests: a
-    // token or a line never needs more, whatever the file holds.
-    reader.capacity = std::max(reader.block, longest_line + 1);
+    // token or a line never needs more, whatever the file holds; and beyond
+    // it for one more character turned from UTF-16.
+    reader.capacity = std::max(reader.block, longest_line + 1) + 16;
     // The NUL after the data, and a word more that a scan may read (see
     // design/levels.h), never undefined.
     reader.buffer = reader.capacity < SIZE_MAX - 1 - read_slack
@@ -29,6 +30,7 @@ void reader_open(DataReader& reader, std::FILE* stream, std::size_t block) {
     reader.at_eof = false;
     checksum_start(reader.read_so_far);
     reader.rewound = false;
+    reader.encoding_known = false;
 }
 
 // Back to the first byte, the checksum started afresh.
@@ -38,6 +40,7 @@ static void seek_start(DataReader& reader) {
     reader.begin = reader.end = 0;
     reader.buffer[0] = '\0';
     reader.at_eof = false;
+    reader.encoding_known = false;
 }
 
 void reader_rewind(DataReader& reader) {
@@ -52,11 +55,108 @@ void reader_restart(DataReader& reader) {
     seek_start(reader);
 }
 
+// Reads up to `wanted` bytes of the stream into `into`; sets at_eof when
+// the stream has no more. A read error ends the run: a half-read trial must
+// never be taken for a whole one.
+static std::size_t read_stream(DataReader& reader, char* into, std::size_t wanted) {
+    errno = 0;
+    std::size_t got = std::fread(into, 1, wanted, reader.stream);
+    if (got < wanted) {
+        if (std::ferror(reader.stream)) data_file_unreadable(errno ? errno : EIO);
+        reader.at_eof = true;
+    }
+    return got;
+}
+
+// The UTF-8 bytes of a code point at `out`; gives the place after them.
+static char* put_utf8(char* out, std::uint32_t c) {
+    if (c < 0x80) {
+        *out++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *out++ = static_cast<char>(0xC0 | c >> 6);
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | c >> 12);
+        *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | c >> 18);
+        *out++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// Turns UTF-16 from the stream into UTF-8 at `into`, at most `room` (16 or
+// more) bytes of it; gives how many. A half of a surrogate pair without the
+// other becomes U+FFFD, as does an odd last byte.
+static std::size_t read_utf16(DataReader& reader, char* into, std::size_t room) {
+    constexpr std::uint32_t replacement = 0xFFFD;
+    // Two bytes give at most three, and a pair of four at most four; a half
+    // pair left from before and the end of the data add a U+FFFD each.
+    unsigned char units[1 << 12];
+    const std::size_t wanted = std::min(sizeof units - 1, (room - 8) / 3 * 2);
+    const bool little = reader.encoding == Encoding::utf16_little;
+    char* out = into;
+    // Half a character gives nothing yet: read on, so that nothing is taken
+    // for the end of the data.
+    while (out == into && !reader.at_eof) {
+        std::size_t have = 0;
+        if (reader.has_odd_byte) {
+            units[have++] = reader.odd_byte;
+            reader.has_odd_byte = false;
+        }
+        have += read_stream(reader, reinterpret_cast<char*>(units) + have, wanted - have);
+        std::size_t i = 0;
+        for (; i + 1 < have; i += 2) {
+            const std::uint32_t unit =
+                little ? units[i] | units[i + 1] << 8 : units[i] << 8 | units[i + 1];
+            if (unit >= 0xDC00 && unit < 0xE000 && reader.high_surrogate) {
+                out = put_utf8(out, 0x10000 + ((reader.high_surrogate - 0xD800) << 10) +
+                                        (unit - 0xDC00));
+                reader.high_surrogate = 0;
+                continue;
+            }
+            if (reader.high_surrogate) out = put_utf8(out, replacement);
+            reader.high_surrogate = 0;
+            if (unit >= 0xD800 && unit < 0xDC00)
+                reader.high_surrogate = unit;
+            else
+                out = put_utf8(out, unit >= 0xDC00 && unit < 0xE000 ? replacement : unit);
+        }
+        if (i < have) {
+            reader.odd_byte = units[i];
+            reader.has_odd_byte = true;
+        }
+    }
+    if (reader.at_eof && (reader.high_surrogate || reader.has_odd_byte)) {
+        out = put_utf8(out, replacement);
+        reader.high_surrogate = 0;
+        reader.has_odd_byte = false;
+    }
+    return static_cast<std::size_t>(out - into);
+}
+
+// At the start of every read of the file: a UTF-16 byte-order mark makes
+// the rest UTF-16; any other first bytes are data. Gives how many bytes of
+// data it read into `into`.
+static std::size_t find_encoding(DataReader& reader, char* into) {
+    reader.encoding_known = true;
+    reader.encoding = Encoding::bytes;
+    reader.has_odd_byte = false;
+    reader.high_surrogate = 0;
+    const std::size_t got = read_stream(reader, into, 2);
+    const auto* mark = reinterpret_cast<const unsigned char*>(into);
+    if (got == 2 && mark[0] == 0xFF && mark[1] == 0xFE) reader.encoding = Encoding::utf16_little;
+    if (got == 2 && mark[0] == 0xFE && mark[1] == 0xFF) reader.encoding = Encoding::utf16_big;
+    return reader.encoding == Encoding::bytes ? got : 0;
+}
+
 // The one place that reads the stream: keeps the unread bytes, moves them to
 // the front, and appends what the stream has next. Gives false when nothing
-// could be added. A read error ends the run: a half-read trial must never be
-// taken for a whole one. The unread bytes are never more than the start of
-// one token or one line, at most longest_line of them, so there is always
+// could be added. The unread bytes are never more than the start of one
+// token or one line, at most longest_line of them, so there is always
 // room.
 static bool fill(DataReader& reader) {
     if (reader.at_eof) return false;
@@ -67,11 +167,16 @@ static bool fill(DataReader& reader) {
     }
     char* into = reader.buffer + reader.end;
     std::size_t wanted = std::min(reader.block, reader.capacity - reader.end);
-    errno = 0;
-    std::size_t got = std::fread(into, 1, wanted, reader.stream);
-    if (got < wanted) {
-        if (std::ferror(reader.stream)) data_file_unreadable(errno ? errno : EIO);
-        reader.at_eof = true;
+    std::size_t got = 0;
+    if (!reader.encoding_known) {
+        got = find_encoding(reader, into);
+        wanted -= std::min(wanted, got);
+    }
+    if (reader.encoding == Encoding::bytes) {
+        if (wanted > 0 && !reader.at_eof) got += read_stream(reader, into + got, wanted);
+    } else {
+        // The unread bytes leave room for a few characters at least.
+        got = read_utf16(reader, into, std::max<std::size_t>(wanted, 16));
     }
     if (auto* mark = static_cast<char*>(std::memchr(into, dos_end_of_file, got))) {
         got = static_cast<std::size_t>(mark - into);
@@ -125,13 +230,21 @@ bool reader_next_line(DataReader& reader, std::string_view& line) {
     for (;;) {
         const char* const first = reader.buffer + reader.begin;
         const std::size_t unread = reader.end - reader.begin;
-        if (auto* end =
-                static_cast<const char*>(std::memchr(first + scanned, '\n', unread - scanned))) {
+        const auto* feed =
+            static_cast<const char*>(std::memchr(first + scanned, '\n', unread - scanned));
+        const char* const stop = feed ? feed : first + unread;
+        const auto* cr = static_cast<const char*>(
+            std::memchr(first + scanned, '\r', static_cast<std::size_t>(stop - first) - scanned));
+        // A CR as the last byte read may be the first half of a CR LF.
+        const bool cr_decides = cr && (cr + 1 < first + unread || reader.at_eof);
+        if (feed || cr_decides) {
+            const char* const end = cr_decides ? cr : feed;
             line = {first, static_cast<std::size_t>(end - first)};
-            reader.begin += line.size() + 1;
+            const bool pair = cr_decides && end + 1 < first + unread && end[1] == '\n';
+            reader.begin += line.size() + (pair ? 2 : 1);
             return true;
         }
-        scanned = unread;
+        scanned = cr ? static_cast<std::size_t>(cr - first) : unread;
         if (unread > longest_line || !fill(reader)) {
             // fill may have moved the unread bytes to the front.
             if (unread == 0) return false;
@@ -140,4 +253,11 @@ bool reader_next_line(DataReader& reader, std::string_view& line) {
             return true;
         }
     }
+}
+
+std::int64_t reader_skip_lines(DataReader& reader, std::int64_t count) {
+    std::string_view line;
+    std::int64_t skipped = 0;
+    while (skipped < count && reader_next_line(reader, line)) ++skipped;
+    return skipped;
 }

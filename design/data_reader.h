@@ -15,6 +15,11 @@
 #include <cstdio>
 #include <string_view>
 
+// How the file's bytes are text: as they are (UTF-8, GBK, ASCII), or
+// UTF-16 with its byte-order mark ("Unicode text", as spreadsheets save
+// it), which the reader turns into UTF-8 as it reads.
+enum class Encoding : unsigned char { bytes, utf16_little, utf16_big };
+
 // The byte after the unread bytes is always NUL, so that a scan can run to
 // it without checking bounds at every byte.
 struct DataReader {
@@ -28,6 +33,13 @@ struct DataReader {
     Checksum read_so_far;     // of the bytes read since the start or the rewind
     bool rewound;             // first_read is known
     std::uint64_t first_read; // the checksum of the whole first read
+    Encoding encoding;        // found at the start of every read of the file
+    bool encoding_known;
+    // UTF-16 read but not yet turned into UTF-8: an odd byte, and a
+    // character's first half.
+    unsigned char odd_byte;
+    bool has_odd_byte;
+    std::uint32_t high_surrogate; // 0: none
 };
 
 // White space as "%s" and "%d" see it in the C locale.
@@ -77,11 +89,16 @@ bool reader_read_same_bytes(DataReader& reader);
 // next call on the reader.
 std::string_view reader_peek_token(DataReader& reader);
 
-// Gives the next line of the data, without its line end (a LF; a CR before
-// it stays), whole and contiguous; false at the end of the data. A line
-// longer than longest_line is given as its first longest_line + 1 bytes:
-// the caller refuses it. The view lives until the next call on the reader.
+// Gives the next line of the data, without its line end (a LF, a CR LF, or
+// a CR alone, as an old Mac spreadsheet ends its lines), whole and
+// contiguous; false at the end of the data. A line longer than
+// longest_line is given as its first longest_line + 1 bytes: the caller
+// refuses it. The view lives until the next call on the reader.
 bool reader_next_line(DataReader& reader, std::string_view& line);
+
+// Passes over `count` lines (the title and notes above a table, which
+// --skip names); gives how many there were, fewer when the data end first.
+std::int64_t reader_skip_lines(DataReader& reader, std::int64_t count);
 
 inline void reader_consume(DataReader& reader, std::size_t count) {
     reader.begin += count;

@@ -6,6 +6,8 @@
 #include "design/loading.h"
 #include "storage/offset_arrays.h"
 
+#include <optional>
+
 #include <algorithm>
 
 int nVar = 1;
@@ -15,6 +17,7 @@ float*** trait_cube = nullptr;
 float grand_mean = 0.0f;
 std::vector<std::string> level_labels[3];
 LoadAccount load_account;
+HeaderSearch header_search;
 std::size_t read_block_size = 1 << 17;
 
 DataReader data_reader;
@@ -131,33 +134,29 @@ void finish_cube(double sum, std::int64_t count) {
     grand_mean = count > 0 ? static_cast<float>(sum / static_cast<double>(count)) : 0.0f;
 }
 
-// The first line of the data that is not blank, for its separator: at most
-// its first longest_line + 1 bytes.
-static std::string first_line() {
-    std::string_view line;
-    std::string text;
-    while (reader_next_line(data_reader, line)) {
-        if (line.starts_with(byte_order_mark)) line.remove_prefix(byte_order_mark.size());
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!is_blank_line(line)) {
-            text = line;
-            break;
-        }
-    }
-    return text;
-}
-
 void load_trait_cube(const LoadOptions& options) {
     reader_open(data_reader, data_stream, read_block_size);
-    const Separator separator = separator_of(first_line());
+    if (const std::int64_t lines = reader_skip_lines(data_reader, options.skip);
+        lines < options.skip)
+        refuse(fill(texts::nothing_after_skip, {quoted(data_file_name), decimal(options.skip)}));
+    const std::optional<HeaderSearch> search = search_header(data_reader, options.skip);
+    if (!search) refuse(fill(texts::unicode_without_mark, {quoted(data_file_name)}));
+    header_search = *search;
+    // A first line that would name a CSV file's columns but for a quote left
+    // open: whatever it is read as, the trouble is there.
+    if (!search->found && search->first_line_open_quote)
+        refuse(
+            fill(texts::header_open_quote, {decimal(search->first_line), quoted(data_file_name)}));
     reader_restart(data_reader);
-    cell_means_wanted = options.cell_means;
+    const Separator separator =
+        search->found ? search->separator : separator_of(search->first_text);
     cell_sums = nullptr;
     cell_counts = nullptr;
     for (int f = 0; f < 3; ++f) {
         level_labels[f].clear();
         pair_marks[f].clear();
     }
+    cell_means_wanted = options.cell_means;
     load_account = LoadAccount{};
     if (!options.columns.empty() || separator == Separator::comma ||
         separator == Separator::semicolon)

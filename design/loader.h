@@ -68,6 +68,7 @@ struct LoadOptions {
     // The trait values' decimal mark; by default a comma in a CSV file
     // separated by semicolons, a point everywhere else.
     std::optional<DecimalMark> decimal;
+    std::int64_t skip = 0; // lines before the data: a title, notes
 };
 
 // Reads the open data file (design/data_file.h) in two passes: the first

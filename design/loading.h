@@ -4,6 +4,7 @@
 #pragma once
 
 #include "design/data_reader.h"
+#include "design/header_search.h"
 #include "design/loader.h"
 #include "design/table_line.h"
 
@@ -13,6 +14,9 @@
 #include <vector>
 
 extern DataReader data_reader; // over the data file, for both passes
+
+// Where the file's header seems to be, looked for before either loader reads.
+extern HeaderSearch header_search;
 
 // With --cells mean, the sum and the count of every cell of the cube, in the
 // cube's order; nullptr when a cell keeps its last value.

@@ -113,13 +113,6 @@ bool split_line(std::string_view line, Separator separator, TableLine& out) {
     return split_at_blanks(line, out);
 }
 
-Separator separator_of(std::string_view first_line) {
-    TableLine line;
-    for (Separator separator : {Separator::comma, Separator::semicolon})
-        if (split_line(first_line, separator, line) && line.count >= 5) return separator;
-    return first_line.find('\t') != std::string_view::npos ? Separator::tab : Separator::blanks;
-}
-
 bool is_blank_line(std::string_view line) {
     return line.find_first_not_of(" \t") == std::string_view::npos;
 }

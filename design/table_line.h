@@ -21,14 +21,6 @@ inline bool is_padding(char c) {
     return c == ' ' || (separator != '\t' && c == '\t');
 }
 
-// The separator a table's first line shows: a comma when that line, split at
-// commas, gives five or more fields (a CSV file); otherwise a semicolon when
-// it gives five or more at semicolons (a CSV file from a spreadsheet whose
-// decimal mark is the comma, or R's write.csv2); otherwise a tab when it
-// holds one (tab-delimited text, where a name may hold blanks unquoted);
-// otherwise runs of blanks and tabs.
-Separator separator_of(std::string_view first_line);
-
 // The fields of one line, reused from line to line so that a table of
 // millions of lines allocates nothing after its first.
 struct TableLine {

@@ -5,6 +5,7 @@
 #include "app/console_texts.h"
 #include "base/ascii_case.h"
 #include "base/whole_number.h"
+#include "design/column_roles.h"
 #include "design/data_file.h"
 #include "design/levels.h"
 #include "design/loading.h"
@@ -23,12 +24,13 @@ static DataReader& reader = data_reader;
 static Separator separator;
 static DecimalMark decimal_mark;
 static std::vector<std::string> header;
-static std::size_t columns[5];    // the header's column of each role
-static std::size_t record_fields; // fields per record: the header's, or one more
-static bool trailing_separator;   // the one more is an empty field after a last separator
-static bool row_names_found;      // the one more can't be: a last field was not empty
-static std::size_t fields_at[5];  // the field of each role in a record
-static std::int64_t line_number;  // of the line just read, from 1
+static std::size_t columns[5];     // the header's column of each role
+static std::size_t record_fields;  // fields per record: the header's, or one more
+static bool trailing_separator;    // the one more is an empty field after a last separator
+static bool row_names_found;       // the one more can't be: a last field was not empty
+static std::size_t fields_at[5];   // the field of each role in a record
+static std::int64_t line_number;   // of the line just read, from 1
+static std::int64_t skipped_lines; // before the table, by --skip
 static TableLine line_fields;
 static LevelTable levels[4]; // variety, year, location, block
 
@@ -66,20 +68,11 @@ static bool next_split_line(std::string_view& line) {
     return true;
 }
 
-// The header's names, each quoted and listed, for a message that asks the
-// user to pick from them.
-static std::string header_list() {
-    std::string list;
-    for (const std::string& name : header) {
-        if (!list.empty()) list += ", ";
-        list += quoted_token(name);
-    }
-    return list;
-}
-
+// The header's names with their numbers, so that a user whose terminal
+// can't show the header's encoding can pick the columns by number.
 [[noreturn]] static void refuse_columns(const std::string& problem) {
-    refuse(fill(texts::column_fault,
-                {quoted(data_file_name), problem, decimal(header.size()), header_list()}));
+    refuse(fill(texts::column_fault, {quoted(data_file_name), problem, decimal(header.size()),
+                                      numbered_columns(header)}));
 }
 
 static bool same_name(std::string_view a, std::string_view b) {
@@ -92,19 +85,23 @@ static bool same_name(std::string_view a, std::string_view b) {
 }
 
 // Which header column each role takes: the --columns given (a name, or a
-// number from 1), or else the first five in the classic order.
+// number from 1); else, of five columns, those named for the design roles
+// and the fifth as the trait, or the five in the classic order when their
+// names don't say.
 static void choose_columns(const LoadOptions& options) {
     if (options.columns.empty()) {
-        if (header.size() > 5) {
-            std::string example;
-            for (std::size_t i = 0; i < 5; ++i) {
-                if (i > 0) example += ',';
-                example += file_text(header[i]);
-            }
+        if (header.size() > 5)
             refuse(fill(texts::too_many_columns,
-                        {quoted(data_file_name), decimal(header.size()), header_list(), example}));
-        }
+                        {quoted(data_file_name), decimal(header.size()),
+                         reading_command(header_search, data_file_name, false, decimal_mark)}));
         for (std::size_t role = 0; role < 5; ++role) columns[role] = role;
+        const auto roles = design_columns(header);
+        if (roles[0] && roles[1] && roles[2] && roles[3]) {
+            bool taken[5] = {};
+            for (std::size_t role = 0; role < 4; ++role) taken[columns[role] = *roles[role]] = true;
+            columns[trait_role] =
+                static_cast<std::size_t>(std::find(taken, taken + 5, false) - taken);
+        }
         return;
     }
     for (std::size_t role = 0; role < 5; ++role) {
@@ -129,10 +126,22 @@ static void choose_columns(const LoadOptions& options) {
     }
 }
 
-// Reads the header line; on the first pass, chooses the columns from it.
+// Reads the header line, after the lines --skip names; on the first pass,
+// chooses the columns from it. A table whose header has lines above it is
+// refused with the command that skips them: a title read as the header
+// would name every column wrongly.
 static void read_header(const LoadOptions* options) {
-    line_number = 0;
+    line_number = reader_skip_lines(reader, skipped_lines);
     std::string_view line;
+    const HeaderSearch& search = header_search;
+    if (options && search.found && search.line != search.first_line)
+        refuse(
+            fill(texts::header_below,
+                 {decimal(search.line), quoted(data_file_name),
+                  reading_command(search, data_file_name,
+                                  options->columns.empty() && search.names.size() == 5 &&
+                                      separator != Separator::tab && separator != Separator::blanks,
+                                  decimal_mark, options->columns)}));
     if (!next_split_line(line)) refuse(fill(texts::no_table_record, {quoted(data_file_name)}));
     if (!options) return;
     header.assign(line_fields.fields.begin(), line_fields.fields.begin() + line_fields.count);
@@ -148,7 +157,7 @@ static void read_header(const LoadOptions* options) {
 static void count_fields_first(std::size_t count) {
     if (count != header.size() && count != header.size() + 1)
         refuse_line(fill(texts::fields_not_header,
-                         {decimal(count), decimal(header.size()), decimal(header.size() + 1)}));
+                         {decimal(count), decimal(header.size()), decimal(header.size())}));
     record_fields = count;
     const bool longer = count > header.size();
     trailing_separator = longer && !row_names_found && line_fields.fields[count - 1].empty();
@@ -360,6 +369,7 @@ static void second_pass() {
 
 void load_table_file(const LoadOptions& options, Separator chosen) {
     separator = chosen;
+    skipped_lines = options.skip;
     decimal_mark = options.decimal.value_or(separator == Separator::semicolon ? DecimalMark::comma
                                                                               : DecimalMark::point);
     first_pass(options);

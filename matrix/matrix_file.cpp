@@ -28,7 +28,8 @@ std::string choose_matrix_file(const std::optional<std::string>& given) {
     // name) would be replaced by its own matrix.
     FileIdentity identity;
     if (identity_of(name.c_str(), identity) && identity == data_file_state.identity)
-        fatal_exit(fill(texts::would_replace_data, {quoted(name), quoted(data_file_name)}));
+        fatal_exit(fill(given ? texts::output_is_data : texts::would_replace_data,
+                        {quoted(name), quoted(data_file_name)}));
     // A folder, or a file someone protected from writing, is not replaced; a
     // link, a pipe or any other file under the name is replaced, never
     // written through.

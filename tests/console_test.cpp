@@ -9,6 +9,11 @@
 namespace {
 
 const std::string refusal = "\nExit this program and input correct file name again.\n\n";
+const std::string banner_en =
+    "\n  Input your file for reading mating design and trait data.\n  File "
+    "should include five design columns and otheir trait columns:\n "
+    "(1)Variety, (2)Year, (3)Location,  (4)Block.\n\n\n";
+const std::string opened = "\n File has been oppened ! \n";
 const std::string banner_title =
     "\n  clustmat: cluster matrices from multi-environment crop trials\n"
     "  ------------------------------------------------------------\n";
@@ -201,7 +206,10 @@ TEST(Console, CommandLineFaultsEndTheRunBeforeItStarts) {
 }
 
 // The command line answers what the dialogue would ask: with a data file
-// and a layout the run reads nothing from standard input.
+// and a layout the run reads nothing from standard input. A data file named
+// there makes a script's run, quiet but for what it must say: no banner
+// unless something is still asked, no notice that the file was opened, no
+// closing lines after an error.
 TEST(Console, TheCommandLineAnswersTheDialogue) {
     const std::string data = data_header + "1 1 1 1 3\n2 1 1 1 5\n";
     const std::string matrix = "ClustID\tG1\tG2\nY1+L1\t-1\t1\n";
@@ -211,24 +219,26 @@ TEST(Console, TheCommandLineAnswersTheDialogue) {
                         .input = std::move(input),
                         .files = {{"d.dat", data}, {"-d.dat", data}}};
     };
-    auto wrote = [&](const std::string& name, const std::string& out, std::string unread) {
-        return Expected{0,
-                        "\n File has been oppened ! \n\n Matrix file " + name + " written",
-                        {{name, matrix}},
-                        false,
-                        out,
-                        std::move(unread)};
+    const std::string banner = banner_title + "\n  Input your file";
+    auto notice = [](const std::string& name) {
+        return "\n Matrix file " + name + " written: 1 rows, 2 columns.\n";
+    };
+    auto wrote = [&](const std::string& name, const std::string& err, const std::string& out,
+                     std::string unread) {
+        return Expected{0, err, {{name, matrix}}, false, out, std::move(unread), 0, {}, true};
     };
     expect_runs({
         {"a data file and a layout", run({"--layout", "1", "d.dat"}, "x\n"),
-         wrote("d.DIS", "", "x\n")},
-        {"a data file: the menu is still asked", run({"d.dat"}, "1\n"), wrote("d.DIS", menu, "\n")},
+         wrote("d.DIS", notice("d.DIS"), "", "x\n")},
+        {"a data file: the menu is still asked", run({"d.dat"}, "1\n"),
+         wrote("d.DIS", banner_title + banner_en + notice("d.DIS"), menu, "\n")},
         {"a layout: the name is still asked", run({"--layout=1"}, "d.dat\n"),
-         wrote("d.DIS", "\n Input Name of Your Data File:  ", "")},
+         wrote("d.DIS", banner_title + banner_en + opened + notice("d.DIS"),
+               "\n Input Name of Your Data File:  ", "")},
         {"a name that starts with -", run({"--layout", "1", "--", "-d.dat"}),
-         wrote("-d.DIS", "", "")},
+         wrote("-d.DIS", notice("-d.DIS"), "", "")},
         {"a matrix file of its own name", run({"--output", "out.txt", "--layout", "1", "d.dat"}),
-         wrote("out.txt", "", "")},
+         wrote("out.txt", notice("out.txt"), "", "")},
         {"a missing data file: no template is offered",
          run({"--layout", "1", "new.dat"}, "y\n1\n1\n1\n1\n"),
          {1,
@@ -236,10 +246,33 @@ TEST(Console, TheCommandLineAnswersTheDialogue) {
           {},
           false,
           "",
-          "y\n1\n1\n1\n1\n"}},
+          "y\n1\n1\n1\n1\n",
+          0,
+          {},
+          true}},
         {"the matrix file may not be the data file",
          run({"--output", "d.dat", "--layout", "1", "d.dat"}),
-         {1, "would replace the data file \"d.dat\"", {{"d.dat", data}}}},
+         {1,
+          "\nThe matrix file \"d.dat\" would replace the data file \"d.dat\". Choose another "
+          "--output.\n",
+          {{"d.dat", data}},
+          false,
+          "",
+          {},
+          0,
+          {},
+          true}},
+        {"an error in a run that asks for the layout",
+         run({"d.dat"}, "4\n"),
+         {1,
+          banner_title + banner_en + "No such case. exit program.\n",
+          {{"d.dat", data}, {"-d.dat", data}},
+          true,
+          menu + "NO SUCH case!",
+          {},
+          0,
+          {},
+          true}},
     });
 }
 

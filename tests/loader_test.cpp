@@ -328,8 +328,8 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
                        {.args = std::move(args), .input = "1\n", .files = {{"t.csv", data}}},
                        {1, message, {{"t.csv", data}}, true}};
     };
-    const std::string columns =
-        "Its 6 columns: \"gen\", \"year\", \"loc\", \"rep\", \"yield\", \"ht\".";
+    const std::string columns = "Its 6 columns: 1 \"gen\", 2 \"year\", 3 \"loc\", 4 \"rep\", 5 "
+                                "\"yield\", 6 \"ht\".";
     const std::string six = "gen,year,loc,rep,yield,ht\nA,1,L,1,2,3\n";
     expect_runs({
         refused("an unclosed quote", header + "A,1,L,1,2\n\"B,1,L,1,2\n", {},
@@ -356,9 +356,8 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
         refused("no records", header + "\n\n", {},
                 "\"t.csv\" holds no record after its header line."),
         refused("more than five columns", six, {},
-                "\"t.csv\" has 6 columns: \"gen\", \"year\", \"loc\", \"rep\", \"yield\", \"ht\". "
-                "Name the five to analyse, in the order variety, year, location, block, trait "
-                "value, for example: --columns gen,year,loc,rep,yield"),
+                "\"t.csv\" has 6 columns; name the five to analyse with --columns: clustmat "
+                "--columns gen,year,loc,rep,yield t.csv\n"),
         refused("a name no column has", six, {"--columns", "gen,year,site,rep,yield"},
                 "\"t.csv\": no column is named \"site\". " + columns),
         refused("a column number beyond the header", six, {"--columns", "1,2,3,4,7"},
@@ -460,6 +459,10 @@ TEST(Table, ClassicFilesKeepTheirMatrixUnderTheNewOptions) {
          {0, "", {{"e.DIS", "ClustID\tY1\nL1+G1\t7.8\nL1+G2\t100\n"}}}},
         {"a code that is a name",
          {.input = "d.dat\n1\n", .files = {{"d.dat", header + "1 1 Yolo2 1 4\n"}}},
+         {1, "the location code \"Yolo2\" is not a whole number.\nTo read it as a table: clustmat "
+             "--columns Var,Year,Loca,Blk,Trait d.dat\n\n You Data"}},
+        {"a code that is a name under names that are no design's",
+         {.input = "d.dat\n1\n", .files = {{"d.dat", "V Y L B T\n1 1 Yolo2 1 4\n"}}},
          {1, "the location code \"Yolo2\" is not a whole number.\nTo read codes that are names "
              "(G112, Yolo2), name the file's columns with --columns (see clustmat --help).\n\n You "
              "Data"}},

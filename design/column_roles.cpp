@@ -1,0 +1,133 @@
+#include "design/column_roles.h"
+
+#include "app/console_texts.h"
+#include "base/ascii_case.h"
+#include "base/decimal.h"
+#include "platform/platform.h"
+
+namespace {
+
+// The names breeders give each design role's column, the likeliest first.
+constexpr std::string_view variety_names[] = {"gen",      "genotype", "geno",   "variety", "var",
+                                              "cultivar", "line",     "hybrid", "name",    "entry"};
+constexpr std::string_view year_names[] = {"year", "yr", "season"};
+constexpr std::string_view location_names[] = {"loc", "loca",        "location", "site",
+                                               "env", "environment", "place",    "trial"};
+constexpr std::string_view block_names[] = {"rep",  "block",     "blk",
+                                            "bloc", "replicate", "replication"};
+
+template <std::size_t N>
+std::optional<std::size_t> role_column(const std::vector<std::string>& names,
+                                       const std::string_view (&role)[N]) {
+    for (std::string_view wanted : role)
+        for (std::size_t column = 0; column < names.size(); ++column)
+            if (same_ignoring_case(names[column], wanted)) return column;
+    return std::nullopt;
+}
+
+// A name that --columns takes as it is on any command line: ASCII letters,
+// digits, '_', '-' and '.', not digits alone (a column's number), and no
+// other column of the same name.
+bool plain_name(const std::vector<std::string>& names, std::size_t column) {
+    const std::string& name = names[column];
+    bool digits_only = true;
+    for (char c : name) {
+        const bool letter = ascii_lower(c) >= 'a' && ascii_lower(c) <= 'z';
+        if (!letter && !is_digit(c) && c != '_' && c != '-' && c != '.') return false;
+        digits_only = digits_only && is_digit(c);
+    }
+    if (name.empty() || digits_only) return false;
+    for (std::size_t other = 0; other < names.size(); ++other)
+        if (other != column && same_ignoring_case(names[other], name)) return false;
+    return true;
+}
+
+std::string column_token(const std::vector<std::string>& names, std::size_t column) {
+    return plain_name(names, column) ? names[column]
+                                     : decimal(static_cast<std::int64_t>(column + 1));
+}
+
+// A word (the data file's name, the user's own --columns) as a command line
+// takes it: in double quotes when a shell or cmd.exe would split it or read
+// something into it.
+std::string command_word(std::string_view word) {
+    for (char c : word)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return quoted(word);
+    if (word.find_first_of(" \t'\"&|<>^%$`!*?;()[]{}~#=") == std::string_view::npos &&
+        !word.empty() && word[0] != '-')
+        return std::string(word);
+    return '"' + std::string(word) + '"';
+}
+
+} // namespace
+
+std::array<std::optional<std::size_t>, 4> design_columns(const std::vector<std::string>& names) {
+    return {role_column(names, variety_names), role_column(names, year_names),
+            role_column(names, location_names), role_column(names, block_names)};
+}
+
+std::string numbered_columns(const std::vector<std::string>& names) {
+    std::string list;
+    for (std::size_t column = 0; column < names.size(); ++column) {
+        if (column > 0) list += ", ";
+        list += decimal(static_cast<std::int64_t>(column + 1)) + " " +
+                quoted_token(file_text(names[column]));
+    }
+    return list;
+}
+
+std::string reading_command(const HeaderSearch& search, std::string_view file, bool named,
+                            DecimalMark mark, const std::vector<std::string>& given) {
+    const std::vector<std::string>& names = search.names;
+    std::string command = "clustmat";
+    if (search.line > 1) command += " --skip " + decimal(search.line - 1);
+    std::string note;
+    if (!given.empty()) {
+        std::string columns;
+        for (const std::string& column : given) columns += (columns.empty() ? "" : ",") + column;
+        command += " --columns " + command_word(columns);
+    } else if (!named) {
+        const auto roles = design_columns(names);
+        bool all = true;
+        for (const auto& role : roles) all = all && role.has_value();
+        if (!all) {
+            command += " --columns V,Y,L,B,T";
+            note = fill(texts::command_roles, {numbered_columns(names)});
+        } else {
+            command += " --columns ";
+            for (const auto& role : roles) command += column_token(names, *role) + ",";
+            // The column named yield, or the one column of five left.
+            std::optional<std::size_t> trait;
+            for (std::size_t column = 0; column < names.size(); ++column) {
+                bool role = false;
+                for (const auto& taken : roles) role = role || taken == column;
+                if (same_ignoring_case(names[column], "yield") || (names.size() == 5 && !role))
+                    trait = column;
+            }
+            if (trait) {
+                command += column_token(names, *trait);
+            } else {
+                command += "TRAIT";
+                // Columns whose first record holds a number; with row names
+                // the record's fields are one place further on.
+                const std::size_t shift = search.first_record.size() > names.size() ? 1 : 0;
+                std::vector<std::string> numbers;
+                std::string list;
+                for (std::size_t column = 0; column < names.size(); ++column) {
+                    bool role = false;
+                    for (const auto& taken : roles) role = role || taken == column;
+                    const std::size_t field = column + shift;
+                    if (role || field >= search.first_record.size() ||
+                        read_table_trait(search.first_record[field], mark).kind !=
+                            TraitKind::number)
+                        continue;
+                    if (!list.empty()) list += ", ";
+                    list += decimal(static_cast<std::int64_t>(column + 1)) + " " +
+                            quoted_token(file_text(names[column]));
+                }
+                note = fill(texts::command_trait, {list.empty() ? numbered_columns(names) : list});
+            }
+        }
+    }
+    return command + " " + command_word(file) + note;
+}

@@ -1,0 +1,34 @@
+// Columns found by their names, as breeders name them (gen, genotype,
+// variety, ...; year, season; loc, site, env, ...; rep, block, ...), and
+// the command that reads a table by them, for the messages that say how
+// to read a file clustmat has refused.
+#pragma once
+
+#include "design/header_search.h"
+#include "design/trait_value.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The header's column of each design role (variety, year, location,
+// block), from 0: the matching column whose name comes first in the role's
+// list, whatever its case; nothing for a role no column matches.
+std::array<std::optional<std::size_t>, 4> design_columns(const std::vector<std::string>& names);
+
+// The whole command that reads the data file `file` as the table `search`
+// found: --skip for the lines above its header, and --columns as `given`
+// (the user's), or else from the names of its columns unless `named` says
+// the file needs none. Names that
+// a shell or cmd.exe would take apart (a comma, a quote, a blank, a byte
+// beyond ASCII) are given by their numbers. Where no column has a role's
+// name, the command shows V,Y,L,B,T and the columns are listed with their
+// numbers; where none is named yield, it shows TRAIT and lists the columns
+// of numbers to choose from.
+std::string reading_command(const HeaderSearch& search, std::string_view file, bool named,
+                            DecimalMark mark, const std::vector<std::string>& given = {});
+
+// Every column of a header with its number from 1: 1 "plot", 2 "genotype", ...
+std::string numbered_columns(const std::vector<std::string>& names);

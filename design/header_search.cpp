@@ -1,0 +1,93 @@
+#include "design/header_search.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+namespace {
+
+constexpr std::array<Separator, 4> separators = {Separator::comma, Separator::semicolon,
+                                                 Separator::tab, Separator::blanks};
+
+// The fields of a line split at `separator`; nothing when a quote is left open.
+std::optional<std::vector<std::string>> fields_of(std::string_view line, Separator separator) {
+    TableLine split;
+    if (!split_line(line, separator, split)) return std::nullopt;
+    return std::vector<std::string>(
+        split.fields.begin(), split.fields.begin() + static_cast<std::ptrdiff_t>(split.count));
+}
+
+std::size_t filled(const std::vector<std::string>& fields) {
+    std::size_t count = 0;
+    for (const std::string& field : fields) count += !field.empty();
+    return count;
+}
+
+// UTF-16 saved without its mark: a zero byte in every other place, the
+// ASCII letters of its names in the others.
+bool utf16_without_mark(std::string_view line) {
+    if (line.size() < 2) return false;
+    for (std::size_t parity : {0, 1}) {
+        bool zeros = true, letters = false;
+        for (std::size_t i = 0; i < line.size() && zeros; ++i) {
+            if (i % 2 == parity)
+                zeros = line[i] == '\0';
+            else
+                letters = letters || line[i] != '\0';
+        }
+        if (zeros && letters) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Separator separator_of(std::string_view first_line) {
+    for (Separator separator : {Separator::comma, Separator::semicolon}) {
+        const auto fields = fields_of(first_line, separator);
+        if (fields && fields->size() >= 5) return separator;
+    }
+    return first_line.find('\t') != std::string_view::npos ? Separator::tab : Separator::blanks;
+}
+
+std::optional<HeaderSearch> search_header(DataReader& reader, std::int64_t skipped) {
+    HeaderSearch search;
+    // The lines that are not blank, and their numbers.
+    std::vector<std::string> lines;
+    std::vector<std::int64_t> numbers;
+    std::string_view line;
+    std::int64_t number = skipped;
+    while (lines.size() <= header_search_lines && reader_next_line(reader, line)) {
+        ++number;
+        if (line.starts_with(byte_order_mark)) line.remove_prefix(byte_order_mark.size());
+        if (line.size() > longest_line) break;
+        if (is_blank_line(line)) continue;
+        if (lines.empty() && utf16_without_mark(line)) return std::nullopt;
+        lines.emplace_back(line);
+        numbers.push_back(number);
+    }
+    if (lines.empty()) return search;
+    search.first_line = numbers[0];
+    search.first_text = lines[0];
+    // A quote left open on a line that names five columns or more but for it.
+    for (auto [separator, mark] : {std::pair{Separator::comma, ','}, {Separator::semicolon, ';'}})
+        if (std::count(lines[0].begin(), lines[0].end(), mark) >= 4 &&
+            !fields_of(lines[0], separator))
+            search.first_line_open_quote = true;
+    for (std::size_t i = 0; i + 1 < lines.size() && i < header_search_lines; ++i) {
+        for (Separator separator : separators) {
+            const auto names = fields_of(lines[i], separator);
+            if (!names || filled(*names) < 5) continue;
+            const auto next = fields_of(lines[i + 1], separator);
+            if (!next || (next->size() != names->size() && next->size() != names->size() + 1))
+                continue;
+            search.found = true;
+            search.line = numbers[i];
+            search.separator = separator;
+            search.names = *names;
+            search.first_record = *next;
+            return search;
+        }
+    }
+    return search;
+}

@@ -1,0 +1,221 @@
+// Files as spreadsheets save them: Unicode text, old Mac line ends, titles
+// above the header, columns known by their names; and the commands the
+// messages suggest, run as suggested.
+#include "run_program.h"
+#include "table_reference.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+namespace {
+
+// The plots of a trial named as a Chinese breeding programme names them.
+const std::vector<Plot> trial = {
+    {"济麦22", "2023", "泰安", "R1", "7.85"},  {"Zhoumai 18", "2023", "泰安", "R1", "8.4"},
+    {"济麦22", "2024", "郑州", "R2", "6.5"},   {"Zhoumai 18", "2024", "郑州", "R1", "NA"},
+    {"Zhoumai 18", "2023", "郑州", "R2", "7"}, {"济麦22", "2023", "泰安", "R2", "0"},
+};
+
+std::string tab_text(const std::vector<Plot>& plots, const std::string& line_end) {
+    std::string text = "gen\tyear\tloc\trep\tyield" + line_end;
+    for (const Plot& p : plots)
+        text += p.variety + '\t' + p.year + '\t' + p.location + '\t' + p.block + '\t' + p.trait +
+                line_end;
+    return text;
+}
+
+// UTF-8 text in UTF-16, little or big endian, with or without its mark.
+std::string utf16(const std::string& utf8, bool little, bool mark) {
+    iconv_t cd = iconv_open(little ? "UTF-16LE" : "UTF-16BE", "UTF-8");
+    std::string text = utf8, out(text.size() * 4, '\0');
+    char *in = text.data(), *into = out.data();
+    size_t in_left = text.size(), out_left = out.size();
+    iconv(cd, &in, &in_left, &into, &out_left);
+    iconv_close(cd);
+    out.resize(out.size() - out_left);
+    return (mark ? std::string(little ? "\xFF\xFE" : "\xFE\xFF") : "") + out;
+}
+
+TEST(SavedFiles, UnicodeTextAndOldLineEndsReadAsUtf8Does) {
+    const std::string utf8 = tab_text(trial, "\r\n");
+    const std::string matrix = reference_matrix(trial, 1, false);
+    const std::string classic = data_header + "1 1 1 1 3\r\n2 1 1 1 5\r\n";
+    auto table = [&](const char* what, const std::string& bytes) {
+        return RunCase{what,
+                       {.args = {"--columns", "1,2,3,4,5", "--layout", "1", "t.txt"},
+                        .files = {{"t.txt", bytes}}},
+                       {0, "", {{"t.DIS", matrix}}}};
+    };
+    // Lines of all three ends, as files joined from several systems have.
+    std::string mixed = tab_text(trial, "\r");
+    mixed[mixed.find('\r')] = '\n';
+    mixed.insert(mixed.size(), 1, '\n');
+    std::string large = "gen,year,loc,rep,yield\r";
+    std::vector<Plot> many;
+    for (int i = 0; i < 5000; ++i) {
+        // (A text and a number's text in two steps: g++ 12 warns wrongly of "G" + to_string.)
+        std::string variety = "G", location = "L";
+        many.push_back({variety += std::to_string(i % 40), "2024",
+                        location += std::to_string(i % 7), std::to_string(i % 3),
+                        std::to_string(i % 11) + ".5"});
+        large += many.back().variety + ',' + many.back().year + ',' + many.back().location + ',' +
+                 many.back().block + ',' + many.back().trait + '\r';
+    }
+    expect_runs({
+        table("UTF-8", utf8),
+        table("UTF-16, little endian", utf16(utf8, true, true)),
+        table("UTF-16, big endian", utf16(utf8, false, true)),
+        table("an old Mac's line ends", tab_text(trial, "\r")),
+        table("line ends of every kind", mixed),
+        {"an old Mac's CSV beyond 64 KiB",
+         {.args = {"--layout", "2", "t.csv"}, .files = {{"t.csv", large}}},
+         {0, "", {{"t.DIS", reference_matrix(many, 2, false)}}}},
+        {"a classic file in UTF-16",
+         {.args = {"--layout", "1", "d.dat"}, .files = {{"d.dat", utf16(classic, true, true)}}},
+         {0, "", {{"d.DIS", "ClustID\tG1\tG2\nY1+L1\t-1\t1\n"}}}},
+        {"UTF-16 without its mark",
+         {.args = {"--layout", "1", "t.txt"}, .files = {{"t.txt", utf16(utf8, true, false)}}},
+         {1,
+          "\"t.txt\" is saved as Unicode text without a mark: save it as UTF-8 (CSV UTF-8) or "
+          "tab-delimited text.\n",
+          {{"t.txt", utf16(utf8, true, false)}},
+          true,
+          "",
+          {},
+          0,
+          {},
+          true}},
+    });
+}
+
+// The command a message suggests, as its words: from "clustmat " to the end
+// of its line or to the note in parentheses after it, blanks splitting words
+// outside double quotes.
+std::vector<std::string> suggested_command(const std::string& err) {
+    const std::size_t start = err.find("clustmat --");
+    std::vector<std::string> words;
+    if (start == std::string::npos) return words;
+    std::string word;
+    bool quoted = false;
+    for (std::size_t i = start + 9; i < err.size() && err[i] != '\n'; ++i) {
+        const char c = err[i];
+        if (!quoted && c == ' ' && i + 1 < err.size() && err[i + 1] == '(') break;
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ' ' && !quoted) {
+            if (!word.empty()) words.push_back(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    if (!word.empty()) words.push_back(word);
+    return words;
+}
+
+// A file is refused with the command that reads it; that command, run as
+// suggested (with the layout), reads the trial.
+TEST(SavedFiles, RefusalsSuggestTheCommandThatReadsTheFile) {
+    const std::vector<Plot> plots = {
+        {"Jimai 22", "2019", "Tai'an", "R1", "7.8"},
+        {"Zhoumai 18", "2019", "Tai'an", "R1", "8.4"},
+        {"Jimai 22", "2019", "Yangling", "R2", "6.1"},
+        {"Zhoumai 18", "2020", "Tai'an", "R2", "5"},
+    };
+    const std::string matrix = reference_matrix(plots, 1, false);
+    auto rows = [&](const std::string& header, const std::string& separator, bool extra) {
+        std::string text = header + "\n";
+        int plot = 100;
+        for (const Plot& p : plots) {
+            std::string gen = separator == "," && p.variety.find(' ') != std::string::npos
+                                  ? '"' + p.variety + '"'
+                                  : p.variety;
+            if (extra) text += std::to_string(++plot) + separator;
+            text += gen + separator + p.year + separator + p.location + separator + p.block +
+                    separator + p.trait;
+            if (extra) text += separator + "75.5" + separator + "202";
+            text += "\n";
+        }
+        return text;
+    };
+    const std::string wide =
+        rows("plot,genotype,year,location,rep,yield,height,heading", ",", true);
+    const struct {
+        const char* what;
+        std::string name, data, message;
+    } files[] = {
+        {"a CSV of eight columns", "t.csv", wide,
+         "\"t.csv\" has 8 columns; name the five to analyse with --columns: clustmat --columns "
+         "genotype,year,location,rep,yield t.csv\n"},
+        {"a short title", "t.csv", "Wheat MET 2019\n" + wide,
+         "Line 2 of \"t.csv\" names the columns; the lines above it are not part of the table. To "
+         "read it: clustmat --skip 1 --columns genotype,year,location,rep,yield t.csv\n"},
+        {"a title padded with separators and a note", "my trial.csv",
+         "Wheat MET 2019,,,,,,,\nsown in October,,,,,,,\n\n" + wide,
+         "Line 4 of \"my trial.csv\" names the columns; the lines above it are not part of the "
+         "table. To read it: clustmat --skip 3 --columns genotype,year,location,rep,yield \"my "
+         "trial.csv\"\n"},
+        {"a title with a comma, five columns named out of the classic order", "t.csv",
+         "Table 3. Grain yield of wheat lines, 2019\nyear,loc,rep,gen,yield\n2019,Tai'an,R1,Jimai "
+         "22,7.8\n2019,Tai'an,R1,Zhoumai 18,8.4\n2019,Yangling,R2,Jimai 22,6.1\n2020,Tai'an,R2,"
+         "Zhoumai 18,5\n",
+         "Line 2 of \"t.csv\" names the columns; the lines above it are not part of the table. To "
+         "read it: clustmat --skip 1 t.csv\n"},
+        {"a tab file as R writes it, names as codes", "t.txt",
+         rows("gen\tyear\tloc\tblock\tyield", "\t", false),
+         "Record 1 of \"t.txt\": the variety code \"Jimai\" is not a whole number.\nTo read it as "
+         "a table: clustmat --columns gen,year,loc,block,yield t.txt\n"},
+        {"a title above a tab file", "t.txt",
+         "Table 3. Grain yield of wheat lines, 2019\n" +
+             rows("gen\tyear\tloc\tblock\tyield", "\t", false),
+         "Record 1 of \"t.txt\": the variety code \"wheat\" is not a whole number.\nLine 2 names "
+         "the columns of a table; to read it so: clustmat --skip 1 --columns "
+         "gen,year,loc,block,yield t.txt\n"},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.what);
+        RunSetup refused{.args = {"--layout", "1", file.name}, .files = {{file.name, file.data}}};
+        expect_runs({{"refused", refused, {1, file.message, {{file.name, file.data}}, true}}});
+        RunSetup suggested = refused;
+        suggested.args = suggested_command(file.message);
+        suggested.args.insert(suggested.args.begin(), {"--layout", "1"});
+        const std::string matrix_name = file.name.substr(0, file.name.size() - 4) + ".DIS";
+        expect_runs({{"as suggested", suggested, {0, "", {{matrix_name, matrix}}}}});
+    }
+}
+
+// Where the names don't say which column is which, the message lists the
+// columns with their numbers, and names no command it can't be sure of.
+TEST(SavedFiles, NamesThatSayTooLittleAreListedWithTheirNumbers) {
+    auto refused = [](const char* what, const std::string& data, const std::string& message) {
+        return RunCase{what,
+                       {.args = {"--layout", "1", "t.csv"}, .files = {{"t.csv", data}}},
+                       {1, message, {{"t.csv", data}}, true, "", {}, 0, {}, true}};
+    };
+    expect_runs({
+        refused("no column named yield",
+                "gen,year,loc,rep,grain,plant height,note\nA,1,L,1,5.2,80,x\n",
+                "\"t.csv\" has 7 columns; name the five to analyse with --columns: clustmat "
+                "--columns gen,year,loc,rep,TRAIT t.csv (TRAIT: the trait to analyse, a column's "
+                "name or number; its columns of numbers are 5 \"grain\", 6 \"plant height\")\n"),
+        refused("names in GBK, a name with a comma, an escape in a name",
+                "gen,year,loc,\"rep, block\",yield,\x1b[31m,\xd6\xea\n1,1,1,1,5,6,7\n",
+                "\"t.csv\" has 7 columns; name the five to analyse with --columns: clustmat "
+                "--columns V,Y,L,B,T t.csv (V,Y,L,B,T: the variety, year, location, block and "
+                "trait value, each a column's name or number; its columns are 1 \"gen\", 2 "
+                "\"year\", 3 \"loc\", 4 \"rep, block\", 5 \"yield\", 6 \"\\x1b[31m\", 7 "
+                "\"\xd6\xea\")\n"),
+        refused("a quote left open in the header", "gen,\"year,loc,rep,yield\nA,1,L,1,2\n",
+                "Line 1 of \"t.csv\", its header: a field in double quotes has no closing quote "
+                "before the end of the line, or text follows its closing quote.\n"),
+        refused("records of the wrong length", "gen,year,loc,rep,yield\nA,1,L,1,2,3,4\n",
+                "Line 2 of \"t.csv\": the record has 7 fields, but the header names 5 columns: "
+                "every record must have 5, or one more when records begin with a row name or end "
+                "with a separator.\n"),
+        {"--skip beyond the file",
+         {.args = {"--skip", "5", "--layout", "1", "t.csv"}, .files = {{"t.csv", "g,y,l,b,t\n"}}},
+         {1, "\"t.csv\" ends within the 5 lines that --skip names: nothing is left to read.\n"}},
+    });
+}
+
+} // namespace
