@@ -45,9 +45,22 @@ if (any(empty)) {
 if (ncol(m) < 2) stop("fewer than two ", factor_name, " to cluster in ", matrix_file)
 
 d <- dist(t(m), method = "euclidean")
-if (anyNA(d))
-  stop("some ", factor_name, " share no row with a value in both; ",
-       "they can't be compared")
+if (anyNA(d)) {
+  # Two levels that never share a row with a value in both (varieties that
+  # were not grown in the same year and place) have no distance at all.
+  apart <- which(is.na(as.matrix(d)), arr.ind = TRUE)
+  apart <- apart[apart[, 1] < apart[, 2], , drop = FALSE]
+  pairs <- paste(colnames(m)[apart[, 1]], colnames(m)[apart[, 2]], sep = " and ")
+  shown <- head(pairs, 10)
+  message(length(pairs), " pairs of ", factor_name,
+          " share no row with a value in both, so no distance between them ",
+          "can be computed: ", paste(shown, collapse = "; "),
+          if (length(pairs) > length(shown)) "; ..." else "")
+  message("Leave out one level of each such pair (the one with fewer values), ",
+          "or let clustmat do it: clustmat --tree leaves such levels out and ",
+          "says which.")
+  quit(status = 1)
+}
 tree <- hclust(d, method = "ward.D2")
 
 png(picture, width = 800, height = 500, type = "cairo")

@@ -43,10 +43,17 @@ rm -f build-win/clustmat-*-win64.zip
 (cd build-win && cpack)
 zip=$(echo build-win/clustmat-*-win64.zip)
 work=$(mktemp -d)
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'wineserver -k 2>/dev/null || true; rm -rf "${work%/clustmat-*}"' EXIT
 (cd "$work" && cmake -E tar xf "$OLDPWD/$zip")
+# Unpacked, the zip makes one folder of its own name and nothing else.
+folder=$(basename "$zip" .zip)
+if [ "$(ls -A "$work")" != "$folder" ]; then
+  printf '%s unpacks into more than its folder %s:\n%s\n' "$zip" "$folder" "$(ls -A "$work")" >&2
+  exit 1
+fi
+work=$work/$folder
 for file in clustmat.exe README.txt examples/wheat2025.dat examples/wheat2025.DIS; do
-  [ -f "$work/$file" ] || { echo "$zip lacks $file" >&2; exit 1; }
+  [ -f "$work/$file" ] || { echo "$zip lacks $folder/$file" >&2; exit 1; }
 done
 if grep -qv $'\r$' "$work/README.txt"; then
   echo "README.txt in $zip has lines without CR LF" >&2

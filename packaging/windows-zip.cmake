@@ -1,11 +1,13 @@
-# The Windows zip, clustmat-<version>-win64.zip: clustmat.exe at the top, so
-# that unpacking and double-clicking is all it takes, the example trial in
-# examples\ and a short README. Their text has CR LF line ends, which every
+# The Windows zip, clustmat-<version>-win64.zip: everything in a folder of
+# that name, so that unpacking it anywhere (Explorer's "Extract all", or
+# into Downloads among other files) makes one folder and scatters nothing;
+# in it clustmat.exe, so that double-clicking it is all it takes, the
+# example trials in examples\ and a short README. Their text has CR LF line ends, which every
 # Windows editor shows as lines; the program itself reads either kind.
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME clustmat-${PROJECT_VERSION}-win64)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_STRIP_FILES ON)
 
 set(windows_text ${CMAKE_BINARY_DIR}/windows-zip)
