@@ -10,8 +10,12 @@ int chinese_mode = 0;
 bool scripted_run = false;
 
 std::string quoted(std::string_view text, std::size_t shown) {
+    return '"' + escaped(text, shown) + '"';
+}
+
+std::string escaped(std::string_view text, std::size_t shown) {
     constexpr char hex[] = "0123456789abcdef";
-    std::string result = "\"";
+    std::string result;
     for (char c : text.substr(0, shown)) {
         auto byte = static_cast<unsigned char>(c);
         if (byte >= 0x20 && byte != 0x7F) {
@@ -23,7 +27,7 @@ std::string quoted(std::string_view text, std::size_t shown) {
         }
     }
     if (text.size() > shown) result += "...";
-    return result + "\"";
+    return result;
 }
 
 std::string quoted_token(std::string_view token) {

@@ -420,6 +420,10 @@ enum ExitStatus : int {
 // after `shown` bytes with "..." when it is longer.
 std::string quoted(std::string_view text, std::size_t shown = SIZE_MAX);
 
+// The same without the quotes, where a text's place in a message is fixed
+// (a trait's name before its count of values).
+std::string escaped(std::string_view text, std::size_t shown = SIZE_MAX);
+
 // How much of a token from a data file or an answer a message shows.
 inline constexpr std::size_t token_shown = 40;
 

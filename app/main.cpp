@@ -59,7 +59,7 @@ static void account_for(const LoadAccount& account) {
     // The trait's name goes out as names do (platform/platform.h), the
     // text around it in the console's language.
     put_gbk_text(stderr, read + ".\n");
-    put_text(stderr, account.trait);
+    put_text(stderr, escaped(account.trait, token_shown));
     put_gbk_text(stderr, trait + ".\n");
 }
 
