@@ -1,7 +1,7 @@
 #include "app/console_input.h"
 
-#include "app/console_texts.h"
 #include "base/whole_number.h"
+#include "texts/console_texts.h"
 
 #include <cctype>
 #include <cstdio>

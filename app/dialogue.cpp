@@ -1,9 +1,9 @@
 #include "app/dialogue.h"
 
 #include "app/console_input.h"
-#include "app/console_texts.h"
 #include "design/data_file.h"
 #include "platform/platform.h"
+#include "texts/console_texts.h"
 
 #include <cerrno>
 #include <cstring>

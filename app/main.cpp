@@ -3,12 +3,12 @@
 // new file), the load, the layout, the matrix file.
 
 #include "app/command_line.h"
-#include "app/console_texts.h"
 #include "app/dialogue.h"
 #include "design/loader.h"
 #include "design/template_generator.h"
 #include "matrix/matrix_file.h"
 #include "platform/platform.h"
+#include "texts/console_texts.h"
 
 // Tells which file now holds the matrix and how large it is, so that a
 // breeder finds it and can check it against the trial.

@@ -1,13 +1,13 @@
 // The classic design file: white-space separated tokens, five header names,
 // then records of five fields: variety, year, location and block codes and
 // a trait value, read as the field formats "%d ch" and "%s ch" read them.
-#include "app/console_texts.h"
 #include "base/whole_number.h"
 #include "design/column_roles.h"
 #include "design/data_file.h"
 #include "design/loading.h"
 #include "design/plain_record.h"
 #include "design/trait_value.h"
+#include "texts/console_texts.h"
 
 #include <algorithm>
 #include <string>

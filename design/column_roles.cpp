@@ -1,9 +1,9 @@
 #include "design/column_roles.h"
 
-#include "app/console_texts.h"
 #include "base/ascii_case.h"
 #include "base/decimal.h"
 #include "platform/platform.h"
+#include "texts/console_texts.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "design/data_file.h"
 
-#include "app/console_texts.h"
+#include "texts/console_texts.h"
 
 #include <cerrno>
 #include <cstring>

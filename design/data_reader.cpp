@@ -1,7 +1,7 @@
 #include "design/data_reader.h"
 
-#include "app/console_texts.h"
 #include "design/data_file.h"
+#include "texts/console_texts.h"
 
 #include <algorithm>
 #include <cerrno>

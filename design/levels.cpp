@@ -1,7 +1,7 @@
 #include "design/levels.h"
 
-#include "app/console_texts.h"
 #include "base/text_hash.h"
+#include "texts/console_texts.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,10 +1,10 @@
 #include "design/loader.h"
 
-#include "app/console_texts.h"
 #include "base/checked_size.h"
 #include "design/data_file.h"
 #include "design/loading.h"
 #include "storage/offset_arrays.h"
+#include "texts/console_texts.h"
 
 #include <optional>
 

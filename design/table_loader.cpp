@@ -2,7 +2,6 @@
 // as spreadsheets and R write them. Five of its columns are the variety,
 // year, location, block and trait value; the levels of a factor are the
 // values that occur in its column.
-#include "app/console_texts.h"
 #include "base/ascii_case.h"
 #include "base/whole_number.h"
 #include "design/column_roles.h"
@@ -12,6 +11,7 @@
 #include "design/plain_line.h"
 #include "design/trait_value.h"
 #include "platform/platform.h"
+#include "texts/console_texts.h"
 
 #include <algorithm>
 #include <string>

@@ -1,12 +1,12 @@
 #include "design/template_generator.h"
 
-#include "app/console_texts.h"
 #include "base/checked_size.h"
 #include "base/combinations.h"
 #include "design/data_file.h"
 #include "platform/platform.h"
 #include "storage/block_writer.h"
 #include "storage/staged_file.h"
+#include "texts/console_texts.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,11 +1,11 @@
 #include "matrix/matrix_file.h"
 
-#include "app/console_texts.h"
 #include "design/data_file.h"
 #include "design/loader.h"
 #include "matrix/output_name.h"
 #include "platform/platform.h"
 #include "storage/staged_file.h"
+#include "texts/console_texts.h"
 
 #include <cerrno>
 #include <cstring>

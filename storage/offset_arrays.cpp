@@ -1,8 +1,8 @@
 #include "storage/offset_arrays.h"
 
-#include "app/console_texts.h"
 #include "base/checked_size.h"
 #include "platform/platform.h"
+#include "texts/console_texts.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/console_texts.h"
+#include "texts/console_texts.h"
 
 #include "platform/platform.h"
 
