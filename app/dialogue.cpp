@@ -1,7 +1,6 @@
 #include "app/dialogue.h"
 
 #include "app/console_input.h"
-#include "design/data_file.h"
 #include "platform/platform.h"
 #include "texts/console_texts.h"
 
@@ -47,34 +46,40 @@ static int read_template_size(int which) {
     fatal_exit(fill(texts::size_not_whole, {what, quoted(answer.word, token_shown)}));
 }
 
-std::optional<TemplateSizes> ask_for_data_file(const std::optional<std::string>& given) {
-    if (given && !open_data_file(*given))
-        fatal_exit(fill(texts::cant_open_data_file, {quoted(*given), std::strerror(errno)}));
-    if (given) return std::nullopt;
-    if (open_data_file(read_data_file_name())) {
+DataFileAnswer ask_for_data_file(const std::optional<std::string>& given) {
+    DataFileAnswer answer;
+    if (given) {
+        answer.file = open_data_file(*given);
+        if (!answer.file)
+            fatal_exit(fill(texts::cant_open_data_file, {quoted(*given), std::strerror(errno)}));
+        return answer;
+    }
+    answer.template_name = read_data_file_name();
+    if ((answer.file = open_data_file(answer.template_name))) {
         put_text(stderr, texts::opened_notice);
-        return std::nullopt;
+        return answer;
     }
     put_in_language(stderr, texts::create_question_en, texts::create_question_zh);
-    int answer = read_console_char();
-    if (answer != 'y' && answer != 'Y') {
+    const int yes = read_console_char();
+    if (yes != 'y' && yes != 'Y') {
         read_console_char(); // normally the line end
         fatal_exit(texts::refusal);
     }
     // A yes typed as a word (yes, Yes) ends with its word: whatever follows
     // on the line is the first size.
     discard_console_word();
-    begin_template();
-    TemplateSizes sizes;
-    for (int i = 0; i < 4; ++i) sizes[i] = read_template_size(i);
-    return sizes;
+    begin_template(answer.template_name);
+    for (int i = 0; i < 4; ++i) answer.sizes[i] = read_template_size(i);
+    return answer;
 }
 
-void open_template() {
+DataFile open_template(const std::string& name) {
     // The template is read back from its final name, exactly as a data file
     // that existed before.
-    if (!open_data_file(data_file_name)) data_file_unreadable(errno);
+    std::optional<DataFile> file = open_data_file(name);
+    if (!file) data_file_unreadable(name, errno);
     discard_console_line();
+    return *file;
 }
 
 Layout ask_for_layout(std::optional<Layout> given) {

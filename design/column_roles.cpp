@@ -2,7 +2,6 @@
 
 #include "base/ascii_case.h"
 #include "base/decimal.h"
-#include "platform/platform.h"
 #include "texts/console_texts.h"
 
 namespace {
@@ -70,8 +69,7 @@ std::string numbered_columns(const std::vector<std::string>& names) {
     std::string list;
     for (std::size_t column = 0; column < names.size(); ++column) {
         if (column > 0) list += ", ";
-        list += decimal(static_cast<std::int64_t>(column + 1)) + " " +
-                quoted_token(file_text(names[column]));
+        list += decimal(static_cast<std::int64_t>(column + 1)) + " " + quoted_token(names[column]);
     }
     return list;
 }
@@ -123,7 +121,7 @@ std::string reading_command(const HeaderSearch& search, std::string_view file, b
                         continue;
                     if (!list.empty()) list += ", ";
                     list += decimal(static_cast<std::int64_t>(column + 1)) + " " +
-                            quoted_token(file_text(names[column]));
+                            quoted_token(names[column]);
                 }
                 note = fill(texts::command_trait, {list.empty() ? numbered_columns(names) : list});
             }

@@ -5,37 +5,33 @@
 #include <cerrno>
 #include <cstring>
 
-std::string data_file_name;
-std::FILE* data_stream = nullptr;
-FileState data_file_state;
-
-void data_file_unreadable(int error_number) {
-    fatal_exit(
-        fill(texts::cant_read_data_file, {quoted(data_file_name), std::strerror(error_number)}));
+void data_file_unreadable(std::string_view name, int error_number) {
+    fatal_exit(fill(texts::cant_read_data_file, {quoted(name), std::strerror(error_number)}));
 }
 
-bool open_data_file(const std::string& name) {
-    data_file_name = name;
-    switch (open_for_reading(name.c_str(), data_stream)) {
+std::optional<DataFile> open_data_file(const std::string& name) {
+    DataFile file;
+    file.name = name;
+    switch (open_for_reading(name.c_str(), file.stream)) {
     case Opening::opened:
         break;
     case Opening::missing:
-        return false;
+        return std::nullopt;
     case Opening::folder:
-        data_file_unreadable(EISDIR);
+        data_file_unreadable(name, EISDIR);
     case Opening::not_a_file:
         fatal_exit(fill(texts::not_a_data_file, {quoted(name)}));
     }
-    if (!state_of(data_stream, data_file_state)) data_file_unreadable(errno);
-    return true;
+    if (!state_of(file.stream, file.state)) data_file_unreadable(name, errno);
+    return file;
 }
 
-bool data_file_as_opened() {
+bool data_file_as_opened(const DataFile& file) {
     FileState now;
-    return state_of(data_stream, now) && now == data_file_state;
+    return state_of(file.stream, now) && now == file.state;
 }
 
-void close_data_file() {
-    std::fclose(data_stream);
-    data_stream = nullptr;
+void close_data_file(DataFile& file) {
+    std::fclose(file.stream);
+    file.stream = nullptr;
 }

@@ -12,8 +12,9 @@
 // Old DOS editors end text files with this byte; what follows it is not data.
 static constexpr char dos_end_of_file = '\x1A';
 
-void reader_open(DataReader& reader, std::FILE* stream, std::size_t block) {
+void reader_open(DataReader& reader, std::FILE* stream, std::string_view name, std::size_t block) {
     reader.stream = stream;
+    reader.name = name;
     reader.block = block > 0 ? block : 1;
     // Room for the longest line even with the tiny blocks of the tests: a
     // token or a line never needs more, whatever the file holds; and beyond
@@ -33,10 +34,15 @@ void reader_open(DataReader& reader, std::FILE* stream, std::size_t block) {
     reader.encoding_known = false;
 }
 
+void reader_close(DataReader& reader) {
+    std::free(reader.buffer);
+    reader.buffer = nullptr;
+}
+
 // Back to the first byte, the checksum started afresh.
 static void seek_start(DataReader& reader) {
     checksum_start(reader.read_so_far);
-    if (std::fseek(reader.stream, 0, SEEK_SET) != 0) data_file_unreadable(errno);
+    if (std::fseek(reader.stream, 0, SEEK_SET) != 0) data_file_unreadable(reader.name, errno);
     reader.begin = reader.end = 0;
     reader.buffer[0] = '\0';
     reader.at_eof = false;
@@ -62,7 +68,7 @@ static std::size_t read_stream(DataReader& reader, char* into, std::size_t wante
     errno = 0;
     std::size_t got = std::fread(into, 1, wanted, reader.stream);
     if (got < wanted) {
-        if (std::ferror(reader.stream)) data_file_unreadable(errno ? errno : EIO);
+        if (std::ferror(reader.stream)) data_file_unreadable(reader.name, errno ? errno : EIO);
         reader.at_eof = true;
     }
     return got;

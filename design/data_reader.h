@@ -24,6 +24,7 @@ enum class Encoding : unsigned char { bytes, utf16_little, utf16_big };
 // it without checking bounds at every byte.
 struct DataReader {
     std::FILE* stream;
+    std::string_view name; // the data file's, for the message of a read error
     char* buffer;
     std::size_t capacity; // of data, not counting the NUL after it
     std::size_t block;    // bytes asked of the stream at a time
@@ -66,9 +67,13 @@ inline constexpr std::size_t longest_line = 1 << 16;
 // from any byte of the data.
 inline constexpr std::size_t read_slack = 8;
 
-// Reads the data file's `stream`, `block` bytes at a time. Ends the run
-// through fatal_exit when the buffer can't be had, or on a read error.
-void reader_open(DataReader& reader, std::FILE* stream, std::size_t block);
+// Reads the data file `name`, open as `stream`, `block` bytes at a time.
+// Ends the run through fatal_exit when the buffer can't be had, or on a
+// read error. The name must live as long as the reader.
+void reader_open(DataReader& reader, std::FILE* stream, std::string_view name, std::size_t block);
+
+// Gives back the reader's buffer; the stream is the caller's.
+void reader_close(DataReader& reader);
 
 // Starts again from the first byte of the stream. The first read must have
 // read every byte of the data.

@@ -57,11 +57,8 @@ std::optional<HeaderSearch> search_header(DataReader& reader, std::int64_t skipp
     std::vector<std::int64_t> numbers;
     std::string_view line;
     std::int64_t number = skipped;
-    while (lines.size() <= header_search_lines && reader_next_line(reader, line)) {
-        ++number;
-        if (line.starts_with(byte_order_mark)) line.remove_prefix(byte_order_mark.size());
+    while (lines.size() <= header_search_lines && next_text_line(reader, line, number)) {
         if (line.size() > longest_line) break;
-        if (is_blank_line(line)) continue;
         if (lines.empty() && utf16_without_mark(line)) return std::nullopt;
         lines.emplace_back(line);
         numbers.push_back(number);

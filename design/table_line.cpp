@@ -116,3 +116,15 @@ bool split_line(std::string_view line, Separator separator, TableLine& out) {
 bool is_blank_line(std::string_view line) {
     return line.find_first_not_of(" \t") == std::string_view::npos;
 }
+
+bool next_text_line(DataReader& reader, std::string_view& line, std::int64_t& number) {
+    for (;;) {
+        if (!reader_next_line(reader, line)) return false;
+        ++number;
+        if (line.starts_with(byte_order_mark)) line.remove_prefix(byte_order_mark.size());
+        if (line.size() > longest_line) return true;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (!line.empty() && line[0] != ' ' && line[0] != '\t') return true;
+        if (!is_blank_line(line)) return true;
+    }
+}

@@ -4,6 +4,9 @@
 // tabs and the separator, with "" standing for one ".
 #pragma once
 
+#include "design/data_reader.h"
+
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +47,14 @@ bool split_line(std::string_view line, Separator separator, TableLine& out);
 
 // Whether a line holds nothing but blanks and tabs.
 bool is_blank_line(std::string_view line);
+
+// The next line that is not blank, without its line end and without a
+// byte-order mark at its start (files joined one after another may have
+// one at the start of any line); `number` counts every line read, blank
+// ones included. False at the end of the data. A line longer than
+// longest_line is given as its first longest_line + 1 bytes: the caller
+// refuses it. The one way the header's search and a table's load take lines.
+bool next_text_line(DataReader& reader, std::string_view& line, std::int64_t& number);
 
 // Whether every field of a split line is empty: a blank line, or a
 // spreadsheet's empty row (",,,,", a line of tabs). Such lines are skipped.

@@ -2,7 +2,6 @@
 
 #include "base/checked_size.h"
 #include "base/combinations.h"
-#include "design/data_file.h"
 #include "platform/platform.h"
 #include "storage/block_writer.h"
 #include "storage/staged_file.h"
@@ -13,26 +12,24 @@
 #include <charconv>
 #include <cstring>
 
-[[noreturn]] static void cant_create(int error_number) {
-    fatal_exit(
-        fill(texts::cant_create_data_file, {quoted(data_file_name), std::strerror(error_number)}));
+[[noreturn]] static void cant_create(const std::string& name, int error_number) {
+    fatal_exit(fill(texts::cant_create_data_file, {quoted(name), std::strerror(error_number)}));
 }
 
-[[noreturn]] static void template_write_failed(int error_number) {
-    fatal_exit(
-        fill(texts::template_write_failed, {quoted(data_file_name), std::strerror(error_number)}));
+[[noreturn]] static void template_write_failed(const std::string& name, int error_number) {
+    fatal_exit(fill(texts::template_write_failed, {quoted(name), std::strerror(error_number)}));
 }
 
-void begin_template() {
-    if (data_file_name.empty()) fatal_exit(texts::template_needs_name);
-    if (use_of_name(data_file_name.c_str()) != NameUse::free) cant_create(EEXIST);
-    if (!can_stage_file(data_file_name)) cant_create(errno);
+void begin_template(const std::string& name) {
+    if (name.empty()) fatal_exit(texts::template_needs_name);
+    if (use_of_name(name.c_str()) != NameUse::free) cant_create(name, EEXIST);
+    if (!can_stage_file(name)) cant_create(name, errno);
 }
 
 // Room for a record line: five ints and separators.
 static constexpr std::size_t longest_line = 5 * 12;
 
-void make_template(const TemplateSizes& sizes) {
+void make_template(const std::string& name, const TemplateSizes& sizes) {
     const Levels<4> counts = {sizes[0], sizes[1], sizes[2], sizes[3]};
     Levels<4> levels;
     // A size of 0 or less means no record at all; the other sizes may still
@@ -47,8 +44,8 @@ void make_template(const TemplateSizes& sizes) {
         fatal_exit(fill(texts::template_too_large, {decimal(sizes[0]), decimal(sizes[1]),
                                                     decimal(sizes[2]), decimal(sizes[3])}));
 
-    std::FILE* stream = stage_file(data_file_name, false);
-    if (!stream) cant_create(errno);
+    std::FILE* stream = stage_file(name, false);
+    if (!stream) cant_create(name, errno);
     BlockWriter out = writer_open(stream);
     constexpr std::string_view header = "Var Year Loca Blk Trait\n";
     char* p = writer_reserve(out, header.size());
@@ -70,11 +67,11 @@ void make_template(const TemplateSizes& sizes) {
     if (out.failed) {
         const int error = errno;
         discard_staged_file();
-        template_write_failed(error);
+        template_write_failed(name, error);
     }
     if (!commit_staged_file()) {
         // Another run, or someone else, created the name meanwhile.
-        if (errno == EEXIST) cant_create(errno);
-        template_write_failed(errno);
+        if (errno == EEXIST) cant_create(name, errno);
+        template_write_failed(name, errno);
     }
 }

@@ -1,7 +1,5 @@
 #include "matrix/matrix_file.h"
 
-#include "design/data_file.h"
-#include "design/loader.h"
 #include "matrix/output_name.h"
 #include "platform/platform.h"
 #include "storage/staged_file.h"
@@ -22,14 +20,14 @@ static std::string creation_failure(const std::string& name, int error_number) {
     return fill(texts::matrix_cannot_create, {quoted(name), std::strerror(error_number)});
 }
 
-std::string choose_matrix_file(const std::optional<std::string>& given) {
-    const std::string name = given ? *given : matrix_file_name(data_file_name);
+std::string choose_matrix_file(const std::optional<std::string>& given, const DataFile& data) {
+    const std::string name = given ? *given : matrix_file_name(data.name);
     // A data file named like run1.DIS (or reached through a link under that
     // name) would be replaced by its own matrix.
     FileIdentity identity;
-    if (identity_of(name.c_str(), identity) && identity == data_file_state.identity)
+    if (identity_of(name.c_str(), identity) && identity == data.state.identity)
         fatal_exit(fill(given ? texts::output_is_data : texts::would_replace_data,
-                        {quoted(name), quoted(data_file_name)}));
+                        {quoted(name), quoted(data.name)}));
     // A folder, or a file someone protected from writing, is not replaced; a
     // link, a pipe or any other file under the name is replaced, never
     // written through.
@@ -70,13 +68,13 @@ static std::string replace_failure(const std::string& name, int error_number) {
     return std::strerror(error_number);
 }
 
-MatrixFile write_matrix_file(const std::string& name, Layout layout) {
+MatrixFile write_matrix_file(const std::string& name, const TraitCube& cube, Layout layout) {
     MatrixFile matrix;
     matrix.name = name;
     std::FILE* out = stage_file(name, true);
     if (!out) cant_open(creation_failure(name, errno));
     errno = 0;
-    if (!write_cluster_matrix(out, layout)) {
+    if (!write_cluster_matrix(out, cube, layout)) {
         int error_number = errno != 0 ? errno : EIO;
         discard_staged_file();
         report_failed_write(name, std::strerror(error_number));
@@ -88,10 +86,9 @@ MatrixFile write_matrix_file(const std::string& name, Layout layout) {
     }
     // The analysed factor's levels are the columns, the pairs of the other
     // two factors' levels the rows.
-    const std::int64_t levels[3] = {nVar, nYear, nLoc};
-    const int analysed = static_cast<int>(layout) - 1;
-    matrix.columns = levels[analysed];
-    matrix.rows = pairs_occurring((analysed + 1) % 3);
+    const int analysed = analysed_factor(layout);
+    matrix.columns = cube.levels->count(analysed);
+    matrix.rows = pairs_occurring(*cube.levels, (analysed + 1) % 3);
     matrix.written = true;
     return matrix;
 }

@@ -1,7 +1,9 @@
 // The last stage of a run: the cluster matrix file of the loaded cube, named
-// after the data file (design/data_file.h).
+// after the data file.
 #pragma once
 
+#include "design/data_file.h"
+#include "design/trait_cube.h"
 #include "matrix/matrix_writer.h"
 
 #include <cstdint>
@@ -22,10 +24,10 @@ struct MatrixFile {
 // through fatal_exit for a name that would replace the data file, a folder,
 // a read-only file, a file another program holds open, or a folder where
 // nothing can be created, saying which.
-std::string choose_matrix_file(const std::optional<std::string>& given);
+std::string choose_matrix_file(const std::optional<std::string>& given, const DataFile& data);
 
-// Writes the matrix file of `layout` under `name`, which replaces any
-// earlier one only once it is complete and on the disk. When writing fails,
-// says so on stderr and gives a file not written: the earlier one is then
-// unchanged.
-MatrixFile write_matrix_file(const std::string& name, Layout layout);
+// Writes the matrix file of `cube` in `layout` under `name`, which replaces
+// any earlier one only once it is complete and on the disk. When writing
+// fails, says so on stderr and gives a file not written: the earlier one is
+// then unchanged.
+MatrixFile write_matrix_file(const std::string& name, const TraitCube& cube, Layout layout);

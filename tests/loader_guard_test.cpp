@@ -15,6 +15,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -138,19 +139,22 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
     for (std::size_t block : {std::size_t{1} << 20, std::size_t{4096}, std::size_t{61},
                               std::size_t{7}, std::size_t{1}}) {
         SCOPED_TRACE("read blocks of " + std::to_string(block) + " bytes");
-        read_block_size = block;
-        ASSERT_TRUE(open_data_file(path));
-        load_trait_cube();
-        ASSERT_EQ(nVar, expected.nv);
-        ASSERT_EQ(nYear, expected.ny);
-        ASSERT_EQ(nLoc, expected.nl);
+        std::optional<DataFile> file = open_data_file(path);
+        ASSERT_TRUE(file);
+        LoadOptions options;
+        options.read_block = block;
+        const TraitCube cube = load_trait_cube(*file, options).traits.at(0);
+        const CubeLevels& levels = *cube.levels;
+        ASSERT_EQ(levels.nVar, expected.nv);
+        ASSERT_EQ(levels.nYear, expected.ny);
+        ASSERT_EQ(levels.nLoc, expected.nl);
         std::map<std::tuple<int, int, int>, float> loaded;
-        for (int v = 1; v <= nVar; ++v)
-            for (int y = 1; y <= nYear; ++y)
-                for (int l = 1; l <= nLoc; ++l)
-                    if (trait_cube[v][y][l] != 0) loaded[{v, y, l}] = trait_cube[v][y][l];
+        for (int v = 1; v <= levels.nVar; ++v)
+            for (int y = 1; y <= levels.nYear; ++y)
+                for (int l = 1; l <= levels.nLoc; ++l)
+                    if (float x = cube.trait_cube[v][y][l]; x != 0) loaded[{v, y, l}] = x;
         EXPECT_TRUE(loaded == expected.cells);
-        EXPECT_EQ(grand_mean, expected.mean);
+        EXPECT_EQ(cube.grand_mean, expected.mean);
     }
     std::remove(path.c_str());
 }
@@ -219,31 +223,50 @@ std::string random_table(std::vector<Plot>& plots, char separator) {
     return text;
 }
 
+// The matrix of a loaded cube, as the matrix file would hold it.
+std::string matrix_of(const TraitCube& cube, Layout layout) {
+    std::FILE* matrix = std::tmpfile();
+    EXPECT_TRUE(write_cluster_matrix(matrix, cube, layout));
+    std::string written(static_cast<std::size_t>(std::ftell(matrix)), '\0');
+    std::rewind(matrix);
+    EXPECT_EQ(std::fread(written.data(), 1, written.size(), matrix), written.size());
+    std::fclose(matrix);
+    return written;
+}
+
+// Whatever the separator, wherever a read block ends, and whichever form the
+// cube takes, every cell and every row that occurs.
 TEST(LoaderGuard, ReadsATableAsItsPlotsWhereverTheBlocksEnd) {
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("clustmat-guard-" + std::to_string(std::random_device{}())))
                                  .string();
+    const std::pair<std::size_t, CubeForm> readings[] = {
+        {std::size_t{1} << 20, CubeForm::automatic},
+        {4096, CubeForm::sparse},
+        {61, CubeForm::dense},
+        {7, CubeForm::sparse},
+        {1, CubeForm::dense}};
     for (char separator : {',', ';', '\t'}) {
         std::vector<Plot> plots;
         const std::string text = random_table(plots, separator);
         ASSERT_TRUE(std::ofstream(path, std::ios::binary) << text);
-        const std::string expected = reference_matrix(plots, 1, false);
-        for (std::size_t block : {std::size_t{1} << 20, std::size_t{4096}, std::size_t{61},
-                                  std::size_t{7}, std::size_t{1}}) {
+        for (const auto& [block, form] : readings) {
             SCOPED_TRACE(std::string("separator ") + separator + ", read blocks of " +
-                         std::to_string(block) + " bytes");
-            read_block_size = block;
-            ASSERT_TRUE(open_data_file(path));
-            LoadOptions options;
-            options.columns = {"1", "2", "3", "4", "5"};
-            load_trait_cube(options);
-            std::FILE* matrix = std::tmpfile();
-            ASSERT_TRUE(write_cluster_matrix(matrix, Layout::variety));
-            std::string written(static_cast<std::size_t>(std::ftell(matrix)), '\0');
-            std::rewind(matrix);
-            ASSERT_EQ(std::fread(written.data(), 1, written.size(), matrix), written.size());
-            std::fclose(matrix);
-            EXPECT_EQ(written, expected);
+                         std::to_string(block) + " bytes, cube form " +
+                         std::to_string(static_cast<int>(form)));
+            for (bool means : {false, true}) {
+                std::optional<DataFile> file = open_data_file(path);
+                ASSERT_TRUE(file);
+                LoadOptions options;
+                options.columns = {"1", "2", "3", "4", "5"};
+                options.read_block = block;
+                options.cube_form = form;
+                options.cell_means = means;
+                const TraitCube cube = load_trait_cube(*file, options).traits.at(0);
+                for (Layout layout : {Layout::variety, Layout::year, Layout::location})
+                    EXPECT_EQ(matrix_of(cube, layout),
+                              reference_matrix(plots, static_cast<int>(layout), means));
+            }
         }
     }
     std::remove(path.c_str());

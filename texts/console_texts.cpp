@@ -2,12 +2,21 @@
 
 #include "platform/platform.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 
 int chinese_mode = 0;
 bool scripted_run = false;
+
+// Read by the handler of a failed allocation, when nothing more may be had:
+// a fixed buffer, and a reserve it gives back so that the message can be
+// put together.
+static char memory_use[200];
+static void* memory_reserve = nullptr;
 
 std::string quoted(std::string_view text, std::size_t shown) {
     return '"' + escaped(text, shown) + '"';
@@ -70,6 +79,27 @@ static void hold_console() {
 
 void hold_console_at_exit() {
     std::atexit(hold_console);
+}
+
+void set_memory_use(std::string_view what) {
+    const std::size_t size = std::min(what.size(), sizeof memory_use - 1);
+    std::memcpy(memory_use, what.data(), size);
+    memory_use[size] = '\0';
+}
+
+static void ran_out_of_memory() {
+    std::free(memory_reserve);
+    memory_reserve = nullptr;
+    // Should the message itself find no memory, the run aborts rather than
+    // coming back here.
+    std::set_new_handler(nullptr);
+    fatal_exit(fill(texts::out_of_memory, {memory_use}));
+}
+
+void end_on_running_out_of_memory() {
+    set_memory_use(texts::memory_to_start);
+    memory_reserve = std::malloc(std::size_t{1} << 20);
+    std::set_new_handler(ran_out_of_memory);
 }
 
 void fatal_exit(std::string_view message) {

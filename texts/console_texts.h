@@ -210,6 +210,15 @@ inline constexpr std::string_view trait_subject = "the trait value";
 inline constexpr std::string_view trait_column_subject = "the trait value (column {})";
 inline constexpr std::string_view no_memory_for_means =
     "Not enough memory for the means of the cells.";
+// When memory runs out: what it was needed for.
+inline constexpr std::string_view out_of_memory =
+    "Not enough memory {}: the trial is too large for this machine's memory.";
+inline constexpr std::string_view memory_to_start = "to start";
+inline constexpr std::string_view memory_for_reading = "to read the data file";
+inline constexpr std::string_view memory_for_levels =
+    "for the levels of the variety, year, location and block";
+inline constexpr std::string_view memory_for_cube = "for the cube of {} cells";
+inline constexpr std::string_view memory_for_matrix = "to write the matrix file";
 
 // The loader, on table files
 inline constexpr auto factor_names =
@@ -459,6 +468,16 @@ void print_banner();
 // pressed. Called first thing in main: handlers registered later (the
 // removal of an unfinished file) then run before the wait.
 void hold_console_at_exit();
+
+// What the run needs memory for at the moment ("for the cube of 1000 cells"),
+// for the message should it run out; kept without allocating, since it is
+// read when no memory is left.
+void set_memory_use(std::string_view what);
+
+// From here on, an allocation that fails (new, the standard containers)
+// ends the run through fatal_exit, saying that memory ran out and what for,
+// instead of aborting: the unfinished files are removed as on any error.
+void end_on_running_out_of_memory();
 
 // Writes message, a line end and (but in a scripted run) the three closing
 // lines of the current language to stderr, then ends the run with

@@ -1,0 +1,14 @@
+// What a run tells the user on standard error once its work is done: what
+// a table's load read, and which file now holds the matrix.
+#pragma once
+
+#include "design/loader.h"
+#include "matrix/matrix_file.h"
+
+// The lines that account for a table's load: records, levels, copies of the
+// header skipped, and for each trait its values, missing values and zeros.
+// Nothing for a classic file.
+void account_for(const Trial& trial);
+
+// Names the file that now holds the matrix and its size.
+void announce_matrix(const MatrixFile& matrix);

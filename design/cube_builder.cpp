@@ -1,0 +1,158 @@
+#include "design/cube_builder.h"
+
+#include "base/checked_size.h"
+#include "base/text_hash.h"
+#include "storage/offset_arrays.h"
+#include "texts/console_texts.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <numeric>
+
+// A cube beyond this many times its records is kept sparse: the dense one
+// would be mostly empty cells, and memory would grow with the product of the
+// levels rather than with the trial.
+static constexpr std::int64_t sparse_ratio = 4;
+
+void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table, bool means,
+                CubeForm form, std::int64_t records) {
+    builder.levels = std::move(levels);
+    builder.table = table;
+    builder.means = means;
+    CubeLevels& cube = builder.levels;
+    // A count beyond int64 is as impossible to allocate as the largest one.
+    std::int64_t cells = 1, dense_limit = 0;
+    for (int f = 0; f < 3 && cells != INT64_MAX; ++f)
+        if (!multiply_checked(cells, cube.count(f), cells)) cells = INT64_MAX;
+    if (!multiply_checked(records, sparse_ratio, dense_limit)) dense_limit = INT64_MAX;
+    cube.sparse =
+        form == CubeForm::sparse || (form == CubeForm::automatic && table && cells > dense_limit);
+    builder.traits.resize(static_cast<std::size_t>(traits));
+    set_memory_use(fill(texts::memory_for_cube, {decimal(cells)}));
+    if (cube.sparse) return;
+    for (TraitCells& trait : builder.traits) {
+        trait.cube = f3tensor(1, cube.nVar, 1, cube.nYear, 1, cube.nLoc);
+        trait.cells = &trait.cube[1][1][1];
+        // f3tensor has refused a cube whose size can't be represented.
+        std::fill_n(trait.cells, cells, 0.0f);
+        if (means) {
+            trait.sums = static_cast<double*>(
+                zeroed_cells(cells, sizeof(double), texts::no_memory_for_means));
+            trait.counts = static_cast<std::int64_t*>(
+                zeroed_cells(cells, sizeof(std::int64_t), texts::no_memory_for_means));
+        }
+    }
+    if (table)
+        for (int f = 0; f < 3; ++f)
+            cube.pair_marks[f].assign(
+                static_cast<std::size_t>((cube.count(f) * cube.count((f + 1) % 3) + 63) / 64), 0);
+}
+
+static std::uint64_t cell_hash(std::int64_t v, std::int64_t y, std::int64_t l) {
+    const std::int64_t levels[3] = {v, y, l};
+    return hash_text(std::string_view(reinterpret_cast<const char*>(levels), sizeof levels));
+}
+
+// Keeps the slot table at most half full, so that a search ends soon.
+static void grow_slots(CubeBuilder& builder) {
+    const std::size_t size = std::max<std::size_t>(1024, builder.slot_of_key.size() * 2);
+    builder.slot_keys.assign(size, 0);
+    builder.slot_of_key.assign(size, 0);
+    for (std::size_t slot = 0; slot < builder.slot_cells.size(); ++slot) {
+        const CellCode& cell = builder.slot_cells[slot];
+        const std::uint64_t key = cell_hash(cell.variety, cell.year, cell.location);
+        std::size_t i = key & (size - 1);
+        while (builder.slot_of_key[i] != 0) i = (i + 1) & (size - 1);
+        builder.slot_keys[i] = key;
+        builder.slot_of_key[i] = static_cast<std::uint32_t>(slot + 1);
+    }
+}
+
+std::int64_t sparse_cell(CubeBuilder& builder, std::int64_t v, std::int64_t y, std::int64_t l) {
+    if (2 * (builder.slot_cells.size() + 1) > builder.slot_of_key.size()) grow_slots(builder);
+    const std::uint64_t key = cell_hash(v, y, l);
+    const std::size_t mask = builder.slot_of_key.size() - 1;
+    std::size_t i = key & mask;
+    for (; builder.slot_of_key[i] != 0; i = (i + 1) & mask) {
+        const std::uint32_t slot = builder.slot_of_key[i] - 1;
+        const CellCode& cell = builder.slot_cells[slot];
+        if (builder.slot_keys[i] == key && cell.variety == v && cell.year == y &&
+            cell.location == l)
+            return slot;
+    }
+    const std::size_t slot = builder.slot_cells.size();
+    builder.slot_cells.push_back(
+        {static_cast<std::int32_t>(v), static_cast<std::int32_t>(y), static_cast<std::int32_t>(l)});
+    builder.slot_keys[i] = key;
+    builder.slot_of_key[i] = static_cast<std::uint32_t>(slot + 1);
+    for (TraitCells& trait : builder.traits) {
+        trait.slot_values.push_back(0.0f);
+        trait.cells = trait.slot_values.data();
+        if (builder.means) {
+            trait.slot_sums.push_back(0.0);
+            trait.slot_counts.push_back(0);
+            trait.sums = trait.slot_sums.data();
+            trait.counts = trait.slot_counts.data();
+        }
+    }
+    return static_cast<std::int64_t>(slot);
+}
+
+// A cell's mean over its values, summed in double and rounded once; a mean
+// of 0 is an observation.
+static float cell_mean(double sum, std::int64_t count) {
+    const float mean = static_cast<float>(sum / static_cast<double>(count));
+    return mean == 0.0f ? -0.0f : mean;
+}
+
+std::vector<TraitCube> finish_cube(CubeBuilder&& builder) {
+    CubeLevels& levels = builder.levels;
+    // A sparse cube's cells in the order of their levels.
+    std::vector<std::size_t> order(builder.slot_cells.size());
+    if (levels.sparse) {
+        std::iota(order.begin(), order.end(), 0);
+        const std::vector<CellCode>& cells = builder.slot_cells;
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            const CellCode &x = cells[a], &y = cells[b];
+            return std::tie(x.variety, x.year, x.location) <
+                   std::tie(y.variety, y.year, y.location);
+        });
+        levels.cells.reserve(order.size());
+        for (std::size_t slot : order) levels.cells.push_back(cells[slot]);
+    }
+    const std::int64_t cells = levels.count(0) * levels.count(1) * levels.count(2);
+    const auto shared = std::make_shared<const CubeLevels>(std::move(levels));
+    std::vector<TraitCube> cubes;
+    for (TraitCells& trait : builder.traits) {
+        TraitCube cube;
+        cube.levels = shared;
+        if (!shared->sparse) {
+            cube.trait_cube = trait.cube;
+            if (trait.sums) {
+                for (std::int64_t i = 0; i < cells; ++i)
+                    if (trait.counts[i] != 0)
+                        trait.cells[i] = cell_mean(trait.sums[i], trait.counts[i]);
+                std::free(trait.sums);
+                std::free(trait.counts);
+            }
+        } else {
+            cube.cell_values.reserve(order.size());
+            for (std::size_t slot : order)
+                cube.cell_values.push_back(
+                    !builder.means ? trait.slot_values[slot]
+                    : trait.slot_counts[slot] == 0
+                        ? 0.0f
+                        : cell_mean(trait.slot_sums[slot], trait.slot_counts[slot]));
+        }
+        // Rounded once, at the end. With no value at all the mean is never
+        // printed: every cell is empty.
+        cube.grand_mean = trait.values > 0
+                              ? static_cast<float>(trait.sum / static_cast<double>(trait.values))
+                              : 0.0f;
+        cube.values = trait.values;
+        cube.missing = trait.missing;
+        cube.zeros = trait.zeros;
+        cubes.push_back(std::move(cube));
+    }
+    return cubes;
+}
