@@ -149,6 +149,13 @@ void read_header(TableLoad& t, bool first_pass) {
                     t.line.fields.begin() + static_cast<std::ptrdiff_t>(t.line.count));
     choose_columns(t);
     t.record_fields = 0;
+    std::string names;
+    for (std::size_t role = 0; role < design_roles; ++role)
+        names += (role == 0  ? ""
+                  : role < 3 ? ", "
+                             : " and ") +
+                 quoted_token(t.header[t.columns[role]]);
+    set_memory_use(fill(texts::memory_for_levels, {names}));
 }
 
 // Records one field longer than the header either end with a separator
@@ -291,7 +298,6 @@ auto by_separator(Separator separator, Pass pass) {
 
 void first_pass(TableLoad& t) {
     t.row_names_found = false;
-    set_memory_use(texts::memory_for_levels);
     for (;;) {
         for (LevelTable& table : t.levels) table = LevelTable{};
         read_header(t, true);

@@ -304,6 +304,18 @@ TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
                       .files = {{"t.csv", table_file(id_trial, Form::csv_five_columns)}},
                       .address_space = 256ul << 20},
                      {0, "", {{"t.DIS", reference_matrix(id_trial, 1, false)}}}});
+    // A thousand plots whose every level is new: a cube of a thousand million
+    // cells of which a thousand occur, kept in a sixteenth of a gigabyte.
+    std::vector<Plot> distinct;
+    for (int i = 0; i < 1000; ++i)
+        distinct.push_back({"Line " + std::to_string(i), std::to_string(1900 + i),
+                            "Site " + std::to_string(i), "1", std::to_string(i % 9) + ".5"});
+    for (int layout = 1; layout <= 3; ++layout)
+        cases.push_back({"a sparse trial, layout " + std::to_string(layout),
+                         {.args = {"--layout", std::to_string(layout), "--cells", "mean", "t.csv"},
+                          .files = {{"t.csv", table_file(distinct, Form::csv_five_columns)}},
+                          .address_space = 64ul << 20},
+                         {0, "", {{"t.DIS", reference_matrix(distinct, layout, true)}}}});
     // A million plots of named genotypes at named locations.
     std::vector<Plot> large;
     for (int i = 0; i < 1000000; ++i)
@@ -431,6 +443,28 @@ TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
          run({"--decimal=point", "--layout", "2"}, "g;y;l;b;t\nA;1;L;1;8.4\n"),
          gives("", "ClustID\tY1\nL+A\t8.4\n")},
     });
+}
+
+// A trial too large for the memory there is ends the run with a message
+// that says so, and leaves no unfinished file and every older one as it was.
+TEST(Table, RunningOutOfMemoryIsAnError) {
+    std::string names = "gen,year,loc,rep,yield\n";
+    for (int i = 0; i < 300000; ++i) names += "Genotype" + std::to_string(i) + ",2020,L1,1,5\n";
+    const std::string old_matrix = "ClustID\tG1\nY1+L1\t0\n";
+    expect_runs({{"300000 names within 32 MiB",
+                  {.args = {"--layout", "1", "t.csv"},
+                   .files = {{"t.csv", names}, {"t.DIS", old_matrix}},
+                   .address_space = 32ul << 20},
+                  {1,
+                   "Not enough memory for the levels of the columns \"gen\", \"year\", \"loc\" "
+                   "and \"rep\": the trial is too large for this machine's memory.\n",
+                   {{"t.csv", names}, {"t.DIS", old_matrix}},
+                   true,
+                   "",
+                   {},
+                   0,
+                   {},
+                   true}}});
 }
 
 // Options that change nothing for a classic file leave every byte as it was;

@@ -215,8 +215,7 @@ inline constexpr std::string_view out_of_memory =
     "Not enough memory {}: the trial is too large for this machine's memory.";
 inline constexpr std::string_view memory_to_start = "to start";
 inline constexpr std::string_view memory_for_reading = "to read the data file";
-inline constexpr std::string_view memory_for_levels =
-    "for the levels of the variety, year, location and block";
+inline constexpr std::string_view memory_for_levels = "for the levels of the columns {}";
 inline constexpr std::string_view memory_for_cube = "for the cube of {} cells";
 inline constexpr std::string_view memory_for_matrix = "to write the matrix file";
 
