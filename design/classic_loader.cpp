@@ -164,28 +164,30 @@ RecordCodes read_codes(ClassicLoad& c, std::int64_t record) {
     return codes;
 }
 
-// The next record's codes in the first pass; false at the end of the data.
-bool scan_record(ClassicLoad& c, std::int64_t record, RecordCodes& codes) {
-    PlainRecord plain;
-    if (take_plain_record(c.reader, plain)) {
-        codes = plain.codes;
-        return true;
-    }
+// The next record's codes in the first pass when it is not plain; false at
+// the end of the data. Kept out of the loop, which takes plain records.
+[[gnu::noinline]] bool scan_record(ClassicLoad& c, std::int64_t record, RecordCodes& codes) {
     if (reader_peek_token(c.reader).empty()) return false;
     codes = read_codes(c, record);
     skip_name(c, record, trait_field);
     return true;
 }
 
-// The sizes are kept in locals while the records stream past: in the load's
-// struct they would be written back around every call into the reader.
+// The sizes and the reader are kept in locals while the records stream
+// past: in the load's struct they would be fetched again around every call
+// into the reader.
 void first_pass(ClassicLoad& c) {
     RecordCodes largest{1, 1, 1, 1};
     std::int64_t records = 0;
     skip_header(c);
-    RecordCodes codes;
-    while (scan_record(c, records + 1, codes)) {
-        ++records;
+    DataReader& reader = c.reader;
+    for (;; ++records) {
+        PlainRecord plain;
+        RecordCodes codes;
+        if (take_plain_record(reader, plain))
+            codes = plain.codes;
+        else if (!scan_record(c, records + 1, codes))
+            break;
         largest.variety = std::max(largest.variety, codes.variety);
         largest.year = std::max(largest.year, codes.year);
         largest.location = std::max(largest.location, codes.location);
@@ -198,23 +200,17 @@ void first_pass(ClassicLoad& c) {
 
 // A code beyond the largest of the first pass means the file changed in
 // between; the cube has no cell for it.
-void check_unchanged(const ClassicLoad& c, const RecordCodes& codes) {
-    if (codes.variety > c.largest.variety || codes.year > c.largest.year ||
-        codes.location > c.largest.location || codes.block > c.largest.block)
-        file_changed(c.load);
+inline bool beyond(const RecordCodes& codes, const RecordCodes& largest) {
+    return codes.variety > largest.variety || codes.year > largest.year ||
+           codes.location > largest.location || codes.block > largest.block;
 }
 
-// The next record's codes and trait value in the second pass.
-double fill_record(ClassicLoad& c, std::int64_t record, RecordCodes& codes) {
-    PlainRecord plain;
-    if (!take_plain_record(c.reader, plain)) {
-        codes = read_codes(c, record);
-        check_unchanged(c, codes);
-        return read_trait(c, record);
-    }
-    codes = plain.codes;
-    check_unchanged(c, codes);
-    return trait_value(c, record, plain.trait);
+// The next record's codes and trait value in the second pass when it is
+// not plain.
+[[gnu::noinline]] double fill_record(ClassicLoad& c, std::int64_t record, RecordCodes& codes) {
+    codes = read_codes(c, record);
+    if (beyond(codes, c.largest)) file_changed(c.load);
+    return read_trait(c, record);
 }
 
 // Fills the cube from exactly the records the first pass counted, and ends
@@ -226,17 +222,28 @@ void second_pass(ClassicLoad& c, CubeBuilder& cube) {
     double sum = 0.0;
     std::int64_t count = 0;
     skip_header(c);
-    RecordCodes codes;
+    DataReader& reader = c.reader;
+    const RecordCodes largest = c.largest;
+    const std::int64_t records = c.records;
     const CellView cells = cell_view(cube.traits[0]);
-    const CubeLevels& levels = cube.levels;
-    for (std::int64_t record = 1; record <= c.records; ++record) {
-        const double value = fill_record(c, record, codes);
-        const std::int64_t cell = dense_cell(levels, codes.variety, codes.year, codes.location);
-        if (!observe(cells, cell, value, nullptr)) continue;
+    float*** const cells_by_code = cube.traits[0].cube;
+    for (std::int64_t record = 1; record <= records; ++record) {
+        PlainRecord plain;
+        RecordCodes codes;
+        double value;
+        if (take_plain_record(reader, plain)) {
+            codes = plain.codes;
+            if (beyond(codes, largest)) file_changed(c.load);
+            value = trait_value(c, record, plain.trait);
+        } else {
+            value = fill_record(c, record, codes);
+        }
+        if (!observe(cells, cells_by_code, codes.variety, codes.year, codes.location, value))
+            continue;
         sum += value;
         ++count;
     }
-    if (!reader_read_same_bytes(c.reader)) file_changed(c.load);
+    if (!reader_read_same_bytes(reader)) file_changed(c.load);
     cube.traits[0].sum = sum;
     cube.traits[0].values = count;
 }

@@ -319,32 +319,32 @@ struct Tally {
     std::int64_t values = 0, missing = 0, zeros = 0;
 };
 
-// Puts a record's trait fields into the cell `cell` of each trait.
-[[gnu::always_inline]] inline void put_traits(TableLoad& t, CubeBuilder& cube,
-                                              const std::string_view* fields, std::int64_t cell,
-                                              Tally* tallies) {
-    const DecimalMark mark = t.decimal_mark;
-    for (std::size_t k = 0; k < cube.traits.size(); ++k) {
-        const std::string_view token = fields[t.fields_at[design_roles + k]];
-        if (token.size() > longest_token) file_changed(t.load);
-        const TraitReading reading = read_table_trait_quickly(token, mark);
-        Tally& tally = tallies[k];
-        if (reading.kind != TraitKind::number) {
-            if (reading.kind == TraitKind::not_a_number) refuse_trait(t, k, token);
-            ++tally.missing;
-            continue;
-        }
-        if (beyond_single_precision(reading.value)) trait_too_large(t, token);
-        observe(cell_view(cube.traits[k]), cell, reading.value, &tally.zeros);
-        tally.sum += reading.value;
-        ++tally.values;
+// Puts a record's field `token` of trait k into the cell `cell`.
+[[gnu::always_inline]] inline void put_trait(TableLoad& t, std::size_t k, std::string_view token,
+                                             DecimalMark mark, CellView view, std::int64_t cell,
+                                             Tally& tally) {
+    if (token.size() > longest_token) file_changed(t.load);
+    const TraitReading reading = read_table_trait_quickly(token, mark);
+    if (reading.kind != TraitKind::number) {
+        if (reading.kind == TraitKind::not_a_number) refuse_trait(t, k, token);
+        ++tally.missing;
+        return;
     }
+    if (beyond_single_precision(reading.value)) trait_too_large(t, token);
+    observe(view, cell, reading.value, &tally.zeros);
+    tally.sum += reading.value;
+    ++tally.values;
 }
 
+// The first trait's tally and view are the loop's locals, in registers for
+// nearly every run; further traits' go through memory.
 template <char separator>
 void second_pass_records(TableLoad& t, CubeBuilder& cube) {
-    std::size_t at[3];
-    std::copy_n(t.fields_at.begin(), 3, at);
+    std::size_t at[design_roles + 1];
+    std::copy_n(t.fields_at.begin(), design_roles + 1, at);
+    const DecimalMark mark = t.decimal_mark;
+    Tally first;
+    CellView first_view = cell_view(cube.traits[0]);
     const bool trailing = t.trailing_separator;
     const std::size_t last_field = t.record_fields - 1;
     const bool sparse = cube.levels.sparse;
@@ -353,6 +353,7 @@ void second_pass_records(TableLoad& t, CubeBuilder& cube) {
     std::int64_t last_cell[3] = {0, 0, 0};
     std::int64_t cell = 0;
     std::vector<Tally> tallies(cube.traits.size());
+    const std::size_t traits = cube.traits.size();
     // The first pass found every copy of the header: a file without them
     // needs no look.
     const bool header_repeats = t.repeated_headers > 0;
@@ -371,14 +372,19 @@ void second_pass_records(TableLoad& t, CubeBuilder& cube) {
         if (v != last_cell[0] || y != last_cell[1] || l != last_cell[2]) {
             if (sparse) {
                 cell = sparse_cell(cube, v, y, l);
+                first_view = cell_view(cube.traits[0]);
             } else {
                 cell = dense_cell(cube.levels, v, y, l);
                 mark_pairs(cube.levels, v, y, l);
             }
             last_cell[0] = v, last_cell[1] = y, last_cell[2] = l;
         }
-        put_traits(t, cube, fields, cell, tallies.data());
+        put_trait(t, 0, fields[at[design_roles]], mark, first_view, cell, first);
+        for (std::size_t k = 1; k < traits; ++k)
+            put_trait(t, k, fields[t.fields_at[design_roles + k]], mark, cell_view(cube.traits[k]),
+                      cell, tallies[k]);
     }
+    tallies[0] = first;
     for (std::size_t k = 0; k < tallies.size(); ++k) {
         TraitCells& trait = cube.traits[k];
         trait.sum = tallies[k].sum;
