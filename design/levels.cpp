@@ -66,15 +66,14 @@ std::int32_t add_level(LevelTable& table, std::string_view text, bool& added) {
     return static_cast<std::int32_t>(table.slots[slot] - 1);
 }
 
-std::int32_t finish_levels(LevelTable& table, char letter) {
+std::int32_t finish_levels(LevelTable& table) {
     const std::size_t count = table.texts.size();
     table.level_of.assign(count, 0);
-    table.labels.clear();
-    table.labels.reserve(count);
+    table.id_of_level.assign(count, 0);
     if (!table.numeric) {
         for (std::size_t id = 0; id < count; ++id) {
             table.level_of[id] = static_cast<std::int32_t>(id + 1);
-            table.labels.push_back(table.texts[id]);
+            table.id_of_level[id] = static_cast<std::int32_t>(id);
         }
     } else {
         std::vector<std::int64_t> values(count);
@@ -86,7 +85,7 @@ std::int32_t finish_levels(LevelTable& table, char letter) {
             return values[a] != values[b] ? values[a] < values[b] : table.texts[a] < table.texts[b];
         });
         for (std::size_t i = 0; i < count; ++i) {
-            table.labels.push_back(letter + table.texts[order[i]]);
+            table.id_of_level[i] = static_cast<std::int32_t>(order[i]);
             table.level_of[order[i]] = static_cast<std::int32_t>(i + 1);
         }
     }
@@ -95,7 +94,18 @@ std::int32_t finish_levels(LevelTable& table, char letter) {
         if (const std::uint32_t id = table.small_numbers[number]; id != no_id)
             table.level_of_number[number] = table.level_of[id - 1];
     table.last_id = -1;
-    return static_cast<std::int32_t>(table.labels.size());
+    return static_cast<std::int32_t>(count);
+}
+
+std::vector<std::string> take_labels(LevelTable& table, char letter) {
+    std::vector<std::string> labels;
+    labels.reserve(table.id_of_level.size());
+    for (std::int32_t id : table.id_of_level) {
+        std::string& text = table.texts[static_cast<std::size_t>(id)];
+        labels.push_back(table.numeric ? letter + text : std::move(text));
+    }
+    table = LevelTable{};
+    return labels;
 }
 
 std::int32_t find_level(LevelTable& table, std::string_view text) {

@@ -31,10 +31,10 @@ struct LevelTable {
     std::size_t last_size = 0;
     std::int32_t last_id = -1; // -1: none
     // After finishing: the level (from 1) of every id, of every plain small
-    // number met (0 for none), and every level's label.
+    // number met (0 for none), and the id of every level.
     std::vector<std::int32_t> level_of;
     std::vector<std::int32_t> level_of_number;
-    std::vector<std::string> labels;
+    std::vector<std::int32_t> id_of_level;
 };
 
 // Values below this go through small_numbers.
@@ -58,14 +58,18 @@ inline std::int64_t plain_small_number(std::string_view text) {
 // levels, or no memory).
 std::int32_t add_level(LevelTable& table, std::string_view text, bool& added);
 
-// Orders and labels the levels once every value has been met: a level is
-// the text as written ("0012" and "12" are two). When every value is a
-// whole number, the levels go by number, and one number written in several
-// ways by text ("7", "0012", "012", "12"), each labelled `letter` and its
-// text ("G0012"); otherwise they go in the order they first appeared,
-// each labelled by its text alone ("Loc01", "MN 93272"). Gives the number
-// of levels.
-std::int32_t finish_levels(LevelTable& table, char letter);
+// Orders the levels once every value has been met: a level is the text as
+// written ("0012" and "12" are two). When every value is a whole number,
+// the levels go by number, and one number written in several ways by text
+// ("7", "0012", "012", "12"); otherwise they go in the order they first
+// appeared. Gives the number of levels.
+std::int32_t finish_levels(LevelTable& table);
+
+// The levels' labels, level 1 first, once the values are no longer looked
+// up: of whole numbers `letter` and the text ("G0012"), otherwise the text
+// alone ("Loc01", "MN 93272"). The texts are moved, not copied: a table of a
+// million names holds them once.
+std::vector<std::string> take_labels(LevelTable& table, char letter);
 
 // The level (from 1) of a value met before finishing, or 0 for a value
 // never met, by the hash of the names.

@@ -403,14 +403,9 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     first_pass(t);
     if (!data_file_as_opened(*load.file)) file_changed(load);
     CubeLevels levels;
-    const char letters[] = "GYLB";
-    for (std::size_t role = 0; role < design_roles; ++role) {
-        const std::int32_t count = finish_levels(t.levels[role], letters[role]);
-        if (role < 3) {
-            (role == 0 ? levels.nVar : role == 1 ? levels.nYear : levels.nLoc) = count;
-            levels.level_labels[role] = std::move(t.levels[role].labels);
-        }
-    }
+    levels.nVar = finish_levels(t.levels[variety_factor]);
+    levels.nYear = finish_levels(t.levels[year_factor]);
+    levels.nLoc = finish_levels(t.levels[location_factor]);
     const std::size_t traits = t.columns.size() - design_roles;
     CubeBuilder cube;
     start_cube(cube, std::move(levels), static_cast<int>(traits), true, options.cell_means,
@@ -419,10 +414,15 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     read_header(t, false);
     by_separator(t.separator, [&](auto separator) { second_pass_records<separator()>(t, cube); });
     if (!reader_read_same_bytes(t.reader)) file_changed(load);
+    // The labels go to the cube's levels once nothing looks a value up.
+    std::vector<std::string> labels[3];
+    const char letters[] = "GYL";
+    for (int f = 0; f < 3; ++f) labels[f] = take_labels(t.levels[f], letters[f]);
     Trial trial;
     trial.table = true;
     trial.records = t.records;
     trial.repeated_headers = t.repeated_headers;
+    for (int f = 0; f < 3; ++f) cube.levels.level_labels[f] = std::move(labels[f]);
     trial.traits = finish_cube(std::move(cube));
     for (std::size_t k = 0; k < traits; ++k)
         trial.traits[k].trait = file_text(t.header[t.columns[design_roles + k]]);

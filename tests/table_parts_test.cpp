@@ -75,17 +75,20 @@ TEST(Levels, AreTheValuesAsWrittenInTheirOrder) {
             for (std::size_t j = 0; j < i; ++j) seen = seen || c.values[j] == c.values[i];
             EXPECT_EQ(added, !seen) << c.values[i];
         }
-        ASSERT_EQ(finish_levels(table, 'G'), static_cast<std::int32_t>(c.labels.size()));
-        EXPECT_EQ(table.labels, c.labels);
-        for (std::size_t i = 0; i < c.values.size(); ++i) {
-            const std::string_view value = std::string_view(kept[i]).substr(0, c.values[i].size());
-            const std::int32_t level = level_of_value(table, value);
-            ASSERT_GE(level, 1);
-            const std::string& label = table.labels[static_cast<std::size_t>(level - 1)];
-            EXPECT_TRUE(label == c.values[i] || label == "G" + c.values[i]) << c.values[i];
-        }
+        ASSERT_EQ(finish_levels(table), static_cast<std::int32_t>(c.labels.size()));
+        std::vector<std::int32_t> levels;
+        for (std::size_t i = 0; i < c.values.size(); ++i)
+            levels.push_back(
+                level_of_value(table, std::string_view(kept[i]).substr(0, c.values[i].size())));
         const std::string never = std::string("never") + std::string(8, '\0');
         EXPECT_EQ(level_of_value(table, std::string_view(never).substr(0, 5)), 0);
+        const std::vector<std::string> labels = take_labels(table, 'G');
+        EXPECT_EQ(labels, c.labels);
+        for (std::size_t i = 0; i < c.values.size(); ++i) {
+            ASSERT_GE(levels[i], 1);
+            const std::string& label = labels[static_cast<std::size_t>(levels[i] - 1)];
+            EXPECT_TRUE(label == c.values[i] || label == "G" + c.values[i]) << c.values[i];
+        }
     }
 }
 
