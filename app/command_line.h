@@ -20,6 +20,7 @@ struct CommandLine {
     std::optional<std::string> output;
     std::optional<Layout> layout;
     LoadOptions load;
+    bool several_traits = false; // --columns names more than one trait
 };
 
 // Reads the arguments after the program's name: c or C, the options (--name value or --name=value),

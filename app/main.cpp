@@ -32,17 +32,23 @@ int main(int argc, char** argv) {
     DataFile& data = *answer.file;
     // A matrix file named on the command line is checked before the data are
     // read, the derived one once the layout is known: either way before
-    // anything is written.
-    std::string matrix_name = line.output ? choose_matrix_file(line.output, data) : "";
-    // The data file read into a trait cube, which it closes.
-    const Trial trial = load_trait_cube(data, line.load);
+    // anything is written. The matrices of several traits are named after
+    // them, and checked once the header names them.
+    std::vector<std::string> matrix_names;
+    if (line.output && !line.several_traits) matrix_names = {choose_matrix_file(line.output, data)};
+    LoadPlan plan = plan_load(data, line.load);
+    if (line.several_traits) matrix_names = choose_matrix_files(line.output, data, plan.traits);
+    // The data file read into a trait cube a trait, which it closes.
+    const Trial trial = load_trait_cube(plan, line.load);
     account_for(trial);
-    // The cube written as the matrix of the layout chosen.
+    // Each cube written as the matrix of the layout chosen, all put in place
+    // together.
     const Layout layout = ask_for_layout(line.layout);
-    if (!line.output) matrix_name = choose_matrix_file({}, data);
+    if (matrix_names.empty()) matrix_names = {choose_matrix_file({}, data)};
     set_memory_use(texts::memory_for_matrix);
-    const MatrixFile matrix = write_matrix_file(matrix_name, trial.traits.front(), layout);
-    if (!matrix.written) return exit_unwritten;
-    announce_matrix(matrix);
+    const std::optional<std::vector<MatrixFile>> matrices =
+        stage_matrix_files(matrix_names, trial, layout);
+    if (!matrices || !commit_output_files(matrix_names)) return exit_unwritten;
+    for (const MatrixFile& matrix : *matrices) announce_matrix(matrix);
     return exit_written;
 }

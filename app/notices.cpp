@@ -15,6 +15,8 @@ void announce_matrix(const MatrixFile& matrix) {
         // around it in the console's language.
         put_in_language(stderr, texts::matrix_written_en[i], texts::matrix_written_zh[i]);
         if (i < 3) put_text(stderr, fields[i]);
+        if (i == 0 && !matrix.trait.empty())
+            put_text(stderr, fill(texts::matrix_trait, {quoted(matrix.trait, token_shown)}));
     }
 }
 

@@ -10,5 +10,6 @@
 // Nothing for a classic file.
 void account_for(const Trial& trial);
 
-// Names the file that now holds the matrix and its size.
+// Names the file that now holds the matrix, its trait if there are
+// several, and its size.
 void announce_matrix(const MatrixFile& matrix);

@@ -3,11 +3,14 @@
 // the blocks being replicates of the same plot. Trait texts look like a
 // field book's ("53.81"), about one in twenty is missing (".").
 //
-//   clustmat_bench_gen V Y L B SEED [names] > trial.dat
+//   clustmat_bench_gen V Y L B SEED [names | csv TRAITS] > trial.dat
 //
 // With "names" the locations are written as names (Loc17), as a table file
-// read with --columns has them. The same arguments always give the same
-// bytes.
+// read with --columns has them. With "csv" and a number of traits the trial
+// is a CSV file as a spreadsheet saves it: named varieties (Line17),
+// calendar years, named locations, and that many trait columns
+// (genotype,year,location,rep,trait1,...). The same arguments always give
+// the same bytes.
 
 #include "base/random.h"
 
@@ -56,8 +59,11 @@ static void put_int(int value, char after) {
 int main(int argc, char** argv) {
     int sizes[4];
     std::uint64_t seed = 0;
-    bool ok = argc == 6 || (argc == 7 && std::strcmp(argv[6], "names") == 0);
+    bool ok = argc == 6 || (argc == 7 && std::strcmp(argv[6], "names") == 0) ||
+              (argc == 8 && std::strcmp(argv[6], "csv") == 0);
     const bool location_names = argc == 7;
+    int traits = 0;
+    if (argc == 8) ok = parse_size(argv[7], traits);
     for (int i = 0; ok && i < 4; ++i) ok = parse_size(argv[i + 1], sizes[i]);
     if (ok) {
         auto [end, ec] = std::from_chars(argv[5], argv[5] + std::strlen(argv[5]), seed);
@@ -65,7 +71,8 @@ int main(int argc, char** argv) {
     }
     if (!ok) {
         std::fputs(
-            "usage: clustmat_bench_gen VARIETIES YEARS LOCATIONS BLOCKS SEED [names] > file\n",
+            "usage: clustmat_bench_gen VARIETIES YEARS LOCATIONS BLOCKS SEED [names | csv TRAITS] "
+            "> file\n",
             stderr);
         return 2;
     }
@@ -77,6 +84,45 @@ int main(int argc, char** argv) {
     auto* location_effect = new int[nl + 1];
     for (int y = 1; y <= ny; ++y) year_effect[y] = random_effect(500);
     for (int l = 1; l <= nl; ++l) location_effect[l] = random_effect(1000);
+
+    if (traits > 0) {
+        put("genotype,year,location,rep");
+        for (int t = 1; t <= traits; ++t) {
+            put(",trait");
+            put_int(t, t < traits ? ',' : '\n');
+            --used; // the separator goes before the next name
+        }
+        put("\n");
+        for (int v = 1; v <= nv; ++v) {
+            int variety_effect = random_effect(800);
+            for (int y = 1; y <= ny; ++y)
+                for (int l = 1; l <= nl; ++l)
+                    for (int b = 1; b <= nb; ++b) {
+                        if (used > sizeof buffer - 16 * (traits + 4)) flush_buffer();
+                        put("Line");
+                        put_int(v, ',');
+                        put_int(2000 + y, ',');
+                        put("Loc");
+                        put_int(l, ',');
+                        put_int(b, ',');
+                        for (int t = 1; t <= traits; ++t) {
+                            const char after = t < traits ? ',' : '\n';
+                            if (next_random(rng_state) % 20 == 0) {
+                                buffer[used++] = after; // missing: an empty field
+                                continue;
+                            }
+                            int hundredths = 5000 + variety_effect + year_effect[y] +
+                                             location_effect[l] + random_effect(300);
+                            char fraction[3] = {char('0' + hundredths / 10 % 10),
+                                                char('0' + hundredths % 10), after};
+                            put_int(hundredths / 100, '.');
+                            put({fraction, 3});
+                        }
+                    }
+        }
+        flush_buffer();
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
 
     put("Var Year Loca Blk Trait\n");
     for (int v = 1; v <= nv; ++v) {

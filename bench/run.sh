@@ -46,6 +46,7 @@ trial parse3m.dat 1000 10 50 6 1
 trial parse10m.dat 1000 10 50 20 1
 trial output10m.dat 2000 50 100 1 2
 trial names10m.dat 1000 10 50 20 1 names
+trial traits1m.csv 100 10 50 20 3 csv 10
 # The trials just written must not still be going to disk while we measure.
 sync
 
@@ -58,7 +59,7 @@ measure() {
   printf '%s\n%s\n' "$file" "$layout" >answers
   "$program" "${options[@]}" <answers >/dev/null 2>&1 # warm the page cache
   for ((i = 0; i < runs; i++)); do
-    rm -f "${file%.dat}.DIS" # every run writes its matrix file afresh,
+    rm -f "${file%.*}".*DIS  # every run writes its matrix files afresh,
     sync                     # and none is still going to disk
     start=${EPOCHREALTIME/./}
     /usr/bin/time -f %M -o peak.txt "$program" "${options[@]}" <answers >/dev/null 2>run.err ||
@@ -103,6 +104,17 @@ row "table, location names" names10m.dat 1 "$(awk -v c="$classic" 'BEGIN { print
 for layout in 1 2 3; do
   row "output-heavy layout $layout" output10m.dat "$layout" 1.0 $((cube_kib + 32 * 1024))
 done
+# Ten traits in one read: all ten matrices in at most 2.5 times the time
+# of one trait's run on the same file.
+traits=(--cells mean --columns genotype,year,location,rep)
+measure traits1m.csv 1 "${traits[@]/%rep/rep,trait1}"
+one_trait=$median
+ten=$(printf ',trait%d' $(seq 1 10))
+row "ten traits (CSV, means)" traits1m.csv 1 "$(awk -v c="$one_trait" 'BEGIN { print 2.5 * c }')" \
+  $((64 * 1024)) "${traits[@]/%rep/rep$ten}"
+awk -v one="$one_trait" -v ten="$median" 'BEGIN {
+  printf "one trait of the same file %.3f s: ten traits take %.2fx its time (at most 2.5x)\n", one, ten / one
+}'
 for size in 1m 3m; do
   measure "parse$size.dat" 1
   scaled[$size]=$median

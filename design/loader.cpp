@@ -1,15 +1,17 @@
 #include "design/loader.h"
 
 #include "design/classic_loader.h"
-#include "design/load_context.h"
 #include "design/table_loader.h"
+#include "platform/platform.h"
 #include "texts/console_texts.h"
 
 #include <optional>
 
-Trial load_trait_cube(DataFile& file, const LoadOptions& options) {
+LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
     set_memory_use(texts::memory_for_reading);
-    LoadContext load{&file, {}, {}};
+    LoadPlan plan;
+    LoadContext& load = plan.context;
+    load.file = &file;
     reader_open(load.reader, file.stream, file.name, options.read_block);
     if (reader_skip_lines(load.reader, options.skip) < options.skip)
         refuse(load, fill(texts::nothing_after_skip, {quoted(file.name), decimal(options.skip)}));
@@ -22,14 +24,28 @@ Trial load_trait_cube(DataFile& file, const LoadOptions& options) {
         refuse(load,
                fill(texts::header_open_quote, {decimal(search->first_line), quoted(file.name)}));
     reader_restart(load.reader);
-    const Separator separator =
-        search->found ? search->separator : separator_of(search->first_text);
-    Trial trial = !options.columns.empty() || separator == Separator::comma ||
-                          separator == Separator::semicolon
-                      ? load_table_file(load, options, separator)
-                      : load_classic_file(load, options);
-    if (!data_file_as_opened(file)) file_changed(load);
-    close_data_file(file);
+    plan.separator = search->found ? search->separator : separator_of(search->first_text);
+    plan.table = !options.columns.empty() || plan.separator == Separator::comma ||
+                 plan.separator == Separator::semicolon;
+    if (!plan.table) {
+        plan.traits = {TraitColumn{}};
+        return plan;
+    }
+    TableHeader header = read_table_header(load, options, plan.separator);
+    for (std::size_t k = 4; k < header.columns.size(); ++k)
+        plan.traits.push_back({file_text(header.names[header.columns[k]]), header.columns[k] + 1});
+    plan.header = std::move(header.names);
+    plan.columns = std::move(header.columns);
+    return plan;
+}
+
+Trial load_trait_cube(LoadPlan& plan, const LoadOptions& options) {
+    LoadContext& load = plan.context;
+    Trial trial = plan.table ? load_table_file(load, options, plan.separator,
+                                               TableHeader{plan.header, plan.columns})
+                             : load_classic_file(load, options);
+    if (!data_file_as_opened(*load.file)) file_changed(load);
+    close_data_file(*load.file);
     reader_close(load.reader);
     return trial;
 }

@@ -10,6 +10,8 @@
 
 #include "design/cube_builder.h"
 #include "design/data_file.h"
+#include "design/load_context.h"
+#include "design/table_line.h"
 #include "design/trait_cube.h"
 #include "design/trait_value.h"
 
@@ -21,9 +23,9 @@
 
 // How the data file is read.
 struct LoadOptions {
-    // The columns of the variety, year, location, block and trait value:
-    // five header names or column numbers from 1. Given, they make the file
-    // a table whatever its separator.
+    // The columns of the variety, year, location, block and the traits:
+    // header names or column numbers from 1, a trait or more. Given, they
+    // make the file a table whatever its separator.
     std::vector<std::string> columns;
     bool cell_means = false; // a cell holds the mean of its values, not the last one
     // The trait values' decimal mark; by default a comma in a CSV file
@@ -36,6 +38,24 @@ struct LoadOptions {
     CubeForm cube_form = CubeForm::automatic;
 };
 
+// A trait to load: its column's name as the header writes it (none in a
+// classic file), and the column's number from 1.
+struct TraitColumn {
+    std::string name;
+    std::size_t column = 5;
+};
+
+// What is known of the data file before its passes: how it is read and the
+// traits it holds. Made by plan_load, taken by load_trait_cube.
+struct LoadPlan {
+    LoadContext context; // the file, its reader, where its header is
+    Separator separator = Separator::blanks;
+    bool table = false;
+    std::vector<std::string> header;  // a table's header
+    std::vector<std::size_t> columns; // the header's column of each design role, then of each trait
+    std::vector<TraitColumn> traits;
+};
+
 // What a load gives: a cube per trait, and how much it read.
 struct Trial {
     std::vector<TraitCube> traits;
@@ -44,11 +64,17 @@ struct Trial {
     std::int64_t repeated_headers = 0; // copies of a table's header line, skipped
 };
 
-// Reads the open data file in two passes: the first finds the levels and
-// makes room for the cube, the second fills it and sums the grand mean.
+// Reads the open data file up to its records: where a table's header is,
+// the header itself and the columns chosen from it, so that the traits'
+// names are known before the passes. A header that can't be read, or
+// columns that can't be found, end the run through fatal_exit.
+LoadPlan plan_load(DataFile& file, const LoadOptions& options);
+
+// Reads the file of the plan in two passes: the first finds the levels and
+// makes room for the cubes, the second fills them and sums the grand means.
 // Closes the file. A malformed or unreadable file, or data too large for
 // memory, ends the run through fatal_exit naming the record or line and the
 // token at fault. A file that is no longer as it was opened, or whose
 // second pass reads other bytes than its first, ends it as a file that
 // changed while it was read.
-Trial load_trait_cube(DataFile& file, const LoadOptions& options);
+Trial load_trait_cube(LoadPlan& plan, const LoadOptions& options);

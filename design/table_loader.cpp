@@ -126,14 +126,21 @@ void choose_columns(TableLoad& t) {
     }
 }
 
-// Reads the header line, after the lines --skip names; on the first pass,
-// chooses the columns from it. A table whose header has lines above it is
-// refused with the command that skips them: a title read as the header
-// would name every column wrongly.
-void read_header(TableLoad& t, bool first_pass) {
+// Passes over the lines --skip names and the header line, which is split
+// into t.line.
+void read_header(TableLoad& t) {
     t.line_number = reader_skip_lines(t.reader, t.options.skip);
+    std::string_view line;
+    if (!next_split_line(t, line))
+        refuse(t.load, fill(texts::no_table_record, {quoted(t.load.file->name)}));
+}
+
+// Reads the header and chooses the columns from it. A table whose header
+// has lines above it is refused with the command that skips them: a title
+// read as the header would name every column wrongly.
+void take_header(TableLoad& t) {
     const HeaderSearch& search = t.load.header;
-    if (first_pass && search.found && search.line != search.first_line) {
+    if (search.found && search.line != search.first_line) {
         const bool named = t.options.columns.empty() && search.names.size() == 5 &&
                            t.separator != Separator::tab && t.separator != Separator::blanks;
         refuse(t.load,
@@ -141,21 +148,15 @@ void read_header(TableLoad& t, bool first_pass) {
                                           reading_command(search, t.load.file->name, named,
                                                           t.decimal_mark, t.options.columns)}));
     }
-    std::string_view line;
-    if (!next_split_line(t, line))
-        refuse(t.load, fill(texts::no_table_record, {quoted(t.load.file->name)}));
-    if (!first_pass) return;
+    read_header(t);
     t.header.assign(t.line.fields.begin(),
                     t.line.fields.begin() + static_cast<std::ptrdiff_t>(t.line.count));
     choose_columns(t);
-    t.record_fields = 0;
-    std::string names;
-    for (std::size_t role = 0; role < design_roles; ++role)
-        names += (role == 0  ? ""
-                  : role < 3 ? ", "
-                             : " and ") +
-                 quoted_token(t.header[t.columns[role]]);
-    set_memory_use(fill(texts::memory_for_levels, {names}));
+    // One matrix a trait: a column picked twice would give two of one.
+    for (std::size_t k = design_roles; k < t.columns.size(); ++k)
+        for (std::size_t j = design_roles; j < k; ++j)
+            if (t.columns[j] == t.columns[k])
+                refuse_columns(t, fill(texts::trait_twice, {quoted_token(t.header[t.columns[k]])}));
 }
 
 // Records one field longer than the header either end with a separator
@@ -298,9 +299,17 @@ auto by_separator(Separator separator, Pass pass) {
 
 void first_pass(TableLoad& t) {
     t.row_names_found = false;
+    std::string names;
+    for (std::size_t role = 0; role < design_roles; ++role)
+        names += (role == 0  ? ""
+                  : role < 3 ? ", "
+                             : " and ") +
+                 quoted_token(t.header[t.columns[role]]);
+    set_memory_use(fill(texts::memory_for_levels, {names}));
     for (;;) {
         for (LevelTable& table : t.levels) table = LevelTable{};
-        read_header(t, true);
+        t.record_fields = 0;
+        read_header(t);
         t.records = by_separator(
             t.separator, [&](auto separator) { return first_pass_records<separator()>(t); });
         if (t.records >= 0) break;
@@ -394,12 +403,25 @@ void second_pass_records(TableLoad& t, CubeBuilder& cube) {
     }
 }
 
+// The decimal mark of a table's trait values.
+DecimalMark decimal_mark(const LoadOptions& options, Separator separator) {
+    return options.decimal.value_or(separator == Separator::semicolon ? DecimalMark::comma
+                                                                      : DecimalMark::point);
+}
+
 } // namespace
 
-Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator separator) {
-    TableLoad t{load, load.reader, options, separator,
-                options.decimal.value_or(separator == Separator::semicolon ? DecimalMark::comma
-                                                                           : DecimalMark::point)};
+TableHeader read_table_header(LoadContext& load, const LoadOptions& options, Separator separator) {
+    TableLoad t{load, load.reader, options, separator, decimal_mark(options, separator)};
+    take_header(t);
+    return {std::move(t.header), std::move(t.columns)};
+}
+
+Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator separator,
+                      const TableHeader& header) {
+    TableLoad t{load,         load.reader,   options, separator, decimal_mark(options, separator),
+                header.names, header.columns};
+    reader_restart(t.reader);
     first_pass(t);
     if (!data_file_as_opened(*load.file)) file_changed(load);
     CubeLevels levels;
@@ -411,7 +433,7 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     start_cube(cube, std::move(levels), static_cast<int>(traits), true, options.cell_means,
                options.cube_form, t.records);
     reader_rewind(t.reader);
-    read_header(t, false);
+    read_header(t);
     by_separator(t.separator, [&](auto separator) { second_pass_records<separator()>(t, cube); });
     if (!reader_read_same_bytes(t.reader)) file_changed(load);
     // The labels go to the cube's levels once nothing looks a value up.

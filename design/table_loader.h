@@ -8,6 +8,22 @@
 #include "design/loader.h"
 #include "design/table_line.h"
 
-// Both passes over a table whose fields `separator` separates, read from
-// the start.
-Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator separator);
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// A table's header line and the columns chosen from it.
+struct TableHeader {
+    std::vector<std::string> names;
+    std::vector<std::size_t> columns; // the header's column of each design role, then of each trait
+};
+
+// Reads the header of a table whose fields `separator` separates, and
+// chooses its columns: those --columns names, or by the names of its five
+// columns. Refuses a header below other lines, columns --columns can't find
+// or names twice as traits, and more than five columns without --columns.
+TableHeader read_table_header(LoadContext& load, const LoadOptions& options, Separator separator);
+
+// Both passes over the table, read from the start.
+Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator separator,
+                      const TableHeader& header);

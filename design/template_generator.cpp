@@ -66,7 +66,7 @@ void make_template(const std::string& name, const TemplateSizes& sizes) {
     writer_flush(out);
     if (out.failed) {
         const int error = errno;
-        discard_staged_file();
+        discard_staged_files();
         template_write_failed(name, error);
     }
     if (!commit_staged_file()) {

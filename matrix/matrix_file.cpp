@@ -20,8 +20,9 @@ static std::string creation_failure(const std::string& name, int error_number) {
     return fill(texts::matrix_cannot_create, {quoted(name), std::strerror(error_number)});
 }
 
-std::string choose_matrix_file(const std::optional<std::string>& given, const DataFile& data) {
-    const std::string name = given ? *given : matrix_file_name(data.name);
+// Ends the run unless a file can be written under `name`; `given` when the
+// user named it with --output.
+static void check_name(const std::string& name, const DataFile& data, bool given) {
     // A data file named like run1.DIS (or reached through a link under that
     // name) would be replaced by its own matrix.
     FileIdentity identity;
@@ -45,15 +46,51 @@ std::string choose_matrix_file(const std::optional<std::string>& given, const Da
         break;
     }
     if (!can_stage_file(name)) cant_open(creation_failure(name, errno));
+}
+
+std::string choose_matrix_file(const std::optional<std::string>& given, const DataFile& data) {
+    const std::string name = given ? *given : matrix_file_name(data.name);
+    check_name(name, data, given.has_value());
     return name;
 }
 
-static void report_failed_write(const std::string& name, const std::string& reason) {
-    const std::string shown = quoted(name);
-    put_text(stderr, fill(texts::matrix_not_written, {shown, reason, shown}));
+std::vector<std::string> choose_matrix_files(const std::optional<std::string>& given,
+                                             const DataFile& data,
+                                             const std::vector<TraitColumn>& traits) {
+    std::vector<TraitPart> parts;
+    for (const TraitColumn& trait : traits) parts.push_back({trait.name, trait.column});
+    std::vector<std::string> names =
+        trait_matrix_names(given ? matrix_stem_of(*given) : data_file_stem(data.name), parts);
+    for (const std::string& name : names) check_name(name, data, given.has_value());
+    return names;
 }
 
-// Why the matrix could not take its name when all was written: on Windows
+void check_output_name(const std::string& name, const DataFile& data) {
+    check_name(name, data, false);
+}
+
+// The names of files, quoted, one after another.
+static std::string name_list(const std::vector<std::string>& names, std::size_t from,
+                             std::size_t to) {
+    std::string list;
+    for (std::size_t i = from; i < to; ++i) list += (i > from ? ", " : "") + quoted(names[i]);
+    return list;
+}
+
+// A write or a commit that failed, before any file took its name: one
+// matrix says it as it always has, a set names the file and every other.
+static void report_failed_write(const std::vector<std::string>& names, const std::string& failed,
+                                const std::string& reason) {
+    if (names.size() == 1) {
+        const std::string shown = quoted(names[0]);
+        put_text(stderr, fill(texts::matrix_not_written, {shown, reason, shown}));
+        return;
+    }
+    put_text(stderr, fill(texts::files_not_written,
+                          {quoted(failed), reason, name_list(names, 0, names.size())}));
+}
+
+// Why a file could not take its name when all was written: on Windows
 // another program may have opened the old file meanwhile, or someone made it
 // read-only.
 static std::string replace_failure(const std::string& name, int error_number) {
@@ -68,27 +105,43 @@ static std::string replace_failure(const std::string& name, int error_number) {
     return std::strerror(error_number);
 }
 
-MatrixFile write_matrix_file(const std::string& name, const TraitCube& cube, Layout layout) {
-    MatrixFile matrix;
-    matrix.name = name;
-    std::FILE* out = stage_file(name, true);
-    if (!out) cant_open(creation_failure(name, errno));
-    errno = 0;
-    if (!write_cluster_matrix(out, cube, layout)) {
-        int error_number = errno != 0 ? errno : EIO;
-        discard_staged_file();
-        report_failed_write(name, std::strerror(error_number));
-        return matrix;
+std::optional<std::vector<MatrixFile>> stage_matrix_files(const std::vector<std::string>& names,
+                                                          const Trial& trial, Layout layout) {
+    std::vector<MatrixFile> files;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        const TraitCube& cube = trial.traits[k];
+        std::FILE* out = stage_file(names[k], true);
+        if (!out) {
+            const int error = errno;
+            discard_staged_files();
+            cant_open(creation_failure(names[k], error));
+        }
+        errno = 0;
+        if (!write_cluster_matrix(out, cube, layout)) {
+            const int error_number = errno != 0 ? errno : EIO;
+            discard_staged_files();
+            report_failed_write(names, names[k], std::strerror(error_number));
+            return std::nullopt;
+        }
+        // The analysed factor's levels are the columns, the pairs of the
+        // other two factors' levels the rows.
+        const int analysed = analysed_factor(layout);
+        files.push_back({names[k], names.size() > 1 ? cube.trait : std::string(),
+                         pairs_occurring(*cube.levels, (analysed + 1) % 3),
+                         cube.levels->count(analysed)});
     }
-    if (!commit_staged_file()) {
-        report_failed_write(name, replace_failure(name, errno));
-        return matrix;
-    }
-    // The analysed factor's levels are the columns, the pairs of the other
-    // two factors' levels the rows.
-    const int analysed = analysed_factor(layout);
-    matrix.columns = cube.levels->count(analysed);
-    matrix.rows = pairs_occurring(*cube.levels, (analysed + 1) % 3);
-    matrix.written = true;
-    return matrix;
+    return files;
+}
+
+bool commit_output_files(const std::vector<std::string>& names) {
+    const StagedCommit commit = commit_staged_files();
+    if (commit.done) return true;
+    const std::string reason = replace_failure(commit.failed, commit.error);
+    if (commit.replaced == 0)
+        report_failed_write(names, commit.failed, reason);
+    else
+        put_text(stderr, fill(texts::files_partly_replaced,
+                              {name_list(names, 0, commit.replaced), quoted(commit.failed), reason,
+                               name_list(names, commit.replaced, names.size())}));
+    return false;
 }

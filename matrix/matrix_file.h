@@ -1,18 +1,21 @@
-// The last stage of a run: the cluster matrix file of the loaded cube, named
-// after the data file.
+// The last stage of a run: the cluster matrix files of the loaded cubes,
+// named after the data file, and the files that go with them, all put in
+// place together.
 #pragma once
 
 #include "design/data_file.h"
+#include "design/loader.h"
 #include "design/trait_cube.h"
 #include "matrix/matrix_writer.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct MatrixFile {
     std::string name;
-    bool written = false;
+    std::string trait; // the trait column's name, with several traits
     // The data rows and the value columns, without the header line and the
     // row labels; a row count of two large factors exceeds int.
     std::int64_t rows = 0, columns = 0;
@@ -26,8 +29,24 @@ struct MatrixFile {
 // nothing can be created, saying which.
 std::string choose_matrix_file(const std::optional<std::string>& given, const DataFile& data);
 
-// Writes the matrix file of `cube` in `layout` under `name`, which replaces
-// any earlier one only once it is complete and on the disk. When writing
-// fails, says so on stderr and gives a file not written: the earlier one is
-// then unchanged.
-MatrixFile write_matrix_file(const std::string& name, const TraitCube& cube, Layout layout);
+// The same for the matrix files of several traits, one a trait: the stem,
+// `given` or the data file's, with each trait's part before ".DIS".
+std::vector<std::string> choose_matrix_files(const std::optional<std::string>& given,
+                                             const DataFile& data,
+                                             const std::vector<TraitColumn>& traits);
+
+// Makes sure that a file that goes with the matrices can be written under
+// `name`, as choose_matrix_file does for a matrix.
+void check_output_name(const std::string& name, const DataFile& data);
+
+// Writes each trait's matrix of `layout` to a staged file under its name
+// (storage/staged_file.h). When writing fails, says so on stderr, removes
+// every staged file and gives nothing: every earlier file is then as it was.
+std::optional<std::vector<MatrixFile>> stage_matrix_files(const std::vector<std::string>& names,
+                                                          const Trial& trial, Layout layout);
+
+// Puts every staged file in place of its name, `names` in the order they
+// were staged, each replacing an earlier file only once all are complete
+// and on the disk. False when that failed, after saying on stderr which
+// files were replaced and which are as they were.
+bool commit_output_files(const std::vector<std::string>& names);

@@ -1,8 +1,10 @@
-// The cluster matrix file's name, derived from the data file's.
+// The cluster matrix files' names, derived from the data file's.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The data file name with the last four characters of its name proper (the
 // part after the last folder separator) replaced by ".DIS": trial.dat gives
@@ -12,3 +14,27 @@
 // name is taken as the system opens it: on Windows trial.dat. gives
 // trial.DIS.
 std::string matrix_file_name(std::string_view data_name);
+
+// The same without ".DIS": the stem of the names of several matrices.
+std::string data_file_stem(std::string_view data_name);
+
+// The stem --output gives for several matrices: the name without a final
+// ".DIS", in any case.
+std::string matrix_stem_of(std::string_view output);
+
+// A trait whose matrix is named: its column's name as the header writes it,
+// and the column's number from 1.
+struct TraitPart {
+    std::string name;
+    std::size_t column;
+};
+
+// The names of the matrices of several traits: the stem, the trait's part
+// and ".DIS" (wheat.plant_height.DIS). In the part, a blank or any character
+// but an ASCII letter or digit, '-', '_' and '.' becomes '_'; a name with a
+// byte beyond ASCII, or left without a letter or digit, gives the column's
+// number (col7). Parts that match whatever their case, which Windows takes
+// for one file, each get the column's number too (wheat.Yield.col5.DIS,
+// wheat.yield.col6.DIS).
+std::vector<std::string> trait_matrix_names(std::string_view stem,
+                                            const std::vector<TraitPart>& traits);

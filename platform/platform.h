@@ -26,15 +26,16 @@
 void prepare_standard_streams();
 
 // From here on every signal that would end the run (Ctrl-C, Ctrl-\, kill, a
-// closed terminal or pipe, a timer, a CPU limit) first removes the file
+// closed terminal or pipe, a timer, a CPU limit) first removes the files
 // named by set_interrupt_cleanup, then ends the run as it would have ended
 // it anyway; on Windows, every console event that ends it. A signal ignored
 // by whoever started the run (nohup) stays ignored. A write beyond a
 // file-size limit fails like a write to a full disk instead of ending the run.
 void install_interrupt_handling();
 
-// The file an interrupted run must remove (the name is copied), or nullptr.
-void set_interrupt_cleanup(const char* path);
+// The files an interrupted run must remove (the names are copied), in place
+// of those named before.
+void set_interrupt_cleanup(const std::vector<std::string>& paths);
 
 // The command line's arguments after the program's name, as names are held:
 // on Windows read again from the command line's UTF-16 characters.
@@ -147,7 +148,9 @@ NameUse use_of_name(const char* path);
 // regular file, which the new one is to replace, the new one gets its
 // permission bits and, where the user may set it, its group; otherwise the
 // usual permissions for a new file.
-std::FILE* create_new_file(const char* path, const char* replaced = nullptr);
+// In text mode, unless `binary`: then a line end is written as LF on
+// Windows too.
+std::FILE* create_new_file(const char* path, const char* replaced = nullptr, bool binary = false);
 
 // Flushes a stream and makes the system write it to the disk; false with
 // errno set when either fails.

@@ -29,13 +29,19 @@ void prepare_standard_streams() {
     }
 }
 
-// The handler may run at any moment, so it only reads a name that is complete
-// whenever the flag is set.
-static char cleanup_path[2 * PATH_MAX];
-static volatile std::sig_atomic_t cleanup_wanted = 0;
+// The files an interrupted run removes: their names one after another, each
+// ended by a NUL, and an empty name after the last. The handler may run at
+// any moment: the list is replaced whole while the signals wait, so that it
+// never meets one half made.
+static char* cleanup_paths = nullptr;
+static sigset_t handled_signals;
 
 static void end_interrupted_run(int signal_number) {
-    if (cleanup_wanted) unlink(cleanup_path);
+    for (const char* path = cleanup_paths; path && *path;) {
+        unlink(path);
+        while (*path++ != '\0') {
+        }
+    }
     // The handler was installed to run once: the default action is back, and
     // the signal, blocked while the handler runs, ends the run on return.
     raise(signal_number);
@@ -56,15 +62,25 @@ void install_interrupt_handling() {
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESETHAND;
         sigaction(signal_number, &action, nullptr);
+        sigaddset(&handled_signals, signal_number);
     }
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
-void set_interrupt_cleanup(const char* path) {
-    cleanup_wanted = 0;
-    if (!path || std::strlen(path) >= sizeof cleanup_path) return;
-    std::strcpy(cleanup_path, path);
-    cleanup_wanted = 1;
+void set_interrupt_cleanup(const std::vector<std::string>& paths) {
+    std::size_t size = 1;
+    for (const std::string& path : paths) size += path.size() + 1;
+    char* const list = new char[size];
+    char* at = list;
+    for (const std::string& path : paths)
+        at = std::copy(path.begin(), path.end(), at), *at++ = '\0';
+    *at = '\0';
+    sigset_t before;
+    sigprocmask(SIG_BLOCK, &handled_signals, &before);
+    char* const previous = cleanup_paths;
+    cleanup_paths = list;
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    delete[] previous;
 }
 
 // Whether the character set of the user's locale (LC_ALL, LC_CTYPE, LANG) is
@@ -217,7 +233,7 @@ NameUse use_of_name(const char* path) {
     return NameUse::replaceable;
 }
 
-std::FILE* create_new_file(const char* path, const char* replaced) {
+std::FILE* create_new_file(const char* path, const char* replaced, bool) {
     struct stat old;
     const bool keep = replaced && lstat(replaced, &old) == 0 && S_ISREG(old.st_mode);
     // A private file's replacement is private from its first byte on.

@@ -46,17 +46,20 @@ void prepare_standard_streams() {
     }
 }
 
-// The handler runs on a thread of its own while the main thread goes on, so
-// it only reads a name that is complete whenever the flag is set.
-static wchar_t cleanup_path[32768];
-static volatile LONG cleanup_wanted = 0;
+// The handler runs on a thread of its own while the main thread goes on:
+// the list of files it removes is replaced whole under a lock it takes too.
+static std::vector<std::wstring>* cleanup_paths = nullptr;
+static SRWLOCK cleanup_lock = SRWLOCK_INIT;
 
 static BOOL WINAPI end_interrupted_run(DWORD event) {
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT ||
         event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
-        // The staged file was opened for sharing deletion: it goes as soon
-        // as the run's handle on it is closed.
-        if (cleanup_wanted) DeleteFileW(cleanup_path);
+        // The staged files were opened for sharing deletion: each goes as
+        // soon as the run's handle on it is closed.
+        AcquireSRWLockExclusive(&cleanup_lock);
+        if (cleanup_paths)
+            for (const std::wstring& path : *cleanup_paths) DeleteFileW(path.c_str());
+        ReleaseSRWLockExclusive(&cleanup_lock);
     }
     return FALSE; // the system's own handler then ends the run
 }
@@ -65,13 +68,14 @@ void install_interrupt_handling() {
     SetConsoleCtrlHandler(end_interrupted_run, TRUE);
 }
 
-void set_interrupt_cleanup(const char* path) {
-    InterlockedExchange(&cleanup_wanted, 0);
-    if (!path) return;
-    const std::wstring wide = to_wide(path);
-    if (wide.size() >= std::size(cleanup_path)) return;
-    std::wmemcpy(cleanup_path, wide.c_str(), wide.size() + 1);
-    InterlockedExchange(&cleanup_wanted, 1);
+void set_interrupt_cleanup(const std::vector<std::string>& paths) {
+    auto* const list = new std::vector<std::wstring>();
+    for (const std::string& path : paths) list->push_back(to_wide(path));
+    AcquireSRWLockExclusive(&cleanup_lock);
+    std::vector<std::wstring>* const previous = cleanup_paths;
+    cleanup_paths = list;
+    ReleaseSRWLockExclusive(&cleanup_lock);
+    delete previous;
 }
 
 // A console shows text in its own code page, which need not be 936 even on

@@ -141,7 +141,7 @@ NameUse use_of_name(const char* path) {
 // ignored), but it denies deletion to others while the file is open, and the
 // interrupt handler must be able to remove the unfinished file. The file is
 // hidden until it takes its final name (see give_final_attributes).
-std::FILE* create_new_file(const char* path, const char*) {
+std::FILE* create_new_file(const char* path, const char*, bool binary) {
     HANDLE file = CreateFileW(to_wide(path).c_str(), GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
@@ -149,7 +149,8 @@ std::FILE* create_new_file(const char* path, const char*) {
         failed_with_last_error();
         return nullptr;
     }
-    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_TEXT | _O_NOINHERIT);
+    int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file),
+                             (binary ? _O_BINARY : _O_TEXT) | _O_NOINHERIT);
     if (fd < 0) {
         int error = errno;
         CloseHandle(file);
@@ -157,7 +158,7 @@ std::FILE* create_new_file(const char* path, const char*) {
         return nullptr;
     }
     // Text mode: each line end goes out as CR LF.
-    std::FILE* stream = _fdopen(fd, "wt");
+    std::FILE* stream = _fdopen(fd, binary ? "wb" : "wt");
     if (!stream) {
         int error = errno;
         _close(fd);

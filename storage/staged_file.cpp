@@ -7,11 +7,24 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
-static std::FILE* staged_stream = nullptr;
-static std::string staged_name; // the temporary name
-static std::string final_name_of_staged;
-static bool replacing; // whatever stands under the final name
+// Process-wide: the exit handler removes what the run left unfinished.
+struct Staged {
+    std::FILE* stream;
+    std::string name; // the temporary name
+    std::string final_name;
+    bool replace; // whatever stands under the final name
+};
+static std::vector<Staged> staged;
+
+// The signal handler is told every temporary name, before its file exists,
+// so there is no moment at which an interrupt could leave one behind.
+static void tell_interrupt_cleanup() {
+    std::vector<std::string> names;
+    for (const Staged& file : staged) names.push_back(file.name);
+    set_interrupt_cleanup(names);
+}
 
 // Six characters that differ from run to run and from try to try; creation
 // is exclusive, so a name taken by someone else only costs another try.
@@ -39,12 +52,12 @@ static std::string visible_part(std::string name) {
     return name.substr(0, cut);
 }
 
-// Whatever ends the run before the commit takes the unfinished file with it.
+// Whatever ends the run before the commit takes the unfinished files with it.
 static void remove_at_exit() {
-    discard_staged_file();
+    discard_staged_files();
 }
 
-std::FILE* stage_file(const std::string& final_name, bool replace) {
+std::FILE* stage_file(const std::string& final_name, bool replace, bool binary) {
     static bool exit_handler_registered = false;
     if (!exit_handler_registered) exit_handler_registered = std::atexit(remove_at_exit) == 0;
 
@@ -52,22 +65,17 @@ std::FILE* stage_file(const std::string& final_name, bool replace) {
     const std::string prefix =
         final_name.substr(0, base) + "." + visible_part(final_name.substr(base)) + ".";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = prefix + random_suffix();
-        // The name is known to the signal handler before the file exists, so
-        // there is no moment at which an interrupt could leave it behind.
-        set_interrupt_cleanup(name.c_str());
-        staged_stream = create_new_file(name.c_str(), replace ? final_name.c_str() : nullptr);
-        if (staged_stream) {
-            staged_name = name;
-            final_name_of_staged = final_name;
-            replacing = replace;
-            return staged_stream;
-        }
+        staged.push_back({nullptr, prefix + random_suffix(), final_name, replace});
+        tell_interrupt_cleanup();
+        std::FILE* stream = create_new_file(staged.back().name.c_str(),
+                                            replace ? final_name.c_str() : nullptr, binary);
+        if (stream) return staged.back().stream = stream;
+        const int error = errno;
+        staged.pop_back();
+        tell_interrupt_cleanup();
+        errno = error;
         if (errno != EEXIST) break;
     }
-    int error = errno;
-    set_interrupt_cleanup(nullptr);
-    errno = error;
     return nullptr;
 }
 
@@ -78,34 +86,58 @@ static int failure(int error) {
 
 bool can_stage_file(const std::string& final_name) {
     if (!stage_file(final_name, false)) return false;
-    discard_staged_file();
+    Staged probe = staged.back();
+    staged.pop_back();
+    std::fclose(probe.stream);
+    remove_file(probe.name.c_str());
+    tell_interrupt_cleanup();
     return true;
 }
 
-bool commit_staged_file() {
-    std::FILE* stream = staged_stream;
-    staged_stream = nullptr;
-    int error = 0;
-    errno = 0;
-    if (!sync_to_disk(stream) || std::ferror(stream)) error = failure(errno);
-    errno = 0;
-    if (std::fclose(stream) != 0 && error == 0) error = failure(errno);
-    const char* from = staged_name.c_str();
-    const char* to = final_name_of_staged.c_str();
-    if (error == 0 && !(replacing ? replace_file(from, to) : place_file(from, to)))
-        error = failure(errno);
-    if (error != 0) remove_file(from);
-    set_interrupt_cleanup(nullptr);
-    staged_name.clear();
-    errno = error;
-    return error == 0;
+StagedCommit commit_staged_files() {
+    StagedCommit commit;
+    // Every file on the disk before any takes its name.
+    for (Staged& file : staged) {
+        std::FILE* stream = file.stream;
+        file.stream = nullptr;
+        errno = 0;
+        if ((!sync_to_disk(stream) || std::ferror(stream)) && commit.error == 0)
+            commit.error = failure(errno), commit.failed = file.final_name;
+        errno = 0;
+        if (std::fclose(stream) != 0 && commit.error == 0)
+            commit.error = failure(errno), commit.failed = file.final_name;
+    }
+    for (const Staged& file : staged) {
+        if (commit.error != 0) break;
+        const char* from = file.name.c_str();
+        const char* to = file.final_name.c_str();
+        if (!(file.replace ? replace_file(from, to) : place_file(from, to))) {
+            commit.error = failure(errno);
+            commit.failed = file.final_name;
+            break;
+        }
+        ++commit.replaced;
+    }
+    for (std::size_t i = commit.replaced; i < staged.size(); ++i)
+        remove_file(staged[i].name.c_str());
+    staged.clear();
+    tell_interrupt_cleanup();
+    commit.done = commit.error == 0;
+    return commit;
 }
 
-void discard_staged_file() {
-    if (staged_name.empty()) return;
-    if (staged_stream) std::fclose(staged_stream);
-    staged_stream = nullptr;
-    remove_file(staged_name.c_str());
-    set_interrupt_cleanup(nullptr);
-    staged_name.clear();
+bool commit_staged_file() {
+    const StagedCommit commit = commit_staged_files();
+    errno = commit.error;
+    return commit.done;
+}
+
+void discard_staged_files() {
+    if (staged.empty()) return;
+    for (const Staged& file : staged) {
+        if (file.stream) std::fclose(file.stream);
+        remove_file(file.name.c_str());
+    }
+    staged.clear();
+    tell_interrupt_cleanup();
 }

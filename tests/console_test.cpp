@@ -57,7 +57,7 @@ TEST(Console, LanguageComesOnlyFromAnArgumentThatIsExactlyC) {
 // Answers waiting on standard input stay unread: nothing is created.
 TEST(Console, HelpAndVersionAnswerWithoutTheDialogue) {
     const std::string answers = "t.dat\ny\n1 1 1 1\n1\n",
-                      usage = "Usage: clustmat [c|C] [--columns V,Y,L,B,T]";
+                      usage = "Usage: clustmat [c|C] [--columns V,Y,L,B,T";
     const std::string version = "clustmat " CLUSTMAT_VERSION "\n";
     expect_runs({
         {"--help", {.args = {"--help"}, .input = answers}, {0, "", {}, true, usage}},
@@ -193,7 +193,7 @@ TEST(Console, CommandLineFaultsEndTheRunBeforeItStarts) {
         refused({"--layout", "4"}, "--layout takes 1, 2 or 3, not \"4\""),
         refused({"--layout=1", "--cells=median"}, "--cells takes last or mean, not \"median\""),
         refused({"--columns", "gen,year,,rep,yield"},
-                "--columns takes five column names or numbers separated by commas, not "
+                "--columns takes five or more column names or numbers separated by commas, not "
                 "\"gen,year,,rep,yield\""),
         refused({"d.dat", "--output"}, "the option --output needs a value"),
         refused({"--output="}, "the option --output needs a value"),

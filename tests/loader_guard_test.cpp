@@ -143,7 +143,8 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
         ASSERT_TRUE(file);
         LoadOptions options;
         options.read_block = block;
-        const TraitCube cube = load_trait_cube(*file, options).traits.at(0);
+        LoadPlan plan = plan_load(*file, options);
+        const TraitCube cube = load_trait_cube(plan, options).traits.at(0);
         const CubeLevels& levels = *cube.levels;
         ASSERT_EQ(levels.nVar, expected.nv);
         ASSERT_EQ(levels.nYear, expected.ny);
@@ -262,7 +263,8 @@ TEST(LoaderGuard, ReadsATableAsItsPlotsWhereverTheBlocksEnd) {
                 options.read_block = block;
                 options.cube_form = form;
                 options.cell_means = means;
-                const TraitCube cube = load_trait_cube(*file, options).traits.at(0);
+                LoadPlan plan = plan_load(*file, options);
+                const TraitCube cube = load_trait_cube(plan, options).traits.at(0);
                 for (Layout layout : {Layout::variety, Layout::year, Layout::location})
                     EXPECT_EQ(matrix_of(cube, layout),
                               reference_matrix(plots, static_cast<int>(layout), means));

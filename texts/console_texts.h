@@ -244,6 +244,7 @@ inline constexpr std::string_view column_fault = "{}: {} Its {} columns: {}.";
 inline constexpr std::string_view no_column_number = "there is no column {}.";
 inline constexpr std::string_view no_column_named = "no column is named {}.";
 inline constexpr std::string_view columns_named = "several columns are named {}.";
+inline constexpr std::string_view trait_twice = "the trait column {} is given twice.";
 inline constexpr std::string_view too_many_columns =
     "{} has {} columns; name the five to analyse with --columns: {}";
 inline constexpr std::string_view header_below =
@@ -325,6 +326,15 @@ inline constexpr std::string_view would_replace_data =
     "not end in .DIS.";
 inline constexpr std::string_view output_is_data =
     "\nThe matrix file {} would replace the data file {}. Choose another --output.";
+// The set of files of a run of several traits, or with a tree.
+inline constexpr std::string_view files_not_written =
+    "\nThe file {} could not be written in full ({}). The unfinished copies have been removed; "
+    "{} are as they were before the run.\n";
+inline constexpr std::string_view files_partly_replaced =
+    "\nNot every file could be replaced. Replaced: {}. Not replaced, as they were before the run "
+    "({} failed: {}): {}.\n";
+// A matrix of several, after its name: its trait's column.
+inline constexpr std::string_view matrix_trait = " ({})";
 inline constexpr std::string_view matrix_not_written =
     "\nThe matrix file {} could not be written in full ({}). Its unfinished copy has been "
     "removed; {} is as it was before the run.\n";
@@ -333,7 +343,7 @@ inline constexpr std::string_view version_line = "clustmat {}\n";
 
 // Answers clustmat --help; English only, like every text without a Chinese form.
 inline constexpr std::string_view usage =
-    "Usage: clustmat [c|C] [--columns V,Y,L,B,T] [--cells last|mean]\n"
+    "Usage: clustmat [c|C] [--columns V,Y,L,B,T[,T2...]] [--cells last|mean]\n"
     "                [--decimal comma|point] [--skip N] [--layout 1|2|3]\n"
     "                [--output FILE] [--] [DATA_FILE]\n"
     "       clustmat --help | -h | --version\n"
@@ -347,11 +357,14 @@ inline constexpr std::string_view usage =
     "  DATA_FILE       the data file: the name prompt is skipped, and a file that\n"
     "                  does not exist ends the run (no template is offered); the\n"
     "                  run is quiet, and an error ends with its message alone\n"
-    "  --columns V,Y,L,B,T\n"
+    "  --columns V,Y,L,B,T[,T2...]\n"
     "                  read the data file as a table whose first line names its\n"
-    "                  columns, and take these five: variety, year, location, block\n"
-    "                  and trait value, each by its name or its number from 1\n"
-    "                  (--columns gen,year,loc,rep,yield or --columns 3,1,2,4,6)\n"
+    "                  columns, and take these: variety, year, location, block and\n"
+    "                  one trait or more, each by its name or its number from 1\n"
+    "                  (--columns gen,year,loc,rep,yield or --columns 3,1,2,4,6);\n"
+    "                  with several traits, one read gives a matrix a trait, named\n"
+    "                  after it (wheat.yield.DIS, wheat.plant_height.DIS), all\n"
+    "                  put in place together\n"
     "  --cells last|mean\n"
     "                  a cell of the matrix holds the last of its values in the file\n"
     "                  (the default), or their mean over the blocks\n"
@@ -363,7 +376,8 @@ inline constexpr std::string_view usage =
     "  --layout 1|2|3  the columns of the matrix: 1 varieties, 2 years, 3 locations;\n"
     "                  the menu is skipped\n"
     "  --output FILE   the matrix file, instead of the data file's name with its last\n"
-    "                  four characters replaced by .DIS\n"
+    "                  four characters replaced by .DIS; with several traits, the\n"
+    "                  stem of their names (--output res/wheat: res/wheat.yield.DIS)\n"
     "  --              ends the options, for a data file whose name starts with -\n"
     "  -h, --help      show this help and exit\n"
     "  --version       show the version and exit\n"
@@ -386,6 +400,7 @@ inline constexpr std::string_view usage =
     "     name, then the numbers of varieties, years, locations and blocks;\n"
     "  3. the layout: 1, 2 or 3 for varieties, years or locations as the columns.\n"
     "From a script: clustmat --layout 1 trial.dat, or printf 'trial.dat\\n1\\n' | clustmat\n"
+    "Several traits: clustmat --columns gen,year,loc,rep,yield,height --layout 1 t.csv\n"
     "\n"
     "The matrix file replaces an older one only once it is complete. Its name and\n"
     "size are reported on standard error at the end.\n"
@@ -407,7 +422,7 @@ inline constexpr std::string_view bad_skip_option =
     "--skip takes a number of lines from 0 to 2147483647, not {}";
 inline constexpr std::string_view option_twice = "the option {} is given twice";
 inline constexpr std::string_view bad_columns_option =
-    "--columns takes five column names or numbers separated by commas, not {}";
+    "--columns takes five or more column names or numbers separated by commas, not {}";
 inline constexpr std::string_view second_data_file = "a second data file {} after {}";
 inline constexpr std::string_view cant_open_data_file = "\nCan't open the data file {}: {}";
 

@@ -1,0 +1,118 @@
+// Several traits in one read: a matrix each, named after its trait, each as
+// a run of that trait alone would write it, and all put in place together.
+#include "matrix/output_name.h"
+#include "run_program.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A trial whose traits differ in what they hold: a yield with a missing
+// value and a zero, a height given for some plots only, a score of integers.
+const std::string trial = "plot,genotype,year,location,rep,yield,plant height,score,株高(cm)\n"
+                          "1,A,2020,L1,1,5.5,80,3,81\n"
+                          "2,B,2020,L1,1,6.5,90,1,91\n"
+                          "3,A,2020,L1,2,NA,,2,\n"
+                          "4,A,2021,L2,1,7,85,0,79\n"
+                          "5,B,2021,L1,1,0,,4,80\n";
+const std::string columns = "genotype,year,location,rep";
+
+// The matrix file a run of one trait writes.
+std::string alone(const std::string& trait, const std::string& layout, bool means) {
+    RunResult run = run_clustmat({.args = {"--columns", columns + "," + trait, "--layout", layout,
+                                           "--cells", means ? "mean" : "last", "t.csv"},
+                                  .files = {{"t.csv", trial}}});
+    return run.files["t.DIS"];
+}
+
+TEST(SeveralTraits, GiveTheMatricesOfRunsOfEachAlone) {
+    std::vector<RunCase> cases;
+    for (const char* layout : {"1", "2", "3"})
+        for (bool means : {false, true})
+            cases.push_back(
+                {std::string("layout ") + layout + (means ? ", means" : ", last values"),
+                 {.args = {"--columns", columns + ",yield,plant height,8,9", "--layout", layout,
+                           "--cells", means ? "mean" : "last", "t.csv"},
+                  .files = {{"t.csv", trial}}},
+                 {0,
+                  "Read 5 records; 2 varieties, 2 years, 2 locations.\nyield: 4 values, 1 "
+                  "missing, 1 zero.\nplant height: 3 values, 2 missing.\nscore: 5 values, 0 "
+                  "missing, 1 zero.\n株高(cm): 4 values, 1 missing.\n",
+                  {{"t.yield.DIS", alone("yield", layout, means)},
+                   {"t.plant_height.DIS", alone("7", layout, means)},
+                   {"t.score.DIS", alone("score", layout, means)},
+                   {"t.col9.DIS", alone("9", layout, means)},
+                   {"t.csv", trial}},
+                  true}});
+    expect_runs(cases);
+}
+
+TEST(SeveralTraits, AreNamedAfterTheirColumns) {
+    const struct {
+        const char* stem;
+        std::vector<TraitPart> traits;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"wheat",
+         {{"yield", 6}, {"plant height", 7}},
+         {"wheat.yield.DIS", "wheat.plant_height.DIS"}},
+        {"res/w",
+         {{"株高(cm)", 7}, {"%", 8}, {"", 9}, {"a.b-c_d", 10}},
+         {"res/w.col7.DIS", "res/w.col8.DIS", "res/w.col9.DIS", "res/w.a.b-c_d.DIS"}},
+        {"w",
+         {{"Yield", 5}, {"yield", 6}, {"YIELD ", 7}},
+         {"w.Yield.col5.DIS", "w.yield.col6.DIS", "w.YIELD_.DIS"}},
+        {"w", {{"a b", 3}, {"a_b", 4}}, {"w.a_b.col3.DIS", "w.a_b.col4.DIS"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(trait_matrix_names(c.stem, c.traits), c.names) << c.stem;
+    EXPECT_EQ(matrix_stem_of("results/wheat.dis"), "results/wheat");
+    EXPECT_EQ(matrix_stem_of("results/wheat"), "results/wheat");
+    EXPECT_EQ(data_file_stem("sub/trial.csv"), "sub/trial");
+}
+
+// The set is whole or nothing: a file that can't be written leaves every
+// older matrix as it was, and one that can't take its name says which did.
+TEST(SeveralTraits, ReplaceTheirOlderFilesOnlyAllTogether) {
+    const std::string old = "ClustID\tG1\nY1+L1\t0\n";
+    const std::vector<std::string> args = {"--columns", columns + ",6,7", "--layout", "1",
+                                           "--output",  "res.dis",        "t.csv"};
+    auto run = [&](std::map<std::string, std::string> faults) {
+        const bool with_faults = !faults.empty();
+        return RunSetup{
+            .args = args,
+            .files = {{"t.csv", trial}, {"res.yield.DIS", old}, {"res.plant_height.DIS", old}},
+            .environment = std::move(faults),
+            .with_faults = with_faults};
+    };
+    RunResult whole = run_clustmat(run({}));
+    EXPECT_EQ(whole.status, 0) << whole.err;
+    const std::string yield = whole.files["res.yield.DIS"];
+    EXPECT_NE(yield, old);
+    expect_runs({
+        {"the second file can't be written",
+         run({{"FAULT_FFLUSH", "plant_height"}}),
+         {255,
+          "\nThe file \"res.plant_height.DIS\" could not be written in full (No space left on "
+          "device). The unfinished copies have been removed; \"res.yield.DIS\", "
+          "\"res.plant_height.DIS\" are as they were before the run.\n",
+          {{"t.csv", trial}, {"res.yield.DIS", old}, {"res.plant_height.DIS", old}},
+          true}},
+        {"the second file can't take its name",
+         run({{"FAULT_RENAME", "plant_height"}}),
+         {255,
+          "\nNot every file could be replaced. Replaced: \"res.yield.DIS\". Not replaced, as "
+          "they were before the run (\"res.plant_height.DIS\" failed: Input/output error): "
+          "\"res.plant_height.DIS\".\n",
+          {{"t.csv", trial}, {"res.yield.DIS", yield}, {"res.plant_height.DIS", old}},
+          true}},
+        {"a stem that is a folder",
+         {.args = {"--columns", columns + ",6,7", "--layout", "1", "t.csv"},
+          .files = {{"t.csv", trial}, {"t.yield.DIS/x", ""}}},
+         {1, "\"t.yield.DIS\" is a folder."}},
+        {"the same trait twice",
+         {.args = {"--columns", columns + ",6,yield", "t.csv"}, .files = {{"t.csv", trial}}},
+         {1, "\"t.csv\": the trait column \"yield\" is given twice."}},
+    });
+}
+
+} // namespace
