@@ -155,7 +155,9 @@ static std::vector<Fusion> cluster(Clustering& c, bool squared) {
             a = c.heap.front();
             b = c.nearest[a];
         }
-        const double height = squared ? std::sqrt(c.least[a]) : c.least[a];
+        // A level at the centroid of the two that fuse is at a squared
+        // distance of 0, which rounding may leave a hair below it.
+        const double height = squared ? std::sqrt(std::max(c.least[a], 0.0)) : c.least[a];
         fusions.push_back({c.node[a], c.node[b], height});
         fuse<update>(c, a, b);
         c.node[a] = step;

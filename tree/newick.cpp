@@ -55,7 +55,8 @@ std::string newick_text(const std::vector<std::string>& labels,
         std::int32_t node, parent;
     };
     std::string text;
-    std::vector<Step> pending = {{Write::node, static_cast<std::int32_t>(fusions.size()), 0}};
+    const std::int32_t root = fusions.empty() ? -1 : static_cast<std::int32_t>(fusions.size());
+    std::vector<Step> pending = {{Write::node, root, 0}};
     while (!pending.empty()) {
         const Step step = pending.back();
         pending.pop_back();

@@ -12,7 +12,7 @@
 // each fusion the branch holding the earlier level comes first (leaf_order);
 // branch lengths put each node at its fusion height above its leaves, in
 // the shortest text that reads back to the same double. Labels are quoted
-// where Newick needs it. Needs at least two leaves.
+// where Newick needs it. One leaf alone is written "label;".
 std::string newick_text(const std::vector<std::string>& labels,
                         const std::vector<std::int32_t>& clustered,
                         const std::vector<Fusion>& fusions);
