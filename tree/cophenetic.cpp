@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 std::optional<double> cophenetic_correlation(const Distances& distances,
                                              const std::vector<Fusion>& fusions) {
