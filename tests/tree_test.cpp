@@ -1,0 +1,314 @@
+// Clustering the matrix's columns: each stage against a plain computation
+// written here (a textbook O(n^3) loop for the fusions), ties included.
+#include "base/random.h"
+#include "tree/agglomeration.h"
+#include "tree/cophenetic.h"
+#include "tree/group_table.h"
+#include "tree/groups.h"
+#include "tree/newick.h"
+#include "tree/participation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <numeric>
+#include <string_view>
+
+namespace {
+
+using Matrix = std::vector<std::vector<double>>;
+constexpr Linkage linkages[] = {Linkage::ward, Linkage::average, Linkage::complete,
+                                Linkage::single};
+
+// Levels G1, G2, ... written one digit a row, '.' for an empty cell.
+ClusterData levels(const std::vector<std::string>& texts) {
+    ClusterData data{std::int64_t(texts[0].size()), {}, {}};
+    for (const std::string& text : texts) {
+        data.labels.push_back(std::string(1, 'G') += std::to_string(data.labels.size() + 1));
+        for (char c : text) data.values.push_back(c == '.' ? NAN : float(c - '0'));
+    }
+    return data;
+}
+
+// Digits below `spread` (ties galore when it is small), about
+// `empty_percent` of the cells empty.
+ClusterData random_levels(int count, int rows, std::uint64_t seed, unsigned spread,
+                          unsigned empty_percent) {
+    std::vector<std::string> texts(count);
+    for (std::string& text : texts)
+        while (text.size() < std::size_t(rows))
+            text += next_random(seed) % 100 < empty_percent
+                        ? '.'
+                        : char('0' + next_random(seed) % spread);
+    return levels(texts);
+}
+
+Matrix plain_distances(const ClusterData& data) {
+    const std::size_t n = data.labels.size(), rows = data.rows;
+    Matrix d(n, std::vector<double>(n));
+    for (std::size_t a = 0; a < n; ++a)
+        for (std::size_t b = 0; b < n; ++b) {
+            double sum = 0, shared = 0;
+            for (std::size_t r = 0; r < rows; ++r) {
+                const double x = data.values[a * rows + r], y = data.values[b * rows + r];
+                if (!std::isnan(x) && !std::isnan(y)) sum += (x - y) * (x - y), ++shared;
+            }
+            d[a][b] = std::sqrt(double(rows) / shared * sum);
+        }
+    return d;
+}
+
+Distances condensed(const Matrix& d) {
+    Distances distances = allocate_distances(std::int64_t(d.size()));
+    for (std::size_t i = 0; i < d.size(); ++i)
+        for (std::size_t j = i + 1; j < d.size(); ++j)
+            distances.values[pair_index(d.size(), i, j)] = d[i][j];
+    return distances;
+}
+
+// Every open pair looked at, the first smallest in row-major order fusing,
+// the union kept in the earlier slot. Gives the height at which each pair
+// first joins in `cophenetic`.
+std::vector<Fusion> textbook(Matrix d, Linkage linkage, Matrix* cophenetic = nullptr) {
+    const std::size_t n = d.size();
+    const bool ward = linkage == Linkage::ward;
+    std::vector<double> size(n, 1);
+    std::vector<std::int32_t> node(n);
+    std::vector<std::size_t> slot(n); // of each level
+    Matrix joined(n, std::vector<double>(n));
+    for (std::size_t i = 0; i < n; ++i) {
+        node[i] = -std::int32_t(i) - 1;
+        slot[i] = i;
+        for (double& x : d[i]) x = ward ? x * x : x;
+    }
+    std::vector<Fusion> fusions;
+    for (std::size_t step = 1; step < n; ++step) {
+        std::size_t a = n, b = n;
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = i + 1; j < n; ++j)
+                if (size[i] && size[j] && (a == n || d[i][j] < d[a][b])) a = i, b = j;
+        fusions.push_back({node[a], node[b], ward ? std::sqrt(d[a][b]) : d[a][b]});
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = 0; j < n; ++j)
+                if (slot[i] == a && slot[j] == b)
+                    joined[i][j] = joined[j][i] = fusions.back().height;
+        for (std::size_t x = 0; x < n; ++x) {
+            if (!size[x] || x == a || x == b) continue;
+            const double xa = d[x][a], xb = d[x][b], na = size[a], nb = size[b], nx = size[x];
+            const double union_distance[] = {
+                ((na + nx) * xa + (nb + nx) * xb - nx * d[a][b]) / (na + nb + nx),
+                (na * xa + nb * xb) / (na + nb), std::max(xa, xb), std::min(xa, xb)};
+            d[x][a] = d[a][x] = union_distance[int(linkage)];
+        }
+        size[a] += size[b];
+        size[b] = 0; // closed
+        node[a] = std::int32_t(step);
+        for (std::size_t& s : slot) s = s == b ? a : s;
+    }
+    if (cophenetic) *cophenetic = joined;
+    return fusions;
+}
+
+void expect_same_fusions(const std::vector<Fusion>& got, const std::vector<Fusion>& want) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t k = 0; k < got.size(); ++k) {
+        EXPECT_EQ(got[k].first, want[k].first) << "fusion " << k + 1;
+        EXPECT_EQ(got[k].second, want[k].second) << "fusion " << k + 1;
+        EXPECT_NEAR(got[k].height, want[k].height, 1e-9 * want[k].height) << "fusion " << k + 1;
+    }
+}
+
+TEST(Tree, LeavesOutLevelsWithTooFewValuesThenTheWorstSpoilers) {
+    auto with = [](char level) { return std::string("shares fewer than 2 rows with G") + level; };
+    const struct {
+        const char* what;
+        std::vector<std::string> levels;
+        std::int64_t min_rows;
+        std::vector<std::string> notes;
+    } cases[] = {
+        {"too few values", {"1..", "11.", "111"}, 2, {"fewer than 2 values", "", ""}},
+        {"no value at all", {"...", "1.."}, 1, {"fewer than 1 values", ""}},
+        {"the most spoilt pairs", {"11..", "..11", "1111", "11.1"}, 2, {"", with('1'), "", ""}},
+        {"a tie: fewer values", {"..11", "111."}, 2, {with('2'), ""}},
+        {"a tie: the later", {"11..", "..11"}, 2, {"", with('1')}},
+        // G1 goes first; G3 then names G4, the earliest left, not G1.
+        {"earliest",
+         {"11......", "..1111..", "..11..1.", "....1111"},
+         2,
+         {with('2'), "", with('4'), ""}},
+    };
+    for (const auto& c : cases) {
+        const ClusterData data = levels(c.levels);
+        const Participation part = choose_levels(data, c.min_rows);
+        for (std::size_t level = 0; level < c.notes.size(); ++level)
+            EXPECT_EQ(left_out_note(part.levels[level], data.labels, c.min_rows), c.notes[level])
+                << c.what;
+    }
+}
+
+TEST(Tree, DistancesAndFusionsAsPlainlyComputedTiesIncluded) {
+    // The loop itself, by hand: 0, 1, 3, 7 on a line; Ward's last height is
+    // sqrt(2 * 3 * 1 / 4) times the distance of 7 from the centroid 4/3.
+    const Matrix line = plain_distances(levels({"0", "1", "3", "7"}));
+    const double second[] = {std::sqrt(25.0 / 3), 2.5, 3, 2};
+    const double last[] = {std::sqrt(1.5) * (7 - 4.0 / 3), 17.0 / 3, 7, 4};
+    for (Linkage l : linkages)
+        expect_same_fusions(textbook(line, l),
+                            {{-1, -2, 1}, {1, -3, second[int(l)]}, {2, -4, last[int(l)]}});
+    const ClusterData cases[] = {
+        levels({"0", "1", "2", "3", "1", "0"}), // equal gaps, equal points
+        levels({"5", "0", "1", "6"}),           // later levels fuse first
+        levels({"100", "010", "001"}),          // every distance the same
+        // G2 and G4 fuse; the union is then as near G1 as G3 is, and before it.
+        levels({"00", "03", "20", "02"}), levels({"1.34", ".630", "22.2", "9999"}), // empty cells
+        random_levels(60, 3, 1, 3, 0),     // ties everywhere
+        random_levels(300, 43, 2, 10, 30), // tiles of levels, lanes and a tail
+    };
+    for (const ClusterData& data : cases) {
+        const Matrix d = plain_distances(data);
+        std::vector<std::int32_t> all(data.labels.size());
+        std::iota(all.begin(), all.end(), 0);
+        const Distances got = level_distances(data, all);
+        for (std::size_t i = 0; i < d.size(); ++i)
+            for (std::size_t j = i + 1; j < d.size(); ++j)
+                EXPECT_NEAR(got.values[pair_index(d.size(), i, j)], d[i][j], 1e-13 * d[i][j]);
+        for (Linkage linkage : linkages) {
+            SCOPED_TRACE(int(linkage));
+            expect_same_fusions(agglomerate(condensed(d), linkage), textbook(d, linkage));
+        }
+    }
+}
+
+TEST(Tree, GroupsByMojenaOrAsAskedNumberedByEarliestLevel) {
+    const struct {
+        const char* what;
+        std::vector<double> heights;
+        std::int64_t groups;
+    } mojena[] = {
+        {"one height far above", {1, 1, 1, 1, 10}, 2},
+        {"two above", {1, 1, 1, 1, 1, 1, 1, 1, 9, 10}, 3},
+        // A population's deviation (0.47) would set 1.92 and find 2 groups.
+        {"a sample's deviation", {1, 1, 2}, 1},
+        {"two levels", {5}, 1},
+        {"all heights equal", {0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1}, 1},
+    };
+    for (const auto& c : mojena) {
+        std::vector<Fusion> chain;
+        for (std::size_t k = 0; k < c.heights.size(); ++k)
+            chain.push_back({k == 0 ? -1 : std::int32_t(k), -std::int32_t(k) - 2, c.heights[k]});
+        EXPECT_EQ(mojena_groups(chain), c.groups) << c.what;
+    }
+
+    // 5, 0, 1, 6 by single linkage: {G1 G4} at 1, {G2 G3} at 1, all at 4.
+    const auto tree = textbook(plain_distances(levels({"5", "0", "1", "6"})), Linkage::single);
+    const struct {
+        std::int64_t wanted;
+        Groups want;
+    } cuts[] = {
+        {1, {1, false, {1, 1, 1, 1}, std::nullopt}},
+        {2, {2, false, {1, 2, 2, 1}, 2.5}},
+        {3, {3, false, {1, 2, 3, 1}, 1}},
+        {4, {4, false, {1, 2, 3, 4}, 0.5}},
+        {9, {4, true, {1, 2, 3, 4}, 0.5}},
+    };
+    for (const auto& [wanted, want] : cuts) {
+        const Groups got = cut_into_groups(tree, wanted);
+        EXPECT_EQ(std::tie(got.count, got.capped, got.of_leaf, got.cut_height),
+                  std::tie(want.count, want.capped, want.of_leaf, want.cut_height))
+            << wanted;
+    }
+}
+
+TEST(Tree, CopheneticCorrelationAsPlainlyComputed) {
+    const Matrix d = plain_distances(random_levels(30, 12, 3, 10, 20));
+    for (Linkage linkage : linkages) {
+        Matrix c;
+        const std::vector<Fusion> fusions = textbook(d, linkage, &c);
+        double n = 0, x = 0, y = 0, xx = 0, yy = 0, xy = 0;
+        for (std::size_t i = 0; i < 30; ++i)
+            for (std::size_t j = i + 1; j < 30; ++j)
+                ++n, x += d[i][j], y += c[i][j], xx += d[i][j] * d[i][j], yy += c[i][j] * c[i][j],
+                    xy += d[i][j] * c[i][j];
+        const double r = (xy - x * y / n) / std::sqrt((xx - x * x / n) * (yy - y * y / n));
+        EXPECT_NEAR(*cophenetic_correlation(condensed(d), fusions), r, 1e-12);
+    }
+    auto undefined = [](const std::vector<std::string>& texts, Linkage linkage) {
+        const Matrix e = plain_distances(levels(texts));
+        return !cophenetic_correlation(condensed(e), textbook(e, linkage));
+    };
+    EXPECT_TRUE(undefined({"0", "1"}, Linkage::average)) << "two levels";
+    EXPECT_TRUE(undefined({"0", "1", "2"}, Linkage::single)) << "all heights equal";
+    EXPECT_TRUE(undefined({"100", "010", "001"}, Linkage::ward)) << "all distances equal";
+}
+
+// Reads one node of a Newick text: the leaves' labels in order, and each
+// fusion's height (the same through either branch).
+double read_node(const std::string& text, std::size_t& at, std::vector<std::string>& leaves,
+                 std::vector<double>& heights) {
+    if (text[at] != '(') {
+        std::string label;
+        if (text[at] == '\'') {
+            for (++at; text[at] != '\'' || text[at + 1] == '\''; ++at) {
+                if (text[at] == '\'') ++at; // the first of a doubled quote
+                label += text[at];
+            }
+            ++at;
+        } else {
+            for (; std::string_view(":,);").find(text[at]) == std::string_view::npos; ++at)
+                label += text[at] == '_' ? ' ' : text[at]; // as Newick reads a bare label
+        }
+        leaves.push_back(label);
+        return 0;
+    }
+    double height[2];
+    for (double& h : height) {
+        ++at; // '(' or ','
+        const double below = read_node(text, at, leaves, heights);
+        EXPECT_EQ(text[at], ':');
+        char* end;
+        h = below + std::strtod(text.c_str() + at + 1, &end);
+        at = std::size_t(end - text.c_str());
+    }
+    EXPECT_EQ(text[at++], ')');
+    EXPECT_NEAR(height[0], height[1], 1e-9 * height[0]);
+    heights.push_back(height[0]);
+    return height[0];
+}
+
+TEST(Tree, NewickReadsBackToTheSameLeavesOrderAndHeights) {
+    ClusterData data = random_levels(9, 4, 5, 10, 0);
+    data.labels = {"A", "B C", "it's", "x,y", "(p)", "a_b", "", "小麦", "\xd0\xa1\xc2\xf3"};
+    for (Linkage linkage : linkages) {
+        const std::vector<Fusion> fusions = textbook(plain_distances(data), linkage);
+        const std::string text = newick_text(data.labels, {0, 1, 2, 3, 4, 5, 6, 7, 8}, fusions);
+        std::vector<std::string> leaves, want_leaves;
+        std::vector<double> heights, want_heights;
+        for (const Fusion& fusion : fusions) want_heights.push_back(fusion.height);
+        std::size_t at = 0;
+        read_node(text, at, leaves, heights);
+        EXPECT_EQ(text.substr(at), ";\n");
+        for (std::int32_t leaf : leaf_order(fusions)) want_leaves.push_back(data.labels[leaf]);
+        EXPECT_EQ(leaves, want_leaves);
+        std::sort(heights.begin(), heights.end());
+        std::sort(want_heights.begin(), want_heights.end());
+        ASSERT_EQ(heights.size(), want_heights.size());
+        for (std::size_t k = 0; k < heights.size(); ++k)
+            EXPECT_NEAR(heights[k], want_heights[k], 1e-9 * want_heights[k]);
+    }
+    data = levels({"0", "1", "3"});
+    data.labels = {"A", "B C", "it's"};
+    EXPECT_EQ(newick_text(data.labels, {0, 1, 2}, textbook(plain_distances(data), Linkage::single)),
+              "((A:1,'B C':1):1,'it''s':2);\n");
+}
+
+TEST(Tree, GroupTableListsEveryLevelWithItsGroupOrWhyLeftOut) {
+    const ClusterData data = levels({"1..", "000", "555", "111"});
+    const Participation part = choose_levels(data, 2);
+    const auto fusions = agglomerate(level_distances(data, part.clustered), Linkage::ward);
+    EXPECT_EQ(group_table(data.labels, part, cut_into_groups(fusions, 2).of_leaf, 2),
+              "label\tgroup\tvalues\tnote\nG1\t.\t1\tfewer than 2 values\nG2\t1\t3\t\nG3\t2\t3\t\n"
+              "G4\t1\t3\t\n");
+}
+
+} // namespace

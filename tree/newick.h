@@ -1,0 +1,18 @@
+// The tree as a Newick file, for R's ape::read.tree and tree viewers.
+#pragma once
+
+#include "tree/hierarchy.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The Newick text of the tree of `fusions` over the `clustered` levels
+// (indices into `labels`, leaf i being clustered[i]), ending in ";\n". At
+// each fusion the branch holding the earlier level comes first (leaf_order);
+// branch lengths put each node at its fusion height above its leaves, in
+// the shortest text that reads back to the same double. Labels are quoted
+// where Newick needs it. One leaf alone is written "label;".
+std::string newick_text(const std::vector<std::string>& labels,
+                        const std::vector<std::int32_t>& clustered,
+                        const std::vector<Fusion>& fusions);

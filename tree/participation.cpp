@@ -1,0 +1,81 @@
+#include "tree/participation.h"
+
+#include "tree/present_rows.h"
+
+#include <numeric>
+
+// The first remaining level that shares fewer than `min_rows` rows with
+// `level`, or -1; every such level loses one spoilt pair.
+static std::int32_t drop_pairs(const PresentRows& present, const std::vector<char>& remaining,
+                               std::int32_t level, std::int64_t min_rows,
+                               std::vector<std::int64_t>& spoilt) {
+    std::int32_t first = -1;
+    for (std::int32_t other = 0; other < static_cast<std::int32_t>(remaining.size()); ++other) {
+        if (!remaining[other] || other == level) continue;
+        if (shared_rows(present, level, other) >= min_rows) continue;
+        if (first < 0) first = other;
+        --spoilt[other];
+    }
+    return first;
+}
+
+Participation choose_levels(const ClusterData& data, std::int64_t min_rows) {
+    const auto count = static_cast<std::int32_t>(data.labels.size());
+    std::vector<std::int32_t> all(data.labels.size());
+    std::iota(all.begin(), all.end(), 0);
+    const PresentRows present = present_rows(data, all);
+
+    Participation result;
+    result.levels.resize(data.labels.size());
+    std::vector<char> remaining(data.labels.size());
+    for (std::int32_t level = 0; level < count; ++level) {
+        result.levels[level].values = rows_with_value(present, level);
+        remaining[level] = result.levels[level].values >= min_rows;
+        if (!remaining[level]) result.levels[level].left_out = LeftOut::too_few_values;
+    }
+
+    // The pairs are counted once; after that, leaving a level out rescans
+    // only its own pairs, so the whole costs as much as counting twice.
+    std::vector<std::int64_t> spoilt(data.labels.size());
+    for (std::int32_t a = 0; a < count; ++a) {
+        if (!remaining[a]) continue;
+        for (std::int32_t b = a + 1; b < count; ++b) {
+            if (remaining[b] && shared_rows(present, a, b) < min_rows) {
+                ++spoilt[a];
+                ++spoilt[b];
+            }
+        }
+    }
+    for (;;) {
+        std::int32_t worst = -1;
+        for (std::int32_t level = 0; level < count; ++level) {
+            if (!remaining[level] || spoilt[level] == 0) continue;
+            if (worst < 0 || spoilt[level] > spoilt[worst] ||
+                (spoilt[level] == spoilt[worst] &&
+                 result.levels[level].values <= result.levels[worst].values))
+                worst = level;
+        }
+        if (worst < 0) break;
+        result.levels[worst].left_out = LeftOut::too_few_shared_rows;
+        result.levels[worst].partner = drop_pairs(present, remaining, worst, min_rows, spoilt);
+        remaining[worst] = 0;
+        spoilt[worst] = 0;
+    }
+    for (std::int32_t level = 0; level < count; ++level)
+        if (remaining[level]) result.clustered.push_back(level);
+    return result;
+}
+
+std::string left_out_note(const LevelPart& part, const std::vector<std::string>& labels,
+                          std::int64_t min_rows) {
+    const std::string fewer = "fewer than " + std::to_string(min_rows);
+    switch (part.left_out) {
+    case LeftOut::too_few_values:
+        return fewer + " values";
+    case LeftOut::too_few_shared_rows:
+        return "shares " + fewer + " rows with " + labels[static_cast<std::size_t>(part.partner)];
+    case LeftOut::no:
+        break;
+    }
+    return {};
+}
