@@ -73,7 +73,8 @@ struct Layout {
 };
 
 static std::string title_of_data(const TreePicture& picture) {
-    if (picture.trait.empty()) return picture.data_file;
+    if (picture.trait.empty() || picture.data_file.empty())
+        return picture.data_file + picture.trait;
     return picture.data_file + " \u2014 " + picture.trait;
 }
 
