@@ -3,10 +3,11 @@
 #include "base/utf8.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
-#include <sstream>
 
 std::optional<std::string> XmlElement::attribute(std::string_view attribute_name) const {
     for (const auto& [name, value] : attributes)
@@ -16,26 +17,12 @@ std::optional<std::string> XmlElement::attribute(std::string_view attribute_name
 
 namespace {
 
-bool is_space(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-bool is_name_start(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' ||
-           static_cast<unsigned char>(c) >= 0x80;
-}
-
-bool is_name_char(char c) {
-    return is_name_start(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
-
-// What XML 1.0 takes as a character.
 bool is_xml_char(char32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-struct Parser {
+struct Reader {
     std::string_view text;
     std::size_t at = 0;
     std::string problem;
@@ -44,141 +31,97 @@ struct Parser {
         if (problem.empty()) problem = what + " at byte " + std::to_string(at);
         return false;
     }
-    bool starts(std::string_view prefix) const { return text.substr(at, prefix.size()) == prefix; }
-    bool expect(std::string_view token) {
-        if (!starts(token)) return fail("expected \"" + std::string(token) + "\"");
+    bool take(std::string_view token) {
+        if (text.substr(at, token.size()) != token) return false;
         at += token.size();
         return true;
     }
-    void skip_space() {
-        while (at < text.size() && is_space(text[at])) ++at;
+    bool expect(std::string_view token) {
+        return take(token) || fail("expected " + std::string(token));
     }
-    // Moves past `end`, which must come.
-    bool skip_past(std::string_view end, const std::string& what) {
-        const std::size_t found = text.find(end, at);
-        if (found == std::string_view::npos) return fail(what + " not closed");
-        at = found + end.size();
-        return true;
-    }
-
-    bool name(std::string& out) {
-        if (at >= text.size() || !is_name_start(text[at])) return fail("expected a name");
+    bool blanks() {
         const std::size_t start = at;
-        while (at < text.size() && is_name_char(text[at])) ++at;
+        while (at < text.size() && text[at] && std::strchr(" \t\n\r", text[at])) ++at;
+        return at > start;
+    }
+    bool name(std::string& out) {
+        const std::size_t start = at;
+        while (at < text.size() && (std::isalnum(static_cast<unsigned char>(text[at])) ||
+                                    (text[at] && std::strchr("_:-.", text[at])) ||
+                                    static_cast<unsigned char>(text[at]) >= 0x80))
+            ++at;
         out = text.substr(start, at - start);
-        return true;
+        return (!out.empty() && !std::strchr("-.0123456789", out[0])) || fail("expected a name");
     }
 
-    // An entity or character reference, from its '&'.
+    // An entity or character reference, after its '&'.
     bool reference(std::string& out) {
-        ++at;
         const std::size_t end = text.find(';', at);
-        if (end == std::string_view::npos) return fail("a reference without ';'");
-        const std::string_view body = text.substr(at, end - at);
-        static const std::pair<std::string_view, char> entities[] = {
+        const std::string body(text.substr(at, end == std::string_view::npos ? 0 : end - at));
+        at = end + 1;
+        static const std::pair<const char*, char> entities[] = {
             {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
         for (const auto& [entity, c] : entities)
-            if (body == entity) {
-                out += c;
-                at = end + 1;
-                return true;
-            }
-        const bool hex = body.size() > 2 && body.substr(0, 2) == "#x";
-        const std::string_view digits = body.substr(hex ? 2 : 1);
-        if (body.size() < 2 || body[0] != '#' || digits.size() > 8 ||
-            digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") !=
-                std::string_view::npos)
-            return fail("an unknown reference &" + std::string(body) + ";");
-        const auto c =
-            static_cast<char32_t>(std::stoul(std::string(digits), nullptr, hex ? 16 : 10));
+            if (body == entity) return out += c, true;
+        const bool hex = body.rfind("#x", 0) == 0;
+        const std::size_t skip = hex ? 2 : 1;
+        if (body.size() <= skip || body.size() > skip + 7 || body[0] != '#' ||
+            body.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789", skip) !=
+                std::string::npos)
+            return fail("an unknown reference");
+        const auto c = static_cast<char32_t>(std::stoul(body.substr(skip), nullptr, hex ? 16 : 10));
         if (!is_xml_char(c)) return fail("a reference to no character");
         append_utf8(out, c);
-        at = end + 1;
         return true;
     }
 
-    // Comments, processing instructions and white space between elements.
+    // Comments and processing instructions, and the blanks around them.
     bool misc() {
-        for (;;) {
-            skip_space();
-            if (starts("<!--")) {
-                const std::size_t start = at;
-                if (!skip_past("-->", "a comment")) return false;
-                if (text.substr(start + 4, at - start - 7).find("--") != std::string_view::npos)
-                    return fail("\"--\" inside a comment");
-            } else if (starts("<?")) {
-                if (!skip_past("?>", "a processing instruction")) return false;
-            } else {
-                return true;
-            }
+        for (blanks(); take("<!--") || take("<?"); blanks()) {
+            const bool comment = text[at - 1] == '-';
+            const std::size_t end = text.find(comment ? "--" : "?>", at);
+            if (end == std::string_view::npos || (comment && text.substr(end, 3) != "-->"))
+                return fail("a comment or processing instruction not closed");
+            at = end + (comment ? 3 : 2);
         }
-    }
-
-    bool attribute_value(std::string& value) {
-        if (at >= text.size() || (text[at] != '"' && text[at] != '\''))
-            return fail("expected a quote");
-        const char quote = text[at++];
-        while (at < text.size() && text[at] != quote) {
-            if (text[at] == '<') return fail("'<' in an attribute value");
-            if (text[at] == '&') {
-                if (!reference(value)) return false;
-                continue;
-            }
-            value += is_space(text[at]) ? ' ' : text[at];
-            ++at;
-        }
-        return expect(std::string_view(&quote, 1));
+        return true;
     }
 
     bool element(XmlElement& out) {
         if (!expect("<") || !name(out.name)) return false;
-        for (;;) {
-            const std::size_t before = at;
-            skip_space();
-            if (starts("/>")) {
-                at += 2;
-                return true;
-            }
-            if (starts(">")) {
-                ++at;
-                break;
-            }
-            if (at == before) return fail("expected white space before an attribute");
-            std::string attribute_name, value;
-            if (!name(attribute_name)) return false;
-            skip_space();
+        for (bool blank = blanks(); !take(">"); blank = blanks()) {
+            if (take("/>")) return true;
+            std::string attribute, value;
+            if (!blank) return fail("expected a blank before an attribute");
+            if (!name(attribute)) return false;
+            blanks();
             if (!expect("=")) return false;
-            skip_space();
-            if (!attribute_value(value)) return false;
-            if (out.attribute(attribute_name))
-                return fail("attribute " + attribute_name + " twice");
-            out.attributes.emplace_back(attribute_name, value);
-        }
-        while (at < text.size()) {
-            if (starts("</")) {
-                at += 2;
-                std::string end_name;
-                if (!name(end_name)) return false;
-                if (end_name != out.name)
-                    return fail("</" + end_name + "> closes <" + out.name + ">");
-                skip_space();
-                return expect(">");
+            blanks();
+            const char quote = at < text.size() ? text[at++] : '\0';
+            if (quote != '"' && quote != '\'') return fail("expected a quote");
+            while (at < text.size() && text[at] != quote) {
+                if (text[at] == '<') return fail("'<' in an attribute value");
+                const char c = text[at++];
+                if (c == '&' && !reference(value)) return false;
+                if (c != '&') value += std::strchr("\t\n\r", c) ? ' ' : c;
             }
-            if (starts("<!--") || starts("<?")) {
+            if (!take(std::string_view(&quote, 1))) return fail("a value not closed");
+            if (out.attribute(attribute)) return fail("attribute " + attribute + " twice");
+            out.attributes.emplace_back(attribute, value);
+        }
+        for (std::string end_name; at < text.size();) {
+            if (take("</"))
+                return name(end_name) && (end_name == out.name || fail("</" + end_name + ">")) &&
+                       (blanks(), expect(">"));
+            if (text.substr(at, 4) == "<!--" || text.substr(at, 2) == "<?") {
                 if (!misc()) return false;
-            } else if (starts("<![CDATA[")) {
-                const std::size_t start = at + 9;
-                if (!skip_past("]]>", "a CDATA section")) return false;
-                out.text += text.substr(start, at - 3 - start);
-            } else if (starts("<!")) {
+            } else if (text.substr(at, 2) == "<!" || text.substr(at, 3) == "]]>") {
                 return fail("markup that pictures never hold");
-            } else if (starts("<")) {
-                out.children.emplace_back();
-                if (!element(out.children.back())) return false;
-            } else if (text[at] == '&') {
+            } else if (text[at] == '<') {
+                if (!element(out.children.emplace_back())) return false;
+            } else if (take("&")) {
                 if (!reference(out.text)) return false;
             } else {
-                if (starts("]]>")) return fail("\"]]>\" in text");
                 out.text += text[at++];
             }
         }
@@ -189,37 +132,19 @@ struct Parser {
 } // namespace
 
 std::optional<XmlElement> parse_xml(std::string_view text, std::string& problem) {
-    Parser parser{text, 0, {}};
-    for (std::size_t at = 0; at < text.size();) {
-        parser.at = at;
-        if (!is_xml_char(next_code_point(text, at))) {
-            parser.fail("no XML character");
-            problem = parser.problem;
-            return std::nullopt;
-        }
-    }
-    parser.at = 0;
+    Reader reader{text, 0, {}};
     XmlElement root;
-    const bool parsed = parser.misc() && (!parser.starts("<!") || parser.fail("a document type")) &&
-                        parser.element(root) && parser.misc() &&
-                        (parser.at == text.size() || parser.fail("more after the root element"));
-    if (!parsed) {
-        problem = parser.problem;
-        return std::nullopt;
+    for (std::size_t at = 0; at < text.size() && reader.problem.empty();) {
+        reader.at = at;
+        if (!is_xml_char(next_code_point(text, at))) reader.fail("no XML character");
     }
+    reader.at = 0;
+    if (reader.problem.empty() && reader.misc() && reader.element(root) && reader.misc() &&
+        reader.at < text.size())
+        reader.fail("more after the root element");
+    problem = reader.problem;
+    if (!problem.empty()) return std::nullopt;
     return root;
-}
-
-static void collect(const XmlElement& element, std::string_view name,
-                    std::vector<const XmlElement*>& found) {
-    if (element.name == name) found.push_back(&element);
-    for (const XmlElement& child : element.children) collect(child, name, found);
-}
-
-std::vector<const XmlElement*> elements_named(const XmlElement& root, std::string_view name) {
-    std::vector<const XmlElement*> found;
-    collect(root, name, found);
-    return found;
 }
 
 const XmlElement* element_with_id(const XmlElement& root, std::string_view id) {
@@ -237,41 +162,35 @@ bool can_render() {
     return !renderer.empty();
 }
 
-static std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 std::string render_png(const std::string& svg_text, std::string& png) {
     if (!can_render()) return "rsvg-convert was not found";
     namespace fs = std::filesystem;
     const fs::path folder =
         fs::temp_directory_path() / ("clustmat-svg-" + std::to_string(std::random_device{}()));
     fs::create_directories(folder);
-    const fs::path svg = folder / "picture.svg", out = folder / "picture.png",
-                   errors = folder / "errors.txt";
-    std::ofstream(svg, std::ios::binary) << svg_text;
-    const std::string command = "'" + renderer + "' -o '" + out.string() + "' '" + svg.string() +
-                                "' 2>'" + errors.string() + "'";
-    const int status = std::system(command.c_str());
+    std::ofstream(folder / "in.svg", std::ios::binary) << svg_text;
+    const std::string in = (folder / "in.svg").string(), out = (folder / "out.png").string(),
+                      said = (folder / "said.txt").string();
+    const int status =
+        std::system(("'" + renderer + "' -o '" + out + "' '" + in + "' 2>'" + said + "'").c_str());
+    const auto slurp = [](const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
     png = slurp(out);
-    const std::string said = slurp(errors);
+    const std::string message = slurp(said);
     fs::remove_all(folder);
-    if (status != 0) return "rsvg-convert failed: " + said;
     // Warnings too: a renderer that had to guess may draw something else.
-    if (!said.empty()) return "rsvg-convert said: " + said;
+    if (status != 0 || !message.empty()) return "rsvg-convert said: " + message;
     if (png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return "rsvg-convert gave no PNG";
     return "";
 }
 
 std::string check_svg(const std::string& svg_text) {
-    std::string problem;
+    std::string problem, png;
     const std::optional<XmlElement> root = parse_xml(svg_text, problem);
     if (!root) return "not XML: " + problem;
     if (root->name != "svg" || root->attribute("xmlns") != "http://www.w3.org/2000/svg")
         return "the root is no <svg> of the SVG namespace";
-    std::string png;
     return can_render() ? render_png(svg_text, png) : "";
 }

@@ -21,12 +21,9 @@ struct XmlElement {
 
 // Parses a whole document: an XML declaration, comments and processing
 // instructions around one root element. Gives the root, or nothing with
-// `problem` naming what is wrong and at which byte. No document type is
-// taken: the pictures have none.
+// `problem` naming what is wrong and at which byte. A document type and
+// CDATA sections are refused: the pictures have none.
 std::optional<XmlElement> parse_xml(std::string_view text, std::string& problem);
-
-// Every element named `name` at or below `root`, in document order.
-std::vector<const XmlElement*> elements_named(const XmlElement& root, std::string_view name);
 
 // The element at or below `root` whose id is `id`, or nullptr.
 const XmlElement* element_with_id(const XmlElement& root, std::string_view id);

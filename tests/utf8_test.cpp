@@ -7,49 +7,27 @@
 
 namespace {
 
-struct TextRow {
-    const char* what;
-    std::string input;
-    std::string expected;
-};
-
 TEST(Utf8, TakesOnlyTheShortestFormOfACodePoint) {
-    const struct {
-        const char* what;
-        std::string text;
-        bool valid;
-    } rows[] = {
-        {"nothing", "", true},
-        {"ASCII with control bytes", "G1\t\x01\x7f", true},
-        {"two, three and four bytes", "\u00e9\u6d4e\U00020000", true},
-        {"the last code point", "\xF4\x8F\xBF\xBF", true},
-        {"U+FFFD itself", "\xEF\xBF\xBD", true},
-        {"a NUL written in two bytes", "\xC0\x80", false},
-        {"an overlong of two bytes", "\xC1\xBF", false},
-        {"an overlong of three bytes", "\xE0\x9F\xBF", false},
-        {"an overlong of four bytes", "\xF0\x8F\xBF\xBF", false},
-        {"a surrogate", "\xED\xA0\x80", false},
-        {"beyond U+10FFFF", "\xF4\x90\x80\x80", false},
-        {"a lead byte that starts nothing", "\xF5\x80\x80\x80", false},
-        {"a lone continuation byte", "a\x80", false},
-        {"a character cut short at the end", "\xE6\xB5", false},
-        {"a character cut short by ASCII", "\xE6\xB5G", false},
-        {"GBK for 济麦22",
-         "\xBC\xC3\xC2\xF3"
-         "22",
-         false},
-        // A GBK name that reads as UTF-8 by chance: why the choice is made
-        // once for all names, never name by name.
-        {"GBK for 山农28",
-         "\xC9\xBD\xC5\xA9"
-         "28",
-         true},
-    };
-    for (const auto& row : rows) EXPECT_EQ(is_valid_utf8(row.text), row.valid) << row.what;
+    // ASCII with control bytes; two, three and four bytes; the last code
+    // point; U+FFFD; GBK for 山农28, which reads as UTF-8 by chance: why the
+    // choice is made once for all names, never name by name.
+    for (const std::string valid : {"", "G1\t\x01\x7f", "\u00e9\u6d4e\U00020000",
+                                    "\xF4\x8F\xBF\xBF", "\xEF\xBF\xBD", "\xC9\xBD\xC5\xA9"})
+        EXPECT_TRUE(is_valid_utf8(valid)) << valid;
+    // Overlong NUL; overlongs of two, three and four bytes; a surrogate;
+    // beyond U+10FFFF; a lead byte that starts nothing; a lone continuation
+    // byte; a character cut short at the end, and by ASCII; GBK for 济麦.
+    for (const std::string invalid : {"\xC0\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",
+                                      "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
+                                      "a\x80", "\xE6\xB5", "\xE6\xB5G", "\xBC\xC3\xC2\xF3"})
+        EXPECT_FALSE(is_valid_utf8(invalid)) << invalid;
 }
 
 TEST(Gbk, ConvertsEachCharacterAloneAndMarksWhatIsNone) {
-    const TextRow rows[] = {
+    const struct {
+        const char* what;
+        std::string gbk, utf8;
+    } rows[] = {
         {"ASCII and control bytes as they are", "G1 \t\x01\x7f", "G1 \t\x01\x7f"},
         {"济麦22",
          "\xBC\xC3\xC2\xF3"
@@ -70,10 +48,10 @@ TEST(Gbk, ConvertsEachCharacterAloneAndMarksWhatIsNone) {
          "5"},
         {"0xFF", "a\xFF", "a\uFFFD"},
         {"cut short at the end", "\xBC\xC3\xC2", "济\uFFFD"},
-        {"a code left to the user, private on Windows", "\xAA\xA1\xA1\x40", "\uFFFD\uFFFD"},
+        {"codes left to the user, private on Windows", "\xAA\xA1\xA1\x40", "\uFFFD\uFFFD"},
         {"UTF-8 for 济 taken as GBK", "\xE6\xB5\x8E", "娴\uFFFD"},
     };
-    for (const TextRow& row : rows) EXPECT_EQ(utf8_from_gbk(row.input), row.expected) << row.what;
+    for (const auto& row : rows) EXPECT_EQ(utf8_from_gbk(row.gbk), row.utf8) << row.what;
 }
 
 } // namespace
