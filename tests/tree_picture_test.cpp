@@ -63,11 +63,25 @@ std::vector<double> points_around(int groups, int per_group, double scale = 1) {
     return points;
 }
 
+// Whether every point an element names lies inside a picture this large.
+bool inside(const XmlElement& element, double width, double height) {
+    for (const auto& [name, value] : element.attributes)
+        if (name.find_first_not_of("xy12") == std::string::npos &&
+            !(std::stod(value) >= 0 && std::stod(value) <= (name[0] == 'x' ? width : height)))
+            return false;
+    return std::all_of(element.children.begin(), element.children.end(),
+                       [&](const XmlElement& child) { return inside(child, width, height); });
+}
+
 // The picture parsed, after it was checked (and rendered where it can be).
 XmlElement parsed(const std::string& svg) {
     EXPECT_EQ(check_svg(svg), "");
     std::string problem;
-    return parse_xml(svg, problem).value_or(XmlElement{});
+    XmlElement root = parse_xml(svg, problem).value_or(XmlElement{});
+    const std::string width = *root.attribute("width"), height = *root.attribute("height");
+    EXPECT_EQ(root.attribute("viewBox"), "0 0 " + width + " " + height);
+    EXPECT_TRUE(inside(root, std::stod(width), std::stod(height)));
+    return root;
 }
 
 double number(const XmlElement& element, const char* attribute) {
@@ -142,6 +156,8 @@ TEST(TreePicture, LabelsFollowTheLeavesAndFusionsStandAtTheirHeights) {
             order += label.text;
         }
         EXPECT_EQ(order, row.order);
+        EXPECT_GT(number(part(root, "labels")[0], "y"),
+                  number(part(root, "title").back(), "y") + 16);
         std::vector<double> heights; // of every upright, "M x y V y"
         for (const XmlElement& path : part(root, "branches")) {
             const std::string d = *path.attribute("d");
@@ -170,8 +186,13 @@ TEST(TreePicture, GroupsHaveTheirColoursAndTheCutItsHeight) {
         EXPECT_EQ(paths.size(), row.colours) << row.groups;
         EXPECT_EQ(paths.back().attribute("stroke") == "#999999", row.groups > 1) << row.groups;
         std::vector<int> numbers, expected(std::size_t(row.groups));
-        for (const XmlElement& mark : part(root, "groups")) // a bar and a number each
+        double bar_end = 0; // bars of neighbouring groups never touch
+        for (const XmlElement& mark : part(root, "groups")) { // a bar and a number each
             if (mark.name == "text") numbers.push_back(std::stoi(mark.text));
+            if (mark.name != "rect") continue;
+            EXPECT_GT(number(mark, "y"), bar_end);
+            bar_end = number(mark, "y") + number(mark, "height");
+        }
         std::sort(numbers.begin(), numbers.end());
         std::iota(expected.begin(), expected.end(), 1);
         EXPECT_EQ(numbers, expected);
@@ -184,7 +205,7 @@ TEST(TreePicture, GroupsHaveTheirColoursAndTheCutItsHeight) {
 
 TEST(TreePicture, TextsReadBackAsGiven) {
     TreePicture picture = clustered(points_around(1, 5), 1);
-    picture.labels = {"A&B <x> \"q\" it's", "济麦22",
+    picture.labels = {"A&B <x> \"q\" it's", "济麦二十二号济麦二十二号",
                       "\xff"
                       "bad\xC0\x80",
                       "bell\x07 form feed\x0c", "\xEF\xBF\xBF"};
@@ -197,7 +218,7 @@ TEST(TreePicture, TextsReadBackAsGiven) {
     std::vector<std::string> labels = texts(root, "labels");
     std::sort(labels.begin(), labels.end());
     EXPECT_EQ(labels, (std::vector<std::string>{"A&B <x> \"q\" it's", "bell\uFFFD form feed\uFFFD",
-                                                "济麦22", "\uFFFD",
+                                                "济麦二十二号济麦二十二号", "\uFFFD",
                                                 "\uFFFD"
                                                 "bad\uFFFD\uFFFD"}));
     EXPECT_EQ(
@@ -207,6 +228,9 @@ TEST(TreePicture, TextsReadBackAsGiven) {
             "5 varieties clustered on 12 year x location pairs; 2 left out (listed below)",
             "average linkage (UPGMA) on Euclidean distances; 1 group by Mojena's rule (k = 1.25)",
             "Cophenetic correlation: 0.00"}));
+    // Wide characters are an em each, in any font: the bar stands clear of them.
+    EXPECT_GE(number(part(root, "groups").at(0), "x") - number(part(root, "labels")[0], "x"),
+              12 * 12);
     EXPECT_EQ(texts(root, "left-out"),
               (std::vector<std::string>{"Left out:", "G<17>: fewer than 2 values",
                                         "\uFFFD: shares fewer than 2 rows"}));
@@ -219,10 +243,14 @@ TEST(TreePicture, OddTreesStillDrawAndTheirAxisReads) {
     stray_groups.labels = {"a", "b", "c"};
     stray_groups.fusions = {{-1, -2, 0.5}, {-3, 1, 1}};
     stray_groups.group_of = {0, -4, 3};
+    EXPECT_EQ(texts(parsed(draw_tree(none)), "title").back(), "Cophenetic correlation: -");
     for (const TreePicture& picture :
          {none, one, stray_groups, clustered(std::vector<double>(6, 2.5), 2) /* all at 0 */}) {
-        const auto values = ticks(parsed(draw_tree(picture)));
+        const XmlElement root = parsed(draw_tree(picture));
+        const auto values = ticks(root);
         ASSERT_EQ(values.size(), picture.labels.empty() ? 0u : 6u);
+        const std::string marks = values.empty() ? "" : *part(root, "axis")[0].attribute("d");
+        EXPECT_EQ(std::count(marks.begin(), marks.end(), 'v'), std::ptrdiff_t(values.size()));
         for (std::size_t i = 0; i < values.size(); ++i)
             EXPECT_NEAR(values[i].second, 0.2 * double(i), 1e-9);
     }

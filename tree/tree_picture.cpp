@@ -189,14 +189,35 @@ static void put_text(std::string& svg, double x, double y, std::string_view text
     svg += "</text>\n";
 }
 
+// Appends a path's command and its numbers: "M12 30", "H4.5".
+static void put_command(std::string& d, char command, double a) {
+    d += command;
+    append_number(d, a);
+}
+
+static void put_command(std::string& d, char command, double a, double b) {
+    put_command(d, command, a);
+    d += ' ';
+    append_number(d, b);
+}
+
+// Opens a group of texts in the usual size; `attributes` start with a blank.
+static void open_group(std::string& svg, std::string_view id, std::string_view attributes = {}) {
+    svg += "<g id=\"";
+    svg += id;
+    svg += "\" font-size=\"";
+    append_number(svg, text_size);
+    svg += '"';
+    svg += attributes;
+    svg += ">\n";
+}
+
 // How far below the middle of a row a text's baseline goes for the text to
 // look centred on the row: about half the height of a capital.
 static constexpr double baseline_drop = 0.35 * text_size;
 
 static void put_title(std::string& svg, const Layout& layout) {
-    svg += "<g id=\"title\" font-size=\"";
-    append_number(svg, text_size);
-    svg += "\">\n";
+    open_group(svg, "title");
     std::string heading = " font-size=\"";
     append_number(heading, title_size);
     heading += "\" font-weight=\"bold\"";
@@ -226,20 +247,12 @@ static void put_branches(std::string& svg, const TreePicture& picture, const Lay
             part_y[side] = y_of(layout, part < 0 ? shape.leaf_row[at] : shape.fusion_row[at]);
             std::string& path =
                 paths[colour_index(part < 0 ? shape.leaf_group[at] : shape.fusion_group[at])];
-            path += 'M';
-            append_number(path, part_x);
-            path += ' ';
-            append_number(path, part_y[side]);
-            path += 'H';
-            append_number(path, x);
+            put_command(path, 'M', part_x, part_y[side]);
+            put_command(path, 'H', x);
         }
         std::string& path = paths[colour_index(shape.fusion_group[k])];
-        path += 'M';
-        append_number(path, x);
-        path += ' ';
-        append_number(path, part_y[0]);
-        path += 'V';
-        append_number(path, part_y[1]);
+        put_command(path, 'M', x, part_y[0]);
+        put_command(path, 'V', part_y[1]);
     }
     svg += "<g id=\"branches\" fill=\"none\" stroke-width=\"1.5\" stroke-linecap=\"square\">\n";
     for (std::size_t index = 0; index < paths.size(); ++index) {
@@ -268,18 +281,12 @@ static void put_axis(std::string& svg, const Layout& layout, double y, bool abov
     const HeightAxis& axis = layout.axis;
     svg += above ? "<g id=\"axis-above\"" : "<g id=\"axis\"";
     svg += " stroke=\"#000000\" stroke-width=\"1\" font-size=\"11\" "
-           "text-anchor=\"middle\">\n<path fill=\"none\" d=\"M";
-    append_number(svg, x_of(layout, axis.top()));
-    svg += ' ';
-    append_number(svg, y);
-    svg += 'H';
-    append_number(svg, layout.leaves_x);
+           "text-anchor=\"middle\">\n<path fill=\"none\" d=\"";
+    put_command(svg, 'M', x_of(layout, axis.top()), y);
+    put_command(svg, 'H', layout.leaves_x);
     for (int tick = 0; tick <= axis.intervals; ++tick) {
-        svg += 'M';
-        append_number(svg, x_of(layout, axis.step * tick));
-        svg += ' ';
-        append_number(svg, y);
-        svg += above ? "v-5" : "v5";
+        put_command(svg, 'M', x_of(layout, axis.step * tick), y);
+        put_command(svg, 'v', above ? -5 : 5);
     }
     svg += "\"/>\n";
     const int decimals = std::max(0, -axis.exponent);
@@ -296,9 +303,7 @@ static void put_axis(std::string& svg, const Layout& layout, double y, bool abov
 }
 
 static void put_labels(std::string& svg, const TreePicture& picture, const Layout& layout) {
-    svg += "<g id=\"labels\" font-size=\"";
-    append_number(svg, text_size);
-    svg += "\">\n";
+    open_group(svg, "labels");
     for (std::size_t row = 0; row < layout.shape.order.size(); ++row) {
         const auto leaf = static_cast<std::size_t>(layout.shape.order[row]);
         put_text(svg, layout.labels_x, y_of(layout, double(row)) + baseline_drop,
@@ -310,9 +315,7 @@ static void put_labels(std::string& svg, const TreePicture& picture, const Layou
 // A bar beside each run of leaves of one group, and the group's number.
 static void put_groups(std::string& svg, const Layout& layout) {
     const TreeShape& shape = layout.shape;
-    svg += "<g id=\"groups\" font-size=\"";
-    append_number(svg, text_size);
-    svg += "\" font-weight=\"bold\">\n";
+    open_group(svg, "groups", " font-weight=\"bold\"");
     for (std::size_t first = 0, last; first < shape.order.size(); first = last + 1) {
         const std::int32_t group = shape.leaf_group[static_cast<std::size_t>(shape.order[first])];
         last = first;
@@ -335,9 +338,7 @@ static void put_groups(std::string& svg, const Layout& layout) {
 
 static void put_left_out(std::string& svg, const TreePicture& picture, const Layout& layout) {
     if (picture.left_out.empty()) return;
-    svg += "<g id=\"left-out\" font-size=\"";
-    append_number(svg, text_size);
-    svg += "\" fill=\"" + std::string(note_grey) + "\">\n";
+    open_group(svg, "left-out", " fill=\"" + std::string(note_grey) + "\"");
     put_text(svg, margin, layout.left_out_y, "Left out:", " font-weight=\"bold\"");
     for (std::size_t i = 0; i < picture.left_out.size(); ++i)
         put_text(svg, margin + 12, layout.left_out_y + pitch * double(i + 1),

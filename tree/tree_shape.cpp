@@ -83,6 +83,5 @@ HeightAxis height_axis(double highest) {
     if (axis.step == 10 * power) ++axis.exponent;
     // A quotient a hair above a whole number must not add a step.
     axis.intervals = static_cast<int>(std::ceil(highest / axis.step - 1e-9));
-    if (axis.intervals < 1) axis.intervals = 1;
     return axis;
 }

@@ -36,7 +36,7 @@ struct HeightAxis {
     double top() const { return step * intervals; }
 };
 
-// The axis that holds `highest` in two to five steps; from 0 to 1 when
+// The axis that holds `highest` in three to five steps; from 0 to 1 when
 // `highest` is 0 or no number, so that a tree whose fusions are all at 0
 // still has an axis that reads.
 HeightAxis height_axis(double highest);
