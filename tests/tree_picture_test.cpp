@@ -185,21 +185,37 @@ TEST(TreePicture, GroupsHaveTheirColoursAndTheCutItsHeight) {
         const std::vector<XmlElement> paths = part(root, "branches"); // one a colour
         EXPECT_EQ(paths.size(), row.colours) << row.groups;
         EXPECT_EQ(paths.back().attribute("stroke") == "#999999", row.groups > 1) << row.groups;
+        // A bar and a number for each group, group 1 in the palette's first
+        // colour; the bars, which never touch, beside every label.
         std::vector<int> numbers, expected(std::size_t(row.groups));
-        double bar_end = 0; // bars of neighbouring groups never touch
-        for (const XmlElement& mark : part(root, "groups")) { // a bar and a number each
+        std::vector<std::pair<double, double>> bars;
+        for (const XmlElement& mark : part(root, "groups")) {
             if (mark.name == "text") numbers.push_back(std::stoi(mark.text));
+            EXPECT_TRUE(mark.text != "1" || mark.attribute("fill") == "#0072B2");
             if (mark.name != "rect") continue;
-            EXPECT_GT(number(mark, "y"), bar_end);
-            bar_end = number(mark, "y") + number(mark, "height");
+            EXPECT_GT(number(mark, "y"), bars.empty() ? 0 : bars.back().second);
+            bars.emplace_back(number(mark, "y"), number(mark, "y") + number(mark, "height"));
         }
         std::sort(numbers.begin(), numbers.end());
         std::iota(expected.begin(), expected.end(), 1);
         EXPECT_EQ(numbers, expected);
+        const std::vector<XmlElement> labels = part(root, "labels");
+        for (const XmlElement& label : labels) {
+            const double y = number(label, "y") - 4; // about the middle of its row
+            EXPECT_TRUE(std::any_of(bars.begin(), bars.end(),
+                                    [&](auto bar) { return bar.first < y && y < bar.second; }));
+        }
+        // The cut across every row, at its height on the axis and in the title.
         const XmlElement* cut = element_with_id(root, "cut");
-        EXPECT_EQ(cut != nullptr, row.groups > 1) << row.groups;
-        const double cut_at = cut ? height_at(root, number(*cut, "x1")) : 0;
-        EXPECT_NEAR(cut_at, picture.cut_height.value_or(0), 1e-4 * picture.fusions.back().height);
+        ASSERT_EQ(cut != nullptr, row.groups > 1) << row.groups;
+        if (!cut) continue;
+        EXPECT_LT(number(*cut, "y1"), number(labels.front(), "y") - 12);
+        EXPECT_GT(number(*cut, "y2"), number(labels.back(), "y"));
+        const double step = ticks(root).at(1).second;
+        EXPECT_NEAR(height_at(root, number(*cut, "x1")), *picture.cut_height, step / 1000);
+        const std::string title = texts(root, "title").at(2);
+        EXPECT_NEAR(std::stod(title.substr(title.find("cut at height ") + 14)), *picture.cut_height,
+                    step / 20);
     }
 }
 
