@@ -39,6 +39,16 @@ cmake -B build >/dev/null && cmake --build build -j2 --target clustmat_tests
 # Rows with GBK names need a Chinese locale, from which Wine takes code page 936.
 CLUSTMAT_WINDOWS_PROGRAM="$PWD/build-win/clustmat.exe" build/tests/clustmat_tests
 
+# Both systems draw a tree picture to the same bytes.
+pictures=$(mktemp -d)
+mkdir "$pictures/linux" "$pictures/windows"
+CLUSTMAT_SAMPLE_PICTURES="$pictures/linux" build/tests/clustmat_tests \
+  --gtest_filter='TreePicture.ASample*' >/dev/null
+CLUSTMAT_SAMPLE_PICTURES="Z:$pictures/windows" wine build-win/tests/clustmat_tests.exe \
+  --gtest_filter='TreePicture.ASample*' </dev/null >/dev/null
+cmp "$pictures/linux/tree-30.svg" "$pictures/windows/tree-30.svg"
+rm -rf "$pictures"
+
 rm -f build-win/clustmat-*-win64.zip
 (cd build-win && cpack)
 zip=$(echo build-win/clustmat-*-win64.zip)

@@ -59,6 +59,13 @@ void put_console_text(std::FILE* stream, std::string_view text);
 // taken to be in the ANSI code page; on POSIX unchanged.
 std::string file_text(std::string_view bytes);
 
+// GBK bytes (a Chinese spreadsheet's CSV export) as UTF-8, the same bytes on
+// every system: ASCII as it is, control bytes included; each two-byte
+// character as the system converts it; and U+FFFD for a byte that starts no
+// character (0x80, 0xFF, a lead byte without its trail byte) and for a
+// character the system can't convert or gives only a private-use character.
+std::string utf8_from_gbk(std::string_view gbk);
+
 // The longest name the system takes, in bytes (POSIX, 4096) or in UTF-16
 // characters (Windows: 32767 where long paths are enabled, else 260).
 struct NameLimit {

@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #include "base/checked_size.h"
+#include "platform/gbk_text.h"
 #include "platform/input_line.h"
 
 #include <algorithm>
@@ -111,10 +112,15 @@ static bool converts_for(std::FILE* stream) {
     return convert;
 }
 
+static iconv_t gbk_converter() {
+    static iconv_t converter = iconv_open("UTF-8", "GBK");
+    return converter;
+}
+
 // Converts GBK bytes to UTF-8. False when the system has no such converter or
 // the text is no GBK; the caller then writes the bytes as they are.
 static bool gbk_to_utf8(std::string_view gbk, std::string& utf8) {
-    static iconv_t converter = iconv_open("UTF-8", "GBK");
+    iconv_t converter = gbk_converter();
     if (converter == reinterpret_cast<iconv_t>(-1)) return false;
     // A GBK character of two bytes becomes at most three; ASCII stays one.
     utf8.assign(gbk.size() * 2, '\0');
@@ -132,6 +138,27 @@ void put_gbk_text(std::FILE* stream, std::string_view text) {
     std::string utf8;
     if (converts_for(stream) && gbk_to_utf8(text, utf8)) text = utf8;
     std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+// One GBK character as a code point, or 0 when iconv has none for it.
+static char32_t gbk_character(unsigned char lead, unsigned char trail) {
+    iconv_t converter = gbk_converter();
+    if (converter == reinterpret_cast<iconv_t>(-1)) return 0;
+    char gbk[2] = {static_cast<char>(lead), static_cast<char>(trail)}, utf8[8];
+    char *in = gbk, *out = utf8;
+    std::size_t in_left = sizeof gbk, out_left = sizeof utf8;
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(converter, &in, &in_left, &out, &out_left) == static_cast<std::size_t>(-1) ||
+        in_left != 0)
+        return 0;
+    const std::string_view converted(utf8, sizeof utf8 - out_left);
+    std::size_t at = 0;
+    const char32_t c = converted.empty() ? ill_formed : next_code_point(converted, at);
+    return c != ill_formed && at == converted.size() ? c : 0;
+}
+
+std::string utf8_from_gbk(std::string_view gbk) {
+    return utf8_from_gbk_pairs(gbk, gbk_character);
 }
 
 void hold_console_window(std::string_view) {}

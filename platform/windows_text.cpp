@@ -1,5 +1,8 @@
 #include "platform/windows_text.h"
 
+#include "platform/gbk_text.h"
+#include "platform/platform.h"
+
 #include <cerrno>
 #include <climits>
 #include <io.h>
@@ -20,6 +23,19 @@ std::string from_wide(std::wstring_view text, UINT to) {
     std::string bytes(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(to, 0, text.data(), size, bytes.data(), length, nullptr, nullptr);
     return bytes;
+}
+
+// One GBK character as a code point, or 0 when code page 936 has none for
+// it. Code page 936 has no character beyond UTF-16's first plane.
+static char32_t gbk_character(unsigned char lead, unsigned char trail) {
+    const char gbk[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+    wchar_t wide[2];
+    const int length = MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, gbk, 2, wide, 2);
+    return length == 1 ? static_cast<char32_t>(wide[0]) : 0;
+}
+
+std::string utf8_from_gbk(std::string_view gbk) {
+    return utf8_from_gbk_pairs(gbk, gbk_character);
 }
 
 HANDLE handle_of(std::FILE* stream) {

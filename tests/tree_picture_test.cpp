@@ -1,0 +1,327 @@
+// The picture of a clustering, read back from its SVG as a viewer meets it:
+// the labels, the branches and their colours, the cut, the axis and the texts.
+#include "svg_check.h"
+#include "tree/tree_picture.h"
+#include "tree/tree_shape.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <numeric>
+
+namespace {
+
+// Points on a line clustered by single linkage: neighbours fuse at their
+// gap, the smallest first. The groups are the clusters below the last
+// `groups` - 1 fusions, numbered in the order of their first leaves.
+TreePicture clustered(const std::vector<double>& points, int groups) {
+    const std::size_t n = points.size();
+    TreePicture picture;
+    std::vector<std::size_t> sorted(n), cluster(n); // by leaf: its cluster's first leaf
+    std::iota(sorted.begin(), sorted.end(), 0);
+    std::iota(cluster.begin(), cluster.end(), 0);
+    std::sort(sorted.begin(), sorted.end(), [&](auto a, auto b) { return points[a] < points[b]; });
+    std::vector<std::pair<double, std::size_t>> gaps;
+    for (std::size_t i = 0; i + 1 < n; ++i)
+        gaps.emplace_back(points[sorted[i + 1]] - points[sorted[i]], i);
+    std::sort(gaps.begin(), gaps.end());
+    std::vector<std::int32_t> node(n); // by first leaf: its cluster as a fusion's part
+    for (std::size_t i = 0; i < n; ++i) node[i] = -std::int32_t(i + 1);
+    for (const auto& [gap, i] : gaps) {
+        std::map<std::size_t, std::int32_t> numbers;
+        if (picture.fusions.size() + std::size_t(groups) == n)
+            for (std::size_t first : cluster)
+                picture.group_of.push_back(
+                    numbers.emplace(first, numbers.size() + 1).first->second);
+        const std::size_t a = cluster[sorted[i]], b = cluster[sorted[i + 1]];
+        picture.fusions.push_back({node[std::min(a, b)], node[std::max(a, b)], gap});
+        std::replace(cluster.begin(), cluster.end(), std::max(a, b), std::min(a, b));
+        node[std::min(a, b)] = std::int32_t(picture.fusions.size());
+    }
+    if (picture.group_of.empty()) picture.group_of.assign(n, 1);
+    picture.groups = groups;
+    const std::size_t kept = n - std::size_t(groups); // the fusions below the cut
+    if (groups > 1)
+        picture.cut_height = (picture.fusions[kept - 1].height + picture.fusions[kept].height) / 2;
+    for (std::size_t i = 0; i < n; ++i) picture.labels.push_back("G" + std::to_string(i + 1));
+    picture.data_file = "trial.csv";
+    picture.trait = "yield";
+    picture.leaves_are = "varieties";
+    picture.rows_are = "year x location pairs";
+    picture.rows = 12;
+    return picture;
+}
+
+// `per_group` points near each of `groups` centres, the groups taking turns.
+std::vector<double> points_around(int groups, int per_group, double scale = 1) {
+    std::vector<double> points;
+    for (int i = 0; i < groups * per_group; ++i)
+        points.push_back(scale * (10.0 * (i % groups) + 0.37 * ((i * 7919) % 11)));
+    return points;
+}
+
+// Whether every point an element names lies inside a picture this large.
+bool inside(const XmlElement& element, double width, double height) {
+    for (const auto& [name, value] : element.attributes)
+        if (name.find_first_not_of("xy12") == std::string::npos &&
+            !(std::stod(value) >= 0 && std::stod(value) <= (name[0] == 'x' ? width : height)))
+            return false;
+    return std::all_of(element.children.begin(), element.children.end(),
+                       [&](const XmlElement& child) { return inside(child, width, height); });
+}
+
+// The picture parsed, after it was checked (and rendered where it can be).
+XmlElement parsed(const std::string& svg) {
+    EXPECT_EQ(check_svg(svg), "");
+    std::string problem;
+    XmlElement root = parse_xml(svg, problem).value_or(XmlElement{});
+    const std::string width = *root.attribute("width"), height = *root.attribute("height");
+    EXPECT_EQ(root.attribute("viewBox"), "0 0 " + width + " " + height);
+    EXPECT_TRUE(inside(root, std::stod(width), std::stod(height)));
+    return root;
+}
+
+double number(const XmlElement& element, const char* attribute) {
+    return std::stod(element.attribute(attribute).value_or("nan"));
+}
+
+std::vector<XmlElement> part(const XmlElement& root, const char* id) {
+    const XmlElement* found = element_with_id(root, id);
+    return found ? found->children : std::vector<XmlElement>{};
+}
+
+std::vector<std::string> texts(const XmlElement& root, const char* id) {
+    std::vector<std::string> found;
+    for (const XmlElement& text : part(root, id)) found.push_back(text.text);
+    return found;
+}
+
+// The axis's values, and their x.
+std::vector<std::pair<double, double>> ticks(const XmlElement& root) {
+    std::vector<std::pair<double, double>> found;
+    for (const XmlElement& text : part(root, "axis"))
+        if (text.name == "text" && text.text.find_first_not_of("0123456789.") == std::string::npos)
+            found.emplace_back(number(text, "x"), std::stod(text.text));
+    return found;
+}
+
+// The height at an x, by the axis's first and last values.
+double height_at(const XmlElement& root, double x) {
+    const auto found = ticks(root);
+    const auto [x0, v0] = found.at(0);
+    const auto [x1, v1] = found.back();
+    return v0 + (x - x0) * (v1 - v0) / (x1 - x0);
+}
+
+// The reader that every picture test trusts refuses what a viewer refuses.
+TEST(SvgCheck, RefusesWhatIsNoXml) {
+    std::string problem;
+    EXPECT_TRUE(parse_xml(
+        "<?xml version=\"1.0\"?>\n<!-- - -->\n<a x='&#x41;'>&#66;<b/><?pi?></a>\n", problem))
+        << problem;
+    for (const std::string refused :
+         {"", "<a><b></b>", "<a></b>", "<a x=1/>", "<a x='1' x='2'/>", "<a x='1'y='2'/>",
+          "<a x='<'/>", "<a>&nbsp;</a>", "<a>&amp</a>", "<a>&#0;</a>", "<a>\x01</a>", "<a>\xff</a>",
+          "<a/><b/>", "<a/>b", "<a>]]></a>", "<a><!-- - -- --></a>", "<!DOCTYPE a><a/>"})
+        EXPECT_FALSE(parse_xml(refused, problem)) << refused;
+}
+
+// One label a leaf, a fixed pitch apart, in leaf order; each fusion's upright
+// at its height on the axis.
+TEST(TreePicture, LabelsFollowTheLeavesAndFusionsStandAtTheirHeights) {
+    const struct {
+        std::vector<Fusion> fusions;
+        std::string order;
+        bool tree;
+    } rows[] = {
+        {{{-1, -2, 1.5}}, "ab", true},
+        {{{-3, -4, 1}, {-1, -2, 2}, {1, 2, 3}}, "cdab", true},
+        {{{-2, -4, 0.5}, {-3, 1, 0.5}, {-1, 2, 7}}, "acbd", true},
+        {{{-1, -2, 0}, {-3, -4, 0}, {1, 2, 0}}, "abcd", true},
+        {{{-1, -1, 1}, {-3, -4, 2}, {1, 2, 3}}, "abcd", false}, // a leaf fused twice
+    };
+    for (const auto& row : rows) {
+        TreePicture picture;
+        picture.fusions = row.fusions;
+        for (std::size_t i = 0; i <= row.fusions.size(); ++i)
+            picture.labels.push_back({char('a' + i)});
+        const XmlElement root = parsed(draw_tree(picture));
+        std::string order;
+        for (const XmlElement& label : part(root, "labels")) {
+            EXPECT_NEAR(number(label, "y") - number(part(root, "labels")[0], "y"),
+                        16.0 * order.size(), 0.01);
+            order += label.text;
+        }
+        EXPECT_EQ(order, row.order);
+        EXPECT_GT(number(part(root, "labels")[0], "y"),
+                  number(part(root, "title").back(), "y") + 16);
+        std::vector<double> heights; // of every upright, "M x y V y"
+        for (const XmlElement& path : part(root, "branches")) {
+            const std::string d = *path.attribute("d");
+            for (std::size_t v = d.find('V'); v != std::string::npos; v = d.find('V', v + 1))
+                heights.push_back(height_at(root, std::stod(d.substr(d.rfind('M', v) + 1))));
+        }
+        std::sort(heights.begin(), heights.end());
+        ASSERT_EQ(heights.size(), row.tree ? row.fusions.size() : 0);
+        for (std::size_t k = 0; k < heights.size(); ++k)
+            EXPECT_NEAR(heights[k], row.fusions[k].height, 1e-3);
+    }
+}
+
+TEST(TreePicture, GroupsHaveTheirColoursAndTheCutItsHeight) {
+    const struct {
+        int groups, per_group;
+        double scale;
+        std::size_t colours; // of the branches
+    } rows[] = {
+        {1, 6, 1, 1}, {2, 4, 0.001, 3}, {4, 5, 250, 5}, {9, 2, 1, 8} /* 7 in the palette */};
+    for (const auto& row : rows) {
+        const TreePicture picture =
+            clustered(points_around(row.groups, row.per_group, row.scale), row.groups);
+        const XmlElement root = parsed(draw_tree(picture));
+        const std::vector<XmlElement> paths = part(root, "branches"); // one a colour
+        EXPECT_EQ(paths.size(), row.colours) << row.groups;
+        EXPECT_EQ(paths.back().attribute("stroke") == "#999999", row.groups > 1) << row.groups;
+        // A bar and a number for each group, group 1 in the palette's first
+        // colour; the bars, which never touch, beside every label.
+        std::vector<int> numbers, expected(std::size_t(row.groups));
+        std::vector<std::pair<double, double>> bars;
+        for (const XmlElement& mark : part(root, "groups")) {
+            if (mark.name == "text") numbers.push_back(std::stoi(mark.text));
+            EXPECT_TRUE(mark.text != "1" || mark.attribute("fill") == "#0072B2");
+            if (mark.name != "rect") continue;
+            EXPECT_GT(number(mark, "y"), bars.empty() ? 0 : bars.back().second);
+            bars.emplace_back(number(mark, "y"), number(mark, "y") + number(mark, "height"));
+        }
+        std::sort(numbers.begin(), numbers.end());
+        std::iota(expected.begin(), expected.end(), 1);
+        EXPECT_EQ(numbers, expected);
+        const std::vector<XmlElement> labels = part(root, "labels");
+        for (const XmlElement& label : labels) {
+            const double y = number(label, "y") - 4; // about the middle of its row
+            EXPECT_TRUE(std::any_of(bars.begin(), bars.end(),
+                                    [&](auto bar) { return bar.first < y && y < bar.second; }));
+        }
+        // The cut across every row, at its height on the axis and in the title.
+        const XmlElement* cut = element_with_id(root, "cut");
+        ASSERT_EQ(cut != nullptr, row.groups > 1) << row.groups;
+        if (!cut) continue;
+        EXPECT_LT(number(*cut, "y1"), number(labels.front(), "y") - 12);
+        EXPECT_GT(number(*cut, "y2"), number(labels.back(), "y"));
+        const double step = ticks(root).at(1).second;
+        EXPECT_NEAR(height_at(root, number(*cut, "x1")), *picture.cut_height, step / 1000);
+        const std::string title = texts(root, "title").at(2);
+        EXPECT_NEAR(std::stod(title.substr(title.find("cut at height ") + 14)), *picture.cut_height,
+                    step / 20);
+    }
+}
+
+TEST(TreePicture, TextsReadBackAsGiven) {
+    TreePicture picture = clustered(points_around(1, 5), 1);
+    picture.labels = {"A&B <x> \"q\" it's", "济麦二十二号济麦二十二号",
+                      "\xff"
+                      "bad\xC0\x80",
+                      "bell\x07 form feed\x0c", "\xEF\xBF\xBF"};
+    picture.data_file = "trials <2025> & co.csv";
+    picture.trait = "yield 'dry'";
+    picture.left_out = {{"G<17>", "fewer than 2 values"}, {"\x01", "shares fewer than 2 rows"}};
+    picture.linkage = Linkage::average;
+    picture.cophenetic = -0.004;
+    const XmlElement root = parsed(draw_tree(picture));
+    std::vector<std::string> labels = texts(root, "labels");
+    std::sort(labels.begin(), labels.end());
+    EXPECT_EQ(labels, (std::vector<std::string>{"A&B <x> \"q\" it's", "bell\uFFFD form feed\uFFFD",
+                                                "济麦二十二号济麦二十二号", "\uFFFD",
+                                                "\uFFFD"
+                                                "bad\uFFFD\uFFFD"}));
+    EXPECT_EQ(
+        texts(root, "title"),
+        (std::vector<std::string>{
+            "trials <2025> & co.csv \u2014 yield 'dry'",
+            "5 varieties clustered on 12 year x location pairs; 2 left out (listed below)",
+            "average linkage (UPGMA) on Euclidean distances; 1 group by Mojena's rule (k = 1.25)",
+            "Cophenetic correlation: 0.00"}));
+    // Wide characters are an em each, in any font: the bar stands clear of them.
+    EXPECT_GE(number(part(root, "groups").at(0), "x") - number(part(root, "labels")[0], "x"),
+              12 * 12);
+    EXPECT_EQ(texts(root, "left-out"),
+              (std::vector<std::string>{"Left out:", "G<17>: fewer than 2 values",
+                                        "\uFFFD: shares fewer than 2 rows"}));
+}
+
+TEST(TreePicture, OddTreesStillDrawAndTheirAxisReads) {
+    TreePicture none, one, stray_groups;
+    none.left_out = {{"G1", "no values"}};
+    one.labels = {"G1"};
+    stray_groups.labels = {"a", "b", "c"};
+    stray_groups.fusions = {{-1, -2, 0.5}, {-3, 1, 1}};
+    stray_groups.group_of = {0, -4, 3};
+    EXPECT_EQ(texts(parsed(draw_tree(none)), "title").back(), "Cophenetic correlation: -");
+    for (const TreePicture& picture :
+         {none, one, stray_groups, clustered(std::vector<double>(6, 2.5), 2) /* all at 0 */}) {
+        const XmlElement root = parsed(draw_tree(picture));
+        const auto values = ticks(root);
+        ASSERT_EQ(values.size(), picture.labels.empty() ? 0u : 6u);
+        const std::string marks = values.empty() ? "" : *part(root, "axis")[0].attribute("d");
+        EXPECT_EQ(std::count(marks.begin(), marks.end(), 'v'), std::ptrdiff_t(values.size()));
+        for (std::size_t i = 0; i < values.size(); ++i)
+            EXPECT_NEAR(values[i].second, 0.2 * double(i), 1e-9);
+    }
+    // The picture grows a line a leaf, and 500 leaves stay as readable as
+    // 100, with the heights above the tree as well as below.
+    const auto picture = [](int per_group) {
+        return parsed(draw_tree(clustered(points_around(5, per_group), 5)));
+    };
+    const XmlElement large = picture(100), small = picture(20), smaller = picture(4);
+    EXPECT_EQ(number(large, "height") - number(small, "height"), 16 * 400);
+    EXPECT_EQ(part(large, "axis-above").size(), part(large, "axis").size() - 1);
+    EXPECT_EQ(element_with_id(smaller, "axis-above"), nullptr);
+}
+
+TEST(HeightAxis, StepsOf1Or2Or5TimesAPowerOfTen) {
+    const struct {
+        double highest, step;
+        int exponent, intervals;
+    } rows[] = {{0.6, 0.2, -1, 3},    {7.3, 2, 0, 4},    {10, 2, 0, 5},         {10.01, 5, 0, 3},
+                {0.034, 0.01, -2, 4}, {1234, 500, 2, 3}, {4.9e-7, 1e-7, -7, 5}, {NAN, 0.2, -1, 5}};
+    for (const auto& row : rows) {
+        const HeightAxis axis = height_axis(row.highest);
+        EXPECT_NEAR(axis.step, row.step, row.step * 1e-12) << row.highest;
+        EXPECT_EQ(axis.exponent, row.exponent) << row.highest;
+        EXPECT_EQ(axis.intervals, row.intervals) << row.highest;
+    }
+}
+
+// 30 varieties in 4 groups, some left out: rendered, more than a blank page
+// of its size. With CLUSTMAT_SAMPLE_PICTURES naming a folder, the picture is
+// written there as tree-30.svg, to be looked at.
+TEST(TreePicture, ASampleRendersAsMoreThanABlankPage) {
+    std::vector<double> points = points_around(4, 8);
+    points.resize(30);
+    TreePicture picture = clustered(points, 4);
+    picture.labels[3] = "济麦22";
+    picture.labels[7] = "A long name & <more>";
+    picture.left_out = {{"G31", "fewer than 2 values"},
+                        {"山农28", "shares fewer than 2 rows with G17"},
+                        {"G33", "no values"}};
+    picture.cophenetic = 0.8712;
+    const std::string svg = draw_tree(picture);
+    if (const char* folder = std::getenv("CLUSTMAT_SAMPLE_PICTURES"))
+        std::ofstream(std::string(folder) + "/tree-30.svg", std::ios::binary) << svg;
+    const XmlElement root = parsed(svg);
+    if (!can_render()) GTEST_SKIP() << "rsvg-convert was not found";
+    const std::string size =
+        "width=\"" + *root.attribute("width") + "\" height=\"" + *root.attribute("height") + "\"";
+    std::string png, blank;
+    ASSERT_EQ(render_png(svg, png), "");
+    ASSERT_EQ(render_png("<svg xmlns=\"http://www.w3.org/2000/svg\" " + size + "><rect " + size +
+                             " fill=\"#FFFFFF\"/></svg>",
+                         blank),
+              "");
+    EXPECT_NE(png, blank);
+}
+
+} // namespace

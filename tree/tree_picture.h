@@ -1,0 +1,46 @@
+// The picture of a clustering: its dendrogram as an SVG file, with the
+// groups in colour, the levels left out and what was clustered how.
+#pragma once
+
+#include "tree/hierarchy.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// How the number of groups was settled.
+enum class GroupRule {
+    mojena, // Mojena's rule, k = 1.25
+    fixed,  // as given with --groups
+};
+
+// A level that could not be clustered, and why ("fewer than 2 values").
+struct LeftOut {
+    std::string label, reason;
+};
+
+// Everything the picture shows. Texts are UTF-8.
+struct TreePicture {
+    // The clustered levels by leaf number, in the matrix's order.
+    std::vector<std::string> labels;
+    std::vector<Fusion> fusions;        // labels.size() - 1 of them, heights non-decreasing
+    std::vector<std::int32_t> group_of; // by leaf: its group, from 1
+    std::int32_t groups = 1;
+    std::optional<double> cut_height; // between the groups' fusions; none for one group
+    std::vector<LeftOut> left_out;    // in the matrix's order
+    // For the title block.
+    std::string data_file, trait;
+    std::string leaves_are; // "varieties", "years" or "locations"
+    std::string rows_are;   // "year x location pairs" and the like
+    std::int64_t rows = 0;
+    Linkage linkage = Linkage::ward;
+    GroupRule group_rule = GroupRule::mojena;
+    std::optional<double> cophenetic; // the cophenetic correlation, when known
+};
+
+// The picture as an SVG 1.1 file, lines ending in "\n", the same bytes on
+// every system. Whatever reaches it as text, the file is well-formed XML:
+// bytes that are no UTF-8, and control characters, show as U+FFFD. Fusions
+// that build no tree over the labels draw the labels alone.
+std::string draw_tree(const TreePicture& picture);
