@@ -6,11 +6,30 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <optional>
 #include <string_view>
+#include <utility>
 
-// Every option but the questions takes a value.
+// Every option but the questions and --tree takes a value.
 static constexpr std::string_view value_options[] = {"--columns", "--cells",  "--decimal",
-                                                     "--layout",  "--output", "--skip"};
+                                                     "--layout",  "--output", "--skip",
+                                                     "--method",  "--groups", "--min-rows"};
+
+// The options that say how the tree is grown, which mean nothing without it.
+static constexpr std::string_view tree_options[] = {"--method", "--groups", "--min-rows"};
+
+static constexpr std::pair<std::string_view, Linkage> methods[] = {{"ward", Linkage::ward},
+                                                                   {"average", Linkage::average},
+                                                                   {"complete", Linkage::complete},
+                                                                   {"single", Linkage::single}};
+
+// A whole number from 1, as --groups and --min-rows take it.
+static std::optional<std::int64_t> count_from_one(std::string_view value) {
+    const WholeNumber number = read_whole_number(std::string(value).c_str());
+    if (value.empty() || number.length != value.size() || !number.fits_int() || number.value < 1)
+        return std::nullopt;
+    return number.value;
+}
 
 // Checks an option's value and puts it where it belongs; gives the problem
 // with it, or nothing.
@@ -32,6 +51,18 @@ static std::string take_value(std::string_view name, std::string_view value, Com
         if (value.empty() || lines.length != value.size() || !lines.fits_int() || lines.value < 0)
             return fill(texts::bad_skip_option, {quoted(value, token_shown)});
         line.load.skip = lines.value;
+    } else if (name == "--method") {
+        const auto* method =
+            std::ranges::find(methods, value, &std::pair<std::string_view, Linkage>::first);
+        if (method == std::end(methods))
+            return fill(texts::bad_method_option, {quoted(value, token_shown)});
+        line.tree_options.method = method->second;
+    } else if (name == "--groups" || name == "--min-rows") {
+        const std::optional<std::int64_t> count = count_from_one(value);
+        if (!count)
+            return fill(name == "--groups" ? texts::bad_groups_option : texts::bad_min_rows_option,
+                        {quoted(value, token_shown)});
+        (name == "--groups" ? line.tree_options.groups : line.tree_options.min_rows) = *count;
     } else if (name == "--columns") {
         line.load.columns.clear();
         for (std::size_t start = 0;;) {
@@ -73,6 +104,9 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
         } else if (arg == "--help" || arg == "-h" || arg == "--version") {
             if (line.request == Request::run)
                 line.request = arg == "--version" ? Request::version : Request::help;
+        } else if (arg == "--tree") {
+            if (line.tree) problem = fill(texts::option_twice, {arg});
+            line.tree = true;
         } else {
             const std::size_t equals = arg.find('=');
             const std::string_view name = arg.substr(0, equals);
@@ -92,6 +126,9 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
         }
         if (fault.empty()) fault = problem;
     }
+    for (std::string_view option : tree_options)
+        if (fault.empty() && !line.tree && std::ranges::find(given, option) != given.end())
+            fault = fill(texts::option_needs_tree, {option});
     if (line.request == Request::run && !fault.empty()) {
         line.request = Request::usage_error;
         line.usage_error = fault;

@@ -5,6 +5,7 @@
 
 #include "design/loader.h"
 #include "matrix/matrix_writer.h"
+#include "tree/trait_tree.h"
 
 #include <optional>
 #include <string>
@@ -21,6 +22,8 @@ struct CommandLine {
     std::optional<Layout> layout;
     LoadOptions load;
     bool several_traits = false; // --columns names more than one trait
+    bool tree = false;           // --tree: cluster the matrix's columns
+    TreeOptions tree_options;
 };
 
 // Reads the arguments after the program's name: c or C, the options (--name value or --name=value),

@@ -10,6 +10,7 @@
 #include "matrix/matrix_file.h"
 #include "platform/platform.h"
 #include "texts/console_texts.h"
+#include "tree/tree_files.h"
 
 int main(int argc, char** argv) {
     prepare_standard_streams();
@@ -33,22 +34,36 @@ int main(int argc, char** argv) {
     // A matrix file named on the command line is checked before the data are
     // read, the derived one once the layout is known: either way before
     // anything is written. The matrices of several traits are named after
-    // them, and checked once the header names them.
+    // them, and checked once the header names them; a tree's files with
+    // their matrices.
     std::vector<std::string> matrix_names;
+    std::vector<TreeFileNames> tree_names;
     if (line.output && !line.several_traits) matrix_names = {choose_matrix_file(line.output, data)};
     LoadPlan plan = plan_load(data, line.load);
     if (line.several_traits) matrix_names = choose_matrix_files(line.output, data, plan.traits);
+    if (line.tree && !matrix_names.empty()) tree_names = choose_tree_files(matrix_names, data);
     // The data file read into a trait cube a trait, which it closes.
     const Trial trial = load_trait_cube(plan, line.load);
     account_for(trial);
-    // Each cube written as the matrix of the layout chosen, all put in place
-    // together.
     const Layout layout = ask_for_layout(line.layout);
-    if (matrix_names.empty()) matrix_names = {choose_matrix_file({}, data)};
+    if (matrix_names.empty()) {
+        matrix_names = {choose_matrix_file({}, data)};
+        if (line.tree) tree_names = choose_tree_files(matrix_names, data);
+    }
+    // Each cube's matrix columns clustered, when a tree is asked for.
+    const std::vector<TraitTree> trees =
+        line.tree ? grow_trees(trial, layout, line.tree_options) : std::vector<TraitTree>();
+    // Every file written staged, and all put in place together.
+    const std::vector<std::string> names = output_names(matrix_names, tree_names, trees);
     set_memory_use(texts::memory_for_matrix);
     const std::optional<std::vector<MatrixFile>> matrices =
-        stage_matrix_files(matrix_names, trial, layout);
-    if (!matrices || !commit_output_files(matrix_names)) return exit_unwritten;
+        stage_matrix_files(matrix_names, trial, layout, names);
+    if (!matrices) return exit_unwritten;
+    if (!stage_tree_files(tree_names, trees, {data.name, trial, layout, line.tree_options},
+                          names) ||
+        !commit_output_files(names))
+        return exit_unwritten;
     for (const MatrixFile& matrix : *matrices) announce_matrix(matrix);
+    announce_trees(matrix_names, trees, layout, line.tree_options);
     return exit_written;
 }

@@ -3,7 +3,11 @@
 #include "platform/platform.h"
 #include "texts/console_texts.h"
 
+#include "matrix/output_name.h"
+
 #include <array>
+#include <cstdio>
+#include <optional>
 #include <string>
 
 // Tells which file now holds the matrix and how large it is, so that a
@@ -58,4 +62,64 @@ void account_for(const Trial& trial) {
         put_text(stderr, escaped(cube.trait, token_shown));
         put_gbk_text(stderr, counts + ".\n");
     }
+}
+
+// A correlation to two decimals, "-" where there is none.
+static std::string two_decimals(std::optional<double> value) {
+    if (!value) return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", *value == 0 ? 0.0 : *value);
+    return text;
+}
+
+static void announce_tree(const std::string& matrix_name, const TraitTree& tree, Layout layout,
+                          const TreeOptions& options) {
+    const bool chinese = chinese_mode == 1;
+    const int f = analysed_factor(layout);
+    const std::string_view leaves = chinese ? texts::leaves_zh[f] : texts::leaves_en[f];
+    const std::string name = matrix_stem_of(matrix_name);
+    const std::string min_rows = decimal(options.min_rows);
+    if (!tree.grown()) {
+        if (!chinese) put_text(stderr, texts::no_tree_before_en);
+        put_text(stderr, name);
+        put_gbk_text(stderr, chinese ? fill(texts::no_tree_middle_zh, {min_rows, leaves, leaves})
+                                     : fill(texts::no_tree_middle_en, {leaves, min_rows}));
+        put_text(stderr, tree_file_names(matrix_name).groups);
+        put_gbk_text(stderr, chinese ? texts::no_tree_after_zh : texts::no_tree_after_en);
+        return;
+    }
+    const std::int64_t clustered = static_cast<std::int64_t>(tree.participation.clustered.size());
+    const std::int64_t groups = tree.groups.count;
+    if (tree.groups.capped) {
+        const std::string wanted = decimal(*options.groups);
+        put_gbk_text(stderr,
+                     chinese ? fill(texts::capped_before_zh, {wanted})
+                             : fill(texts::capped_before_en, {wanted, decimal(clustered), leaves}));
+        put_text(stderr, name);
+        put_gbk_text(stderr,
+                     chinese ? fill(texts::capped_after_zh, {decimal(clustered), leaves, leaves})
+                             : std::string(texts::capped_after_en));
+    }
+    const std::string rule = options.groups ? fill(texts::groups_rule, {decimal(*options.groups)})
+                                            : std::string(texts::mojena_rule);
+    const std::string left_out =
+        decimal(static_cast<std::int64_t>(tree.data.labels.size()) - clustered);
+    put_gbk_text(stderr, chinese ? texts::tree_before_zh : texts::tree_before_en);
+    put_text(stderr, name);
+    put_gbk_text(stderr,
+                 chinese
+                     ? fill(texts::tree_after_zh, {decimal(clustered), leaves, decimal(groups),
+                                                   rule, left_out, two_decimals(tree.cophenetic)})
+                     : fill(texts::tree_after_en, {decimal(clustered), leaves, decimal(groups),
+                                                   texts::group_words[groups == 1 ? 0 : 1], rule,
+                                                   left_out, two_decimals(tree.cophenetic)}));
+}
+
+void announce_trees(const std::vector<std::string>& matrix_names,
+                    const std::vector<TraitTree>& trees, Layout layout,
+                    const TreeOptions& options) {
+    if (trees.empty()) return;
+    put_text(stderr, "\n");
+    for (std::size_t k = 0; k < trees.size(); ++k)
+        announce_tree(matrix_names[k], trees[k], layout, options);
 }

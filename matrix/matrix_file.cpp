@@ -106,7 +106,8 @@ static std::string replace_failure(const std::string& name, int error_number) {
 }
 
 std::optional<std::vector<MatrixFile>> stage_matrix_files(const std::vector<std::string>& names,
-                                                          const Trial& trial, Layout layout) {
+                                                          const Trial& trial, Layout layout,
+                                                          const std::vector<std::string>& all) {
     std::vector<MatrixFile> files;
     for (std::size_t k = 0; k < names.size(); ++k) {
         const TraitCube& cube = trial.traits[k];
@@ -120,7 +121,7 @@ std::optional<std::vector<MatrixFile>> stage_matrix_files(const std::vector<std:
         if (!write_cluster_matrix(out, cube, layout)) {
             const int error_number = errno != 0 ? errno : EIO;
             discard_staged_files();
-            report_failed_write(names, names[k], std::strerror(error_number));
+            report_failed_write(all, names[k], std::strerror(error_number));
             return std::nullopt;
         }
         // The analysed factor's levels are the columns, the pairs of the
@@ -131,6 +132,24 @@ std::optional<std::vector<MatrixFile>> stage_matrix_files(const std::vector<std:
                          cube.levels->count(analysed)});
     }
     return files;
+}
+
+bool stage_text_file(const std::string& name, std::string_view text, bool binary,
+                     const std::vector<std::string>& all) {
+    std::FILE* out = stage_file(name, true, binary);
+    if (!out) {
+        const int error = errno;
+        discard_staged_files();
+        cant_open(creation_failure(name, error));
+    }
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::ferror(out)) {
+        const int error_number = errno != 0 ? errno : EIO;
+        discard_staged_files();
+        report_failed_write(all, name, std::strerror(error_number));
+        return false;
+    }
+    return true;
 }
 
 bool commit_output_files(const std::vector<std::string>& names) {

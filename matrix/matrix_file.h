@@ -40,10 +40,18 @@ std::vector<std::string> choose_matrix_files(const std::optional<std::string>& g
 void check_output_name(const std::string& name, const DataFile& data);
 
 // Writes each trait's matrix of `layout` to a staged file under its name
-// (storage/staged_file.h). When writing fails, says so on stderr, removes
-// every staged file and gives nothing: every earlier file is then as it was.
+// (storage/staged_file.h). When writing fails, says so on stderr (naming
+// `all`, every file of the run), removes every staged file and gives
+// nothing: every earlier file is then as it was.
 std::optional<std::vector<MatrixFile>> stage_matrix_files(const std::vector<std::string>& names,
-                                                          const Trial& trial, Layout layout);
+                                                          const Trial& trial, Layout layout,
+                                                          const std::vector<std::string>& all);
+
+// Writes `text` to a staged file under `name`, in binary when it must be the
+// same bytes on every system. When writing fails, says so on stderr (naming
+// `all`, every file of the run), removes every staged file and gives false.
+bool stage_text_file(const std::string& name, std::string_view text, bool binary,
+                     const std::vector<std::string>& all);
 
 // Puts every staged file in place of its name, `names` in the order they
 // were staged, each replacing an earlier file only once all are complete

@@ -74,6 +74,13 @@ inline void put_cell(BlockWriter& out, float x, bool raw, float mean, char empty
 
 } // namespace
 
+std::string level_label(const CubeLevels& levels, int f, std::int64_t level) {
+    char label[32];
+    if (levels.level_labels[f].empty())
+        return std::string(label, put_level(label, levels, f, level));
+    return levels.level_labels[f][static_cast<std::size_t>(level - 1)];
+}
+
 bool write_cluster_matrix(std::FILE* stream, const TraitCube& cube, Layout layout) {
     BlockWriter out = writer_open(stream);
     const CubeLevels& levels = *cube.levels;

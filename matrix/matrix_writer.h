@@ -5,7 +5,9 @@
 
 #include "design/trait_cube.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 enum class Layout {
     variety = 1,  // columns G1.., rows Y+L, values centred on the grand mean, "." when empty
@@ -17,6 +19,10 @@ enum class Layout {
 inline int analysed_factor(Layout layout) {
     return static_cast<int>(layout) - 1;
 }
+
+// The label of a level of factor f as the matrix shows it: the factor's
+// letter and the code of a classic file ("G12"), a table's own label.
+std::string level_label(const CubeLevels& levels, int f, std::int64_t level);
 
 // Writes the header and every row of the layout from `cube`. Gives false
 // when the stream reported a write error.

@@ -55,3 +55,7 @@ std::vector<std::string> trait_matrix_names(std::string_view stem,
     }
     return names;
 }
+
+std::string companion_name(std::string_view matrix_name, std::string_view ending) {
+    return matrix_stem_of(matrix_name) + std::string(ending);
+}

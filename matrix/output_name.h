@@ -38,3 +38,8 @@ struct TraitPart {
 // wheat.yield.col6.DIS).
 std::vector<std::string> trait_matrix_names(std::string_view stem,
                                             const std::vector<TraitPart>& traits);
+
+// A file that goes with a matrix: its name with a final ".DIS", in any case,
+// replaced by `ending`, or else `ending` appended (wheat.DIS and ".groups.tsv"
+// give wheat.groups.tsv).
+std::string companion_name(std::string_view matrix_name, std::string_view ending);

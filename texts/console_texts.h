@@ -218,6 +218,7 @@ inline constexpr std::string_view memory_for_reading = "to read the data file";
 inline constexpr std::string_view memory_for_levels = "for the levels of the columns {}";
 inline constexpr std::string_view memory_for_cube = "for the cube of {} cells";
 inline constexpr std::string_view memory_for_matrix = "to write the matrix file";
+inline constexpr std::string_view memory_for_distances = "for the distances of {} levels";
 
 // The loader, on table files
 inline constexpr auto factor_names =
@@ -339,6 +340,53 @@ inline constexpr std::string_view matrix_not_written =
     "\nThe matrix file {} could not be written in full ({}). Its unfinished copy has been "
     "removed; {} is as it was before the run.\n";
 
+// The tree. The lines about each tree come in pieces around the names of
+// its files, which go out as names do.
+inline constexpr std::string_view no_tree_at_all_en =
+    "No tree can be grown: in no matrix do two {} have values in {} rows or more that they "
+    "share. Nothing was written.";
+// "聚类树无法生成: 任何矩阵中都没有两个{}在不少于 {} 行中共同有值. 未写入任何文件."
+inline constexpr std::string_view no_tree_at_all_zh =
+    "\xBE\xDB\xC0\xE0\xCA\xF7\xCE\xDE\xB7\xA8\xC9\xFA\xB3\xC9: \xC8\xCE\xBA\xCE\xBE\xD8"
+    "\xD5\xF3\xD6\xD0\xB6\xBC\xC3\xBB\xD3\xD0\xC1\xBD\xB8\xF6{}\xD4\xDA\xB2\xBB\xC9\xD9"
+    "\xD3\xDA {} \xD0\xD0\xD6\xD0\xB9\xB2\xCD\xAC\xD3\xD0\xD6\xB5. \xCE\xB4\xD0\xB4\xC8\xEB"
+    "\xC8\xCE\xBA\xCE\xCE\xC4\xBC\xFE.";
+// The levels a tree clusters: varieties, years, locations; "品种", "年份", "试点".
+inline constexpr auto leaves_en =
+    std::to_array<std::string_view>({"varieties", "years", "locations"});
+inline constexpr auto leaves_zh =
+    std::to_array<std::string_view>({"\xC6\xB7\xD6\xD6", "\xC4\xEA\xB7\xDD", "\xCA\xD4\xB5\xE3"});
+inline constexpr auto group_words = std::to_array<std::string_view>({"group", "groups"});
+inline constexpr std::string_view mojena_rule = "Mojena, k = 1.25";
+inline constexpr std::string_view groups_rule = "--groups {}";
+inline constexpr std::string_view tree_before_en = "Tree ";
+// "聚类树 "
+inline constexpr std::string_view tree_before_zh = "\xBE\xDB\xC0\xE0\xCA\xF7 ";
+inline constexpr std::string_view tree_after_en =
+    ": {} {} in {} {} ({}), {} left out; cophenetic correlation {}.\n";
+// ": {} 个{}分为 {} 组 ({}), {} 个未参与聚类; 共表型相关系数 {}.\n"
+inline constexpr std::string_view tree_after_zh =
+    ": {} \xB8\xF6{}\xB7\xD6\xCE\xAA {} \xD7\xE9 ({}), {} \xB8\xF6\xCE\xB4\xB2\xCE\xD3\xEB\xBE"
+    "\xDB\xC0\xE0; \xB9\xB2\xB1\xED\xD0\xCD\xCF\xE0\xB9\xD8\xCF\xB5\xCA\xFD {}.\n";
+inline constexpr std::string_view capped_before_en =
+    "--groups {} is more than the {} {} clustered in ";
+inline constexpr std::string_view capped_after_en = ": each is a group of its own.\n";
+// "--groups {} 多于 ", " 中聚类的 {} 个{}: 每个{}自成一组.\n"
+inline constexpr std::string_view capped_before_zh = "--groups {} \xB6\xE0\xD3\xDA ";
+inline constexpr std::string_view capped_after_zh =
+    " \xD6\xD0\xBE\xDB\xC0\xE0\xB5\xC4 {} \xB8\xF6{}: \xC3\xBF\xB8\xF6{}\xD7\xD4\xB3\xC9"
+    "\xD2\xBB\xD7\xE9.\n";
+inline constexpr std::string_view no_tree_before_en = "No tree for ";
+inline constexpr std::string_view no_tree_middle_en =
+    ": fewer than two {} have values in {} rows or more that they share; ";
+inline constexpr std::string_view no_tree_after_en = " says why for each.\n";
+// "", " 没有聚类树: 共同有值的行数不少于 {} 的{}不足两个; 各{}的原因见 ", ".\n"
+inline constexpr std::string_view no_tree_middle_zh =
+    " \xC3\xBB\xD3\xD0\xBE\xDB\xC0\xE0\xCA\xF7: \xB9\xB2\xCD\xAC\xD3\xD0\xD6\xB5\xB5\xC4"
+    "\xD0\xD0\xCA\xFD\xB2\xBB\xC9\xD9\xD3\xDA {} \xB5\xC4{}\xB2\xBB\xD7\xE3\xC1\xBD\xB8\xF6; "
+    "\xB8\xF7{}\xB5\xC4\xD4\xAD\xD2\xF2\xBC\xFB ";
+inline constexpr std::string_view no_tree_after_zh = ".\n";
+
 inline constexpr std::string_view version_line = "clustmat {}\n";
 
 // Answers clustmat --help; English only, like every text without a Chinese form.
@@ -421,6 +469,13 @@ inline constexpr std::string_view bad_decimal_option = "--decimal takes comma or
 inline constexpr std::string_view bad_skip_option =
     "--skip takes a number of lines from 0 to 2147483647, not {}";
 inline constexpr std::string_view option_twice = "the option {} is given twice";
+inline constexpr std::string_view bad_method_option =
+    "--method takes ward, average, complete or single, not {}";
+inline constexpr std::string_view bad_groups_option =
+    "--groups takes a number of groups from 1 to 2147483647, not {}";
+inline constexpr std::string_view bad_min_rows_option =
+    "--min-rows takes a number of rows from 1 to 2147483647, not {}";
+inline constexpr std::string_view option_needs_tree = "the option {} is for --tree, not given";
 inline constexpr std::string_view bad_columns_option =
     "--columns takes five or more column names or numbers separated by commas, not {}";
 inline constexpr std::string_view second_data_file = "a second data file {} after {}";

@@ -111,7 +111,7 @@ static std::string title_of_fit(const TreePicture& picture) {
     return line + std::string(shown == "-0.00" ? "0.00" : shown);
 }
 
-static std::string left_out_line(const LeftOut& level) {
+static std::string left_out_line(const LeftOutLevel& level) {
     return level.label + ": " + level.reason;
 }
 
@@ -139,7 +139,7 @@ static Layout lay_out(const TreePicture& picture) {
         const double size = line == 0 ? title_size * bold_widening : text_size;
         right = std::max(right, margin + estimated_width(layout.title[line]) * size);
     }
-    for (const LeftOut& level : picture.left_out)
+    for (const LeftOutLevel& level : picture.left_out)
         right = std::max(right, margin + 12 + estimated_width(left_out_line(level)) * text_size);
     layout.width = std::ceil(right + margin);
 

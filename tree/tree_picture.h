@@ -16,7 +16,7 @@ enum class GroupRule {
 };
 
 // A level that could not be clustered, and why ("fewer than 2 values").
-struct LeftOut {
+struct LeftOutLevel {
     std::string label, reason;
 };
 
@@ -27,8 +27,8 @@ struct TreePicture {
     std::vector<Fusion> fusions;        // labels.size() - 1 of them, heights non-decreasing
     std::vector<std::int32_t> group_of; // by leaf: its group, from 1
     std::int32_t groups = 1;
-    std::optional<double> cut_height; // between the groups' fusions; none for one group
-    std::vector<LeftOut> left_out;    // in the matrix's order
+    std::optional<double> cut_height;   // between the groups' fusions; none for one group
+    std::vector<LeftOutLevel> left_out; // in the matrix's order
     // For the title block.
     std::string data_file, trait;
     std::string leaves_are; // "varieties", "years" or "locations"

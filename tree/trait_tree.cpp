@@ -1,0 +1,58 @@
+#include "tree/trait_tree.h"
+
+#include "texts/console_texts.h"
+#include "tree/agglomeration.h"
+#include "tree/cophenetic.h"
+#include "tree/distances.h"
+
+#include <cmath>
+#include <limits>
+
+ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
+    const CubeLevels& levels = *cube.levels;
+    const int columns = analysed_factor(layout);
+    const std::int64_t count = levels.count(columns);
+    ClusterData data;
+    for (std::int64_t level = 1; level <= count; ++level)
+        data.labels.push_back(level_label(levels, columns, level));
+    data.rows = pairs_occurring(levels, (columns + 1) % 3);
+    data.values.assign(static_cast<std::size_t>(count * data.rows),
+                       std::numeric_limits<float>::quiet_NaN());
+    std::int64_t row = 0;
+    // The values themselves: a distance is the same between values centred
+    // on the grand mean, and an observed 0 (held as -0.0) is 0.
+    for_each_row(cube, columns, [&](std::int64_t, std::int64_t, const float* cells) {
+        for (std::int64_t c = 0; c < count; ++c)
+            if (cells[c] != 0.0f || std::signbit(cells[c]))
+                data.values[static_cast<std::size_t>(c * data.rows + row)] = cells[c] + 0.0f;
+        ++row;
+    });
+    return data;
+}
+
+// The distances of the clustered levels; a run without the memory for them
+// ends, saying how many levels asked for it.
+static Distances distances_of(const TraitTree& tree) {
+    const auto levels = static_cast<std::int64_t>(tree.participation.clustered.size());
+    set_memory_use(fill(texts::memory_for_distances, {decimal(levels)}));
+    Distances distances = level_distances(tree.data, tree.participation.clustered);
+    if (!distances.values)
+        fatal_exit(
+            fill(texts::out_of_memory, {fill(texts::memory_for_distances, {decimal(levels)})}));
+    return distances;
+}
+
+TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions& options) {
+    TraitTree tree;
+    tree.data = matrix_columns(cube, layout);
+    tree.participation = choose_levels(tree.data, options.min_rows);
+    if (!tree.grown()) return tree;
+    // The clustering consumes its distances; the cophenetic correlation
+    // takes them afresh rather than from a copy, so that the distances never
+    // need more than their one allocation.
+    tree.fusions = agglomerate(distances_of(tree), options.method);
+    const std::int64_t wanted = options.groups ? *options.groups : mojena_groups(tree.fusions);
+    tree.groups = cut_into_groups(tree.fusions, wanted);
+    tree.cophenetic = cophenetic_correlation(distances_of(tree), tree.fusions);
+    return tree;
+}

@@ -1,0 +1,145 @@
+#include "tree/tree_files.h"
+
+#include "base/utf8.h"
+#include "matrix/matrix_file.h"
+#include "matrix/output_name.h"
+#include "platform/platform.h"
+#include "texts/console_texts.h"
+#include "tree/group_table.h"
+#include "tree/newick.h"
+#include "tree/tree_picture.h"
+
+TreeFileNames tree_file_names(std::string_view matrix_name) {
+    return {companion_name(matrix_name, ".groups.tsv"), companion_name(matrix_name, ".tree.nwk"),
+            companion_name(matrix_name, ".tree.svg")};
+}
+
+std::vector<TreeFileNames> choose_tree_files(const std::vector<std::string>& matrix_names,
+                                             const DataFile& data) {
+    std::vector<TreeFileNames> names;
+    for (const std::string& matrix : matrix_names) {
+        names.push_back(tree_file_names(matrix));
+        for (const std::string& name :
+             {names.back().groups, names.back().newick, names.back().picture})
+            check_output_name(name, data);
+    }
+    return names;
+}
+
+std::vector<TraitTree> grow_trees(const Trial& trial, Layout layout, const TreeOptions& options) {
+    std::vector<TraitTree> trees;
+    bool any = false;
+    for (const TraitCube& cube : trial.traits) {
+        trees.push_back(cluster_trait(cube, layout, options));
+        any = any || trees.back().grown();
+    }
+    const int f = analysed_factor(layout);
+    if (!any)
+        fatal_exit(
+            fill(texts::no_tree_at_all_en, {texts::leaves_en[f], decimal(options.min_rows)}),
+            fill(texts::no_tree_at_all_zh, {texts::leaves_zh[f], decimal(options.min_rows)}));
+    return trees;
+}
+
+std::vector<std::string> output_names(const std::vector<std::string>& matrix_names,
+                                      const std::vector<TreeFileNames>& tree_names,
+                                      const std::vector<TraitTree>& trees) {
+    std::vector<std::string> names = matrix_names;
+    for (std::size_t k = 0; k < trees.size(); ++k) {
+        names.push_back(tree_names[k].groups);
+        if (!trees[k].grown()) continue;
+        names.push_back(tree_names[k].newick);
+        names.push_back(tree_names[k].picture);
+    }
+    return names;
+}
+
+bool names_are_gbk(const std::vector<std::string>& names) {
+    for (const std::string& name : names)
+        if (!is_valid_utf8(name)) return true;
+    return false;
+}
+
+std::string_view leaves_word(Layout layout) {
+    return texts::leaves_en[analysed_factor(layout)];
+}
+
+// What the rows of a layout's matrix are.
+static std::string_view rows_word(Layout layout) {
+    constexpr std::string_view words[] = {"year x location pairs", "location x variety pairs",
+                                          "variety x year pairs"};
+    return words[analysed_factor(layout)];
+}
+
+// A name for the picture, which is UTF-8 whatever the names were.
+static std::string picture_text(const std::string& text, bool gbk) {
+    return gbk ? utf8_from_gbk(text) : text;
+}
+
+// What one picture's title says beyond its tree.
+struct TreeContext {
+    std::string data_file;
+    std::string trait;
+    Layout layout = Layout::variety;
+    TreeOptions options;
+    bool gbk = false; // every name of the run is GBK (a Chinese spreadsheet's)
+};
+
+static TreePicture picture_of(const TraitTree& tree, const TreeContext& context) {
+    TreePicture picture;
+    const std::vector<std::string>& labels = tree.data.labels;
+    for (std::int32_t level : tree.participation.clustered)
+        picture.labels.push_back(
+            picture_text(labels[static_cast<std::size_t>(level)], context.gbk));
+    picture.fusions = tree.fusions;
+    picture.group_of = tree.groups.of_leaf;
+    picture.groups = tree.groups.count;
+    picture.cut_height = tree.groups.cut_height;
+    for (std::size_t level = 0; level < labels.size(); ++level) {
+        const LevelPart& part = tree.participation.levels[level];
+        if (part.left_out != LeftOut::no)
+            picture.left_out.push_back(
+                {picture_text(labels[level], context.gbk),
+                 picture_text(left_out_note(part, labels, context.options.min_rows), context.gbk)});
+    }
+    picture.data_file = picture_text(context.data_file, context.gbk);
+    picture.trait = picture_text(context.trait, context.gbk);
+    picture.leaves_are = leaves_word(context.layout);
+    picture.rows_are = rows_word(context.layout);
+    picture.rows = tree.data.rows;
+    picture.linkage = context.options.method;
+    picture.group_rule = context.options.groups ? GroupRule::fixed : GroupRule::mojena;
+    picture.cophenetic = tree.cophenetic;
+    return picture;
+}
+
+static bool stage_files_of(const TreeFileNames& names, const TraitTree& tree,
+                           const TreeContext& context, const std::vector<std::string>& all) {
+    const std::string table = group_table(tree.data.labels, tree.participation, tree.groups.of_leaf,
+                                          context.options.min_rows);
+    if (!stage_text_file(names.groups, table, false, all)) return false;
+    if (!tree.grown()) return true;
+    if (!stage_text_file(names.newick,
+                         newick_text(tree.data.labels, tree.participation.clustered, tree.fusions),
+                         false, all))
+        return false;
+    // The picture is the same bytes on every system: no line end of it
+    // becomes a CR LF.
+    return stage_text_file(names.picture, draw_tree(picture_of(tree, context)), true, all);
+}
+
+bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector<TraitTree>& trees,
+                      const TreeRun& run, const std::vector<std::string>& all) {
+    // The encoding is decided once for every name the pictures show.
+    std::vector<std::string> texts = {run.data_file};
+    for (const TraitCube& cube : run.trial.traits) texts.push_back(cube.trait);
+    for (const TraitTree& tree : trees)
+        texts.insert(texts.end(), tree.data.labels.begin(), tree.data.labels.end());
+    const bool gbk = names_are_gbk(texts);
+    for (std::size_t k = 0; k < trees.size(); ++k)
+        if (!stage_files_of(
+                names[k], trees[k],
+                {run.data_file, run.trial.traits[k].trait, run.layout, run.options, gbk}, all))
+            return false;
+    return true;
+}

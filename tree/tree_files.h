@@ -1,0 +1,63 @@
+// The files of a trait's tree beside its matrix: the group table, the
+// Newick file and the picture, named after the matrix and staged with it.
+#pragma once
+
+#include "design/data_file.h"
+#include "design/loader.h"
+#include "matrix/matrix_writer.h"
+#include "tree/trait_tree.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TreeFileNames {
+    std::string groups;  // wheat.groups.tsv
+    std::string newick;  // wheat.tree.nwk
+    std::string picture; // wheat.tree.svg
+};
+
+// The names of the files of the tree of the matrix `matrix_name`.
+TreeFileNames tree_file_names(std::string_view matrix_name);
+
+// The names of the files of each matrix's tree, each checked as a matrix's
+// name is (design/data_file.h, matrix/matrix_file.h): none may replace the
+// data file, a folder or a protected file.
+std::vector<TreeFileNames> choose_tree_files(const std::vector<std::string>& matrix_names,
+                                             const DataFile& data);
+
+// The trees of every trait's matrix in `layout`. When none could be grown
+// (no trait has two levels that share enough rows), the run ends through
+// fatal_exit saying so, before any file is written.
+std::vector<TraitTree> grow_trees(const Trial& trial, Layout layout, const TreeOptions& options);
+
+// Every file of the run, in the order they are staged: each matrix, then
+// for each trait its group table and, for a tree that was grown, its
+// Newick file and picture.
+std::vector<std::string> output_names(const std::vector<std::string>& matrix_names,
+                                      const std::vector<TreeFileNames>& tree_names,
+                                      const std::vector<TraitTree>& trees);
+
+// What the pictures' titles say beyond the trees: the data file and the
+// traits as they are named, and how the trees were grown.
+struct TreeRun {
+    const std::string& data_file;
+    const Trial& trial;
+    Layout layout;
+    const TreeOptions& options;
+};
+
+// Whether the names of a run, taken together, are GBK rather than UTF-8:
+// any one that is no UTF-8 makes all of them GBK, since a GBK name may
+// happen to be valid UTF-8 (山农28) and must not be read as such alone.
+bool names_are_gbk(const std::vector<std::string>& names);
+
+// The factor's word in the plural: "varieties", "years", "locations".
+std::string_view leaves_word(Layout layout);
+
+// Stages the group table of each trait's tree, and for a tree that was
+// grown its Newick file and its picture (storage/staged_file.h). When a
+// write fails, says so (naming `all`, every file of the run) and gives
+// false, every staged file removed.
+bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector<TraitTree>& trees,
+                      const TreeRun& run, const std::vector<std::string>& all);
