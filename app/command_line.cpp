@@ -62,7 +62,10 @@ static std::string take_value(std::string_view name, std::string_view value, Com
         if (!count)
             return fill(name == "--groups" ? texts::bad_groups_option : texts::bad_min_rows_option,
                         {quoted(value, token_shown)});
-        (name == "--groups" ? line.tree_options.groups : line.tree_options.min_rows) = *count;
+        if (name == "--groups")
+            line.tree_options.groups = *count;
+        else
+            line.tree_options.min_rows = *count;
     } else if (name == "--columns") {
         line.load.columns.clear();
         for (std::size_t start = 0;;) {

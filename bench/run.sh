@@ -47,6 +47,7 @@ trial parse10m.dat 1000 10 50 20 1
 trial output10m.dat 2000 50 100 1 2
 trial names10m.dat 1000 10 50 20 1 names
 trial traits1m.csv 100 10 50 20 3 csv 10
+trial tree5000.dat 5000 10 50 1 4
 # The trials just written must not still be going to disk while we measure.
 sync
 
@@ -114,6 +115,16 @@ row "ten traits (CSV, means)" traits1m.csv 1 "$(awk -v c="$one_trait" 'BEGIN { p
   $((64 * 1024)) "${traits[@]/%rep/rep$ten}"
 awk -v one="$one_trait" -v ten="$median" 'BEGIN {
   printf "one trait of the same file %.3f s: ten traits take %.2fx its time (at most 2.5x)\n", one, ten / one
+}'
+# The tree of 5000 varieties over 500 rows: at most 10 s beyond the matrix's
+# own run, and the distances' memory (5000 x 4999 / 2 doubles, 100 MB)
+# beside it.
+measure tree5000.dat 1
+matrix_alone=$median
+row "tree of 5000 varieties" tree5000.dat 1 "$(awk -v c="$matrix_alone" 'BEGIN { print c + 10 }')" \
+  $((160 * 1024)) --tree
+awk -v alone="$matrix_alone" -v tree="$median" 'BEGIN {
+  printf "the matrix alone %.3f s: the tree adds %.2f s (at most 10 s)\n", alone, tree - alone
 }'
 for size in 1m 3m; do
   measure "parse$size.dat" 1

@@ -48,8 +48,8 @@ static std::string slurp(const fs::path& path) {
 
 // Text-mode streams on Windows write CR LF: turned back into "\n", and a
 // line end written without its CR shown as "<LF without CR>".
-static std::string from_text_mode(const std::string& bytes) {
-    if (this_system != System::windows) return bytes;
+static std::string from_text_mode(const std::string& bytes, bool text_mode) {
+    if (!text_mode) return bytes;
     std::string text;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
@@ -168,7 +168,7 @@ static void run_in(const fs::path& folder, const fs::path& io, const RunSetup& s
         alarm(60); // a hang shows up as SIGALRM, never as a stuck test run
         std::vector<const char*> argv{setup.with_faults ? CLUSTMAT_FAULTY_PROGRAM
                                                         : CLUSTMAT_PROGRAM};
-        if (windows_program) argv = {"wine", windows_program};
+        if (windows_program && !setup.native) argv = {"wine", windows_program};
         for (const auto& arg : setup.args) argv.push_back(arg.c_str());
         argv.push_back(nullptr);
         execvp(argv[0], const_cast<char**>(argv.data()));
@@ -193,7 +193,8 @@ static void run_in(const fs::path& folder, const fs::path& io, const RunSetup& s
         }
         // The program shows the text before it waits; alarm() above ends a
         // run that never shows it.
-        while (from_text_mode(slurp(io / "out")).find(setup.cue->text) == std::string::npos &&
+        while (from_text_mode(slurp(io / "out"), this_system == System::windows)
+                       .find(setup.cue->text) == std::string::npos &&
                (reaped = waitpid(child, &wait_status, WNOHANG) == child) == false)
             usleep(1000);
         if (!reaped && setup.cue->signal) kill(child, setup.cue->signal);
@@ -254,8 +255,9 @@ RunResult run_clustmat(const RunSetup& setup) {
     if (setup.prepare) setup.prepare(folder.string());
     if ((run.skipped = why_unsupported).empty()) {
         run_in(folder, io, setup, run);
-        run.out = from_text_mode(slurp(io / "out"));
-        run.err = from_text_mode(slurp(io / "err"));
+        const bool text_mode = this_system == System::windows && !setup.native;
+        run.out = from_text_mode(slurp(io / "out"), text_mode);
+        run.err = from_text_mode(slurp(io / "err"), text_mode);
         for (const auto& entry : fs::directory_iterator(folder)) {
             if (!entry.is_regular_file() || entry.is_symlink()) continue;
             const std::string bytes = slurp(entry.path());
@@ -263,7 +265,8 @@ RunResult run_clustmat(const RunSetup& setup) {
             bool given = std::any_of(setup.files.begin(), setup.files.end(),
                                      [&](const auto& file) { return file.second == bytes; });
             const std::string name = entry.path().filename().string();
-            run.files[name] = given ? bytes : from_text_mode(bytes);
+            run.files[name] = given ? bytes : from_text_mode(bytes, text_mode);
+            run.raw_files[name] = bytes;
             run.modes[name] = static_cast<unsigned>(entry.status().permissions() & fs::perms::mask);
         }
     }

@@ -23,10 +23,11 @@ struct RunSetup {
     std::optional<unsigned long> file_size = {};         // RLIMIT_FSIZE, writes beyond it fail
     std::optional<unsigned long> address_space = {};     // RLIMIT_AS, in bytes
     std::map<std::string, std::string> environment = {}; // variables set for the program
-    bool with_faults = false;                 // run the build that fails library calls on request
-    bool unprivileged = false;                // without root's power to pass permission checks
-    bool on_terminal = false;                 // every stream on one terminal, shown in `out`
-    std::vector<int> closed_descriptors = {}; // standard streams closed at the start
+    bool with_faults = false;  // run the build that fails library calls on request
+    bool native = false;       // this system's program, even where a Windows one is under test
+    bool unprivileged = false; // without root's power to pass permission checks
+    bool on_terminal = false;  // every stream on one terminal, shown in `out`
+    std::vector<int> closed_descriptors = {};           // standard streams closed at the start
     std::optional<std::pair<int, long>> interrupt = {}; // a signal, sent this many us in
     // What happens once stdout shows a text: a signal is sent (POSIX), or a
     // file of the folder is held open by another program (Windows), and then
@@ -47,11 +48,12 @@ struct RunSetup {
 
 struct RunResult {
     std::string out, err;
-    int status = -1;                          // exit status; -1 when a signal ended the run
-    int signal = 0;                           // the signal that ended the run, if one did
-    std::string unread_input;                 // what the program left of its input (POSIX)
-    std::map<std::string, std::string> files; // regular files left in the folder
-    std::map<std::string, unsigned> modes;    // their permission bits (the umask is 022)
+    int status = -1;                              // exit status; -1 when a signal ended the run
+    int signal = 0;                               // the signal that ended the run, if one did
+    std::string unread_input;                     // what the program left of its input (POSIX)
+    std::map<std::string, std::string> files;     // regular files left in the folder
+    std::map<std::string, std::string> raw_files; // the same, byte for byte as on the disk
+    std::map<std::string, unsigned> modes;        // their permission bits (the umask is 022)
     std::string skipped; // why the run can't be set up on this system; then nothing ran
 };
 

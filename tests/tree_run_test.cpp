@@ -1,0 +1,177 @@
+// Whole runs with --tree: the files beside each matrix, the lines that say
+// what each tree grew into, the levels left out, and the set's whole or
+// nothing.
+#include "gbk.h"
+#include "run_program.h"
+#include "svg_check.h"
+
+#include <gtest/gtest.h>
+#include <tuple>
+
+namespace {
+
+const std::string example = data_header + "1 1 1 1 6.05\n2 1 1 1 6.5\n3 1 1 1 5.7\n4 1 1 1 6.4\n"
+                                          "1 1 2 1 5.2\n2 1 2 1 5.8\n3 1 2 1 5.2\n4 1 2 1 6.1\n"
+                                          "1 2 1 1 6.6\n2 2 1 1 6.8\n3 2 1 1 6.0\n4 2 1 1 7.2\n";
+
+// Every picture a run left is parsed and rendered as a viewer would.
+void expect_pictures_sound(const RunResult& run) {
+    for (const auto& [name, bytes] : run.raw_files) {
+        if (name.ends_with(".svg")) {
+            EXPECT_EQ(check_svg(bytes), "") << name;
+        }
+    }
+}
+
+TEST(TreeRun, OptionsForTheTreeNeedIt) {
+    auto refused = [](std::vector<std::string> args, const std::string& problem) {
+        args.push_back("d.dat");
+        return RunCase{problem,
+                       {.args = std::move(args), .files = {{"d.dat", example}}},
+                       {2, "clustmat: " + problem + ". Try clustmat --help.\n", {}, false}};
+    };
+    expect_runs({
+        refused({"--method", "ward"}, "the option --method is for --tree, not given"),
+        refused({"--groups=3", "--layout", "1"}, "the option --groups is for --tree, not given"),
+        refused({"--min-rows", "1"}, "the option --min-rows is for --tree, not given"),
+        refused({"--tree", "--method", "centroid"},
+                "--method takes ward, average, complete or single, not \"centroid\""),
+        refused({"--tree", "--groups", "0"},
+                "--groups takes a number of groups from 1 to 2147483647, not \"0\""),
+        refused({"--tree", "--min-rows", "two"},
+                "--min-rows takes a number of rows from 1 to 2147483647, not \"two\""),
+        refused({"--tree", "--tree"}, "the option --tree is given twice"),
+    });
+}
+
+// The example: four varieties over three year and location pairs. Wards's
+// tree joins 1 and 3 first; by Mojena's rule the four make one group.
+TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
+    const std::string groups_one =
+        "label\tgroup\tvalues\tnote\nG1\t1\t3\t\nG2\t1\t3\t\nG3\t1\t3\t\n"
+        "G4\t1\t3\t\n";
+    const std::string groups_two =
+        "label\tgroup\tvalues\tnote\nG1\t1\t3\t\nG2\t2\t3\t\nG3\t1\t3\t\n"
+        "G4\t2\t3\t\n";
+    auto run = [](std::vector<std::string> args) {
+        args.push_back("d.dat");
+        return RunSetup{.args = std::move(args), .files = {{"d.dat", example}}};
+    };
+    const std::vector<std::tuple<std::string, RunSetup, Expected>> cases = {
+        {"d",
+         run({"--tree", "--layout", "1"}),
+         {0,
+          "\n Matrix file d.DIS written: 4 rows, 4 columns.\n\nTree d: 4 varieties in 1 group "
+          "(Mojena, k = 1.25), 0 left out; cophenetic correlation 0.",
+          {{"d.groups.tsv", groups_one}}}},
+        {"d",
+         run({"--tree", "--groups", "2", "--method", "average", "--layout", "1"}),
+         {0,
+          "\nTree d: 4 varieties in 2 groups (--groups 2), 0 left out;",
+          {{"d.groups.tsv", groups_two}}}},
+        {"out.txt",
+         run({"--tree", "--groups", "9", "--layout", "1", "--output", "out.txt"}),
+         {0,
+          "--groups 9 is more than the 4 varieties clustered in out.txt: each is a group of its "
+          "own.\nTree out.txt: 4 varieties in 4 groups (--groups 9)",
+          {{"out.txt.groups.tsv", "label\tgroup\tvalues\tnote\nG1\t1\t3\t\nG2\t2\t3\t\nG3\t3\t3\t\n"
+                                  "G4\t4\t3\t\n"}}}},
+        {"d",
+         run({"c", "--tree", "--layout", "1"}),
+         {0, gbk("聚类树 ") + "d" +
+                 gbk(": 4 个品种分为 1 组 (Mojena, k = 1.25), 0 个未参与聚类; "
+                     "共表型相关系数 0.")}},
+    };
+    for (const auto& [stem, setup, expected] : cases) {
+        expect_runs({{stem + " " + setup.args[1], setup, expected}});
+        const RunResult result = run_clustmat(setup);
+        const std::string picture = stem + ".tree.svg";
+        for (const std::string& file : {stem + ".groups.tsv", stem + ".tree.nwk", picture})
+            EXPECT_EQ(result.files.count(file), 1u) << file;
+        expect_pictures_sound(result);
+        // The Windows program draws the Linux program's picture, byte for byte.
+        if (this_system == System::windows) {
+            RunSetup native = setup;
+            native.native = true;
+            EXPECT_EQ(result.raw_files.at(picture), run_clustmat(native).raw_files.at(picture));
+        }
+    }
+}
+
+// Levels with too few values, or too few rows shared with the others, are
+// left out and say why; a trait without a tree still has its table.
+TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
+    const std::string csv = "gen,year,loc,rep,yield,height\n"
+                            "A,1,L1,1,5,80\nB,1,L1,1,6,\nC,1,L1,1,5.5,\nD,1,L1,1,4,\n"
+                            "A,1,L2,1,5.2,\nB,1,L2,1,6.1,\nC,1,L2,1,5.6,\n"
+                            "A,2,L1,1,5.9,\nB,2,L1,1,6.3,\nE,2,L1,1,7,\nE,2,L2,1,7.1,\n";
+    const std::vector<std::string> args = {"--tree",   "--columns", "gen,year,loc,rep,yield,height",
+                                           "--layout", "1",         "t.csv"};
+    const RunResult run = run_clustmat({.args = args, .files = {{"t.csv", csv}}});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(
+        run.err.find("\nTree t.yield: 3 varieties in 1 group (Mojena, k = 1.25), 2 left "
+                     "out; cophenetic correlation 0.60.\nNo tree for t.height: fewer than two "
+                     "varieties have values in 2 rows or more that they share; "
+                     "t.height.groups.tsv says why for each.\n"),
+        std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.files.at("t.yield.groups.tsv"),
+              "label\tgroup\tvalues\tnote\nA\t1\t3\t\nB\t1\t3\t\nC\t1\t2\t\nD\t.\t1\tfewer than 2 "
+              "values\nE\t.\t2\tshares fewer than 2 rows with A\n");
+    EXPECT_EQ(run.files.at("t.height.groups.tsv"),
+              "label\tgroup\tvalues\tnote\nA\t.\t1\tfewer than 2 values\nB\t.\t0\tfewer than 2 "
+              "values\nC\t.\t0\tfewer than 2 values\nD\t.\t0\tfewer than 2 values\nE\t.\t0\tfewer "
+              "than 2 values\n");
+    EXPECT_EQ(run.files.count("t.height.tree.nwk") + run.files.count("t.height.tree.svg"), 0u);
+    EXPECT_EQ(run.files.count("t.yield.tree.nwk") + run.files.count("t.yield.tree.svg"), 2u);
+    expect_pictures_sound(run);
+    expect_runs({
+        {"no trait with a tree",
+         {.args = {"--tree", "--min-rows", "4", "--layout", "1", "t.csv"},
+          .files = {{"t.csv", "gen,year,loc,rep,yield\nA,1,L1,1,5\nB,1,L1,1,6\n"}}},
+         {1,
+          "No tree can be grown: in no matrix do two varieties have values in 4 rows or more "
+          "that they share. Nothing was written.\n",
+          {{"t.csv", "gen,year,loc,rep,yield\nA,1,L1,1,5\nB,1,L1,1,6\n"}},
+          true}},
+        {"a tree's file over the data file",
+         {.args = {"--tree", "--layout", "1", "--output", "w.DIS", "w.tree.nwk"},
+          .files = {{"w.tree.nwk", example}}},
+         {1, "would replace the data file \"w.tree.nwk\""}},
+    });
+}
+
+// The tree's files join the matrix's: none replaces its older file unless
+// all are complete.
+TEST(TreeRun, ReplacesItsFilesOnlyWithTheMatrix) {
+    const std::string old = "old\n";
+    auto run = [&](const char* fault, const char* file) {
+        return RunSetup{.args = {"--tree", "--layout", "1", "d.dat"},
+                        .files = {{"d.dat", example},
+                                  {"d.DIS", old},
+                                  {"d.groups.tsv", old},
+                                  {"d.tree.svg", old}},
+                        .environment = {{fault, file}},
+                        .with_faults = true};
+    };
+    expect_runs({
+        {"the picture can't be written",
+         run("FAULT_FFLUSH", "d.tree.svg."),
+         {255,
+          "\nThe file \"d.tree.svg\" could not be written in full (No space left on device). The "
+          "unfinished copies have been removed; \"d.DIS\", \"d.groups.tsv\", \"d.tree.nwk\", "
+          "\"d.tree.svg\" are as they were before the run.\n",
+          {{"d.dat", example}, {"d.DIS", old}, {"d.groups.tsv", old}, {"d.tree.svg", old}},
+          true}},
+        {"the group table can't take its name",
+         run("FAULT_RENAME", "d.groups.tsv"),
+         {255,
+          "\nNot every file could be replaced. Replaced: \"d.DIS\". Not replaced, as they were "
+          "before the run (\"d.groups.tsv\" failed: Input/output error): \"d.groups.tsv\", "
+          "\"d.tree.nwk\", \"d.tree.svg\".\n",
+          {{"d.dat", example}, {"d.groups.tsv", old}, {"d.tree.svg", old}}}},
+    });
+}
+
+} // namespace
