@@ -62,7 +62,8 @@ if [ "$(ls -A "$work")" != "$folder" ]; then
   exit 1
 fi
 work=$work/$folder
-for file in clustmat.exe README.txt examples/wheat2025.dat examples/wheat2025.DIS; do
+for file in clustmat.exe README.txt examples/wheat2025.dat examples/wheat2025.DIS \
+  examples/wheat2025.tree.svg; do
   [ -f "$work/$file" ] || { echo "$zip lacks $folder/$file" >&2; exit 1; }
 done
 if grep -qv $'\r$' "$work/README.txt"; then
@@ -79,4 +80,12 @@ mv "$work/examples/wheat2025.DIS" "$work/shipped.DIS"
   { echo "clustmat.exe from the zip failed:" >&2; cat "$work/stderr.txt" >&2; exit 1; }
 cmp "$work/shipped.DIS" "$work/examples/wheat2025.DIS"
 sed 's/\r$//' "$work/examples/wheat2025.DIS" | cmp - examples/wheat2025.DIS
+# The tree of the example, drawn from the unpacked folder, is the picture the
+# README shows, byte for byte.
+mv "$work/examples/wheat2025.tree.svg" "$work/shipped.svg"
+(cd "$work/examples" && wine ../clustmat.exe --tree --layout 1 wheat2025.dat \
+  </dev/null >../stdout.txt 2>../stderr.txt) ||
+  { echo "clustmat.exe --tree from the zip failed:" >&2; cat "$work/stderr.txt" >&2; exit 1; }
+cmp "$work/shipped.svg" "$work/examples/wheat2025.tree.svg"
+cmp examples/wheat2025.tree.svg "$work/examples/wheat2025.tree.svg"
 echo "Windows check passed: $zip"

@@ -13,14 +13,19 @@ set(CPACK_STRIP_FILES ON)
 set(windows_text ${CMAKE_BINARY_DIR}/windows-zip)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/README-windows.txt ${windows_text}/README.txt
   @ONLY NEWLINE_STYLE CRLF)
-foreach(example wheat2025.dat wheat2025.DIS wheat-trials.csv wheat-trials.DIS)
+foreach(example wheat2025.dat wheat2025.DIS wheat2025.groups.tsv wheat-trials.csv
+    wheat-trials.DIS)
   configure_file(${PROJECT_SOURCE_DIR}/examples/${example} ${windows_text}/${example}
     @ONLY NEWLINE_STYLE CRLF)
 endforeach()
+# The picture is the same bytes on every system.
+configure_file(${PROJECT_SOURCE_DIR}/examples/wheat2025.tree.svg
+  ${windows_text}/wheat2025.tree.svg COPYONLY)
 
 install(TARGETS clustmat RUNTIME DESTINATION .)
 install(FILES ${windows_text}/README.txt DESTINATION .)
 install(FILES ${windows_text}/wheat2025.dat ${windows_text}/wheat2025.DIS
+  ${windows_text}/wheat2025.groups.tsv ${windows_text}/wheat2025.tree.svg
   ${windows_text}/wheat-trials.csv ${windows_text}/wheat-trials.DIS DESTINATION examples)
 
 include(CPack)
