@@ -52,7 +52,7 @@ if (anyNA(d)) {
   apart <- apart[apart[, 1] < apart[, 2], , drop = FALSE]
   pairs <- paste(colnames(m)[apart[, 1]], colnames(m)[apart[, 2]], sep = " and ")
   shown <- head(pairs, 10)
-  message(length(pairs), " pairs of ", factor_name,
+  message(length(pairs), ngettext(length(pairs), " pair of ", " pairs of "), factor_name,
           " share no row with a value in both, so no distance between them ",
           "can be computed: ", paste(shown, collapse = "; "),
           if (length(pairs) > length(shown)) "; ..." else "")
