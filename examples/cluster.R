@@ -52,10 +52,10 @@ if (anyNA(d)) {
   apart <- apart[apart[, 1] < apart[, 2], , drop = FALSE]
   pairs <- paste(colnames(m)[apart[, 1]], colnames(m)[apart[, 2]], sep = " and ")
   shown <- head(pairs, 10)
-  message(length(pairs), ngettext(length(pairs), " pair of ", " pairs of "), factor_name,
-          " share no row with a value in both, so no distance between them ",
-          "can be computed: ", paste(shown, collapse = "; "),
-          if (length(pairs) > length(shown)) "; ..." else "")
+  message("No distance can be computed between ", factor_name, " that share no row ",
+          "with a value in both: ", paste(shown, collapse = "; "),
+          if (length(pairs) > length(shown)) paste0("; and ", length(pairs) - length(shown),
+                                                    " pairs more") else "")
   message("Leave out one level of each such pair (the one with fewer values), ",
           "or let clustmat do it: clustmat --tree leaves such levels out and ",
           "says which.")
