@@ -85,7 +85,10 @@ int main(int argc, char** argv) {
     for (int y = 1; y <= ny; ++y) year_effect[y] = random_effect(500);
     for (int l = 1; l <= nl; ++l) location_effect[l] = random_effect(1000);
 
-    if (traits > 0) {
+    // The classic file's one trait, or the CSV file's traits.
+    const bool csv = traits > 0;
+    const char separator = csv ? ',' : ' ';
+    if (csv) {
         put("genotype,year,location,rep");
         for (int t = 1; t <= traits; ++t) {
             put(",trait");
@@ -93,59 +96,38 @@ int main(int argc, char** argv) {
             --used; // the separator goes before the next name
         }
         put("\n");
-        for (int v = 1; v <= nv; ++v) {
-            int variety_effect = random_effect(800);
-            for (int y = 1; y <= ny; ++y)
-                for (int l = 1; l <= nl; ++l)
-                    for (int b = 1; b <= nb; ++b) {
-                        if (used > sizeof buffer - 16 * (traits + 4)) flush_buffer();
-                        put("Line");
-                        put_int(v, ',');
-                        put_int(2000 + y, ',');
-                        put("Loc");
-                        put_int(l, ',');
-                        put_int(b, ',');
-                        for (int t = 1; t <= traits; ++t) {
-                            const char after = t < traits ? ',' : '\n';
-                            if (next_random(rng_state) % 20 == 0) {
-                                buffer[used++] = after; // missing: an empty field
-                                continue;
-                            }
-                            int hundredths = 5000 + variety_effect + year_effect[y] +
-                                             location_effect[l] + random_effect(300);
-                            char fraction[3] = {char('0' + hundredths / 10 % 10),
-                                                char('0' + hundredths % 10), after};
-                            put_int(hundredths / 100, '.');
-                            put({fraction, 3});
-                        }
-                    }
-        }
-        flush_buffer();
-        return std::fflush(stdout) == 0 ? 0 : 1;
+    } else {
+        put("Var Year Loca Blk Trait\n");
+        traits = 1;
     }
-
-    put("Var Year Loca Blk Trait\n");
     for (int v = 1; v <= nv; ++v) {
         int variety_effect = random_effect(800);
         for (int y = 1; y <= ny; ++y)
             for (int l = 1; l <= nl; ++l)
                 for (int b = 1; b <= nb; ++b) {
-                    if (used > sizeof buffer - 64) flush_buffer();
-                    put_int(v, ' ');
-                    put_int(y, ' ');
-                    if (location_names) put("Loc");
-                    put_int(l, ' ');
-                    put_int(b, ' ');
-                    if (next_random(rng_state) % 20 == 0) {
-                        put(".\n");
-                        continue;
+                    if (used > sizeof buffer - 16 * (traits + 4)) flush_buffer();
+                    if (csv) put("Line");
+                    put_int(v, separator);
+                    put_int(csv ? 2000 + y : y, separator);
+                    if (csv || location_names) put("Loc");
+                    put_int(l, separator);
+                    put_int(b, separator);
+                    for (int t = 1; t <= traits; ++t) {
+                        const char after = t < traits ? ',' : '\n';
+                        // About one in twenty is missing: "." in a classic
+                        // file, an empty field in a CSV file.
+                        if (next_random(rng_state) % 20 == 0) {
+                            if (!csv) buffer[used++] = '.';
+                            buffer[used++] = after;
+                            continue;
+                        }
+                        int hundredths = 5000 + variety_effect + year_effect[y] +
+                                         location_effect[l] + random_effect(300);
+                        char fraction[3] = {char('0' + hundredths / 10 % 10),
+                                            char('0' + hundredths % 10), after};
+                        put_int(hundredths / 100, '.');
+                        put({fraction, 3});
                     }
-                    int hundredths = 5000 + variety_effect + year_effect[y] + location_effect[l] +
-                                     random_effect(300);
-                    char fraction[3] = {char('0' + hundredths / 10 % 10),
-                                        char('0' + hundredths % 10), '\n'};
-                    put_int(hundredths / 100, '.');
-                    put({fraction, 3});
                 }
     }
     flush_buffer();
