@@ -72,6 +72,23 @@ inline void put_cell(BlockWriter& out, float x, bool raw, float mean, char empty
     writer_commit(out, p);
 }
 
+// The rows of a layout: the cells' loop made for centred or raw values, so
+// that nothing but the cells varies in it.
+template <bool raw>
+void put_rows(BlockWriter& out, const TraitCube& cube, int columns) {
+    const CubeLevels& levels = *cube.levels;
+    const char empty_mark = raw ? ',' : '.';
+    const float mean = cube.grand_mean;
+    const std::int64_t count = levels.count(columns);
+    for_each_row(cube, columns,
+                 [&out, &levels, columns, mean, count](std::int64_t outer, std::int64_t inner,
+                                                       const float* cells) {
+                     put_row_label(out, levels, (columns + 1) % 3, outer, inner);
+                     for (std::int64_t c = 0; c < count; ++c)
+                         put_cell(out, cells[c], raw, mean, empty_mark, c + 1 == count);
+                 });
+}
+
 } // namespace
 
 std::string level_label(const CubeLevels& levels, int f, std::int64_t level) {
@@ -83,20 +100,14 @@ std::string level_label(const CubeLevels& levels, int f, std::int64_t level) {
 
 bool write_cluster_matrix(std::FILE* stream, const TraitCube& cube, Layout layout) {
     BlockWriter out = writer_open(stream);
-    const CubeLevels& levels = *cube.levels;
     const int columns = analysed_factor(layout);
+    put_header(out, *cube.levels, columns);
     // The year layout shows the values themselves, the others their
     // differences from the grand mean.
-    const bool raw = layout == Layout::year;
-    const char empty_mark = raw ? ',' : '.';
-    const float mean = cube.grand_mean;
-    const std::int64_t count = levels.count(columns);
-    put_header(out, levels, columns);
-    for_each_row(cube, columns, [&](std::int64_t outer, std::int64_t inner, const float* cells) {
-        put_row_label(out, levels, (columns + 1) % 3, outer, inner);
-        for (std::int64_t c = 0; c < count; ++c)
-            put_cell(out, cells[c], raw, mean, empty_mark, c + 1 == count);
-    });
+    if (layout == Layout::year)
+        put_rows<true>(out, cube, columns);
+    else
+        put_rows<false>(out, cube, columns);
     writer_flush(out);
     return !out.failed && !std::ferror(stream);
 }

@@ -102,7 +102,7 @@ TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
 // left out and say why; a trait without a tree still has its table.
 TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
     const std::string csv = "gen,year,loc,rep,yield,height\n"
-                            "A,1,L1,1,5,80\nB,1,L1,1,6,\nC,1,L1,1,5.5,\nD,1,L1,1,4,\n"
+                            "A,1,L1,1,5,80\nB,1,L1,1,6,81\nC,1,L1,1,5.5,\nD,1,L1,1,4,\n"
                             "A,1,L2,1,5.2,\nB,1,L2,1,6.1,\nC,1,L2,1,5.6,\n"
                             "A,2,L1,1,5.9,\nB,2,L1,1,6.3,\nE,2,L1,1,7,\nE,2,L2,1,7.1,\n";
     const std::vector<std::string> args = {"--tree",   "--columns", "gen,year,loc,rep,yield,height",
@@ -120,9 +120,18 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
               "label\tgroup\tvalues\tnote\nA\t1\t3\t\nB\t1\t3\t\nC\t1\t2\t\nD\t.\t1\tfewer than 2 "
               "values\nE\t.\t2\tshares fewer than 2 rows with A\n");
     EXPECT_EQ(run.files.at("t.height.groups.tsv"),
-              "label\tgroup\tvalues\tnote\nA\t.\t1\tfewer than 2 values\nB\t.\t0\tfewer than 2 "
+              "label\tgroup\tvalues\tnote\nA\t.\t1\tfewer than 2 values\nB\t.\t1\tfewer than 2 "
               "values\nC\t.\t0\tfewer than 2 values\nD\t.\t0\tfewer than 2 values\nE\t.\t0\tfewer "
               "than 2 values\n");
+    // One variety left alone is left out too.
+    const RunResult alone =
+        run_clustmat({.args = {"--tree", "--min-rows", "1", "--columns", "1,2,3,4,5,6", "--layout",
+                               "1", "t.csv"},
+                      .files = {{"t.csv", "gen,year,loc,rep,yield,height\nA,1,L1,1,5,80\n"
+                                          "B,1,L2,1,6,81\nA,1,L2,1,7,\nB,1,L1,1,8,\n"}}});
+    EXPECT_EQ(alone.files.at("t.height.groups.tsv"),
+              "label\tgroup\tvalues\tnote\nA\t.\t1\tno other level is left to cluster with\n"
+              "B\t.\t1\tshares fewer than 1 rows with A\n");
     EXPECT_EQ(run.files.count("t.height.tree.nwk") + run.files.count("t.height.tree.svg"), 0u);
     EXPECT_EQ(run.files.count("t.yield.tree.nwk") + run.files.count("t.yield.tree.svg"), 2u);
     expect_pictures_sound(run);

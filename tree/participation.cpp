@@ -74,6 +74,8 @@ std::string left_out_note(const LevelPart& part, const std::vector<std::string>&
         return fewer + " values";
     case LeftOut::too_few_shared_rows:
         return "shares " + fewer + " rows with " + labels[static_cast<std::size_t>(part.partner)];
+    case LeftOut::alone:
+        return "no other level is left to cluster with";
     case LeftOut::no:
         break;
     }

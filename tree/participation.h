@@ -10,7 +10,12 @@
 #include <string>
 #include <vector>
 
-enum class LeftOut : std::uint8_t { no, too_few_values, too_few_shared_rows };
+enum class LeftOut : std::uint8_t {
+    no,
+    too_few_values,
+    too_few_shared_rows,
+    alone, // the one level left: a tree needs two
+};
 
 struct LevelPart {
     std::int64_t values = 0; // rows in which the level has a value

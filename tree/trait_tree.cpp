@@ -46,6 +46,13 @@ TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions&
     TraitTree tree;
     tree.data = matrix_columns(cube, layout);
     tree.participation = choose_levels(tree.data, options.min_rows);
+    // One level left alone makes no tree: it is left out too, so that the
+    // group table says why of every level.
+    if (tree.participation.clustered.size() == 1) {
+        tree.participation.levels[static_cast<std::size_t>(tree.participation.clustered[0])]
+            .left_out = LeftOut::alone;
+        tree.participation.clustered.clear();
+    }
     if (!tree.grown()) return tree;
     // The clustering consumes its distances; the cophenetic correlation
     // takes them afresh rather than from a copy, so that the distances never
