@@ -199,6 +199,8 @@ TEST(Console, CommandLineFaultsEndTheRunBeforeItStarts) {
         refused({"--output="}, "the option --output needs a value"),
         refused({"d.dat", "e.dat"}, "a second data file \"e.dat\" after \"d.dat\""),
         refused({"--decimal", "dot"}, "--decimal takes comma or point, not \"dot\""),
+        refused({"--skip", "-1"},
+                "--skip takes a number of lines from 0 to 2147483647, not \"-1\""),
         refused({"--columns", "1,2,3,4,5", "--layout", "1", "--columns=1,2,3,4,6", "d.dat"},
                 "the option --columns is given twice"),
         refused({"--layout=1", "--layout", "1", "d.dat"}, "the option --layout is given twice"),

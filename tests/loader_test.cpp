@@ -442,6 +442,8 @@ TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
         {"--decimal point on a semicolon CSV",
          run({"--decimal=point", "--layout", "2"}, "g;y;l;b;t\nA;1;L;1;8.4\n"),
          gives("", "ClustID\tY1\nL+A\t8.4\n")},
+        {"--skip 0 skips nothing", run({"--skip", "0", "--layout", "2"}, "g,y,l,b,t\nA,1,L,1,7\n"),
+         gives("", "ClustID\tY1\nL+A\t7\n")},
     });
 }
 
