@@ -20,14 +20,17 @@ static std::string creation_failure(const std::string& name, int error_number) {
     return fill(texts::matrix_cannot_create, {quoted(name), std::strerror(error_number)});
 }
 
-// Ends the run unless a file can be written under `name`; `given` when the
-// user named it with --output.
-static void check_name(const std::string& name, const DataFile& data, bool given) {
+// Ends the run unless a file can be written under `name`: a matrix file,
+// named with --output when `given`, or a file that goes with one.
+enum class OutputKind { matrix, given_matrix, companion };
+static void check_name(const std::string& name, const DataFile& data, OutputKind kind) {
     // A data file named like run1.DIS (or reached through a link under that
     // name) would be replaced by its own matrix.
     FileIdentity identity;
     if (identity_of(name.c_str(), identity) && identity == data.state.identity)
-        fatal_exit(fill(given ? texts::output_is_data : texts::would_replace_data,
+        fatal_exit(fill(kind == OutputKind::matrix         ? texts::would_replace_data
+                        : kind == OutputKind::given_matrix ? texts::output_is_data
+                                                           : texts::companion_is_data,
                         {quoted(name), quoted(data.name)}));
     // A folder, or a file someone protected from writing, is not replaced; a
     // link, a pipe or any other file under the name is replaced, never
@@ -50,7 +53,7 @@ static void check_name(const std::string& name, const DataFile& data, bool given
 
 std::string choose_matrix_file(const std::optional<std::string>& given, const DataFile& data) {
     const std::string name = given ? *given : matrix_file_name(data.name);
-    check_name(name, data, given.has_value());
+    check_name(name, data, given ? OutputKind::given_matrix : OutputKind::matrix);
     return name;
 }
 
@@ -61,12 +64,13 @@ std::vector<std::string> choose_matrix_files(const std::optional<std::string>& g
     for (const TraitColumn& trait : traits) parts.push_back({trait.name, trait.column});
     std::vector<std::string> names =
         trait_matrix_names(given ? matrix_stem_of(*given) : data_file_stem(data.name), parts);
-    for (const std::string& name : names) check_name(name, data, given.has_value());
+    for (const std::string& name : names)
+        check_name(name, data, given ? OutputKind::given_matrix : OutputKind::matrix);
     return names;
 }
 
 void check_output_name(const std::string& name, const DataFile& data) {
-    check_name(name, data, false);
+    check_name(name, data, OutputKind::companion);
 }
 
 // The names of files, quoted, one after another.

@@ -147,7 +147,8 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
         {"a tree's file over the data file",
          {.args = {"--tree", "--layout", "1", "--output", "w.DIS", "w.tree.nwk"},
           .files = {{"w.tree.nwk", example}}},
-         {1, "would replace the data file \"w.tree.nwk\""}},
+         {1, "The file \"w.tree.nwk\" would replace the data file \"w.tree.nwk\". Choose "
+             "another --output, or rename the data file."}},
     });
 }
 
