@@ -2,6 +2,7 @@
 
 #include "base/ascii_case.h"
 #include "base/decimal.h"
+#include "platform/platform.h"
 #include "texts/console_texts.h"
 
 namespace {
@@ -48,14 +49,20 @@ std::string column_token(const std::vector<std::string>& names, std::size_t colu
 
 // A word (the data file's name, the user's own --columns) as a command line
 // takes it: in double quotes when a shell or cmd.exe would split it or read
-// something into it.
+// something into it; where a POSIX shell would still read something into
+// it between double quotes, in single quotes, which cmd.exe doesn't know
+// but Windows names can't need.
 std::string command_word(std::string_view word) {
     for (char c : word)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return quoted(word);
     if (word.find_first_of(" \t'\"&|<>^%$`!*?;()[]{}~#=") == std::string_view::npos &&
         !word.empty() && word[0] != '-')
         return std::string(word);
-    return '"' + std::string(word) + '"';
+    if (on_windows() || word.find_first_of("\"$`!") == std::string_view::npos)
+        return '"' + std::string(word) + '"';
+    std::string single = "'";
+    for (char c : word) single += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return single + "'";
 }
 
 } // namespace

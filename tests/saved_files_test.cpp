@@ -73,19 +73,22 @@ TEST(SavedFiles, UnicodeTextAndOldLineEndsReadAsUtf8Does) {
         {"a classic file in UTF-16",
          {.args = {"--layout", "1", "d.dat"}, .files = {{"d.dat", utf16(classic, true, true)}}},
          {0, "", {{"d.DIS", "ClustID\tG1\tG2\nY1+L1\t-1\t1\n"}}}},
-        {"UTF-16 without its mark",
-         {.args = {"--layout", "1", "t.txt"}, .files = {{"t.txt", utf16(utf8, true, false)}}},
-         {1,
-          "\"t.txt\" is saved as Unicode text without a mark: save it as UTF-8 (CSV UTF-8) or "
-          "tab-delimited text.\n",
-          {{"t.txt", utf16(utf8, true, false)}},
-          true,
-          "",
-          {},
-          0,
-          {},
-          true}},
     });
+    for (const std::string& text : {utf8, "\r\n\r\n" + utf8}) {
+        const std::string unmarked = utf16(text, true, false);
+        expect_runs({{"UTF-16 without its mark",
+                      {.args = {"--layout", "1", "t.txt"}, .files = {{"t.txt", unmarked}}},
+                      {1,
+                       "\"t.txt\" is saved as Unicode text without a mark: save it as UTF-8 (CSV "
+                       "UTF-8) or tab-delimited text.\n",
+                       {{"t.txt", unmarked}},
+                       true,
+                       "",
+                       {},
+                       0,
+                       {},
+                       true}}});
+    }
 }
 
 // The command a message suggests, as its words: from "clustmat " to the end
@@ -96,13 +99,15 @@ std::vector<std::string> suggested_command(const std::string& err) {
     std::vector<std::string> words;
     if (start == std::string::npos) return words;
     std::string word;
-    bool quoted = false;
+    char quote = 0; // the quote a word is in: '"', '\'' or none
     for (std::size_t i = start + 9; i < err.size() && err[i] != '\n'; ++i) {
         const char c = err[i];
-        if (!quoted && c == ' ' && i + 1 < err.size() && err[i + 1] == '(') break;
-        if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ' ' && !quoted) {
+        if (!quote && c == ' ' && i + 1 < err.size() && err[i + 1] == '(') break;
+        if (c == quote || (!quote && (c == '"' || c == '\''))) {
+            quote = quote ? 0 : c;
+        } else if (!quote && c == '\\' && i + 1 < err.size()) {
+            word += err[++i];
+        } else if (c == ' ' && !quote) {
             if (!word.empty()) words.push_back(word);
             word.clear();
         } else {
@@ -147,6 +152,11 @@ TEST(SavedFiles, RefusalsSuggestTheCommandThatReadsTheFile) {
         {"a CSV of eight columns", "t.csv", wide,
          "\"t.csv\" has 8 columns; name the five to analyse with --columns: clustmat --columns "
          "genotype,year,location,rep,yield t.csv\n"},
+        {"a name a shell reads into", "it's $5.csv", wide,
+         "\"it's $5.csv\" has 8 columns; name the five to analyse with --columns: clustmat "
+         "--columns genotype,year,location,rep,yield " +
+             std::string(this_system == System::windows ? "\"it's $5.csv\"" : "'it'\\''s $5.csv'") +
+             "\n"},
         {"a short title", "t.csv", "Wheat MET 2019\n" + wide,
          "Line 2 of \"t.csv\" names the columns; the lines above it are not part of the table. To "
          "read it: clustmat --skip 1 --columns genotype,year,location,rep,yield t.csv\n"},
@@ -212,9 +222,9 @@ TEST(SavedFiles, NamesThatSayTooLittleAreListedWithTheirNumbers) {
                 "Line 2 of \"t.csv\": the record has 7 fields, but the header names 5 columns: "
                 "every record must have 5, or one more when records begin with a row name or end "
                 "with a separator.\n"),
-        {"--skip beyond the file",
-         {.args = {"--skip", "5", "--layout", "1", "t.csv"}, .files = {{"t.csv", "g,y,l,b,t\n"}}},
-         {1, "\"t.csv\" ends within the 5 lines that --skip names: nothing is left to read.\n"}},
+        {"--skip of every line",
+         {.args = {"--skip", "1", "--layout", "1", "t.csv"}, .files = {{"t.csv", "g,y,l,b,t\n"}}},
+         {1, "\"t.csv\" holds nothing to read after the 1 line that --skip names.\n"}},
     });
 }
 
