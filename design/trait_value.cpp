@@ -2,6 +2,7 @@
 
 #include "base/ascii_case.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
@@ -169,6 +170,16 @@ std::vector<OtherReading> other_readings(std::string_view token, DecimalMark mar
         if (token[0] == '-') sign = "-";
         token.remove_prefix(1);
     }
+    const auto other_mark = mark == DecimalMark::point ? DecimalMark::comma : DecimalMark::point;
+    // The other mark at one end only: ",5" and "5," as the other mark reads them.
+    const char other = static_cast<char>(other_mark);
+    if (token.size() > 1 && (token.front() == other) != (token.back() == other)) {
+        const std::string_view digits = token.front() == other ? token.substr(1)
+                                                               : token.substr(0, token.size() - 1);
+        if (std::all_of(digits.begin(), digits.end(), is_digit))
+            return {{sign + (token.front() == other ? "0." : "") + std::string(digits),
+                     other_mark}};
+    }
     Grouping grouping;
     if (!take_groups(token, grouping) || grouping.separators.empty()) return {};
     const std::string& separators = grouping.separators;
@@ -184,7 +195,6 @@ std::vector<OtherReading> other_readings(std::string_view token, DecimalMark mar
     std::vector<OtherReading> readings;
     const char last = separators.back();
     const bool one_kind = separators.find_first_not_of(last) == std::string::npos;
-    const auto other_mark = mark == DecimalMark::point ? DecimalMark::comma : DecimalMark::point;
     // The last separator as the decimal mark, any before it between thousands.
     if (count == 2 && static_cast<DecimalMark>(last) == other_mark)
         readings.push_back({joined(1), other_mark});

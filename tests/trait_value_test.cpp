@@ -111,7 +111,12 @@ TEST(TraitValue, OtherReadingsOfAFieldThatIsNoNumber) {
         {"12,34,567", point, {}},
         {"7.8O", point, {}},
         {"7,,8", point, {}},
-        {"7,", point, {}},
+        {"7,", point, {{"7", comma}}},
+        {"-,5", point, {{"-0.5", comma}}},
+        {".25", comma, {{"0.25", point}}},
+        {",", point, {}},
+        {",5,", point, {}},
+        {"5.", point, {}},
     };
     for (const auto& c : cases) {
         const std::vector<OtherReading> readings = other_readings(c.field, c.mark);
