@@ -24,11 +24,6 @@ void announce_matrix(const MatrixFile& matrix) {
     }
 }
 
-// A number and its English word: "1 record", "2 records".
-static std::string counted(std::int64_t number, const std::array<std::string_view, 2>& words) {
-    return decimal(number) + " " + std::string(words[number == 1 ? 0 : 1]);
-}
-
 // Tells what a table's load read, so that a breeder sees at once whether
 // the file was read as meant: how many records and levels, and how many
 // trait values were observations, missing or zero.

@@ -59,22 +59,39 @@ inline bool is_valid_utf8(std::string_view text) {
     return true;
 }
 
-// Appends a code point (at most U+10FFFF, no surrogate) in UTF-8.
-inline void append_utf8(std::string& text, char32_t c) {
+// Writes a code point (at most U+10FFFF, no surrogate) in UTF-8 at `out`;
+// gives the place after it.
+inline char* put_utf8(char* out, char32_t c) {
     const auto byte = [](char32_t bits) { return static_cast<char>(bits); };
     if (c < 0x80) {
-        text += byte(c);
+        *out++ = byte(c);
     } else if (c < 0x800) {
-        text += byte(0xC0 | c >> 6);
-        text += byte(0x80 | (c & 0x3F));
+        *out++ = byte(0xC0 | c >> 6);
+        *out++ = byte(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        text += byte(0xE0 | c >> 12);
-        text += byte(0x80 | (c >> 6 & 0x3F));
-        text += byte(0x80 | (c & 0x3F));
+        *out++ = byte(0xE0 | c >> 12);
+        *out++ = byte(0x80 | (c >> 6 & 0x3F));
+        *out++ = byte(0x80 | (c & 0x3F));
     } else {
-        text += byte(0xF0 | c >> 18);
-        text += byte(0x80 | (c >> 12 & 0x3F));
-        text += byte(0x80 | (c >> 6 & 0x3F));
-        text += byte(0x80 | (c & 0x3F));
+        *out++ = byte(0xF0 | c >> 18);
+        *out++ = byte(0x80 | (c >> 12 & 0x3F));
+        *out++ = byte(0x80 | (c >> 6 & 0x3F));
+        *out++ = byte(0x80 | (c & 0x3F));
     }
+    return out;
+}
+
+inline void append_utf8(std::string& text, char32_t c) {
+    char bytes[4];
+    text.append(bytes, put_utf8(bytes, c));
+}
+
+// How much of `text` to keep to cut it at `limit` bytes or just before:
+// never within a UTF-8 character, which would show as a broken one.
+inline std::size_t utf8_cut(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return text.size();
+    std::size_t cut = limit;
+    while (cut > 0 && limit - cut < 3 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return cut < limit && static_cast<unsigned char>(text[cut]) >= 0xC0 ? cut : limit;
 }

@@ -59,7 +59,7 @@ std::string_view record_token(ClassicLoad& c, std::int64_t record, int field) {
     if (token.empty())
         refuse_record(c, record, fill(texts::record_incomplete, {texts::field_names[field]}));
     if (token.size() > longest_token)
-        refuse_record(c, record, overlong(texts::field_names[field], token));
+        refuse_record(c, record, overlong(texts::field_names[field], token, false));
     return token;
 }
 
@@ -102,7 +102,8 @@ void skip_name(ClassicLoad& c, std::int64_t record, int field) {
 
 [[noreturn, gnu::cold]] void trait_too_large(ClassicLoad& c, std::int64_t record,
                                              std::string_view token) {
-    refuse_record(c, record, fill(texts::trait_beyond_float, {quoted_token(token)}));
+    refuse_record(c, record,
+                  fill(texts::trait_beyond_float, {texts::trait_subject, quoted_token(token)}));
 }
 
 [[noreturn, gnu::cold]] void trait_not_number(ClassicLoad& c, std::int64_t record,

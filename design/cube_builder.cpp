@@ -2,6 +2,7 @@
 
 #include "base/checked_size.h"
 #include "base/text_hash.h"
+#include "platform/platform.h"
 #include "storage/offset_arrays.h"
 #include "texts/console_texts.h"
 
@@ -17,7 +18,6 @@ static constexpr std::int64_t sparse_ratio = 4;
 void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table, bool means,
                 CubeForm form, std::int64_t records) {
     builder.levels = std::move(levels);
-    builder.table = table;
     builder.means = means;
     CubeLevels& cube = builder.levels;
     // A count beyond int64 is as impossible to allocate as the largest one.
@@ -28,8 +28,20 @@ void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table,
     cube.sparse =
         form == CubeForm::sparse || (form == CubeForm::automatic && table && cells > dense_limit);
     builder.traits.resize(static_cast<std::size_t>(traits));
-    set_memory_use(fill(texts::memory_for_cube, {decimal(cells)}));
+    const std::string memory_use = fill(texts::memory_for_cube, {decimal(cells)});
+    set_memory_use(memory_use);
     if (cube.sparse) return;
+    // Each allocation is checked against the memory there is, but several
+    // traits' cubes, or one with its sums and counts, must fit together.
+    if (traits > 1 || means) {
+        const std::int64_t cell_bytes =
+            traits * static_cast<std::int64_t>(sizeof(float) +
+                                               (means ? sizeof(double) + sizeof(std::int64_t) : 0));
+        std::int64_t bytes = 0;
+        if (!multiply_checked(cells, cell_bytes, bytes) ||
+            static_cast<std::uint64_t>(bytes) > physical_memory())
+            fatal_exit(fill(texts::out_of_memory, {memory_use}));
+    }
     for (TraitCells& trait : builder.traits) {
         trait.cube = f3tensor(1, cube.nVar, 1, cube.nYear, 1, cube.nLoc);
         trait.cells = &trait.cube[1][1][1];
@@ -120,7 +132,10 @@ std::vector<TraitCube> finish_cube(CubeBuilder&& builder) {
         levels.cells.reserve(order.size());
         for (std::size_t slot : order) levels.cells.push_back(cells[slot]);
     }
-    const std::int64_t cells = levels.count(0) * levels.count(1) * levels.count(2);
+    // Only a dense cube's cells are counted: a sparse one's levels may
+    // multiply beyond any integer.
+    const std::int64_t cells =
+        levels.sparse ? 0 : levels.count(0) * levels.count(1) * levels.count(2);
     const auto shared = std::make_shared<const CubeLevels>(std::move(levels));
     std::vector<TraitCube> cubes;
     for (TraitCells& trait : builder.traits) {

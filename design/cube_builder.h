@@ -44,7 +44,6 @@ inline CellView cell_view(const TraitCells& trait) {
 
 struct CubeBuilder {
     CubeLevels levels;
-    bool table = false; // a table: 0 is an observation, and rows are the pairs that occur
     bool means = false; // --cells mean
     std::vector<TraitCells> traits;
     // A sparse cube's slots: open addressing from a cell's packed levels to
@@ -59,7 +58,9 @@ struct CubeBuilder {
 // the pairs that occur. A table is kept sparse (`form` automatic) when its
 // cube would be many times its `records`. Ends the run through fatal_exit
 // when the memory can't be had: "allocation failure ..." from f3tensor for
-// a dense cube, the message of `no_memory_for_means` for the cells' means.
+// a dense cube, the message of `no_memory_for_means` for the cells' means,
+// and "Not enough memory ..." for several traits' cubes or one with means
+// beyond the memory there is together.
 void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table, bool means,
                 CubeForm form, std::int64_t records);
 

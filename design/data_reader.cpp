@@ -1,5 +1,6 @@
 #include "design/data_reader.h"
 
+#include "base/utf8.h"
 #include "design/data_file.h"
 #include "texts/console_texts.h"
 
@@ -32,6 +33,7 @@ void reader_open(DataReader& reader, std::FILE* stream, std::string_view name, s
     checksum_start(reader.read_so_far);
     reader.rewound = false;
     reader.encoding_known = false;
+    reader.look_past_end_mark = reader.text_past_end_mark = false;
 }
 
 void reader_close(DataReader& reader) {
@@ -47,6 +49,7 @@ static void seek_start(DataReader& reader) {
     reader.buffer[0] = '\0';
     reader.at_eof = false;
     reader.encoding_known = false;
+    reader.text_past_end_mark = false;
 }
 
 void reader_rewind(DataReader& reader) {
@@ -72,26 +75,6 @@ static std::size_t read_stream(DataReader& reader, char* into, std::size_t wante
         reader.at_eof = true;
     }
     return got;
-}
-
-// The UTF-8 bytes of a code point at `out`; gives the place after them.
-static char* put_utf8(char* out, std::uint32_t c) {
-    if (c < 0x80) {
-        *out++ = static_cast<char>(c);
-    } else if (c < 0x800) {
-        *out++ = static_cast<char>(0xC0 | c >> 6);
-        *out++ = static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        *out++ = static_cast<char>(0xE0 | c >> 12);
-        *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        *out++ = static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xF0 | c >> 18);
-        *out++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
-        *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        *out++ = static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
 }
 
 // Turns UTF-16 from the stream into UTF-8 at `into`, at most `room` (16 or
@@ -159,6 +142,21 @@ static std::size_t find_encoding(DataReader& reader, char* into) {
     return reader.encoding == Encoding::bytes ? got : 0;
 }
 
+// Whether bytes other than blanks, Ctrl-Z and the zero bytes of UTF-16
+// come in `bytes`, then in the rest of the stream.
+static bool text_follows(DataReader& reader, std::string_view bytes) {
+    auto text = [](std::string_view part) {
+        for (char c : part)
+            if (!is_blank(c) && c != dos_end_of_file && c != '\0') return true;
+        return false;
+    };
+    if (text(bytes) || (reader.has_odd_byte && reader.odd_byte != 0)) return true;
+    char rest[1 << 12];
+    while (!reader.at_eof)
+        if (text({rest, read_stream(reader, rest, sizeof rest)})) return true;
+    return false;
+}
+
 // The one place that reads the stream: keeps the unread bytes, moves them to
 // the front, and appends what the stream has next. Gives false when nothing
 // could be added. The unread bytes are never more than the start of one
@@ -185,7 +183,9 @@ static bool fill(DataReader& reader) {
         got = read_utf16(reader, into, std::max<std::size_t>(wanted, 16));
     }
     if (auto* mark = static_cast<char*>(std::memchr(into, dos_end_of_file, got))) {
+        const std::string_view after(mark + 1, got - static_cast<std::size_t>(mark + 1 - into));
         got = static_cast<std::size_t>(mark - into);
+        if (reader.look_past_end_mark) reader.text_past_end_mark = text_follows(reader, after);
         reader.at_eof = true;
     }
     checksum_add(reader.read_so_far, into, got);

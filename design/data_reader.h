@@ -30,7 +30,11 @@ struct DataReader {
     std::size_t block;    // bytes asked of the stream at a time
     std::size_t begin;    // unread bytes are [begin, end)
     std::size_t end;
-    bool at_eof;              // the stream (or a Ctrl-Z byte) ended the data
+    bool at_eof; // the stream (or a Ctrl-Z byte) ended the data
+    // A table's Ctrl-Z ends its data only where nothing but blanks follows:
+    // set by its load, which refuses a file with text after the mark.
+    bool look_past_end_mark;
+    bool text_past_end_mark;
     Checksum read_so_far;     // of the bytes read since the start or the rewind
     bool rewound;             // first_read is known
     std::uint64_t first_read; // the checksum of the whole first read

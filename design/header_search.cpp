@@ -23,6 +23,16 @@ std::size_t filled(const std::vector<std::string>& fields) {
     return count;
 }
 
+// A spreadsheet's empty row (",,,,", ";;;;", a line of tabs): no title,
+// and skipped where the records are read.
+bool empty_row(std::string_view line) {
+    TableLine split;
+    for (Separator separator : {Separator::comma, Separator::semicolon, Separator::tab})
+        if (split_line(line, separator, split) && split.count > 1 && all_fields_empty(split))
+            return true;
+    return false;
+}
+
 // UTF-16 saved without its mark: a zero byte in every other place, the
 // ASCII letters of its names in the others.
 bool utf16_without_mark(std::string_view line) {
@@ -59,7 +69,12 @@ std::optional<HeaderSearch> search_header(DataReader& reader, std::int64_t skipp
     std::int64_t number = skipped;
     while (lines.size() <= header_search_lines && next_text_line(reader, line, number)) {
         if (line.size() > longest_line) break;
-        if (lines.empty() && utf16_without_mark(line)) return std::nullopt;
+        if (lines.empty()) {
+            // Blank lines of UTF-16 leave their zero bytes alone on a line.
+            if (line.find_first_not_of('\0') == std::string_view::npos) continue;
+            if (utf16_without_mark(line)) return std::nullopt;
+        }
+        if (empty_row(line)) continue;
         lines.emplace_back(line);
         numbers.push_back(number);
     }
@@ -79,10 +94,24 @@ std::optional<HeaderSearch> search_header(DataReader& reader, std::int64_t skipp
             if (!next || (next->size() != names->size() && next->size() != names->size() + 1))
                 continue;
             search.found = true;
-            search.line = numbers[i];
             search.separator = separator;
+            search.line = numbers[i];
             search.names = *names;
             search.first_record = *next;
+            // A line above with as many names is the header, and the line
+            // after it a faulty record, which the load will name: a title
+            // has fewer, and records below a header never move it.
+            for (std::size_t above = 0; above < i; ++above) {
+                const auto fields = fields_of(lines[above], separator);
+                if (!fields || filled(*fields) < 5 ||
+                    (fields->size() != names->size() && fields->size() + 1 != names->size()))
+                    continue;
+                search.line = numbers[above];
+                search.names = *fields;
+                search.first_record =
+                    fields_of(lines[above + 1], separator).value_or(std::vector<std::string>{});
+                break;
+            }
             return search;
         }
     }

@@ -18,8 +18,9 @@ void refuse(LoadContext& load, const std::string& message) {
     fatal_exit(message);
 }
 
-std::string overlong(std::string_view what, std::string_view token) {
-    return fill(texts::field_overlong, {what, quoted_token(token), decimal(longest_token)});
+std::string overlong(std::string_view what, std::string_view token, bool table) {
+    return fill(table ? texts::table_field_overlong : texts::field_overlong,
+                {what, quoted_token(token), decimal(longest_token)});
 }
 
 std::string not_a_number(const std::string& subject, std::string_view token, DecimalMark mark) {

@@ -27,7 +27,7 @@ struct LoadContext {
 [[noreturn]] void refuse(LoadContext& load, const std::string& message);
 
 // The part of a message that names a token longer than longest_token.
-std::string overlong(std::string_view what, std::string_view token);
+std::string overlong(std::string_view what, std::string_view token, bool table);
 
 // The part of a message that refuses a trait field that is not a number
 // under `mark`: `subject` names the field, and the other readings of the

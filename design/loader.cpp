@@ -13,9 +13,11 @@ LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
     LoadContext& load = plan.context;
     load.file = &file;
     reader_open(load.reader, file.stream, file.name, options.read_block);
-    if (reader_skip_lines(load.reader, options.skip) < options.skip)
-        refuse(load, fill(texts::nothing_after_skip, {quoted(file.name), decimal(options.skip)}));
+    const bool lines_skipped = reader_skip_lines(load.reader, options.skip) == options.skip;
     const std::optional<HeaderSearch> search = search_header(load.reader, options.skip);
+    if (options.skip > 0 && (!lines_skipped || (search && search->first_line == 0)))
+        refuse(load, fill(texts::nothing_after_skip,
+                          {quoted(file.name), counted(options.skip, texts::line_words)}));
     if (!search) refuse(load, fill(texts::unicode_without_mark, {quoted(file.name)}));
     load.header = *search;
     // A first line that would name a CSV file's columns but for a quote left

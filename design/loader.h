@@ -2,10 +2,10 @@
 //
 // A classic design file is white-space separated text: five header names,
 // then records of five fields each: variety, year and location codes, a
-// block code and a trait value; line structure carries no meaning. A table
-// file (a CSV file, or any file whose columns are named) has a header line
-// naming its columns and one record per line; its levels are the values
-// that occur in a column.
+// block code and a trait value; line structure carries no meaning but for
+// the lines --skip passes over. A table file (a CSV file, or any file whose
+// columns are named) has a header line naming its columns and one record
+// per line; its levels are the values that occur in a column.
 #pragma once
 
 #include "design/cube_builder.h"

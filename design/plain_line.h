@@ -32,7 +32,7 @@ inline constexpr auto classes = [] {
 
 // Splits the next line into `out` when it is plain, and consumes it with
 // its line end; otherwise gives false and consumes nothing. `separator` is
-// ',' or '\t' (single separators), or ' ' (runs of blanks and tabs). The
+// ',', ';' or '\t' (single separators), or ' ' (runs of blanks and tabs). The
 // fields are counted in a local, not in `out`: a store through a field
 // could alias the count, which would then go through memory at every field.
 template <char separator>

@@ -47,8 +47,8 @@ static const char* field_end(const char* p, const char* end) {
     return p;
 }
 
-// Fields between single separators (a comma or a tab), blanks around them
-// not part of them; an empty field where two separators meet.
+// Fields between single separators (a comma, a semicolon or a tab), blanks
+// around them not part of them; an empty field where two separators meet.
 template <char separator>
 static bool split_at(std::string_view line, TableLine& out) {
     const char* p = line.data();

@@ -18,6 +18,14 @@ namespace {
 
 constexpr std::size_t design_roles = 4; // variety, year, location, block; then the traits
 
+// The row names met so far. R numbers the rows 1, 2, 3, ... unless they
+// were given names: while each is its row's number, none needs keeping.
+struct RowNames {
+    std::int64_t numbered = 0; // the rows so far, each named by its number
+    bool all_numbered = true;
+    LevelTable others = {};
+};
+
 // One load of a table: what its passes share.
 struct TableLoad {
     LoadContext& load;
@@ -36,6 +44,7 @@ struct TableLoad {
     std::int64_t repeated_headers = 0;
     TableLine line = {};
     LevelTable levels[design_roles] = {};
+    RowNames row_names = {};
 };
 
 [[noreturn]] void refuse_line(TableLoad& t, const std::string& problem) {
@@ -65,9 +74,9 @@ bool next_split_line(TableLoad& t, std::string_view& line) {
 // The header's names with their numbers, so that a user whose terminal
 // can't show the header's encoding can pick the columns by number.
 [[noreturn]] void refuse_columns(TableLoad& t, const std::string& problem) {
-    refuse(t.load,
-           fill(texts::column_fault, {quoted(t.load.file->name), problem, decimal(t.header.size()),
-                                      numbered_columns(t.header)}));
+    refuse(t.load, fill(texts::column_fault, {quoted(t.load.file->name), problem,
+                                              counted(t.header.size(), texts::column_words),
+                                              numbered_columns(t.header)}));
 }
 
 bool same_name(std::string_view a, std::string_view b) {
@@ -102,7 +111,9 @@ std::size_t column_named(TableLoad& t, const std::string& wanted) {
 
 // Which header column each role takes: the --columns given; else, of five
 // columns, those named for the design roles and the fifth as the trait, or
-// the five in the classic order when their names don't say.
+// the five in the classic order when their names don't say. Columns without
+// a name beside five named ones are left alone: R's row names under an
+// empty name, a spreadsheet's empty columns after the table.
 void choose_columns(TableLoad& t) {
     const std::vector<std::string>& given = t.options.columns;
     t.columns.clear();
@@ -110,19 +121,25 @@ void choose_columns(TableLoad& t) {
         for (const std::string& wanted : given) t.columns.push_back(column_named(t, wanted));
         return;
     }
-    if (t.header.size() > 5)
-        refuse(t.load,
-               fill(texts::too_many_columns,
-                    {quoted(t.load.file->name), decimal(t.header.size()),
-                     reading_command(t.load.header, t.load.file->name, false, t.decimal_mark)}));
-    t.columns = {0, 1, 2, 3, 4};
+    std::vector<std::size_t> five = {0, 1, 2, 3, 4};
+    if (t.header.size() > 5) {
+        five.clear();
+        for (std::size_t column = 0; column < t.header.size(); ++column)
+            if (!t.header[column].empty()) five.push_back(column);
+        if (five.size() != 5)
+            refuse(t.load, fill(texts::too_many_columns,
+                                {quoted(t.load.file->name), decimal(t.header.size()),
+                                 reading_command(t.load.header, t.load.file->name, false,
+                                                 t.decimal_mark)}));
+    }
+    t.columns = five;
     const auto roles = design_columns(t.header);
     if (roles[0] && roles[1] && roles[2] && roles[3]) {
-        bool taken[5] = {};
-        for (std::size_t role = 0; role < design_roles; ++role)
-            taken[t.columns[role] = *roles[role]] = true;
-        t.columns[design_roles] =
-            static_cast<std::size_t>(std::find(taken, taken + 5, false) - taken);
+        for (std::size_t role = 0; role < design_roles; ++role) t.columns[role] = *roles[role];
+        for (std::size_t column : five)
+            if (std::find(t.columns.begin(), t.columns.begin() + design_roles, column) ==
+                t.columns.begin() + design_roles)
+                t.columns[design_roles] = column;
     }
 }
 
@@ -152,11 +169,13 @@ void take_header(TableLoad& t) {
     t.header.assign(t.line.fields.begin(),
                     t.line.fields.begin() + static_cast<std::ptrdiff_t>(t.line.count));
     choose_columns(t);
-    // One matrix a trait: a column picked twice would give two of one.
-    for (std::size_t k = design_roles; k < t.columns.size(); ++k)
-        for (std::size_t j = design_roles; j < k; ++j)
+    // A column in two roles would make its values varieties and years at
+    // once, or give one trait two matrices.
+    for (std::size_t k = 1; k < t.columns.size(); ++k)
+        for (std::size_t j = 0; j < k; ++j)
             if (t.columns[j] == t.columns[k])
-                refuse_columns(t, fill(texts::trait_twice, {quoted_token(t.header[t.columns[k]])}));
+                refuse_columns(t,
+                               fill(texts::column_twice, {quoted_token(t.header[t.columns[k]])}));
 }
 
 // Records one field longer than the header either end with a separator
@@ -167,8 +186,9 @@ void take_header(TableLoad& t) {
 void count_fields_first(TableLoad& t, std::size_t count) {
     const std::size_t named = t.header.size();
     if (count != named && count != named + 1)
-        refuse_line(
-            t, fill(texts::fields_not_header, {decimal(count), decimal(named), decimal(named)}));
+        refuse_line(t, fill(texts::fields_not_header,
+                            {counted(count, texts::field_words),
+                             counted(named, texts::column_words), decimal(named)}));
     t.record_fields = count;
     const bool longer = count > named;
     t.trailing_separator = longer && !t.row_names_found && t.line.fields[count - 1].empty();
@@ -179,7 +199,8 @@ void count_fields_first(TableLoad& t, std::size_t count) {
 
 [[noreturn, gnu::cold]] void fields_not_records(TableLoad& t, bool first_pass, std::size_t count) {
     if (!first_pass) file_changed(t.load);
-    refuse_line(t, fill(texts::fields_not_records, {decimal(count), decimal(t.record_fields)}));
+    refuse_line(t, fill(texts::fields_not_records,
+                        {counted(count, texts::field_words), decimal(t.record_fields)}));
 }
 
 // Whether the fields just split are the header's names: a copy of the
@@ -226,14 +247,21 @@ template <char separator>
                                   quoted_token(t.header[t.columns[role]]), quoted_token(value)}));
 }
 
-[[noreturn, gnu::cold]] void trait_too_large(TableLoad& t, std::string_view token) {
-    refuse_line(t, fill(texts::trait_beyond_float, {quoted_token(token)}));
+std::string trait_subject(const TableLoad& t, std::size_t trait) {
+    return fill(texts::trait_column_subject,
+                {quoted_token(t.header[t.columns[design_roles + trait]])});
+}
+
+[[noreturn, gnu::cold]] void trait_too_large(TableLoad& t, std::size_t trait,
+                                             std::string_view token) {
+    refuse_line(t, fill(texts::trait_beyond_float, {trait_subject(t, trait), quoted_token(token)}));
 }
 
 // A level is any text the matrix file can hold in a label; blanks alone
 // are no more a level than an empty field.
 void check_level(TableLoad& t, std::size_t role, std::string_view value) {
-    if (value.size() > longest_token) refuse_line(t, overlong(texts::factor_names[role], value));
+    if (value.size() > longest_token)
+        refuse_line(t, overlong(texts::factor_names[role], value, true));
     if (is_blank_line(value) || value == "NA") refuse_field(t, role, texts::level_missing, value);
     for (char c : value)
         if (c == '"' || static_cast<unsigned char>(c) < 0x20 || c == '\x7F')
@@ -241,9 +269,37 @@ void check_level(TableLoad& t, std::size_t role, std::string_view value) {
 }
 
 [[noreturn, gnu::cold]] void refuse_trait(TableLoad& t, std::size_t trait, std::string_view token) {
-    const std::string& name = t.header[t.columns[design_roles + trait]];
-    refuse_line(t, not_a_number(fill(texts::trait_column_subject, {quoted_token(name)}), token,
-                                t.decimal_mark));
+    refuse_line(t, not_a_number(trait_subject(t, trait), token, t.decimal_mark));
+}
+
+// A row name's number: digits without a leading zero, as R writes a row's
+// number; -1 for any other name.
+std::int64_t row_number(std::string_view name) {
+    if (name.empty() || name.size() > 18 || name[0] == '0') return -1;
+    std::int64_t number = 0;
+    for (char c : name) {
+        if (!is_digit(c)) return -1;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
+// R gives no two rows one name, and refuses a file that does: a record one
+// field longer than the header whose first field repeats is no row-named
+// record but one split in the wrong places, as a decimal comma in a file
+// separated by commas splits it.
+[[gnu::noinline]] void check_row_name(TableLoad& t, std::string_view name) {
+    RowNames& names = t.row_names;
+    const std::int64_t number = row_number(name);
+    if (names.all_numbered && number == names.numbered + 1) {
+        ++names.numbered;
+        return;
+    }
+    names.all_numbered = false;
+    bool added = true;
+    if (number < 1 || number > names.numbered) level_id(names.others, name, added);
+    if (!added || (number >= 1 && number <= names.numbered))
+        refuse_line(t, fill(texts::row_name_repeats, {quoted_token(name)}));
 }
 
 // The loops keep the places of the roles' fields and the fields themselves
@@ -256,7 +312,7 @@ std::int64_t first_pass_records(TableLoad& t) {
     std::int64_t records = 0;
     std::size_t at[design_roles];
     std::int64_t repeated = 0;
-    bool trailing = false;
+    bool trailing = false, row_names = false;
     std::size_t last_field = 0;
     const std::string_view first_name = t.header[0];
     while (next_record<separator>(t, true, true, first_name, repeated)) {
@@ -264,9 +320,11 @@ std::int64_t first_pass_records(TableLoad& t) {
             std::copy_n(t.fields_at.begin(), design_roles, at);
             trailing = t.trailing_separator;
             last_field = t.record_fields - 1;
+            row_names = t.record_fields > t.header.size() && !trailing;
         }
         const std::string_view* const fields = t.line.fields.data();
         if (trailing && !fields[last_field].empty()) return -1;
+        if (row_names) check_row_name(t, fields[0]);
         for (std::size_t role = 0; role < design_roles; ++role) {
             const std::string_view value = fields[at[role]];
             bool added;
@@ -275,7 +333,8 @@ std::int64_t first_pass_records(TableLoad& t) {
         }
         for (std::size_t k = design_roles; k < t.fields_at.size(); ++k)
             if (fields[t.fields_at[k]].size() > longest_token)
-                refuse_line(t, overlong(texts::field_names[design_roles], fields[t.fields_at[k]]));
+                refuse_line(
+                    t, overlong(texts::field_names[design_roles], fields[t.fields_at[k]], true));
     }
     t.repeated_headers = repeated;
     return records;
@@ -308,6 +367,7 @@ void first_pass(TableLoad& t) {
     set_memory_use(fill(texts::memory_for_levels, {names}));
     for (;;) {
         for (LevelTable& table : t.levels) table = LevelTable{};
+        t.row_names = RowNames{};
         t.record_fields = 0;
         read_header(t);
         t.records = by_separator(
@@ -318,6 +378,9 @@ void first_pass(TableLoad& t) {
         t.row_names_found = true;
         reader_restart(t.reader);
     }
+    if (t.reader.text_past_end_mark)
+        refuse(t.load, fill(texts::text_past_end_mark,
+                            {quoted(t.load.file->name), decimal(t.line_number)}));
     if (t.records == 0) refuse(t.load, fill(texts::no_table_record, {quoted(t.load.file->name)}));
 }
 
@@ -339,7 +402,7 @@ struct Tally {
         ++tally.missing;
         return;
     }
-    if (beyond_single_precision(reading.value)) trait_too_large(t, token);
+    if (beyond_single_precision(reading.value)) trait_too_large(t, k, token);
     observe(view, cell, reading.value, &tally.zeros);
     tally.sum += reading.value;
     ++tally.values;
@@ -422,6 +485,7 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     TableLoad t{load,         load.reader,   options, separator, decimal_mark(options, separator),
                 header.names, header.columns};
     reader_restart(t.reader);
+    t.reader.look_past_end_mark = true;
     first_pass(t);
     if (!data_file_as_opened(*load.file)) file_changed(load);
     CubeLevels levels;

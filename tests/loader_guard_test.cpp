@@ -163,7 +163,8 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
 // A table of random plots written as spreadsheets and R write tables, and
 // joined as exports are: quoted and padded fields, empty rows, lines of
 // separators alone, repeated headers with and without a byte-order mark,
-// missing values in every form, CR LF and LF, no line end at the end.
+// missing values in every form, CR LF and LF, no line end at the end but
+// an old editor's end-of-file marks.
 std::string random_table(std::vector<Plot>& plots, char separator) {
     std::mt19937 random(23);
     auto pick = [&](auto const& options) { return options[random() % std::size(options)]; };
@@ -220,8 +221,8 @@ std::string random_table(std::vector<Plot>& plots, char separator) {
             break;
         }
     }
-    text.pop_back(); // the last line without its line end
-    return text;
+    text.pop_back();               // the last line without its line end
+    return text + "\x1A\r\n\x1A "; // end-of-file marks with nothing after them
 }
 
 // The matrix of a loaded cube, as the matrix file would hold it.

@@ -165,6 +165,8 @@ enum class Form {
     csv2,
     trailing_separator,
     row_names_csv,
+    write_csv,
+    padded_sheet,
     r_table,
     tab_text,
     joined_exports,
@@ -213,6 +215,21 @@ std::string table_file(const std::vector<Plot>& plots, Form form) {
         for (const Plot& p : plots)
             text += std::to_string(++row) + ',' + p.variety + ',' + p.year + ',' + p.location +
                     ',' + p.block + ',' + p.trait + '\n';
+        break;
+    case Form::write_csv: // write.csv(d): row names under an empty name, every text quoted
+        text = "\"\",\"gen\",\"year\",\"loc\",\"rep\",\"yield\"\n";
+        for (const Plot& p : plots)
+            text += quote(std::to_string(++row)) + ',' + quote(p.variety) + ',' + p.year + ',' +
+                    quote(p.location) + ',' + quote(p.block) + ',' +
+                    (p.trait.empty() ? "NA" : p.trait) + '\n';
+        break;
+    case Form::padded_sheet: // an empty row above, empty columns beside the table
+        text = ";;;;;;\ngen;year;loc;rep;yield;;\n";
+        for (Plot p : plots) {
+            std::replace(p.trait.begin(), p.trait.end(), '.', ',');
+            text += p.variety + ';' + p.year + ';' + p.location + ';' + p.block + ';' + p.trait +
+                    ";;\n";
+        }
         break;
     case Form::r_table: // write.table(d, sep = "\t"): row names, every text quoted
         text = "\"gen\"\t\"year\"\t\"loc\"\t\"block\"\t\"yield\"\n";
@@ -268,6 +285,8 @@ TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
          first_trait_missing,
          Form::row_names_csv,
          {"--columns", "gen,year,loc,rep,yield"}},
+        {"R's write.csv", named_trial, Form::write_csv, {}},
+        {"a spreadsheet's empty row and columns", breeding_trial, Form::padded_sheet, {}},
         {"exports joined", named_trial, Form::joined_exports, {"--columns", "1,2,3,4,5"}},
         {"R's table with row names", breeding_trial, Form::r_table, {"--columns", "1,2,3,4,5"}},
         {"every field quoted", named_trial, Form::csv_all_quoted, {"--columns", "1,2,3,4,5"}},
@@ -379,7 +398,23 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
         refused("a name two columns have", "gen,Gen,loc,rep,yield\nA,1,L,1,2\n",
                 {"--columns", "gen,loc,loc,rep,yield"}, "several columns are named \"gen\"."),
         refused("a trait beyond single precision", header + "A,1,L,1,1e39\n", {},
-                "Line 2 of \"t.csv\": the trait value \"1e39\" is too large"),
+                "Line 2 of \"t.csv\": the trait value (column \"yield\") \"1e39\" is too large"),
+        refused("a first record too short", header + "A,1,L,1\nB,1,L,1,2\nC,1,L,1,3\n", {},
+                "Line 2 of \"t.csv\": the record has 4 fields, but the header names 5 columns"),
+        refused("a first record of one field", header + "A\nB,1,L,1,2\nC,1,L,1,3\n", {},
+                "Line 2 of \"t.csv\": the record has 1 field, but the header names 5 columns"),
+        refused("an unclosed quote in the first record",
+                header + "A,1,\"L,1,2\nB,1,L,1,2\nC,1,L,1,3\n", {},
+                "Line 2 of \"t.csv\": a field in double quotes has no closing quote"),
+        refused("decimal commas in a CSV", header + "A,1,L,1,7,80\nA,1,M,1,8,25\n", {},
+                "Line 3 of \"t.csv\": the row name \"A\" is given to an earlier row too."),
+        refused("a row number twice", header + "1,A,1,L,1,7\n2,B,1,L,1,8\n1,C,1,L,1,9\n", {},
+                "Line 4 of \"t.csv\": the row name \"1\" is given to an earlier row too."),
+        refused("text after an end-of-file mark", header + "A,1,L,1,2\n\x1A\nB,1,L,1,3\n", {},
+                "\"t.csv\" holds an end-of-file mark (Ctrl-Z) after line 2 and more text after "
+                "it"),
+        refused("a row name twice", header + "1,A,1,L,1,7\nx,B,1,L,1,8\nx,C,1,L,1,9\n", {},
+                "Line 4 of \"t.csv\": the row name \"x\" is given to an earlier row too."),
         refused("a level of blanks", header + "A,1,\"  \",1,2\n", {},
                 "the location (column \"loc\") is missing: \"  \"."),
         refused("DEL in a level", header + "A\x7F,1,L,1,2\n", {},
@@ -442,6 +477,9 @@ TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
         {"--decimal point on a semicolon CSV",
          run({"--decimal=point", "--layout", "2"}, "g;y;l;b;t\nA;1;L;1;8.4\n"),
          gives("", "ClustID\tY1\nL+A\t8.4\n")},
+        {"a variety named as the header's first column",
+         run({"--layout", "2"}, "gen,year,loc,rep,yield\ngen,1,L,1,5\nB,1,L,1,6\n"),
+         gives("Read 2 records; 2 varieties", "ClustID\tY1\nL+gen\t5\nL+B\t6\n")},
         {"--skip 0 skips nothing", run({"--skip", "0", "--layout", "2"}, "g,y,l,b,t\nA,1,L,1,7\n"),
          gives("", "ClustID\tY1\nL+A\t7\n")},
     });

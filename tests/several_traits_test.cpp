@@ -111,7 +111,15 @@ TEST(SeveralTraits, ReplaceTheirOlderFilesOnlyAllTogether) {
          {1, "\"t.yield.DIS\" is a folder."}},
         {"the same trait twice",
          {.args = {"--columns", columns + ",6,yield", "t.csv"}, .files = {{"t.csv", trial}}},
-         {1, "\"t.csv\": the trait column \"yield\" is given twice."}},
+         {1, "\"t.csv\": the column \"yield\" is given twice."}},
+        {"a value of a later trait that is no number",
+         {.args = {"--columns", columns + ",yield,8", "t.csv"},
+          .files = {{"t.csv", trial + "6,B,2021,L2,1,5,90,x,80\n"}}},
+         {1, "Line 7 of \"t.csv\": the trait value (column \"score\") \"x\" is not a number."}},
+        {"one column in two roles",
+         {.args = {"--columns", "genotype,genotype,location,rep,yield", "t.csv"},
+          .files = {{"t.csv", trial}}},
+         {1, "\"t.csv\": the column \"genotype\" is given twice."}},
     });
 }
 

@@ -1,5 +1,6 @@
 #include "texts/console_texts.h"
 
+#include "base/utf8.h"
 #include "platform/platform.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@ bool scripted_run = false;
 // Read by the handler of a failed allocation, when nothing more may be had:
 // a fixed buffer, and a reserve it gives back so that the message can be
 // put together.
-static char memory_use[200];
+static char memory_use[512];
 static void* memory_reserve = nullptr;
 
 std::string quoted(std::string_view text, std::size_t shown) {
@@ -25,7 +26,7 @@ std::string quoted(std::string_view text, std::size_t shown) {
 std::string escaped(std::string_view text, std::size_t shown) {
     constexpr char hex[] = "0123456789abcdef";
     std::string result;
-    for (char c : text.substr(0, shown)) {
+    for (char c : text.substr(0, utf8_cut(text, shown))) {
         auto byte = static_cast<unsigned char>(c);
         if (byte >= 0x20 && byte != 0x7F) {
             result += c;
@@ -59,6 +60,10 @@ std::string decimal(std::int64_t number) {
     return std::string(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
 }
 
+std::string counted(std::int64_t number, const std::array<std::string_view, 2>& words) {
+    return decimal(number) + " " + std::string(words[number == 1 ? 0 : 1]);
+}
+
 void put_text(std::FILE* stream, std::string_view text) {
     put_console_text(stream, text);
 }
@@ -82,7 +87,7 @@ void hold_console_at_exit() {
 }
 
 void set_memory_use(std::string_view what) {
-    const std::size_t size = std::min(what.size(), sizeof memory_use - 1);
+    const std::size_t size = utf8_cut(what, sizeof memory_use - 1);
     std::memcpy(memory_use, what.data(), size);
     memory_use[size] = '\0';
 }

@@ -178,10 +178,12 @@ inline constexpr std::string_view field_too_large = "the {} {} is too large.";
 inline constexpr std::string_view code_below_one =
     "the {} {} is below 1; codes are numbered from 1.";
 inline constexpr std::string_view trait_beyond_float =
-    "the trait value {} is too large for single precision (its largest number is "
+    "{} {} is too large for single precision (its largest number is "
     "3.40282347e+38).";
 inline constexpr std::string_view field_overlong =
     "the {} {} is longer than {} bytes; the file is damaged or is not a design data file.";
+inline constexpr std::string_view table_field_overlong =
+    "the {} {} is longer than {} bytes; the file is damaged or is not a table.";
 inline constexpr std::string_view header_overlong =
     "The header of {}: the column name {} is longer than {} bytes; the file is damaged or is not "
     "a design data file.";
@@ -230,10 +232,20 @@ inline constexpr std::string_view open_quote =
     "a field in double quotes has no closing quote before the end of the line, or text follows "
     "its closing quote.";
 inline constexpr std::string_view fields_not_header =
-    "the record has {} fields, but the header names {} columns: every record must have {}, or "
-    "one more when records begin with a row name or end with a separator.";
+    "the record has {}, but the header names {}: every record must have {}, or one more when "
+    "records begin with a row name or end with a separator.";
+inline constexpr std::string_view text_past_end_mark =
+    "{} holds an end-of-file mark (Ctrl-Z) after line {} and more text after it, which would go "
+    "unread: remove the mark, or the text after it.";
+inline constexpr std::string_view row_name_repeats =
+    "the row name {} is given to an earlier row too. A record with one field more than the "
+    "header names begins with its row's name, as R writes them, and no two rows share one; "
+    "where a number's decimal comma splits it in two, save the file with semicolons between "
+    "fields.";
 inline constexpr std::string_view fields_not_records =
-    "the record has {} fields, but the records before it have {}.";
+    "the record has {}, but the records before it have {}.";
+inline constexpr auto field_words = std::to_array<std::string_view>({"field", "fields"});
+inline constexpr auto column_words = std::to_array<std::string_view>({"column", "columns"});
 inline constexpr std::string_view level_missing =
     "the {} (column {}) is missing: {}. Every record needs its variety, year, location and "
     "block.";
@@ -241,11 +253,11 @@ inline constexpr std::string_view level_unwritable =
     "the {} (column {}) {} holds a tab, a double quote or another control character, which the "
     "matrix file can't show in a label.";
 inline constexpr std::string_view no_table_record = "{} holds no record after its header line.";
-inline constexpr std::string_view column_fault = "{}: {} Its {} columns: {}.";
+inline constexpr std::string_view column_fault = "{}: {} Its {}: {}.";
 inline constexpr std::string_view no_column_number = "there is no column {}.";
 inline constexpr std::string_view no_column_named = "no column is named {}.";
 inline constexpr std::string_view columns_named = "several columns are named {}.";
-inline constexpr std::string_view trait_twice = "the trait column {} is given twice.";
+inline constexpr std::string_view column_twice = "the column {} is given twice.";
 inline constexpr std::string_view too_many_columns =
     "{} has {} columns; name the five to analyse with --columns: {}";
 inline constexpr std::string_view header_below =
@@ -258,7 +270,8 @@ inline constexpr std::string_view unicode_without_mark =
     "{} is saved as Unicode text without a mark: save it as UTF-8 (CSV UTF-8) or tab-delimited "
     "text.";
 inline constexpr std::string_view nothing_after_skip =
-    "{} ends within the {} lines that --skip names: nothing is left to read.";
+    "{} holds nothing to read after the {} that --skip names.";
+inline constexpr auto line_words = std::to_array<std::string_view>({"line", "lines"});
 // After a command that reads a file: what its V,Y,L,B,T or TRAIT stand for.
 inline constexpr std::string_view command_roles =
     " (V,Y,L,B,T: the variety, year, location, block and trait value, each a column's name or "
@@ -327,6 +340,9 @@ inline constexpr std::string_view would_replace_data =
     "not end in .DIS.";
 inline constexpr std::string_view output_is_data =
     "\nThe matrix file {} would replace the data file {}. Choose another --output.";
+inline constexpr std::string_view companion_is_data =
+    "\nThe file {} would replace the data file {}. Choose another --output, or rename the data "
+    "file.";
 // The set of files of a run of several traits, or with a tree.
 inline constexpr std::string_view files_not_written =
     "\nThe file {} could not be written in full ({}). The unfinished copies have been removed; "
@@ -528,6 +544,9 @@ std::string fill(std::string_view pattern, std::initializer_list<std::string_vie
 
 // A number as a message shows it.
 std::string decimal(std::int64_t number);
+
+// A number and its English word: "1 record", "2 records".
+std::string counted(std::int64_t number, const std::array<std::string_view, 2>& words);
 
 // The current language's form of a text that exists in both.
 inline std::string_view in_language(std::string_view english, std::string_view chinese) {
