@@ -3,14 +3,15 @@
 # lower floor, that only platform/ knows which system it is built for, and
 # that the code is formatted as .clang-format says.
 #
-# Floors, top to bottom: app > matrix and tree > design > storage > texts >
+# Floors, top to bottom: app > tree > matrix > design > storage > texts >
 # base and platform. platform/ stands on base/ alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 floor() {
   case $1 in
-    app) echo 6 ;; matrix | tree) echo 5 ;; design) echo 4 ;; storage) echo 3 ;; texts) echo 2 ;;
+    app) echo 7 ;; tree) echo 6 ;; matrix) echo 5 ;; design) echo 4 ;; storage) echo 3 ;;
+    texts) echo 2 ;;
     base | platform) echo 1 ;; *) echo 0 ;;
   esac
 }

@@ -1,6 +1,7 @@
-// clustmat: turns a multi-environment trial's data file into a cluster
-// matrix file. The run: the command line, the dialogue, the template (for a
-// new file), the load, the layout, the matrix file.
+// clustmat: turns a multi-environment trial's data file into cluster matrix
+// files, one a trait, and with --tree the trees of their columns. The run:
+// the command line, the dialogue, the template (for a new file), the load,
+// the layout, the matrix files and the trees' files.
 
 #include "app/command_line.h"
 #include "app/dialogue.h"
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
     LoadPlan plan = plan_load(data, line.load);
     if (line.several_traits) matrix_names = choose_matrix_files(line.output, data, plan.traits);
     if (line.tree && !matrix_names.empty()) tree_names = choose_tree_files(matrix_names, data);
-    // The data file read into a trait cube a trait, which it closes.
+    // The data file read into one trait cube a trait; the load closes it.
     const Trial trial = load_trait_cube(plan, line.load);
     account_for(trial);
     const Layout layout = ask_for_layout(line.layout);

@@ -4,6 +4,7 @@
 #include "texts/console_texts.h"
 
 #include "matrix/output_name.h"
+#include "tree/cophenetic.h"
 
 #include <array>
 #include <cstdio>
@@ -59,14 +60,6 @@ void account_for(const Trial& trial) {
     }
 }
 
-// A correlation to two decimals, "-" where there is none.
-static std::string two_decimals(std::optional<double> value) {
-    if (!value) return "-";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", *value == 0 ? 0.0 : *value);
-    return text;
-}
-
 static void announce_tree(const std::string& matrix_name, const TraitTree& tree, Layout layout,
                           const TreeOptions& options) {
     const bool chinese = chinese_mode == 1;
@@ -101,13 +94,13 @@ static void announce_tree(const std::string& matrix_name, const TraitTree& tree,
         decimal(static_cast<std::int64_t>(tree.data.labels.size()) - clustered);
     put_gbk_text(stderr, chinese ? texts::tree_before_zh : texts::tree_before_en);
     put_text(stderr, name);
-    put_gbk_text(stderr,
-                 chinese
-                     ? fill(texts::tree_after_zh, {decimal(clustered), leaves, decimal(groups),
-                                                   rule, left_out, two_decimals(tree.cophenetic)})
-                     : fill(texts::tree_after_en, {decimal(clustered), leaves, decimal(groups),
-                                                   texts::group_words[groups == 1 ? 0 : 1], rule,
-                                                   left_out, two_decimals(tree.cophenetic)}));
+    put_gbk_text(
+        stderr, chinese
+                    ? fill(texts::tree_after_zh, {decimal(clustered), leaves, decimal(groups), rule,
+                                                  left_out, cophenetic_text(tree.cophenetic)})
+                    : fill(texts::tree_after_en, {decimal(clustered), leaves, decimal(groups),
+                                                  texts::group_words[groups == 1 ? 0 : 1], rule,
+                                                  left_out, cophenetic_text(tree.cophenetic)}));
 }
 
 void announce_trees(const std::vector<std::string>& matrix_names,

@@ -510,7 +510,9 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     trial.repeated_headers = t.repeated_headers;
     for (int f = 0; f < 3; ++f) cube.levels.level_labels[f] = std::move(labels[f]);
     trial.traits = finish_cube(std::move(cube));
-    for (std::size_t k = 0; k < traits; ++k)
-        trial.traits[k].trait = file_text(t.header[t.columns[design_roles + k]]);
+    for (std::size_t k = 0; k < traits; ++k) {
+        trial.traits[k].trait_as_written = t.header[t.columns[design_roles + k]];
+        trial.traits[k].trait = file_text(trial.traits[k].trait_as_written);
+    }
     return trial;
 }

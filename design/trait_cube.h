@@ -50,7 +50,8 @@ struct TraitCube {
     float*** trait_cube = nullptr;  // a dense cube's cells, every index from 1
     std::vector<float> cell_values; // a sparse cube's: one per levels->cells
     float grand_mean = 0;           // of every observed value, summed in double
-    std::string trait;              // the trait column's name in a table
+    std::string trait;              // the trait column's name in a table, as the console shows it
+    std::string trait_as_written;   // and as the file's bytes, as its levels' labels are
     std::int64_t values = 0;        // observations, zeros included
     std::int64_t missing = 0;       // trait fields that hold a missing value
     std::int64_t zeros = 0;         // observations of 0 (tables only)

@@ -174,11 +174,11 @@ std::vector<OtherReading> other_readings(std::string_view token, DecimalMark mar
     // The other mark at one end only: ",5" and "5," as the other mark reads them.
     const char other = static_cast<char>(other_mark);
     if (token.size() > 1 && (token.front() == other) != (token.back() == other)) {
-        const std::string_view digits = token.front() == other ? token.substr(1)
-                                                               : token.substr(0, token.size() - 1);
+        const std::string_view digits =
+            token.front() == other ? token.substr(1) : token.substr(0, token.size() - 1);
         if (std::all_of(digits.begin(), digits.end(), is_digit))
-            return {{sign + (token.front() == other ? "0." : "") + std::string(digits),
-                     other_mark}};
+            return {
+                {sign + (token.front() == other ? "0." : "") + std::string(digits), other_mark}};
     }
     Grouping grouping;
     if (!take_groups(token, grouping) || grouping.separators.empty()) return {};

@@ -1,31 +1,54 @@
-// Names from a Chinese spreadsheet's CSV reach the picture as characters.
-#include "base/utf8.h"
+// Names from a Chinese spreadsheet's CSV reach the picture as characters,
+// decided by the file's own texts: the data file's name, which the system
+// gives, neither makes them GBK nor keeps them from it.
 #include "gbk.h"
-#include "platform/platform.h"
+#include "run_program.h"
 #include "svg_check.h"
-#include "tree/tree_picture.h"
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
-// One name that is no UTF-8 makes all of them GBK, 山农28 too, whose GBK
-// bytes happen to be valid UTF-8 of other characters.
-TEST(TreePicture, GbkNamesAreShownAsTheirCharacters) {
-    TreePicture picture;
-    picture.labels = {gbk("济麦22"), gbk("山农28"), "\xff"};
-    picture.fusions = {{-1, -2, 1}, {1, -3, 2}};
-    ASSERT_TRUE(is_valid_utf8(picture.labels[1]) && !is_valid_utf8(picture.labels[0]));
-    for (std::string& label : picture.labels) label = utf8_from_gbk(label);
-    picture.trait = utf8_from_gbk(gbk("产量"));
-    const std::string svg = draw_tree(picture);
-    EXPECT_EQ(check_svg(svg), "");
-    std::string problem, shown;
-    const XmlElement root = parse_xml(svg, problem).value_or(XmlElement{});
-    for (const XmlElement& label : element_with_id(root, "labels")->children)
-        shown += label.text + ",";
-    EXPECT_EQ(shown, "济麦22,山农28,\uFFFD,");
-    EXPECT_EQ(element_with_id(root, "title")->children.at(0).text, "产量");
+std::string trial(const std::string& trait, const std::vector<std::string>& varieties) {
+    std::string text = "gen,year,loc,rep," + trait + "\n";
+    int value = 3;
+    for (const std::string& variety : varieties)
+        for (const char* place : {"1,L1", "1,L2", "2,L1", "2,L2"})
+            text += variety + "," + place + ",1," + std::to_string(value++ % 7) + "\n";
+    return text;
+}
+
+TEST(TreeNames, AreTheFilesCharactersWhateverItsName) {
+    // 山农28's GBK bytes happen to be valid UTF-8 of other characters: the
+    // file's other names make it GBK.
+    const struct {
+        const char* what;
+        std::string file, data, title;
+    } cases[] = {
+        {"GBK names in a file of a UTF-8 name", "小麦.csv",
+         gbk(trial("产量", {"济麦22", "山农28", "G3"})), "小麦.csv — 产量"},
+        {"UTF-8 names in a file of a name that is no UTF-8", "t\xB6.csv",
+         trial("产量", {"济麦22", "山农28", "G3"}), "t\uFFFD.csv — 产量"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RunResult run = run_clustmat({.args = {"--tree", "--layout", "1", c.file},
+                                      .files = {{c.file, c.data}},
+                                      .only_on = System::posix});
+        if (!run.skipped.empty()) continue;
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::string svg = run.raw_files[c.file.substr(0, c.file.size() - 4) + ".tree.svg"];
+        ASSERT_EQ(check_svg(svg), "");
+        std::string problem;
+        const XmlElement root = parse_xml(svg, problem).value_or(XmlElement{});
+        std::set<std::string> shown;
+        for (const XmlElement& label : element_with_id(root, "labels")->children)
+            shown.insert(label.text);
+        EXPECT_EQ(shown, (std::set<std::string>{"济麦22", "山农28", "G3"}));
+        EXPECT_EQ(element_with_id(root, "title")->children.at(0).text, c.title);
+    }
 }
 
 } // namespace

@@ -89,6 +89,12 @@ TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
         for (const std::string& file : {stem + ".groups.tsv", stem + ".tree.nwk", picture})
             EXPECT_EQ(result.files.count(file), 1u) << file;
         expect_pictures_sound(result);
+        // The picture quotes --groups as it was given, as the console does.
+        if (stem == "out.txt") {
+            EXPECT_NE(result.files.at(picture).find(
+                          "4 groups as asked (--groups 9, more than there are varieties)"),
+                      std::string::npos);
+        }
         // The Windows program draws the Linux program's picture, byte for byte.
         if (this_system == System::windows) {
             RunSetup native = setup;
@@ -131,7 +137,7 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
                                           "B,1,L2,1,6,81\nA,1,L2,1,7,\nB,1,L1,1,8,\n"}}});
     EXPECT_EQ(alone.files.at("t.height.groups.tsv"),
               "label\tgroup\tvalues\tnote\nA\t.\t1\tno other level is left to cluster with\n"
-              "B\t.\t1\tshares fewer than 1 rows with A\n");
+              "B\t.\t1\tshares no row with A\n");
     EXPECT_EQ(run.files.count("t.height.tree.nwk") + run.files.count("t.height.tree.svg"), 0u);
     EXPECT_EQ(run.files.count("t.yield.tree.nwk") + run.files.count("t.yield.tree.svg"), 2u);
     expect_pictures_sound(run);

@@ -128,7 +128,7 @@ TEST(Tree, LeavesOutLevelsWithTooFewValuesThenTheWorstSpoilers) {
         std::vector<std::string> notes;
     } cases[] = {
         {"too few values", {"1..", "11.", "111"}, 2, {"fewer than 2 values", "", ""}},
-        {"no value at all", {"...", "1.."}, 1, {"fewer than 1 values", ""}},
+        {"no value at all", {"...", "1.."}, 1, {"no value", ""}},
         {"the most spoilt pairs", {"11..", "..11", "1111", "11.1"}, 2, {"", with('1'), "", ""}},
         {"a tie: fewer values", {"..11", "111."}, 2, {with('2'), ""}},
         {"a tie: the later", {"11..", "..11"}, 2, {"", with('1')}},

@@ -221,6 +221,8 @@ inline constexpr std::string_view memory_for_levels = "for the levels of the col
 inline constexpr std::string_view memory_for_cube = "for the cube of {} cells";
 inline constexpr std::string_view memory_for_matrix = "to write the matrix file";
 inline constexpr std::string_view memory_for_distances = "for the distances of {} levels";
+inline constexpr std::string_view memory_for_tree_values =
+    "for the values of {} levels in {} rows to cluster";
 
 // The loader, on table files
 inline constexpr auto factor_names =
@@ -480,12 +482,12 @@ inline constexpr std::string_view usage =
     "Several traits and their trees:\n"
     "   clustmat --columns gen,year,loc,rep,yield,height --tree --layout 1 t.csv\n"
     "\n"
-    "The matrix file replaces an older one only once it is complete. Its name and\n"
-    "size are reported on standard error at the end.\n"
+    "The files of a run replace older ones only once all are complete. Their names\n"
+    "and sizes are reported on standard error at the end.\n"
     "\n"
-    "Exit status: 0 the matrix file was written; 1 the run ended on an error (the\n"
-    "message says which); 2 the command line is wrong; 255 (-1 on Windows) the matrix\n"
-    "file could not be written in full.\n"
+    "Exit status: 0 the files were written; 1 the run ended on an error (the message\n"
+    "says which); 2 the command line is wrong; 255 (-1 on Windows) a file could not\n"
+    "be written in full, or not every file could take its name.\n"
     "\n"
     "The manual: man clustmat\n";
 

@@ -13,7 +13,7 @@
 // the pair whose positions (a cluster's position is its earliest level's),
 // smaller first, come first in the matrix fuses. Ward's method is R's
 // "ward.D2": its updates are on squared distances and its heights are
-// distances again. The distances are consumed as the working matrix: keep a
-// copy_of them if they are needed afterwards. A distance that is NaN (levels
-// that share no row) leaves the fusions short of n - 1.
+// distances again. The distances are consumed as the working matrix:
+// compute them again if they are needed afterwards. A distance that is NaN
+// (levels that share no row) leaves the fusions short of n - 1.
 std::vector<Fusion> agglomerate(Distances distances, Linkage linkage);

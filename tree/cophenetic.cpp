@@ -1,6 +1,7 @@
 #include "tree/cophenetic.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -61,4 +62,13 @@ std::optional<double> cophenetic_correlation(const Distances& distances,
         cc += c * c * static_cast<double>(first_size * second_size);
     }
     return dc / std::sqrt(dd * cc);
+}
+
+std::string cophenetic_text(std::optional<double> correlation) {
+    if (!correlation || !std::isfinite(*correlation)) return "-";
+    char text[32];
+    char* end =
+        std::to_chars(text, text + sizeof text, *correlation, std::chars_format::fixed, 2).ptr;
+    const std::string shown(text, static_cast<std::size_t>(end - text));
+    return shown == "-0.00" ? "0.00" : shown;
 }

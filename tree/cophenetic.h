@@ -6,6 +6,7 @@
 #include "tree/hierarchy.h"
 
 #include <optional>
+#include <string>
 #include <vector>
 
 // The Pearson correlation, over all pairs of levels, between their distance
@@ -14,3 +15,7 @@
 // fewer than three levels, or every height or every distance the same.
 std::optional<double> cophenetic_correlation(const Distances& distances,
                                              const std::vector<Fusion>& fusions);
+
+// The correlation as the console and the picture show it: two decimals,
+// "0.00" for a tiny negative one too, "-" where there is none.
+std::string cophenetic_text(std::optional<double> correlation);

@@ -18,13 +18,6 @@ Distances allocate_distances(std::int64_t count) {
     return distances;
 }
 
-Distances copy_of(const Distances& distances) {
-    Distances copy = allocate_distances(distances.count);
-    if (copy.values)
-        std::copy_n(distances.values.get(), pair_count(distances.count), copy.values.get());
-    return copy;
-}
-
 // The sum of (a - b)^2 over the rows where both have a value. The difference
 // is NaN where either is empty, so the test needs no branch; eight partial
 // sums let g++ vectorise without reordering one sum (with trapping maths

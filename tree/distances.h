@@ -31,10 +31,6 @@ inline std::int64_t pair_count(std::int64_t count) {
 // the memory can't be had.
 Distances allocate_distances(std::int64_t count);
 
-// A second copy, for the clustering to consume while the first is kept;
-// values is null when the memory can't be had.
-Distances copy_of(const Distances& distances);
-
 // The distances between `levels` (indices into data's levels), numbered from
 // 0 in the order given. A pair that shares no row gets NaN; choose_levels
 // never lets one through. values is null when the memory can't be had.

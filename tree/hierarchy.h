@@ -1,6 +1,6 @@
 // A hierarchical clustering of the levels of one factor: the fusions that
-// build the tree, as R's hclust records them, and the order in which the
-// leaves are written and drawn.
+// build the tree (the pairs and heights of R's hclust, numbered in a way of
+// their own), and the order in which the leaves are written and drawn.
 #pragma once
 
 #include <cstdint>

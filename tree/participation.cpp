@@ -68,12 +68,16 @@ Participation choose_levels(const ClusterData& data, std::int64_t min_rows) {
 
 std::string left_out_note(const LevelPart& part, const std::vector<std::string>& labels,
                           std::int64_t min_rows) {
-    const std::string fewer = "fewer than " + std::to_string(min_rows);
+    // "fewer than 1 value" is no value at all.
+    auto fewer = [&](const char* things) {
+        return min_rows == 1 ? std::string("no ") + things
+                             : "fewer than " + std::to_string(min_rows) + " " + things + "s";
+    };
     switch (part.left_out) {
     case LeftOut::too_few_values:
-        return fewer + " values";
+        return fewer("value");
     case LeftOut::too_few_shared_rows:
-        return "shares " + fewer + " rows with " + labels[static_cast<std::size_t>(part.partner)];
+        return "shares " + fewer("row") + " with " + labels[static_cast<std::size_t>(part.partner)];
     case LeftOut::alone:
         return "no other level is left to cluster with";
     case LeftOut::no:

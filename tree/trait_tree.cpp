@@ -1,5 +1,7 @@
 #include "tree/trait_tree.h"
 
+#include "base/checked_size.h"
+#include "platform/platform.h"
 #include "texts/console_texts.h"
 #include "tree/agglomeration.h"
 #include "tree/cophenetic.h"
@@ -16,8 +18,16 @@ ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
     for (std::int64_t level = 1; level <= count; ++level)
         data.labels.push_back(level_label(levels, columns, level));
     data.rows = pairs_occurring(levels, (columns + 1) % 3);
-    data.values.assign(static_cast<std::size_t>(count * data.rows),
-                       std::numeric_limits<float>::quiet_NaN());
+    // Every level's value in every row, however sparse the cube: the
+    // distances compare them row by row.
+    const std::string memory_use =
+        fill(texts::memory_for_tree_values, {decimal(count), decimal(data.rows)});
+    set_memory_use(memory_use);
+    std::int64_t cells = 0;
+    if (!multiply_checked(count, data.rows, cells) ||
+        static_cast<std::uint64_t>(cells) > physical_memory() / sizeof(float))
+        fatal_exit(fill(texts::out_of_memory, {memory_use}));
+    data.values.assign(static_cast<std::size_t>(cells), std::numeric_limits<float>::quiet_NaN());
     std::int64_t row = 0;
     // The values themselves: a distance is the same between values centred
     // on the grand mean, and an observed 0 (held as -0.0) is 0.
@@ -53,7 +63,10 @@ TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions&
             .left_out = LeftOut::alone;
         tree.participation.clustered.clear();
     }
-    if (!tree.grown()) return tree;
+    if (!tree.grown()) {
+        std::vector<float>().swap(tree.data.values);
+        return tree;
+    }
     // The clustering consumes its distances; the cophenetic correlation
     // takes them afresh rather than from a copy, so that the distances never
     // need more than their one allocation.
@@ -61,5 +74,7 @@ TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions&
     const std::int64_t wanted = options.groups ? *options.groups : mojena_groups(tree.fusions);
     tree.groups = cut_into_groups(tree.fusions, wanted);
     tree.cophenetic = cophenetic_correlation(distances_of(tree), tree.fusions);
+    // The next trait's tree needs the memory more than this one's values.
+    std::vector<float>().swap(tree.data.values);
     return tree;
 }

@@ -60,7 +60,8 @@ bool names_are_gbk(const std::vector<std::string>& names) {
     return false;
 }
 
-std::string_view leaves_word(Layout layout) {
+// The factor's word in the plural: "varieties", "years", "locations".
+static std::string_view leaves_word(Layout layout) {
     return texts::leaves_en[analysed_factor(layout)];
 }
 
@@ -71,9 +72,16 @@ static std::string_view rows_word(Layout layout) {
     return words[analysed_factor(layout)];
 }
 
-// A name for the picture, which is UTF-8 whatever the names were.
+// A text of the data file for the picture, which is UTF-8 whatever the
+// file's encoding was.
 static std::string picture_text(const std::string& text, bool gbk) {
     return gbk ? utf8_from_gbk(text) : text;
+}
+
+// The data file's own name, which the system gave and the file's encoding
+// does not decide: UTF-8 as it is, other bytes as a Chinese system's GBK.
+static std::string picture_file_name(const std::string& name) {
+    return is_valid_utf8(name) ? name : utf8_from_gbk(name);
 }
 
 // What one picture's title says beyond its tree.
@@ -82,7 +90,7 @@ struct TreeContext {
     std::string trait;
     Layout layout = Layout::variety;
     TreeOptions options;
-    bool gbk = false; // every name of the run is GBK (a Chinese spreadsheet's)
+    bool gbk = false; // the file's texts are GBK (a Chinese spreadsheet's)
 };
 
 static TreePicture picture_of(const TraitTree& tree, const TreeContext& context) {
@@ -102,13 +110,14 @@ static TreePicture picture_of(const TraitTree& tree, const TreeContext& context)
                 {picture_text(labels[level], context.gbk),
                  picture_text(left_out_note(part, labels, context.options.min_rows), context.gbk)});
     }
-    picture.data_file = picture_text(context.data_file, context.gbk);
+    picture.data_file = picture_file_name(context.data_file);
     picture.trait = picture_text(context.trait, context.gbk);
     picture.leaves_are = leaves_word(context.layout);
     picture.rows_are = rows_word(context.layout);
     picture.rows = tree.data.rows;
     picture.linkage = context.options.method;
     picture.group_rule = context.options.groups ? GroupRule::fixed : GroupRule::mojena;
+    picture.groups_asked = context.options.groups.value_or(0);
     picture.cophenetic = tree.cophenetic;
     return picture;
 }
@@ -130,16 +139,17 @@ static bool stage_files_of(const TreeFileNames& names, const TraitTree& tree,
 
 bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector<TraitTree>& trees,
                       const TreeRun& run, const std::vector<std::string>& all) {
-    // The encoding is decided once for every name the pictures show.
-    std::vector<std::string> texts = {run.data_file};
-    for (const TraitCube& cube : run.trial.traits) texts.push_back(cube.trait);
+    // The encoding is decided once for every text of the file the pictures show.
+    std::vector<std::string> texts;
+    for (const TraitCube& cube : run.trial.traits) texts.push_back(cube.trait_as_written);
     for (const TraitTree& tree : trees)
         texts.insert(texts.end(), tree.data.labels.begin(), tree.data.labels.end());
     const bool gbk = names_are_gbk(texts);
     for (std::size_t k = 0; k < trees.size(); ++k)
         if (!stage_files_of(
                 names[k], trees[k],
-                {run.data_file, run.trial.traits[k].trait, run.layout, run.options, gbk}, all))
+                {run.data_file, run.trial.traits[k].trait_as_written, run.layout, run.options, gbk},
+                all))
             return false;
     return true;
 }

@@ -1,5 +1,6 @@
 #include "tree/tree_picture.h"
 
+#include "tree/cophenetic.h"
 #include "tree/svg_text.h"
 #include "tree/tree_shape.h"
 
@@ -89,8 +90,13 @@ static std::string title_of_method(const TreePicture& picture, const HeightAxis&
     const std::string groups = std::to_string(picture.groups);
     std::string line = std::string(method_of(picture.linkage)) + " on Euclidean distances; " +
                        groups + (picture.groups == 1 ? " group" : " groups");
-    line += picture.group_rule == GroupRule::mojena ? " by Mojena's rule (k = 1.25)"
-                                                    : " as asked (--groups " + groups + ")";
+    if (picture.group_rule == GroupRule::mojena)
+        line += " by Mojena's rule (k = 1.25)";
+    else if (picture.groups_asked > picture.groups)
+        line += " as asked (--groups " + std::to_string(picture.groups_asked) +
+                ", more than there are " + picture.leaves_are + ")";
+    else
+        line += " as asked (--groups " + groups + ")";
     if (picture.cut_height) {
         // One decimal more than the axis's values show.
         line += ", cut at height ";
@@ -101,14 +107,7 @@ static std::string title_of_method(const TreePicture& picture, const HeightAxis&
 }
 
 static std::string title_of_fit(const TreePicture& picture) {
-    std::string line = "Cophenetic correlation: ";
-    if (!picture.cophenetic || !std::isfinite(*picture.cophenetic)) return line + "-";
-    char text[32];
-    char* end =
-        std::to_chars(text, text + sizeof text, *picture.cophenetic, std::chars_format::fixed, 2)
-            .ptr;
-    const std::string_view shown(text, static_cast<std::size_t>(end - text));
-    return line + std::string(shown == "-0.00" ? "0.00" : shown);
+    return "Cophenetic correlation: " + cophenetic_text(picture.cophenetic);
 }
 
 static std::string left_out_line(const LeftOutLevel& level) {

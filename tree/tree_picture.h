@@ -24,7 +24,7 @@ struct LeftOutLevel {
 struct TreePicture {
     // The clustered levels by leaf number, in the matrix's order.
     std::vector<std::string> labels;
-    std::vector<Fusion> fusions;        // labels.size() - 1 of them, heights non-decreasing
+    std::vector<Fusion> fusions; // labels.size() - 1 of them, heights rising but for rounding
     std::vector<std::int32_t> group_of; // by leaf: its group, from 1
     std::int32_t groups = 1;
     std::optional<double> cut_height;   // between the groups' fusions; none for one group
@@ -36,6 +36,7 @@ struct TreePicture {
     std::int64_t rows = 0;
     Linkage linkage = Linkage::ward;
     GroupRule group_rule = GroupRule::mojena;
+    std::int64_t groups_asked = 0;    // with --groups: K, which may be more than there are levels
     std::optional<double> cophenetic; // the cophenetic correlation, when known
 };
 
