@@ -32,16 +32,19 @@ void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table,
     set_memory_use(memory_use);
     if (cube.sparse) return;
     // Each allocation is checked against the memory there is, but several
-    // traits' cubes, or one with its sums and counts, must fit together.
-    if (traits > 1 || means) {
-        const std::int64_t cell_bytes =
-            traits * static_cast<std::int64_t>(sizeof(float) +
-                                               (means ? sizeof(double) + sizeof(std::int64_t) : 0));
-        std::int64_t bytes = 0;
-        if (!multiply_checked(cells, cell_bytes, bytes) ||
-            static_cast<std::uint64_t>(bytes) > physical_memory())
-            fatal_exit(fill(texts::out_of_memory, {memory_use}));
-    }
+    // traits' cubes, or one with its sums and counts, must fit together. A
+    // cube too large alone keeps the message f3tensor gives it, and one
+    // trait's means theirs.
+    std::int64_t one_cube = 0, bytes = 0;
+    const std::int64_t cell_bytes =
+        traits * static_cast<std::int64_t>(sizeof(float) +
+                                           (means ? sizeof(double) + sizeof(std::int64_t) : 0));
+    if ((traits > 1 || means) && multiply_checked<std::int64_t>(cells, sizeof(float), one_cube) &&
+        static_cast<std::uint64_t>(one_cube) <= physical_memory() &&
+        (!multiply_checked(cells, cell_bytes, bytes) ||
+         static_cast<std::uint64_t>(bytes) > physical_memory()))
+        fatal_exit(traits == 1 ? std::string(texts::no_memory_for_means)
+                               : fill(texts::out_of_memory, {memory_use}));
     for (TraitCells& trait : builder.traits) {
         trait.cube = f3tensor(1, cube.nVar, 1, cube.nYear, 1, cube.nLoc);
         trait.cells = &trait.cube[1][1][1];

@@ -258,11 +258,13 @@ std::string trait_subject(const TableLoad& t, std::size_t trait) {
 }
 
 // A level is any text the matrix file can hold in a label; blanks alone
-// are no more a level than an empty field.
+// are no more a level than an empty field, nor is a missing value's mark
+// (a spreadsheet's failed lookup leaves #N/A in a genotype's cell).
 void check_level(TableLoad& t, std::size_t role, std::string_view value) {
     if (value.size() > longest_token)
         refuse_line(t, overlong(texts::factor_names[role], value, true));
-    if (is_blank_line(value) || value == "NA") refuse_field(t, role, texts::level_missing, value);
+    if (is_blank_line(value) || is_missing_form(value))
+        refuse_field(t, role, texts::level_missing, value);
     for (char c : value)
         if (c == '"' || static_cast<unsigned char>(c) < 0x20 || c == '\x7F')
             refuse_field(t, role, texts::level_unwritable, value);

@@ -109,14 +109,14 @@ bool comma_decimal(std::string_view token) {
 // What spreadsheets, R, SAS, Genstat and Minitab write for a missing value.
 constexpr std::string_view missing_forms[] = {"", "NA", "N/A", "NaN", "#N/A", ".", "-", "*"};
 
-bool missing_form(std::string_view token) {
+} // namespace
+
+bool is_missing_form(std::string_view token) {
     if (token.size() > 4) return false;
     for (std::string_view form : missing_forms)
         if (same_ignoring_case(token, form)) return true;
     return false;
 }
-
-} // namespace
 
 TraitReading read_classic_trait(std::string_view token, bool decimal_comma) {
     const NumberScan scan = scan_number(token, '.', true);
@@ -128,7 +128,7 @@ TraitReading read_classic_trait(std::string_view token, bool decimal_comma) {
 }
 
 TraitReading read_table_trait(std::string_view token, DecimalMark mark) {
-    if (missing_form(token)) return {TraitKind::missing, 0};
+    if (is_missing_form(token)) return {TraitKind::missing, 0};
     const NumberScan scan = scan_number(token, static_cast<char>(mark), false);
     if (scan.length == 0 || scan.length != token.size()) return {TraitKind::not_a_number, 0};
     return {TraitKind::number, scan.value};

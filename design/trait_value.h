@@ -43,6 +43,9 @@ TraitReading read_classic_trait(std::string_view token, bool decimal_comma);
 // introduced by e or E. Anything else is not a number.
 TraitReading read_table_trait(std::string_view token, DecimalMark mark);
 
+// Whether a field is one of those forms of a missing value, or empty.
+bool is_missing_form(std::string_view token);
+
 // A plain decimal of at most 15 digits ("53.81", "-2.5", "7") with `mark`
 // as its decimal mark, as nearly every trait is: its value by one exact
 // division. False for any other token, which the full reading then takes.

@@ -56,8 +56,7 @@ void put_gbk_text(std::FILE* stream, std::string_view text);
 void put_console_text(std::FILE* stream, std::string_view text);
 
 // Bytes read from a data file, as texts are held, for a message: on Windows
-// UTF-8 (a "CSV UTF-8" file's) as it is and other bytes taken to be in the
-// ANSI code page; on POSIX unchanged.
+// taken to be in the ANSI code page; on POSIX unchanged.
 std::string file_text(std::string_view bytes);
 
 // GBK bytes (a Chinese spreadsheet's CSV export) as UTF-8, the same bytes on

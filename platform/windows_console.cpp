@@ -1,6 +1,5 @@
 // The console on Windows: the command line, names typed at the console,
 // texts in any code page, and the end of a run by a console event.
-#include "base/utf8.h"
 #include "platform/input_line.h"
 #include "platform/platform.h"
 #include "platform/windows_text.h"
@@ -113,7 +112,7 @@ void put_console_text(std::FILE* stream, std::string_view text) {
 }
 
 std::string file_text(std::string_view bytes) {
-    return is_valid_utf8(bytes) ? std::string(bytes) : from_wide(to_wide(bytes, CP_ACP));
+    return is_ascii(bytes) ? std::string(bytes) : from_wide(to_wide(bytes, CP_ACP));
 }
 
 // Long paths work where the system has them enabled and the program says in

@@ -373,6 +373,8 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
                 "Line 2 of \"t.csv\": the record has 7 fields, but the header names 5 columns"),
         refused("a missing location", header + "A,1,NA,1,2\n", {},
                 "Line 2 of \"t.csv\": the location (column \"loc\") is missing: \"NA\"."),
+        refused("a genotype a lookup did not find", header + "A,1,L,1,2\n#n/a,1,L,1,2\n", {},
+                "Line 3 of \"t.csv\": the variety (column \"gen\") is missing: \"#n/a\"."),
         refused("an empty genotype", header + "A,1,L,1,2\n  ,1,L,1,2\n", {},
                 "Line 3 of \"t.csv\": the variety (column \"gen\") is missing: \"\"."),
         refused("an empty first field", header + "A,1,L,1,2\n,1,L,1,2\n", {},
