@@ -306,11 +306,12 @@ std::int64_t row_number(std::string_view name) {
 
 // The loops keep the places of the roles' fields and the fields themselves
 // in locals: a level's text is copied in bytes, which could alias any
-// memory, and the load's fields would be read again at every field.
+// memory, and the load's fields would be read again at every field. Each
+// pass's loop is a function of its own, as the classic file's are.
 // Gives the number of records, or -1 when a record shows that the first
 // record's empty last field was no trailing separator.
 template <char separator>
-std::int64_t first_pass_records(TableLoad& t) {
+[[gnu::noinline]] std::int64_t first_pass_records(TableLoad& t) {
     std::int64_t records = 0;
     std::size_t at[design_roles];
     std::int64_t repeated = 0;
@@ -413,7 +414,7 @@ struct Tally {
 // The first trait's tally and view are the loop's locals, in registers for
 // nearly every run; further traits' go through memory.
 template <char separator>
-void second_pass_records(TableLoad& t, CubeBuilder& cube) {
+[[gnu::noinline]] void second_pass_records(TableLoad& t, CubeBuilder& cube) {
     std::size_t at[design_roles + 1];
     std::copy_n(t.fields_at.begin(), design_roles + 1, at);
     const DecimalMark mark = t.decimal_mark;
