@@ -9,11 +9,13 @@
 
 namespace {
 
-// The plots of a trial named as a Chinese breeding programme names them.
+// The plots of a trial named as a Chinese breeding programme names them,
+// one name with a character beyond the BMP (a surrogate pair in UTF-16).
 const std::vector<Plot> trial = {
     {"济麦22", "2023", "泰安", "R1", "7.85"},  {"Zhoumai 18", "2023", "泰安", "R1", "8.4"},
     {"济麦22", "2024", "郑州", "R2", "6.5"},   {"Zhoumai 18", "2024", "郑州", "R1", "NA"},
     {"Zhoumai 18", "2023", "郑州", "R2", "7"}, {"济麦22", "2023", "泰安", "R2", "0"},
+    {"𠀋麦1", "2024", "泰安", "R1", "6.9"},
 };
 
 std::string tab_text(const std::vector<Plot>& plots, const std::string& line_end) {
