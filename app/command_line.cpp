@@ -23,14 +23,6 @@ static constexpr std::pair<std::string_view, Linkage> methods[] = {{"ward", Link
                                                                    {"complete", Linkage::complete},
                                                                    {"single", Linkage::single}};
 
-// A whole number from 1, as --groups and --min-rows take it.
-static std::optional<std::int64_t> count_from_one(std::string_view value) {
-    const WholeNumber number = read_whole_number(std::string(value).c_str());
-    if (value.empty() || number.length != value.size() || !number.fits_int() || number.value < 1)
-        return std::nullopt;
-    return number.value;
-}
-
 // Checks an option's value and puts it where it belongs; gives the problem
 // with it, or nothing.
 static std::string take_value(std::string_view name, std::string_view value, CommandLine& line) {
@@ -47,10 +39,9 @@ static std::string take_value(std::string_view name, std::string_view value, Com
             return fill(texts::bad_decimal_option, {quoted(value, token_shown)});
         line.load.decimal = value == "comma" ? DecimalMark::comma : DecimalMark::point;
     } else if (name == "--skip") {
-        const WholeNumber lines = read_whole_number(std::string(value).c_str());
-        if (value.empty() || lines.length != value.size() || !lines.fits_int() || lines.value < 0)
-            return fill(texts::bad_skip_option, {quoted(value, token_shown)});
-        line.load.skip = lines.value;
+        const std::optional<int> lines = whole_int(std::string(value));
+        if (!lines || *lines < 0) return fill(texts::bad_skip_option, {quoted(value, token_shown)});
+        line.load.skip = *lines;
     } else if (name == "--method") {
         const auto* method =
             std::ranges::find(methods, value, &std::pair<std::string_view, Linkage>::first);
@@ -58,8 +49,8 @@ static std::string take_value(std::string_view name, std::string_view value, Com
             return fill(texts::bad_method_option, {quoted(value, token_shown)});
         line.tree_options.method = method->second;
     } else if (name == "--groups" || name == "--min-rows") {
-        const std::optional<std::int64_t> count = count_from_one(value);
-        if (!count)
+        const std::optional<int> count = whole_int(std::string(value));
+        if (!count || *count < 1)
             return fill(name == "--groups" ? texts::bad_groups_option : texts::bad_min_rows_option,
                         {quoted(value, token_shown)});
         if (name == "--groups")

@@ -34,12 +34,6 @@ static int first_after_blanks() {
     return c;
 }
 
-static std::optional<int> whole_int(const std::string& text) {
-    const WholeNumber number = read_whole_number(text.c_str());
-    if (number.length != text.size() || !number.fits_int()) return std::nullopt;
-    return static_cast<int>(number.value);
-}
-
 std::optional<int> read_console_int() {
     int c = first_after_blanks();
     std::string token;

@@ -98,9 +98,9 @@ static void announce_tree(const std::string& matrix_name, const TraitTree& tree,
         stderr, chinese
                     ? fill(texts::tree_after_zh, {decimal(clustered), leaves, decimal(groups), rule,
                                                   left_out, cophenetic_text(tree.cophenetic)})
-                    : fill(texts::tree_after_en, {decimal(clustered), leaves, decimal(groups),
-                                                  texts::group_words[groups == 1 ? 0 : 1], rule,
-                                                  left_out, cophenetic_text(tree.cophenetic)}));
+                    : fill(texts::tree_after_en,
+                           {decimal(clustered), leaves, counted(groups, texts::group_words), rule,
+                            left_out, cophenetic_text(tree.cophenetic)}));
 }
 
 void announce_trees(const std::vector<std::string>& matrix_names,

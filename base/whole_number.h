@@ -8,6 +8,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 // The decimal digits at p: gives the place after them, and their number in
 // `value`, which is the number read when there are at most 19 digits after
@@ -56,4 +58,11 @@ inline WholeNumber read_whole_number(const char* text) {
         number.value = negative ? static_cast<std::int64_t>(0 - magnitude)
                                 : static_cast<std::int64_t>(magnitude);
     return number;
+}
+
+// The whole of `text` as a number within int's range, or nothing.
+inline std::optional<int> whole_int(const std::string& text) {
+    const WholeNumber number = read_whole_number(text.c_str());
+    if (number.length != text.size() || !number.fits_int()) return std::nullopt;
+    return static_cast<int>(number.value);
 }

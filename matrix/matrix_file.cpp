@@ -109,25 +109,37 @@ static std::string replace_failure(const std::string& name, int error_number) {
     return std::strerror(error_number);
 }
 
+// Stages a file under `name` and writes it with `write`. A file that can't
+// be created ends the run; a write that fails is told (naming `all`), every
+// staged file removed, and gives false.
+template <class Write>
+static bool stage_written(const std::string& name, bool binary, const std::vector<std::string>& all,
+                          Write write) {
+    std::FILE* out = stage_file(name, true, binary);
+    if (!out) {
+        const int error = errno;
+        discard_staged_files();
+        cant_open(creation_failure(name, error));
+    }
+    errno = 0;
+    if (!write(out)) {
+        const int error_number = errno != 0 ? errno : EIO;
+        discard_staged_files();
+        report_failed_write(all, name, std::strerror(error_number));
+        return false;
+    }
+    return true;
+}
+
 std::optional<std::vector<MatrixFile>> stage_matrix_files(const std::vector<std::string>& names,
                                                           const Trial& trial, Layout layout,
                                                           const std::vector<std::string>& all) {
     std::vector<MatrixFile> files;
     for (std::size_t k = 0; k < names.size(); ++k) {
         const TraitCube& cube = trial.traits[k];
-        std::FILE* out = stage_file(names[k], true);
-        if (!out) {
-            const int error = errno;
-            discard_staged_files();
-            cant_open(creation_failure(names[k], error));
-        }
-        errno = 0;
-        if (!write_cluster_matrix(out, cube, layout)) {
-            const int error_number = errno != 0 ? errno : EIO;
-            discard_staged_files();
-            report_failed_write(all, names[k], std::strerror(error_number));
+        if (!stage_written(names[k], false, all,
+                           [&](std::FILE* out) { return write_cluster_matrix(out, cube, layout); }))
             return std::nullopt;
-        }
         // The analysed factor's levels are the columns, the pairs of the
         // other two factors' levels the rows.
         const int analysed = analysed_factor(layout);
@@ -140,20 +152,9 @@ std::optional<std::vector<MatrixFile>> stage_matrix_files(const std::vector<std:
 
 bool stage_text_file(const std::string& name, std::string_view text, bool binary,
                      const std::vector<std::string>& all) {
-    std::FILE* out = stage_file(name, true, binary);
-    if (!out) {
-        const int error = errno;
-        discard_staged_files();
-        cant_open(creation_failure(name, error));
-    }
-    errno = 0;
-    if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::ferror(out)) {
-        const int error_number = errno != 0 ? errno : EIO;
-        discard_staged_files();
-        report_failed_write(all, name, std::strerror(error_number));
-        return false;
-    }
-    return true;
+    return stage_written(name, binary, all, [&](std::FILE* out) {
+        return std::fwrite(text.data(), 1, text.size(), out) == text.size() && !std::ferror(out);
+    });
 }
 
 bool commit_output_files(const std::vector<std::string>& names) {

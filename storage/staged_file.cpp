@@ -84,13 +84,19 @@ static int failure(int error) {
     return error != 0 ? error : EIO;
 }
 
+// Closes and removes the staged files from `first` on.
+static void unstage_from(std::size_t first) {
+    for (std::size_t i = first; i < staged.size(); ++i) {
+        if (staged[i].stream) std::fclose(staged[i].stream);
+        remove_file(staged[i].name.c_str());
+    }
+    staged.resize(first);
+    tell_interrupt_cleanup();
+}
+
 bool can_stage_file(const std::string& final_name) {
     if (!stage_file(final_name, false)) return false;
-    Staged probe = staged.back();
-    staged.pop_back();
-    std::fclose(probe.stream);
-    remove_file(probe.name.c_str());
-    tell_interrupt_cleanup();
+    unstage_from(staged.size() - 1);
     return true;
 }
 
@@ -118,10 +124,9 @@ StagedCommit commit_staged_files() {
         }
         ++commit.replaced;
     }
-    for (std::size_t i = commit.replaced; i < staged.size(); ++i)
-        remove_file(staged[i].name.c_str());
-    staged.clear();
-    tell_interrupt_cleanup();
+    // The files in place have left their temporary names; the others go.
+    staged.erase(staged.begin(), staged.begin() + static_cast<std::ptrdiff_t>(commit.replaced));
+    unstage_from(0);
     commit.done = commit.error == 0;
     return commit;
 }
@@ -133,11 +138,5 @@ bool commit_staged_file() {
 }
 
 void discard_staged_files() {
-    if (staged.empty()) return;
-    for (const Staged& file : staged) {
-        if (file.stream) std::fclose(file.stream);
-        remove_file(file.name.c_str());
-    }
-    staged.clear();
-    tell_interrupt_cleanup();
+    if (!staged.empty()) unstage_from(0);
 }

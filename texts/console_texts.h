@@ -381,7 +381,7 @@ inline constexpr std::string_view tree_before_en = "Tree ";
 // "聚类树 "
 inline constexpr std::string_view tree_before_zh = "\xBE\xDB\xC0\xE0\xCA\xF7 ";
 inline constexpr std::string_view tree_after_en =
-    ": {} {} in {} {} ({}), {} left out; cophenetic correlation {}.\n";
+    ": {} {} in {} ({}), {} left out; cophenetic correlation {}.\n";
 // ": {} 个{}分为 {} 组 ({}), {} 个未参与聚类; 共表型相关系数 {}.\n"
 inline constexpr std::string_view tree_after_zh =
     ": {} \xB8\xF6{}\xB7\xD6\xCE\xAA {} \xD7\xE9 ({}), {} \xB8\xF6\xCE\xB4\xB2\xCE\xD3\xEB\xBE"

@@ -14,9 +14,7 @@ std::optional<double> cophenetic_correlation(const Distances& distances,
     if (n < 3 || fusions.size() + 1 != static_cast<std::size_t>(n)) return std::nullopt;
     // Checked as such rather than as a variance that rounding may leave a
     // hair above zero.
-    if (std::all_of(fusions.begin(), fusions.end(),
-                    [&](const Fusion& f) { return f.height == fusions[0].height; }) ||
-        std::all_of(d, d + pairs, [&](double x) { return x == d[0]; }))
+    if (same_heights(fusions) || std::all_of(d, d + pairs, [&](double x) { return x == d[0]; }))
         return std::nullopt;
 
     // In the order of leaf_order every cluster is one run of leaves: the

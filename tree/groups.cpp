@@ -7,11 +7,9 @@
 std::int64_t mojena_groups(const std::vector<Fusion>& fusions) {
     const auto heights = static_cast<std::int64_t>(fusions.size());
     if (heights < 2) return 1;
-    // Checked as such: the mean of equal heights may round below them, and
-    // they would all stand above it.
-    if (std::all_of(fusions.begin(), fusions.end(),
-                    [&](const Fusion& f) { return f.height == fusions[0].height; }))
-        return 1;
+    // The mean of equal heights may round below them, and they would all
+    // stand above it.
+    if (same_heights(fusions)) return 1;
     double sum = 0;
     for (const Fusion& f : fusions) sum += f.height;
     const double mean = sum / static_cast<double>(heights);

@@ -19,6 +19,14 @@ struct Fusion {
     double height = 0; // the distance at which the two fuse
 };
 
+// Whether every fusion is at the same height: checked as such rather than
+// through a mean or a variance that rounding may leave a hair off.
+inline bool same_heights(const std::vector<Fusion>& fusions) {
+    for (const Fusion& f : fusions)
+        if (f.height != fusions[0].height) return false;
+    return true;
+}
+
 // The leaves in the order the tree is written: at each fusion all of
 // `first`, then all of `second`. `fusions` are the n - 1 fusions of n
 // leaves; one leaf alone gives {0}.

@@ -44,11 +44,10 @@ ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
 // ends, saying how many levels asked for it.
 static Distances distances_of(const TraitTree& tree) {
     const auto levels = static_cast<std::int64_t>(tree.participation.clustered.size());
-    set_memory_use(fill(texts::memory_for_distances, {decimal(levels)}));
+    const std::string memory_use = fill(texts::memory_for_distances, {decimal(levels)});
+    set_memory_use(memory_use);
     Distances distances = level_distances(tree.data, tree.participation.clustered);
-    if (!distances.values)
-        fatal_exit(
-            fill(texts::out_of_memory, {fill(texts::memory_for_distances, {decimal(levels)})}));
+    if (!distances.values) fatal_exit(fill(texts::out_of_memory, {memory_use}));
     return distances;
 }
 

@@ -84,21 +84,14 @@ static std::string picture_file_name(const std::string& name) {
     return is_valid_utf8(name) ? name : utf8_from_gbk(name);
 }
 
-// What one picture's title says beyond its tree.
-struct TreeContext {
-    std::string data_file;
-    std::string trait;
-    Layout layout = Layout::variety;
-    TreeOptions options;
-    bool gbk = false; // the file's texts are GBK (a Chinese spreadsheet's)
-};
-
-static TreePicture picture_of(const TraitTree& tree, const TreeContext& context) {
+// The picture of a tree of the trait `trait` (as the file's bytes write it);
+// `gbk` when the file's texts are GBK (a Chinese spreadsheet's).
+static TreePicture picture_of(const TraitTree& tree, const TreeRun& run, const std::string& trait,
+                              bool gbk) {
     TreePicture picture;
     const std::vector<std::string>& labels = tree.data.labels;
     for (std::int32_t level : tree.participation.clustered)
-        picture.labels.push_back(
-            picture_text(labels[static_cast<std::size_t>(level)], context.gbk));
+        picture.labels.push_back(picture_text(labels[static_cast<std::size_t>(level)], gbk));
     picture.fusions = tree.fusions;
     picture.group_of = tree.groups.of_leaf;
     picture.groups = tree.groups.count;
@@ -107,25 +100,26 @@ static TreePicture picture_of(const TraitTree& tree, const TreeContext& context)
         const LevelPart& part = tree.participation.levels[level];
         if (part.left_out != LeftOut::no)
             picture.left_out.push_back(
-                {picture_text(labels[level], context.gbk),
-                 picture_text(left_out_note(part, labels, context.options.min_rows), context.gbk)});
+                {picture_text(labels[level], gbk),
+                 picture_text(left_out_note(part, labels, run.options.min_rows), gbk)});
     }
-    picture.data_file = picture_file_name(context.data_file);
-    picture.trait = picture_text(context.trait, context.gbk);
-    picture.leaves_are = leaves_word(context.layout);
-    picture.rows_are = rows_word(context.layout);
+    picture.data_file = picture_file_name(run.data_file);
+    picture.trait = picture_text(trait, gbk);
+    picture.leaves_are = leaves_word(run.layout);
+    picture.rows_are = rows_word(run.layout);
     picture.rows = tree.data.rows;
-    picture.linkage = context.options.method;
-    picture.group_rule = context.options.groups ? GroupRule::fixed : GroupRule::mojena;
-    picture.groups_asked = context.options.groups.value_or(0);
+    picture.linkage = run.options.method;
+    picture.group_rule = run.options.groups ? GroupRule::fixed : GroupRule::mojena;
+    picture.groups_asked = run.options.groups.value_or(0);
     picture.cophenetic = tree.cophenetic;
     return picture;
 }
 
-static bool stage_files_of(const TreeFileNames& names, const TraitTree& tree,
-                           const TreeContext& context, const std::vector<std::string>& all) {
+static bool stage_files_of(const TreeFileNames& names, const TraitTree& tree, const TreeRun& run,
+                           const std::string& trait, bool gbk,
+                           const std::vector<std::string>& all) {
     const std::string table = group_table(tree.data.labels, tree.participation, tree.groups.of_leaf,
-                                          context.options.min_rows);
+                                          run.options.min_rows);
     if (!stage_text_file(names.groups, table, false, all)) return false;
     if (!tree.grown()) return true;
     if (!stage_text_file(names.newick,
@@ -134,7 +128,7 @@ static bool stage_files_of(const TreeFileNames& names, const TraitTree& tree,
         return false;
     // The picture is the same bytes on every system: no line end of it
     // becomes a CR LF.
-    return stage_text_file(names.picture, draw_tree(picture_of(tree, context)), true, all);
+    return stage_text_file(names.picture, draw_tree(picture_of(tree, run, trait, gbk)), true, all);
 }
 
 bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector<TraitTree>& trees,
@@ -146,10 +140,8 @@ bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector
         texts.insert(texts.end(), tree.data.labels.begin(), tree.data.labels.end());
     const bool gbk = names_are_gbk(texts);
     for (std::size_t k = 0; k < trees.size(); ++k)
-        if (!stage_files_of(
-                names[k], trees[k],
-                {run.data_file, run.trial.traits[k].trait_as_written, run.layout, run.options, gbk},
-                all))
+        if (!stage_files_of(names[k], trees[k], run, run.trial.traits[k].trait_as_written, gbk,
+                            all))
             return false;
     return true;
 }

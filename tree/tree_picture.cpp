@@ -58,6 +58,8 @@ static std::string_view method_of(Linkage linkage) {
     return "";
 }
 
+namespace {
+
 // Where everything goes, settled before anything is written.
 struct Layout {
     TreeShape shape;
@@ -72,6 +74,8 @@ struct Layout {
     double left_out_y = 0; // the baseline of the heading of the levels left out
     double width = 0, height = 0;
 };
+
+} // namespace
 
 static std::string title_of_data(const TreePicture& picture) {
     if (picture.trait.empty() || picture.data_file.empty())
@@ -239,13 +243,11 @@ static void put_branches(std::string& svg, const TreePicture& picture, const Lay
         for (int side = 0; side < 2; ++side) {
             const std::int32_t part =
                 side == 0 ? picture.fusions[k].first : picture.fusions[k].second;
-            const std::size_t at = part < 0 ? static_cast<std::size_t>(-(part + 1))
-                                            : static_cast<std::size_t>(part - 1);
             const double part_x =
-                part < 0 ? layout.leaves_x : x_of(layout, picture.fusions[at].height);
-            part_y[side] = y_of(layout, part < 0 ? shape.leaf_row[at] : shape.fusion_row[at]);
-            std::string& path =
-                paths[colour_index(part < 0 ? shape.leaf_group[at] : shape.fusion_group[at])];
+                part < 0 ? layout.leaves_x
+                         : x_of(layout, picture.fusions[static_cast<std::size_t>(part - 1)].height);
+            part_y[side] = y_of(layout, shape.row_of(part));
+            std::string& path = paths[colour_index(shape.group_of(part))];
             put_command(path, 'M', part_x, part_y[side]);
             put_command(path, 'H', x);
         }

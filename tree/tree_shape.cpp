@@ -44,17 +44,10 @@ TreeShape tree_shape(const std::vector<Fusion>& fusions, const std::vector<std::
     shape.fusion_row.resize(fusions.size());
     shape.fusion_group.resize(fusions.size());
     for (std::size_t k = 0; k < fusions.size(); ++k) {
-        double rows[2];
-        std::int32_t groups[2];
-        for (int side = 0; side < 2; ++side) {
-            const std::int32_t part = side == 0 ? fusions[k].first : fusions[k].second;
-            const std::size_t at = part < 0 ? static_cast<std::size_t>(-(part + 1))
-                                            : static_cast<std::size_t>(part - 1);
-            rows[side] = part < 0 ? shape.leaf_row[at] : shape.fusion_row[at];
-            groups[side] = part < 0 ? shape.leaf_group[at] : shape.fusion_group[at];
-        }
-        shape.fusion_row[k] = (rows[0] + rows[1]) / 2;
-        shape.fusion_group[k] = groups[0] == groups[1] ? groups[0] : 0;
+        const std::int32_t first = fusions[k].first, second = fusions[k].second;
+        shape.fusion_row[k] = (shape.row_of(first) + shape.row_of(second)) / 2;
+        const std::int32_t group = shape.group_of(first);
+        shape.fusion_group[k] = group == shape.group_of(second) ? group : 0;
     }
     return shape;
 }

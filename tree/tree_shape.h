@@ -14,6 +14,17 @@ struct TreeShape {
     std::vector<std::int32_t> leaf_group;   // by leaf: its group, from 1, or 0 for none
     std::vector<double> fusion_row;         // by fusion, from 0: halfway between its two parts
     std::vector<std::int32_t> fusion_group; // by fusion: the group of all its leaves, or 0
+
+    // The row and the group of a fusion's part, a leaf or an earlier fusion
+    // as Fusion writes them.
+    double row_of(std::int32_t part) const {
+        return part < 0 ? leaf_row[static_cast<std::size_t>(-(part + 1))]
+                        : fusion_row[static_cast<std::size_t>(part - 1)];
+    }
+    std::int32_t group_of(std::int32_t part) const {
+        return part < 0 ? leaf_group[static_cast<std::size_t>(-(part + 1))]
+                        : fusion_group[static_cast<std::size_t>(part - 1)];
+    }
 };
 
 // Whether `fusions` build one tree over `leaves` leaves: leaves - 1
