@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
               (argc == 8 && std::strcmp(argv[6], "csv") == 0);
     const bool location_names = argc == 7;
     int traits = 0;
-    if (argc == 8) ok = parse_size(argv[7], traits);
+    if (argc == 8) ok = ok && parse_size(argv[7], traits);
     for (int i = 0; ok && i < 4; ++i) ok = parse_size(argv[i + 1], sizes[i]);
     if (ok) {
         auto [end, ec] = std::from_chars(argv[5], argv[5] + std::strlen(argv[5]), seed);
@@ -89,13 +89,11 @@ int main(int argc, char** argv) {
     const bool csv = traits > 0;
     const char separator = csv ? ',' : ' ';
     if (csv) {
-        put("genotype,year,location,rep");
+        put("genotype,year,location,rep,");
         for (int t = 1; t <= traits; ++t) {
-            put(",trait");
+            put("trait");
             put_int(t, t < traits ? ',' : '\n');
-            --used; // the separator goes before the next name
         }
-        put("\n");
     } else {
         put("Var Year Loca Blk Trait\n");
         traits = 1;

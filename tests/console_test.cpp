@@ -24,10 +24,7 @@ TEST(Console, LanguageComesOnlyFromAnArgumentThatIsExactlyC) {
     const std::string prompt[] = {"\n Input Name of Your Data File:  ",
                                   gbk("\n 请输入数据文件名:  ")};
     const std::string err[] = {
-        "\n  Input your file for reading mating design and trait data.\n  File should include "
-        "five design columns and otheir trait columns:\n (1)Variety, (2)Year, (3)Location,  "
-        "(4)Block.\n\n\n\n File can't be oppened! \n Creat a new one? Y/N  " +
-            refusal + closing_en,
+        banner_en + "\n File can't be oppened! \n Creat a new one? Y/N  " + refusal + closing_en,
         gbk("\n  请输入您的数据文件名.\n  文件应包括试验设计以及分析性状的数据.\n  "
             "试验设计的四列是:"
             "(1)品种, (2)年份, (3)试点, (4)区组.\n\n\n\n 数据文件不存在! \n  是否要新建数据文件? "
@@ -221,7 +218,6 @@ TEST(Console, TheCommandLineAnswersTheDialogue) {
                         .input = std::move(input),
                         .files = {{"d.dat", data}, {"-d.dat", data}}};
     };
-    const std::string banner = banner_title + "\n  Input your file";
     auto notice = [](const std::string& name) {
         return "\n Matrix file " + name + " written: 1 rows, 2 columns.\n";
     };
@@ -243,38 +239,25 @@ TEST(Console, TheCommandLineAnswersTheDialogue) {
          wrote("out.txt", notice("out.txt"), "", "")},
         {"a missing data file: no template is offered",
          run({"--layout", "1", "new.dat"}, "y\n1\n1\n1\n1\n"),
-         {1,
-          "\nCan't open the data file \"new.dat\": No such file or directory\n",
-          {},
-          false,
-          "",
-          "y\n1\n1\n1\n1\n",
-          0,
-          {},
-          true}},
+         {.status = 1,
+          .err_holds = "\nCan't open the data file \"new.dat\": No such file or directory\n",
+          .unread_input = "y\n1\n1\n1\n1\n",
+          .whole_err = true}},
         {"the matrix file may not be the data file",
          run({"--output", "d.dat", "--layout", "1", "d.dat"}),
-         {1,
-          "\nThe matrix file \"d.dat\" would replace the data file \"d.dat\". Choose another "
-          "--output.\n",
-          {{"d.dat", data}},
-          false,
-          "",
-          {},
-          0,
-          {},
-          true}},
+         {.status = 1,
+          .err_holds = "\nThe matrix file \"d.dat\" would replace the data file \"d.dat\". "
+                       "Choose another --output.\n",
+          .files = {{"d.dat", data}},
+          .whole_err = true}},
         {"an error in a run that asks for the layout",
          run({"d.dat"}, "4\n"),
-         {1,
-          banner_title + banner_en + "No such case. exit program.\n",
-          {{"d.dat", data}, {"-d.dat", data}},
-          true,
-          menu + "NO SUCH case!",
-          {},
-          0,
-          {},
-          true}},
+         {.status = 1,
+          .err_holds = banner_title + banner_en + "No such case. exit program.\n",
+          .files = {{"d.dat", data}, {"-d.dat", data}},
+          .nothing_else = true,
+          .out_holds = menu + "NO SUCH case!",
+          .whole_err = true}},
     });
 }
 

@@ -279,44 +279,50 @@ RunResult run_clustmat(const RunSetup& setup) {
     return run;
 }
 
-void expect_runs(const std::vector<RunCase>& cases) {
-    for (const auto& [what, setup, expected] : cases) {
-        SCOPED_TRACE(what);
-        RunResult run = run_clustmat(setup);
-        if (!run.skipped.empty()) {
-            std::printf("[ SKIPPED ROW ] %s: %s\n", what.c_str(), run.skipped.c_str());
-            continue;
-        }
-        EXPECT_EQ(run.status, expected.status) << run.err;
-        EXPECT_EQ(run.signal, expected.signal) << run.err;
-        EXPECT_NE(run.err.find(expected.err_holds), std::string::npos) << run.err;
-        if (expected.whole_err) {
-            EXPECT_EQ(run.err, expected.err_holds);
-        }
-        EXPECT_NE(run.out.find(expected.out_holds), std::string::npos) << run.out;
-        const bool announced = run.err.find(" written: ") != std::string::npos ||
-                               run.err.find(gbk("聚类矩阵已写入")) != std::string::npos;
-        EXPECT_TRUE(expected.status == 0 || !announced) << run.err;
-        for (const auto& [name, bytes] : expected.files) {
-            if (!bytes) {
-                EXPECT_EQ(run.files.count(name), 0u) << name;
-            } else {
-                EXPECT_TRUE(run.files[name] == *bytes) << name << " holds:\n" << run.files[name];
-            }
-        }
-        for (const auto& [name, bytes] : run.files) {
-            bool listed = std::any_of(expected.files.begin(), expected.files.end(),
-                                      [&](const auto& file) { return file.first == name; });
-            EXPECT_TRUE(listed || !expected.nothing_else) << "left behind: " << name;
-        }
-        for (const auto& [name, mode] : expected.modes) {
-            if (this_system == System::posix) {
-                EXPECT_EQ(run.modes[name], mode) << name;
-            }
-        }
-        // Wine does not tell how much of its input a program read.
-        if (expected.unread_input && this_system == System::posix) {
-            EXPECT_EQ(run.unread_input, *expected.unread_input);
+RunResult expect_run(const RunCase& c) {
+    const auto& [what, setup, expected] = c;
+    SCOPED_TRACE(what);
+    RunResult run = run_clustmat(setup);
+    if (!run.skipped.empty()) {
+        std::printf("[ SKIPPED ROW ] %s: %s\n", what.c_str(), run.skipped.c_str());
+        return run;
+    }
+    EXPECT_EQ(run.status, expected.status) << run.err;
+    EXPECT_EQ(run.signal, expected.signal) << run.err;
+    EXPECT_NE(run.err.find(expected.err_holds), std::string::npos) << run.err;
+    if (expected.whole_err) {
+        EXPECT_EQ(run.err, expected.err_holds);
+    }
+    EXPECT_NE(run.out.find(expected.out_holds), std::string::npos) << run.out;
+    const bool announced = run.err.find(" written: ") != std::string::npos ||
+                           run.err.find(gbk("聚类矩阵已写入")) != std::string::npos;
+    EXPECT_TRUE(expected.status == 0 || !announced) << run.err;
+    for (const auto& [name, bytes] : expected.files) {
+        if (!bytes) {
+            EXPECT_EQ(run.files.count(name), 0u) << name;
+        } else {
+            const auto found = run.files.find(name);
+            const std::string held = found == run.files.end() ? "(no file)" : found->second;
+            EXPECT_TRUE(found != run.files.end() && held == *bytes) << name << " holds:\n" << held;
         }
     }
+    for (const auto& [name, bytes] : run.files) {
+        bool listed = std::any_of(expected.files.begin(), expected.files.end(),
+                                  [&](const auto& file) { return file.first == name; });
+        EXPECT_TRUE(listed || !expected.nothing_else) << "left behind: " << name;
+    }
+    for (const auto& [name, mode] : expected.modes) {
+        if (this_system == System::posix) {
+            EXPECT_EQ(run.modes[name], mode) << name;
+        }
+    }
+    // Wine does not tell how much of its input a program read.
+    if (expected.unread_input && this_system == System::posix) {
+        EXPECT_EQ(run.unread_input, *expected.unread_input);
+    }
+    return run;
+}
+
+void expect_runs(const std::vector<RunCase>& cases) {
+    for (const RunCase& c : cases) expect_run(c);
 }

@@ -88,6 +88,8 @@ struct RunCase {
 // Runs and checks every case; one that can't be set up on this system is
 // noted on stdout as a skipped row, and the others go on.
 void expect_runs(const std::vector<RunCase>& cases);
+// One case so, giving its run for further checks.
+RunResult expect_run(const RunCase& c);
 
 inline const std::string closing_en = "\n You Data Is Too Big for Runing in DOS System.\n"
                                       "\n You Should Analyze the Data in UNIX System.\n"

@@ -80,16 +80,12 @@ TEST(SavedFiles, UnicodeTextAndOldLineEndsReadAsUtf8Does) {
         const std::string unmarked = utf16(text, true, false);
         expect_runs({{"UTF-16 without its mark",
                       {.args = {"--layout", "1", "t.txt"}, .files = {{"t.txt", unmarked}}},
-                      {1,
-                       "\"t.txt\" is saved as Unicode text without a mark: save it as UTF-8 (CSV "
-                       "UTF-8) or tab-delimited text.\n",
-                       {{"t.txt", unmarked}},
-                       true,
-                       "",
-                       {},
-                       0,
-                       {},
-                       true}}});
+                      {.status = 1,
+                       .err_holds = "\"t.txt\" is saved as Unicode text without a mark: save it "
+                                    "as UTF-8 (CSV UTF-8) or tab-delimited text.\n",
+                       .files = {{"t.txt", unmarked}},
+                       .nothing_else = true,
+                       .whole_err = true}}});
     }
 }
 

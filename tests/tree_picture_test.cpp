@@ -1,6 +1,9 @@
 // The picture of a clustering, read back from its SVG as a viewer meets it:
 // the labels, the branches and their colours, the cut, the axis and the texts.
 #include "svg_check.h"
+#include "tree/agglomeration.h"
+#include "tree/distances.h"
+#include "tree/groups.h"
 #include "tree/tree_picture.h"
 #include "tree/tree_shape.h"
 
@@ -9,44 +12,26 @@
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <map>
 #include <numeric>
 
 namespace {
 
-// Points on a line clustered by single linkage: neighbours fuse at their
-// gap, the smallest first. The groups are the clusters below the last
-// `groups` - 1 fusions, numbered in the order of their first leaves.
+// Points on a line clustered by single linkage and cut into `groups`.
 TreePicture clustered(const std::vector<double>& points, int groups) {
     const std::size_t n = points.size();
     TreePicture picture;
-    std::vector<std::size_t> sorted(n), cluster(n); // by leaf: its cluster's first leaf
-    std::iota(sorted.begin(), sorted.end(), 0);
-    std::iota(cluster.begin(), cluster.end(), 0);
-    std::sort(sorted.begin(), sorted.end(), [&](auto a, auto b) { return points[a] < points[b]; });
-    std::vector<std::pair<double, std::size_t>> gaps;
-    for (std::size_t i = 0; i + 1 < n; ++i)
-        gaps.emplace_back(points[sorted[i + 1]] - points[sorted[i]], i);
-    std::sort(gaps.begin(), gaps.end());
-    std::vector<std::int32_t> node(n); // by first leaf: its cluster as a fusion's part
-    for (std::size_t i = 0; i < n; ++i) node[i] = -std::int32_t(i + 1);
-    for (const auto& [gap, i] : gaps) {
-        std::map<std::size_t, std::int32_t> numbers;
-        if (picture.fusions.size() + std::size_t(groups) == n)
-            for (std::size_t first : cluster)
-                picture.group_of.push_back(
-                    numbers.emplace(first, numbers.size() + 1).first->second);
-        const std::size_t a = cluster[sorted[i]], b = cluster[sorted[i + 1]];
-        picture.fusions.push_back({node[std::min(a, b)], node[std::max(a, b)], gap});
-        std::replace(cluster.begin(), cluster.end(), std::max(a, b), std::min(a, b));
-        node[std::min(a, b)] = std::int32_t(picture.fusions.size());
-    }
-    if (picture.group_of.empty()) picture.group_of.assign(n, 1);
+    Distances d = allocate_distances(std::int64_t(n));
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j)
+            d.values[pair_index(std::int64_t(n), std::int64_t(i), std::int64_t(j))] =
+                std::abs(points[i] - points[j]);
+    picture.fusions = agglomerate(std::move(d), Linkage::single);
+    const Groups cut = cut_into_groups(picture.fusions, groups);
+    picture.group_of = cut.of_leaf;
     picture.groups = groups;
-    const std::size_t kept = n - std::size_t(groups); // the fusions below the cut
-    if (groups > 1)
-        picture.cut_height = (picture.fusions[kept - 1].height + picture.fusions[kept].height) / 2;
-    for (std::size_t i = 0; i < n; ++i) picture.labels.push_back("G" + std::to_string(i + 1));
+    picture.cut_height = cut.cut_height;
+    for (std::size_t i = 0; i < n; ++i)
+        picture.labels.push_back(std::string("G") += std::to_string(i + 1));
     picture.data_file = "trial.csv";
     picture.trait = "yield";
     picture.leaves_are = "varieties";
