@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <numeric>
 
 // A cube beyond this many times its records is kept sparse: the dense one
 // would be mostly empty cells, and memory would grow with the product of the
@@ -59,8 +58,7 @@ void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table,
     }
     if (table)
         for (int f = 0; f < 3; ++f)
-            cube.pair_marks[f].assign(
-                static_cast<std::size_t>((cube.count(f) * cube.count((f + 1) % 3) + 63) / 64), 0);
+            cube.pair_marks[f].assign(static_cast<std::size_t>((cube.pairs(f) + 63) / 64), 0);
 }
 
 static std::uint64_t cell_hash(std::int64_t v, std::int64_t y, std::int64_t l) {
@@ -68,38 +66,18 @@ static std::uint64_t cell_hash(std::int64_t v, std::int64_t y, std::int64_t l) {
     return hash_text(std::string_view(reinterpret_cast<const char*>(levels), sizeof levels));
 }
 
-// Keeps the slot table at most half full, so that a search ends soon.
-static void grow_slots(CubeBuilder& builder) {
-    const std::size_t size = std::max<std::size_t>(1024, builder.slot_of_key.size() * 2);
-    builder.slot_keys.assign(size, 0);
-    builder.slot_of_key.assign(size, 0);
-    for (std::size_t slot = 0; slot < builder.slot_cells.size(); ++slot) {
-        const CellCode& cell = builder.slot_cells[slot];
-        const std::uint64_t key = cell_hash(cell.variety, cell.year, cell.location);
-        std::size_t i = key & (size - 1);
-        while (builder.slot_of_key[i] != 0) i = (i + 1) & (size - 1);
-        builder.slot_keys[i] = key;
-        builder.slot_of_key[i] = static_cast<std::uint32_t>(slot + 1);
-    }
-}
-
 std::int64_t sparse_cell(CubeBuilder& builder, std::int64_t v, std::int64_t y, std::int64_t l) {
-    if (2 * (builder.slot_cells.size() + 1) > builder.slot_of_key.size()) grow_slots(builder);
+    builder.slots.make_room(builder.slot_cells.size(), 1024);
     const std::uint64_t key = cell_hash(v, y, l);
-    const std::size_t mask = builder.slot_of_key.size() - 1;
-    std::size_t i = key & mask;
-    for (; builder.slot_of_key[i] != 0; i = (i + 1) & mask) {
-        const std::uint32_t slot = builder.slot_of_key[i] - 1;
+    const std::size_t i = builder.slots.find(key, [&](std::size_t slot) {
         const CellCode& cell = builder.slot_cells[slot];
-        if (builder.slot_keys[i] == key && cell.variety == v && cell.year == y &&
-            cell.location == l)
-            return slot;
-    }
+        return cell.variety == v && cell.year == y && cell.location == l;
+    });
+    if (builder.slots.entries[i] != 0) return builder.slots.entries[i] - 1;
     const std::size_t slot = builder.slot_cells.size();
     builder.slot_cells.push_back(
         {static_cast<std::int32_t>(v), static_cast<std::int32_t>(y), static_cast<std::int32_t>(l)});
-    builder.slot_keys[i] = key;
-    builder.slot_of_key[i] = static_cast<std::uint32_t>(slot + 1);
+    builder.slots.put(i, key, slot);
     for (TraitCells& trait : builder.traits) {
         trait.slot_values.push_back(0.0f);
         trait.cells = trait.slot_values.data();
@@ -123,17 +101,11 @@ static float cell_mean(double sum, std::int64_t count) {
 std::vector<TraitCube> finish_cube(CubeBuilder&& builder) {
     CubeLevels& levels = builder.levels;
     // A sparse cube's cells in the order of their levels.
-    std::vector<std::size_t> order(builder.slot_cells.size());
+    std::vector<std::size_t> order;
     if (levels.sparse) {
-        std::iota(order.begin(), order.end(), 0);
-        const std::vector<CellCode>& cells = builder.slot_cells;
-        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            const CellCode &x = cells[a], &y = cells[b];
-            return std::tie(x.variety, x.year, x.location) <
-                   std::tie(y.variety, y.year, y.location);
-        });
+        order = row_order(builder.slot_cells, location_factor);
         levels.cells.reserve(order.size());
-        for (std::size_t slot : order) levels.cells.push_back(cells[slot]);
+        for (std::size_t slot : order) levels.cells.push_back(builder.slot_cells[slot]);
     }
     // Only a dense cube's cells are counted: a sparse one's levels may
     // multiply beyond any integer.

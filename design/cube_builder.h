@@ -4,6 +4,7 @@
 // inline: they run once per record of a trial of millions.
 #pragma once
 
+#include "design/hash_slots.h"
 #include "design/trait_cube.h"
 
 #include <cstdint>
@@ -46,10 +47,8 @@ struct CubeBuilder {
     CubeLevels levels;
     bool means = false; // --cells mean
     std::vector<TraitCells> traits;
-    // A sparse cube's slots: open addressing from a cell's packed levels to
-    // its slot + 1 (0 when free), and each slot's cell.
-    std::vector<std::uint64_t> slot_keys;
-    std::vector<std::uint32_t> slot_of_key;
+    // A sparse cube's slots by their cells' levels, and each slot's cell.
+    HashSlots slots;
     std::vector<CellCode> slot_cells;
 };
 
@@ -77,7 +76,7 @@ inline std::int64_t dense_cell(const CubeLevels& levels, std::int64_t v, std::in
 inline void mark_pairs(CubeLevels& levels, std::int64_t v, std::int64_t y, std::int64_t l) {
     const std::int64_t at[3] = {v, y, l};
     for (int f = 0; f < 3; ++f) {
-        const std::int64_t bit = (at[f] - 1) * levels.count((f + 1) % 3) + (at[(f + 1) % 3] - 1);
+        const std::int64_t bit = levels.pair_bit(f, at[f], at[(f + 1) % 3]);
         levels.pair_marks[f][static_cast<std::size_t>(bit >> 6)] |= std::uint64_t{1} << (bit & 63);
     }
 }

@@ -81,7 +81,6 @@ static std::size_t read_stream(DataReader& reader, char* into, std::size_t wante
 // more) bytes of it; gives how many. A half of a surrogate pair without the
 // other becomes U+FFFD, as does an odd last byte.
 static std::size_t read_utf16(DataReader& reader, char* into, std::size_t room) {
-    constexpr std::uint32_t replacement = 0xFFFD;
     // Two bytes give at most three, and a pair of four at most four; a half
     // pair left from before and the end of the data add a U+FFFD each.
     unsigned char units[1 << 12];
@@ -107,12 +106,12 @@ static std::size_t read_utf16(DataReader& reader, char* into, std::size_t room) 
                 reader.high_surrogate = 0;
                 continue;
             }
-            if (reader.high_surrogate) out = put_utf8(out, replacement);
+            if (reader.high_surrogate) out = put_utf8(out, replacement_character);
             reader.high_surrogate = 0;
             if (unit >= 0xD800 && unit < 0xDC00)
                 reader.high_surrogate = unit;
             else
-                out = put_utf8(out, unit >= 0xDC00 && unit < 0xE000 ? replacement : unit);
+                out = put_utf8(out, unit >= 0xDC00 && unit < 0xE000 ? replacement_character : unit);
         }
         if (i < have) {
             reader.odd_byte = units[i];
@@ -120,7 +119,7 @@ static std::size_t read_utf16(DataReader& reader, char* into, std::size_t room) 
         }
     }
     if (reader.at_eof && (reader.high_surrogate || reader.has_odd_byte)) {
-        out = put_utf8(out, replacement);
+        out = put_utf8(out, replacement_character);
         reader.high_surrogate = 0;
         reader.has_odd_byte = false;
     }

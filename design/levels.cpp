@@ -10,27 +10,7 @@ static constexpr std::uint32_t no_id = 0;
 
 // The slot of `text`: its own, or the free one where it belongs.
 static std::size_t slot_of(const LevelTable& table, std::string_view text, std::uint64_t hash) {
-    const std::size_t mask = table.slots.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const std::uint32_t id = table.slots[i];
-        if (id == no_id || (table.slot_hashes[i] == hash && table.texts[id - 1] == text)) return i;
-    }
-}
-
-// Keeps the table at most half full, so that a search ends soon.
-static void grow_slots(LevelTable& table) {
-    std::vector<std::uint32_t> old = std::move(table.slots);
-    std::vector<std::uint64_t> old_hashes = std::move(table.slot_hashes);
-    const std::size_t size = std::max<std::size_t>(64, old.size() * 2);
-    table.slots.assign(size, no_id);
-    table.slot_hashes.assign(size, 0);
-    for (std::size_t i = 0; i < old.size(); ++i) {
-        if (old[i] == no_id) continue;
-        std::size_t j = old_hashes[i] & (size - 1);
-        while (table.slots[j] != no_id) j = (j + 1) & (size - 1);
-        table.slots[j] = old[i];
-        table.slot_hashes[j] = old_hashes[i];
-    }
+    return table.slots.find(hash, [&](std::size_t id) { return table.texts[id] == text; });
 }
 
 static bool whole_number_of_18_digits(const std::string& text) {
@@ -55,15 +35,12 @@ std::int32_t add_level(LevelTable& table, std::string_view text, bool& added) {
         if (added) known = static_cast<std::uint32_t>(new_id(table, text)) + 1;
         return static_cast<std::int32_t>(known - 1);
     }
-    if (2 * (table.texts.size() + 1) > table.slots.size()) grow_slots(table);
+    table.slots.make_room(table.texts.size(), 64);
     const std::uint64_t hash = hash_text(text);
     const std::size_t slot = slot_of(table, text, hash);
-    added = table.slots[slot] == no_id;
-    if (added) {
-        table.slots[slot] = static_cast<std::uint32_t>(new_id(table, text)) + 1;
-        table.slot_hashes[slot] = hash;
-    }
-    return static_cast<std::int32_t>(table.slots[slot] - 1);
+    added = table.slots.entries[slot] == 0;
+    if (added) table.slots.put(slot, hash, static_cast<std::size_t>(new_id(table, text)));
+    return static_cast<std::int32_t>(table.slots.entries[slot] - 1);
 }
 
 std::int32_t finish_levels(LevelTable& table) {
@@ -110,9 +87,9 @@ std::vector<std::string> take_labels(LevelTable& table, char letter) {
 
 std::int32_t find_level(LevelTable& table, std::string_view text) {
     std::int32_t level = 0;
-    if (!table.slots.empty()) {
-        const std::uint32_t id = table.slots[slot_of(table, text, hash_text(text))];
-        if (id != no_id) level = table.level_of[id - 1];
+    if (!table.slots.entries.empty()) {
+        const std::uint32_t id = table.slots.entries[slot_of(table, text, hash_text(text))];
+        if (id != 0) level = table.level_of[id - 1];
     }
     return level;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "base/whole_number.h"
+#include "design/hash_slots.h"
 
 #include <array>
 #include <bit>
@@ -17,9 +18,7 @@
 
 struct LevelTable {
     std::vector<std::string> texts; // by id, in the order of first appearance
-    // Open addressing over the texts: a slot holds an id + 1, 0 when free.
-    std::vector<std::uint32_t> slots;
-    std::vector<std::uint64_t> slot_hashes;
+    HashSlots slots;                // the ids by their texts
     // Plain small numbers ("7", "2013"), by far the most common values,
     // skip the hashing: their id + 1 by value.
     std::vector<std::uint32_t> small_numbers;

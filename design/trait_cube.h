@@ -22,6 +22,8 @@ enum Factor : int { variety_factor = 0, year_factor = 1, location_factor = 2 };
 // A cell that occurs, by its levels from 1.
 struct CellCode {
     std::int32_t variety, year, location;
+
+    std::int32_t level(int f) const { return f == 0 ? variety : f == 1 ? year : location; }
 };
 
 // What every trait of one load shares: the levels and the rows that occur.
@@ -41,6 +43,12 @@ struct CubeLevels {
     std::vector<CellCode> cells;
 
     std::int64_t count(int f) const { return f == 0 ? nVar : f == 1 ? nYear : nLoc; }
+    // The pairs of levels of factors f and (f + 1) % 3, and the bit of one
+    // in pair_marks[f].
+    std::int64_t pairs(int f) const { return count(f) * count((f + 1) % 3); }
+    std::int64_t pair_bit(int f, std::int64_t outer, std::int64_t inner) const {
+        return (outer - 1) * count((f + 1) % 3) + (inner - 1);
+    }
 };
 
 // One trait's cube. A cell whose value is an observation of 0 holds -0.0:
@@ -60,6 +68,10 @@ struct TraitCube {
 // Whether level `outer` of factor f and level `inner` of factor (f + 1) % 3
 // occur together: a table's rows are the pairs that occur.
 bool pair_occurs(const CubeLevels& levels, int f, std::int64_t outer, std::int64_t inner);
+
+// The places in `cells` in the order of the rows of a matrix whose columns
+// are factor `columns`, each row's cells by column.
+std::vector<std::size_t> row_order(const std::vector<CellCode>& cells, int columns);
 
 // How many pairs of factor f and factor (f + 1) % 3 occur.
 std::int64_t pairs_occurring(const CubeLevels& levels, int f);
