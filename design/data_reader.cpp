@@ -250,7 +250,11 @@ bool reader_next_line(DataReader& reader, std::string_view& line) {
             return true;
         }
         scanned = cr ? static_cast<std::size_t>(cr - first) : unread;
-        if (unread > longest_line || !fill(reader)) {
+        // Only the bytes before a CR count: a line of the longest length
+        // whose CR LF the block splits is no longer.
+        if (scanned > longest_line || !fill(reader)) {
+            // The end of the data decides a last CR: it ends the line alone.
+            if (cr && scanned <= longest_line && reader.at_eof) continue;
             // fill may have moved the unread bytes to the front.
             if (unread == 0) return false;
             line = {reader.buffer + reader.begin, std::min(unread, longest_line + 1)};

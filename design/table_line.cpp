@@ -123,7 +123,6 @@ bool next_text_line(DataReader& reader, std::string_view& line, std::int64_t& nu
         ++number;
         if (line.starts_with(byte_order_mark)) line.remove_prefix(byte_order_mark.size());
         if (line.size() > longest_line) return true;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!line.empty() && line[0] != ' ' && line[0] != '\t') return true;
         if (!is_blank_line(line)) return true;
     }

@@ -275,4 +275,30 @@ TEST(LoaderGuard, ReadsATableAsItsPlotsWhereverTheBlocksEnd) {
     std::remove(path.c_str());
 }
 
+// A line of the longest length whose CR LF a read block cuts is no longer
+// for it, and a last line's CR ends it as the end of the data comes.
+TEST(LoaderGuard, ReadsALineWhoseLineEndABlockCuts) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("clustmat-cut-" + std::to_string(std::random_device{}())))
+                                 .string();
+    const std::vector<Plot> plots = {{"A", "2020", "L1", "1", "7.5"},
+                                     {"B", "2020", "L1", "1", "8"}};
+    std::string longest = "A,2020,L1,1,7.5";
+    longest.resize(longest_line, ' ');
+    ASSERT_TRUE(std::ofstream(path, std::ios::binary)
+                << "gen,year,loc,rep,yield\r\n" + longest + "\r\nB,2020,L1,1,8\r");
+    for (std::size_t block : {longest_line + 1, longest_line, longest_line + 2, std::size_t{1}}) {
+        SCOPED_TRACE("read blocks of " + std::to_string(block) + " bytes");
+        std::optional<DataFile> file = open_data_file(path);
+        ASSERT_TRUE(file);
+        LoadOptions options;
+        options.columns = {"1", "2", "3", "4", "5"};
+        options.read_block = block;
+        LoadPlan plan = plan_load(*file, options);
+        const TraitCube cube = load_trait_cube(plan, options).traits.at(0);
+        EXPECT_EQ(matrix_of(cube, Layout::variety), reference_matrix(plots, 1, false));
+    }
+    std::remove(path.c_str());
+}
+
 } // namespace
