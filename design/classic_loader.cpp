@@ -38,8 +38,7 @@ std::string table_hint(const ClassicLoad& c, std::int64_t record, bool names_for
         reading_command(search, c.load.file->name, false, DecimalMark::point);
     if (search.line != search.first_line && record <= first_records)
         return fill(texts::header_below_hint, {decimal(search.line), command});
-    const auto roles = design_columns(search.names);
-    if (names_for_codes && roles[0] && roles[1] && roles[2] && roles[3])
+    if (names_for_codes && design_columns(search.names))
         return fill(texts::as_table_hint, {command});
     return {};
 }

@@ -67,9 +67,12 @@ std::string command_word(std::string_view word) {
 
 } // namespace
 
-std::array<std::optional<std::size_t>, 4> design_columns(const std::vector<std::string>& names) {
-    return {role_column(names, variety_names), role_column(names, year_names),
-            role_column(names, location_names), role_column(names, block_names)};
+std::optional<std::array<std::size_t, 4>> design_columns(const std::vector<std::string>& names) {
+    const auto variety = role_column(names, variety_names), year = role_column(names, year_names),
+               location = role_column(names, location_names),
+               block = role_column(names, block_names);
+    if (!variety || !year || !location || !block) return std::nullopt;
+    return std::array{*variety, *year, *location, *block};
 }
 
 std::string numbered_columns(const std::vector<std::string>& names) {
@@ -93,19 +96,17 @@ std::string reading_command(const HeaderSearch& search, std::string_view file, b
         command += " --columns " + command_word(columns);
     } else if (!named) {
         const auto roles = design_columns(names);
-        bool all = true;
-        for (const auto& role : roles) all = all && role.has_value();
-        if (!all) {
+        if (!roles) {
             command += " --columns V,Y,L,B,T";
             note = fill(texts::command_roles, {numbered_columns(names)});
         } else {
             command += " --columns ";
-            for (const auto& role : roles) command += column_token(names, *role) + ",";
+            for (std::size_t role : *roles) command += column_token(names, role) + ",";
             // The column named yield, or the one column of five left.
             std::optional<std::size_t> trait;
             for (std::size_t column = 0; column < names.size(); ++column) {
                 bool role = false;
-                for (const auto& taken : roles) role = role || taken == column;
+                for (std::size_t taken : *roles) role = role || taken == column;
                 if (same_ignoring_case(names[column], "yield") || (names.size() == 5 && !role))
                     trait = column;
             }
@@ -120,7 +121,7 @@ std::string reading_command(const HeaderSearch& search, std::string_view file, b
                 std::string list;
                 for (std::size_t column = 0; column < names.size(); ++column) {
                     bool role = false;
-                    for (const auto& taken : roles) role = role || taken == column;
+                    for (std::size_t taken : *roles) role = role || taken == column;
                     const std::size_t field = column + shift;
                     if (role || field >= search.first_record.size() ||
                         read_table_trait(search.first_record[field], mark).kind !=

@@ -15,8 +15,9 @@
 
 // The header's column of each design role (variety, year, location,
 // block), from 0: the matching column whose name comes first in the role's
-// list, whatever its case; nothing for a role no column matches.
-std::array<std::optional<std::size_t>, 4> design_columns(const std::vector<std::string>& names);
+// list, whatever its case; nothing unless every role has one, the only case
+// anything acts on.
+std::optional<std::array<std::size_t, 4>> design_columns(const std::vector<std::string>& names);
 
 // The whole command that reads the data file `file` as the table `search`
 // found: --skip for the lines above its header, and --columns as `given`

@@ -133,9 +133,8 @@ void choose_columns(TableLoad& t) {
                                                  t.decimal_mark)}));
     }
     t.columns = five;
-    const auto roles = design_columns(t.header);
-    if (roles[0] && roles[1] && roles[2] && roles[3]) {
-        for (std::size_t role = 0; role < design_roles; ++role) t.columns[role] = *roles[role];
+    if (const auto roles = design_columns(t.header)) {
+        std::copy(roles->begin(), roles->end(), t.columns.begin());
         for (std::size_t column : five)
             if (std::find(t.columns.begin(), t.columns.begin() + design_roles, column) ==
                 t.columns.begin() + design_roles)
