@@ -75,10 +75,12 @@ std::optional<std::array<std::size_t, 4>> design_columns(const std::vector<std::
     return std::array{*variety, *year, *location, *block};
 }
 
-std::string numbered_columns(const std::vector<std::string>& names) {
+std::string numbered_columns(const std::vector<std::string>& names,
+                             const std::vector<bool>& listed) {
     std::string list;
     for (std::size_t column = 0; column < names.size(); ++column) {
-        if (column > 0) list += ", ";
+        if (!listed.empty() && !listed[column]) continue;
+        if (!list.empty()) list += ", ";
         list += decimal(static_cast<std::int64_t>(column + 1)) + " " + quoted_token(names[column]);
     }
     return list;
@@ -101,15 +103,17 @@ std::string reading_command(const HeaderSearch& search, std::string_view file, b
             note = fill(texts::command_roles, {numbered_columns(names)});
         } else {
             command += " --columns ";
-            for (std::size_t role : *roles) command += column_token(names, role) + ",";
+            std::vector<bool> taken(names.size());
+            for (std::size_t role : *roles) {
+                command += column_token(names, role) + ",";
+                taken[role] = true;
+            }
             // The column named yield, or the one column of five left.
             std::optional<std::size_t> trait;
-            for (std::size_t column = 0; column < names.size(); ++column) {
-                bool role = false;
-                for (std::size_t taken : *roles) role = role || taken == column;
-                if (same_ignoring_case(names[column], "yield") || (names.size() == 5 && !role))
+            for (std::size_t column = 0; column < names.size(); ++column)
+                if (same_ignoring_case(names[column], "yield") ||
+                    (names.size() == 5 && !taken[column]))
                     trait = column;
-            }
             if (trait) {
                 command += column_token(names, *trait);
             } else {
@@ -117,20 +121,14 @@ std::string reading_command(const HeaderSearch& search, std::string_view file, b
                 // Columns whose first record holds a number; with row names
                 // the record's fields are one place further on.
                 const std::size_t shift = search.first_record.size() > names.size() ? 1 : 0;
-                std::vector<std::string> numbers;
-                std::string list;
+                std::vector<bool> numbers(names.size());
                 for (std::size_t column = 0; column < names.size(); ++column) {
-                    bool role = false;
-                    for (std::size_t taken : *roles) role = role || taken == column;
                     const std::size_t field = column + shift;
-                    if (role || field >= search.first_record.size() ||
-                        read_table_trait(search.first_record[field], mark).kind !=
-                            TraitKind::number)
-                        continue;
-                    if (!list.empty()) list += ", ";
-                    list += decimal(static_cast<std::int64_t>(column + 1)) + " " +
-                            quoted_token(names[column]);
+                    numbers[column] = !taken[column] && field < search.first_record.size() &&
+                                      read_table_trait(search.first_record[field], mark).kind ==
+                                          TraitKind::number;
                 }
+                const std::string list = numbered_columns(names, numbers);
                 note = fill(texts::command_trait, {list.empty() ? numbered_columns(names) : list});
             }
         }

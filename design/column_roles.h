@@ -31,5 +31,7 @@ std::optional<std::array<std::size_t, 4>> design_columns(const std::vector<std::
 std::string reading_command(const HeaderSearch& search, std::string_view file, bool named,
                             DecimalMark mark, const std::vector<std::string>& given = {});
 
-// Every column of a header with its number from 1: 1 "plot", 2 "genotype", ...
-std::string numbered_columns(const std::vector<std::string>& names);
+// Every column of a header with its number from 1, or only those `listed`
+// marks where it is given: 1 "plot", 2 "genotype", ...
+std::string numbered_columns(const std::vector<std::string>& names,
+                             const std::vector<bool>& listed = {});
