@@ -23,6 +23,15 @@ std::size_t filled(const std::vector<std::string>& fields) {
     return count;
 }
 
+// Whether a line's fields `names` can be a header over a line of `next`:
+// five names or more, and as many fields after them or one more (R's row
+// names).
+bool header_fits(const std::optional<std::vector<std::string>>& names,
+                 const std::optional<std::vector<std::string>>& next) {
+    return names && next && filled(*names) >= 5 &&
+           (next->size() == names->size() || next->size() == names->size() + 1);
+}
+
 // A spreadsheet's empty row (",,,,", ";;;;", a line of tabs): no title,
 // and skipped where the records are read.
 bool empty_row(std::string_view line) {
@@ -50,8 +59,9 @@ bool utf16_without_mark(std::string_view line) {
     return false;
 }
 
-} // namespace
-
+// The separator when no line looks like a header: found on the first line
+// that is not blank, as a comma (five or more fields at commas), a
+// semicolon (five or more at semicolons), a tab, or runs of blanks.
 Separator separator_of(std::string_view first_line) {
     for (Separator separator : {Separator::comma, Separator::semicolon}) {
         const auto fields = fields_of(first_line, separator);
@@ -59,6 +69,8 @@ Separator separator_of(std::string_view first_line) {
     }
     return first_line.find('\t') != std::string_view::npos ? Separator::tab : Separator::blanks;
 }
+
+} // namespace
 
 std::optional<HeaderSearch> search_header(DataReader& reader, std::int64_t skipped) {
     HeaderSearch search;
@@ -80,38 +92,28 @@ std::optional<HeaderSearch> search_header(DataReader& reader, std::int64_t skipp
     }
     if (lines.empty()) return search;
     search.first_line = numbers[0];
-    search.first_text = lines[0];
+    search.separator = separator_of(lines[0]);
     // A quote left open on a line that names five columns or more but for it.
     for (auto [separator, mark] : {std::pair{Separator::comma, ','}, {Separator::semicolon, ';'}})
         if (std::count(lines[0].begin(), lines[0].end(), mark) >= 4 &&
             !fields_of(lines[0], separator))
             search.first_line_open_quote = true;
-    for (std::size_t i = 0; i + 1 < lines.size() && i < header_search_lines; ++i) {
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
         for (Separator separator : separators) {
             const auto names = fields_of(lines[i], separator);
-            if (!names || filled(*names) < 5) continue;
-            const auto next = fields_of(lines[i + 1], separator);
-            if (!next || (next->size() != names->size() && next->size() != names->size() + 1))
-                continue;
-            search.found = true;
-            search.separator = separator;
-            search.line = numbers[i];
-            search.names = *names;
-            search.first_record = *next;
+            if (!header_fits(names, fields_of(lines[i + 1], separator))) continue;
             // A line above with as many names is the header, and the line
             // after it a faulty record, which the load will name: a title
             // has fewer, and records below a header never move it.
-            for (std::size_t above = 0; above < i; ++above) {
-                const auto fields = fields_of(lines[above], separator);
-                if (!fields || filled(*fields) < 5 ||
-                    (fields->size() != names->size() && fields->size() + 1 != names->size()))
-                    continue;
-                search.line = numbers[above];
-                search.names = *fields;
-                search.first_record =
-                    fields_of(lines[above + 1], separator).value_or(std::vector<std::string>{});
-                break;
-            }
+            std::size_t header = i;
+            for (std::size_t above = 0; above < i && header == i; ++above)
+                if (header_fits(fields_of(lines[above], separator), names)) header = above;
+            search.found = true;
+            search.separator = separator;
+            search.line = numbers[header];
+            search.names = *fields_of(lines[header], separator);
+            search.first_record =
+                fields_of(lines[header + 1], separator).value_or(std::vector<std::string>{});
             return search;
         }
     }

@@ -15,15 +15,14 @@
 
 struct HeaderSearch {
     bool found = false;
-    std::int64_t line = 0;                 // the header's line, counted from the file's first
-    Separator separator{};                 // the separator that found it
-    std::vector<std::string> names;        // the header's fields
-    std::vector<std::string> first_record; // the fields of the line after it
+    std::int64_t line = 0;                   // the header's line, counted from the file's first
+    Separator separator = Separator::blanks; // the file's, as search_header says
+    std::vector<std::string> names;          // the header's fields
+    std::vector<std::string> first_record;   // the fields of the line after it
     // The first line that is not blank, counted from the file's first, and
     // whether it would name five columns or more at commas or semicolons but
     // for a quote left open.
     std::int64_t first_line = 0;
-    std::string first_text;
     bool first_line_open_quote = false;
 };
 
@@ -33,13 +32,10 @@ inline constexpr int header_search_lines = 20;
 
 // Reads up to header_search_lines lines that are not blank (and the one
 // after the last) from where the reader stands, `skipped` lines into the
-// file, and says where the header is. Consumes what it reads: the caller
+// file, and says where the header is and which separator the file has:
+// the one that found the header, or else the first line's that is not blank
+// (runs of blanks where there is none). Consumes what it reads: the caller
 // restarts the reader. Gives nothing when the first line that is not blank
 // is UTF-16 without its mark (a zero byte in every other place), which no
 // reading can make sense of.
 std::optional<HeaderSearch> search_header(DataReader& reader, std::int64_t skipped);
-
-// The separator when no line looks like a header: found on the first line
-// that is not blank, as a comma (five or more fields at commas), a
-// semicolon (five or more at semicolons), a tab, or runs of blanks.
-Separator separator_of(std::string_view first_line);

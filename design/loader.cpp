@@ -26,7 +26,7 @@ LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
         refuse(load,
                fill(texts::header_open_quote, {decimal(search->first_line), quoted(file.name)}));
     reader_restart(load.reader);
-    plan.separator = search->found ? search->separator : separator_of(search->first_text);
+    plan.separator = search->separator;
     plan.table = !options.columns.empty() || plan.separator == Separator::comma ||
                  plan.separator == Separator::semicolon;
     if (!plan.table) {
