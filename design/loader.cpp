@@ -33,19 +33,23 @@ LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
         plan.traits = {TraitColumn{}};
         return plan;
     }
-    TableHeader header = read_table_header(load, options, plan.separator);
-    for (std::size_t k = 4; k < header.columns.size(); ++k)
-        plan.traits.push_back({file_text(header.names[header.columns[k]]), header.columns[k] + 1});
-    plan.header = std::move(header.names);
-    plan.columns = std::move(header.columns);
+    plan.header = read_table_header(load, options, plan.separator);
+    for (std::size_t k = 4; k < plan.header.columns.size(); ++k) {
+        const std::size_t column = plan.header.columns[k];
+        const std::string& name = plan.header.names[column];
+        plan.traits.push_back({file_text(name), name, column + 1});
+    }
     return plan;
 }
 
 Trial load_trait_cube(LoadPlan& plan, const LoadOptions& options) {
     LoadContext& load = plan.context;
-    Trial trial = plan.table ? load_table_file(load, options, plan.separator,
-                                               TableHeader{plan.header, plan.columns})
+    Trial trial = plan.table ? load_table_file(load, options, plan.separator, plan.header)
                              : load_classic_file(load, options);
+    for (std::size_t k = 0; k < plan.traits.size(); ++k) {
+        trial.traits[k].trait = plan.traits[k].name;
+        trial.traits[k].trait_as_written = plan.traits[k].as_written;
+    }
     if (!data_file_as_opened(*load.file)) file_changed(load);
     close_data_file(*load.file);
     reader_close(load.reader);

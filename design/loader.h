@@ -38,11 +38,18 @@ struct LoadOptions {
     CubeForm cube_form = CubeForm::automatic;
 };
 
-// A trait to load: its column's name as the header writes it (none in a
-// classic file), and the column's number from 1.
+// A trait to load: its column's name as the console shows it and as the
+// file's bytes are (none in a classic file), and the column's number from 1.
 struct TraitColumn {
     std::string name;
+    std::string as_written;
     std::size_t column = 5;
+};
+
+// A table's header line and the columns chosen from it.
+struct TableHeader {
+    std::vector<std::string> names;
+    std::vector<std::size_t> columns; // the header's column of each design role, then of each trait
 };
 
 // What is known of the data file before its passes: how it is read and the
@@ -51,8 +58,7 @@ struct LoadPlan {
     LoadContext context; // the file, its reader, where its header is
     Separator separator = Separator::blanks;
     bool table = false;
-    std::vector<std::string> header;  // a table's header
-    std::vector<std::size_t> columns; // the header's column of each design role, then of each trait
+    TableHeader header; // a table's
     std::vector<TraitColumn> traits;
 };
 

@@ -6,7 +6,6 @@
 #include "design/levels.h"
 #include "design/plain_line.h"
 #include "design/trait_value.h"
-#include "platform/platform.h"
 #include "texts/console_texts.h"
 
 #include <algorithm>
@@ -512,9 +511,5 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     trial.repeated_headers = t.repeated_headers;
     for (int f = 0; f < 3; ++f) cube.levels.level_labels[f] = std::move(labels[f]);
     trial.traits = finish_cube(std::move(cube));
-    for (std::size_t k = 0; k < traits; ++k) {
-        trial.traits[k].trait_as_written = t.header[t.columns[design_roles + k]];
-        trial.traits[k].trait = file_text(trial.traits[k].trait_as_written);
-    }
     return trial;
 }

@@ -8,16 +8,6 @@
 #include "design/loader.h"
 #include "design/table_line.h"
 
-#include <cstddef>
-#include <string>
-#include <vector>
-
-// A table's header line and the columns chosen from it.
-struct TableHeader {
-    std::vector<std::string> names;
-    std::vector<std::size_t> columns; // the header's column of each design role, then of each trait
-};
-
 // Reads the header of a table whose fields `separator` separates, and
 // chooses its columns: those --columns names, or by the names of its five
 // columns. Refuses a header below other lines, columns --columns can't find
