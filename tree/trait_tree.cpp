@@ -10,7 +10,9 @@
 #include <cmath>
 #include <limits>
 
-ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
+// The columns of the layout's matrix of `cube`, level-major, NaN for an
+// empty cell; the rows are the matrix's.
+static ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
     const CubeLevels& levels = *cube.levels;
     const int columns = analysed_factor(layout);
     const std::int64_t count = levels.count(columns);

@@ -30,10 +30,6 @@ struct TraitTree {
     bool grown() const { return participation.clustered.size() >= 2; }
 };
 
-// The columns of the layout's matrix of `cube`, level-major, NaN for an
-// empty cell; the rows are the matrix's.
-ClusterData matrix_columns(const TraitCube& cube, Layout layout);
-
 // Clusters the matrix's columns of `cube` in `layout`. Ends the run through
 // fatal_exit when memory for the distances can't be had.
 TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions& options);

@@ -54,7 +54,10 @@ std::vector<std::string> output_names(const std::vector<std::string>& matrix_nam
     return names;
 }
 
-bool names_are_gbk(const std::vector<std::string>& names) {
+// Whether the data file's names, taken together, are GBK rather than UTF-8:
+// any one that is no UTF-8 makes all of them GBK, since a GBK name may
+// happen to be valid UTF-8 (山农28) and must not be read as such alone.
+static bool names_are_gbk(const std::vector<std::string>& names) {
     for (const std::string& name : names)
         if (!is_valid_utf8(name)) return true;
     return false;

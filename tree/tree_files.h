@@ -47,11 +47,6 @@ struct TreeRun {
     const TreeOptions& options;
 };
 
-// Whether the data file's names, taken together, are GBK rather than UTF-8:
-// any one that is no UTF-8 makes all of them GBK, since a GBK name may
-// happen to be valid UTF-8 (山农28) and must not be read as such alone.
-bool names_are_gbk(const std::vector<std::string>& names);
-
 // Stages the group table of each trait's tree, and for a tree that was
 // grown its Newick file and its picture (storage/staged_file.h). When a
 // write fails, says so (naming `all`, every file of the run) and gives
