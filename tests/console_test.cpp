@@ -201,6 +201,17 @@ TEST(Console, CommandLineFaultsEndTheRunBeforeItStarts) {
         refused({"--columns", "1,2,3,4,5", "--layout", "1", "--columns=1,2,3,4,6", "d.dat"},
                 "the option --columns is given twice"),
         refused({"--layout=1", "--layout", "1", "d.dat"}, "the option --layout is given twice"),
+        refused({"--method", "ward", "d.dat"}, "the option --method is for --tree, not given"),
+        refused({"--groups=3", "--layout", "1", "d.dat"},
+                "the option --groups is for --tree, not given"),
+        refused({"--min-rows", "1", "d.dat"}, "the option --min-rows is for --tree, not given"),
+        refused({"--tree", "--method", "centroid", "d.dat"},
+                "--method takes ward, average, complete or single, not \"centroid\""),
+        refused({"--tree", "--groups", "0", "d.dat"},
+                "--groups takes a number of groups from 1 to 2147483647, not \"0\""),
+        refused({"--tree", "--min-rows", "two", "d.dat"},
+                "--min-rows takes a number of rows from 1 to 2147483647, not \"two\""),
+        refused({"--tree", "--tree", "d.dat"}, "the option --tree is given twice"),
     });
 }
 

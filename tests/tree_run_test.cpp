@@ -22,27 +22,6 @@ void expect_pictures_sound(const RunResult& run) {
     }
 }
 
-TEST(TreeRun, OptionsForTheTreeNeedIt) {
-    auto refused = [](std::vector<std::string> args, const std::string& problem) {
-        args.push_back("d.dat");
-        return RunCase{problem,
-                       {.args = std::move(args), .files = {{"d.dat", example}}},
-                       {2, "clustmat: " + problem + ". Try clustmat --help.\n", {}, false}};
-    };
-    expect_runs({
-        refused({"--method", "ward"}, "the option --method is for --tree, not given"),
-        refused({"--groups=3", "--layout", "1"}, "the option --groups is for --tree, not given"),
-        refused({"--min-rows", "1"}, "the option --min-rows is for --tree, not given"),
-        refused({"--tree", "--method", "centroid"},
-                "--method takes ward, average, complete or single, not \"centroid\""),
-        refused({"--tree", "--groups", "0"},
-                "--groups takes a number of groups from 1 to 2147483647, not \"0\""),
-        refused({"--tree", "--min-rows", "two"},
-                "--min-rows takes a number of rows from 1 to 2147483647, not \"two\""),
-        refused({"--tree", "--tree"}, "the option --tree is given twice"),
-    });
-}
-
 // The example: four varieties over three year and location pairs. Wards's
 // tree joins 1 and 3 first; by Mojena's rule the four make one group.
 TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
