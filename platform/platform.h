@@ -37,6 +37,12 @@ void install_interrupt_handling();
 // of those named before.
 void set_interrupt_cleanup(const std::vector<std::string>& paths);
 
+// Between these two, the signals and console events that end the run wait:
+// a set of files put in place is never cut in two. Once released, one that
+// came meanwhile ends the run as it would have, after the cleanup.
+void hold_interrupts();
+void release_interrupts();
+
 // The command line's arguments after the program's name, as names are held:
 // on Windows read again from the command line's UTF-16 characters.
 std::vector<std::string> command_line_arguments(int argc, char** argv);

@@ -84,6 +84,14 @@ void set_interrupt_cleanup(const std::vector<std::string>& paths) {
     delete[] previous;
 }
 
+void hold_interrupts() {
+    sigprocmask(SIG_BLOCK, &handled_signals, nullptr);
+}
+
+void release_interrupts() {
+    sigprocmask(SIG_UNBLOCK, &handled_signals, nullptr);
+}
+
 // Whether the character set of the user's locale (LC_ALL, LC_CTYPE, LANG) is
 // UTF-8. Read through a locale object of its own: the program's global locale
 // stays "C", since answers are parsed and numbers written in that locale.

@@ -50,10 +50,17 @@ void prepare_standard_streams() {
 // the list of files it removes is replaced whole under a lock it takes too.
 static std::vector<std::wstring>* cleanup_paths = nullptr;
 static SRWLOCK cleanup_lock = SRWLOCK_INIT;
+// Held by the main thread while it puts a set of files in place, and by the
+// handler's thread from an event on: an event waits for the set to be in
+// place (the system ends the run only once the handler returns), and no set
+// is begun once an event came.
+static SRWLOCK hold_lock = SRWLOCK_INIT;
 
 static BOOL WINAPI end_interrupted_run(DWORD event) {
     if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT ||
         event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+        // Kept until the run ends.
+        AcquireSRWLockShared(&hold_lock);
         // The staged files were opened for sharing deletion: each goes as
         // soon as the run's handle on it is closed.
         AcquireSRWLockExclusive(&cleanup_lock);
@@ -66,6 +73,14 @@ static BOOL WINAPI end_interrupted_run(DWORD event) {
 
 void install_interrupt_handling() {
     SetConsoleCtrlHandler(end_interrupted_run, TRUE);
+}
+
+void hold_interrupts() {
+    AcquireSRWLockExclusive(&hold_lock);
+}
+
+void release_interrupts() {
+    ReleaseSRWLockExclusive(&hold_lock);
 }
 
 void set_interrupt_cleanup(const std::vector<std::string>& paths) {

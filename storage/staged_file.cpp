@@ -113,6 +113,9 @@ StagedCommit commit_staged_files() {
         if (std::fclose(stream) != 0 && commit.error == 0)
             commit.error = failure(errno), commit.failed = file.final_name;
     }
+    // A signal that comes while the files take their names waits for the
+    // last of them, so that it finds the whole set old or the whole set new.
+    hold_interrupts();
     for (const Staged& file : staged) {
         if (commit.error != 0) break;
         const char* from = file.name.c_str();
@@ -127,6 +130,7 @@ StagedCommit commit_staged_files() {
     // The files in place have left their temporary names; the others go.
     staged.erase(staged.begin(), staged.begin() + static_cast<std::ptrdiff_t>(commit.replaced));
     unstage_from(0);
+    release_interrupts();
     commit.done = commit.error == 0;
     return commit;
 }

@@ -41,7 +41,8 @@ struct StagedCommit {
 // each in place of its final name: replacing whatever stands there, or only
 // if the name is still free (otherwise failing with EEXIST). The temporary
 // files that took no name are removed; the final names they were for are
-// left as they were.
+// left as they were. A signal that would end the run meanwhile waits until
+// every file has taken its name, or failed to.
 StagedCommit commit_staged_files();
 
 // commit_staged_files for a run that stages one file: false with errno set

@@ -15,6 +15,8 @@
 //                                show it: fstat reports the file as before
 //   FAULT_SIGNAL=<n>:<text>      the first write to a file whose name holds
 //                                the text raises signal n first
+//   FAULT_SIGNAL_AFTER_RENAME=<n>:<text>  moving a file to a name that
+//                                holds the text raises signal n once it moved
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -71,13 +73,22 @@ int __wrap_fsync(int fd) {
     return asked_to_fail("FAULT_FSYNC", path_of(fd)) ? failed(EIO) : __real_fsync(fd);
 }
 
+// A signal in the middle of a set's renames, asked for by FAULT_SIGNAL_AFTER_RENAME.
+static int signal_after(const char* to, int result) {
+    const char* wanted = std::getenv("FAULT_SIGNAL_AFTER_RENAME");
+    const char* text = wanted ? std::strchr(wanted, ':') : nullptr;
+    if (result == 0 && text && std::strstr(to, text + 1)) raise(std::atoi(wanted));
+    return result;
+}
+
 int __wrap_rename(const char* from, const char* to) {
-    return asked_to_fail("FAULT_RENAME", to) ? failed(EIO) : __real_rename(from, to);
+    if (asked_to_fail("FAULT_RENAME", to)) return failed(EIO);
+    return signal_after(to, __real_rename(from, to));
 }
 
 int __wrap_renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) {
     if (asked_to_fail("FAULT_RENAME", to)) return failed(EIO);
-    return __real_renameat2(from_dir, from, to_dir, to, flags);
+    return signal_after(to, __real_renameat2(from_dir, from, to_dir, to, flags));
 }
 
 long __wrap_sysconf(int name) {

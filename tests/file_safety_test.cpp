@@ -2,6 +2,7 @@
 // file is either complete under its name or not there, and what stood under
 // that name before is replaced only by a complete file.
 #include "run_program.h"
+#include "table_reference.h"
 
 #include <chrono>
 #include <csignal>
@@ -163,6 +164,12 @@ TEST(FileSafety, ATemplateIsWholeWhateverTheConsoleStreams) {
 // the final name stays as it was.
 TEST(Interruption, EverySignalThatEndsTheRunTakesItsTemporaryFileWithIt) {
     const std::string waiting = "\n Input Numbers for Variety.  ";
+    // Two traits: a set of two matrices that take their names one by one.
+    const std::string two_traits = "gen,year,loc,rep,a,b\ng1,2020,L1,1,1,2\ng2,2020,L1,1,4,5\n";
+    const std::string a_matrix = reference_matrix(
+        {{"g1", "2020", "L1", "1", "1"}, {"g2", "2020", "L1", "1", "4"}}, 1, false);
+    const std::string b_matrix = reference_matrix(
+        {{"g1", "2020", "L1", "1", "2"}, {"g2", "2020", "L1", "1", "5"}}, 1, false);
     std::vector<RunCase> cases;
     for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGALRM, SIGTERM, SIGUSR1, SIGUSR2,
                        SIGVTALRM, SIGPROF, SIGXCPU, SIGPOLL, SIGSYS}) {
@@ -185,6 +192,17 @@ TEST(Interruption, EverySignalThatEndsTheRunTakesItsTemporaryFileWithIt) {
                           .files = {{"d.dat", data}, {"d.DIS", old_matrix}},
                           .nothing_else = true,
                           .signal = signal}});
+        // Held until the last file has its name: the whole set is new.
+        cases.push_back(
+            {name + " between the set's renames",
+             {.args = {"--columns", "1,2,3,4,5,6", "--layout", "1", "t.csv"},
+              .files = {{"t.csv", two_traits}, {"t.a.DIS", old_matrix}, {"t.b.DIS", old_matrix}},
+              .environment = {{"FAULT_SIGNAL_AFTER_RENAME", std::to_string(signal) + ":t.a.DIS"}},
+              .with_faults = true},
+             {.status = -1,
+              .files = {{"t.csv", two_traits}, {"t.a.DIS", a_matrix}, {"t.b.DIS", b_matrix}},
+              .nothing_else = true,
+              .signal = signal}});
     }
     cases.push_back({"a template interrupted while it is written",
                      {.input = "t.dat\ny\n2\n2\n2\n2\n1\n",
