@@ -9,6 +9,7 @@
 #include "design/loader.h"
 #include "design/template_generator.h"
 #include "matrix/matrix_file.h"
+#include "matrix/output_name.h"
 #include "platform/platform.h"
 #include "texts/console_texts.h"
 #include "tree/tree_files.h"
@@ -43,6 +44,10 @@ int main(int argc, char** argv) {
     LoadPlan plan = plan_load(data, line.load);
     if (line.several_traits) matrix_names = choose_matrix_files(line.output, data, plan.traits);
     if (line.tree && !matrix_names.empty()) tree_names = choose_tree_files(matrix_names, data);
+    // Whenever the rest is checked, every name the run may write fits the
+    // system and is a file of its own before the data are read.
+    check_run_names(matrix_names.empty() ? std::vector{matrix_file_name(data.name)} : matrix_names,
+                    line.tree, plan.traits);
     // The data file read into one trait cube a trait; the load closes it.
     const Trial trial = load_trait_cube(plan, line.load);
     account_for(trial);

@@ -1,12 +1,15 @@
 #include "matrix/matrix_file.h"
 
+#include "base/ascii_case.h"
 #include "matrix/output_name.h"
 #include "platform/platform.h"
 #include "storage/staged_file.h"
 #include "texts/console_texts.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 // Ends the run: the matrix file can't be opened, for the reason given.
 [[noreturn]] static void cant_open(const std::string& reason) {
@@ -20,10 +23,60 @@ static std::string creation_failure(const std::string& name, int error_number) {
     return fill(texts::matrix_cannot_create, {quoted(name), std::strerror(error_number)});
 }
 
+void check_name_length(const std::string& name) {
+    const NameLimit proper = name_proper_limit(name);
+    if (name_length(std::string_view(name).substr(name_proper_start(name))) > proper.length)
+        fatal_exit(fill(texts::name_proper_too_long,
+                        {quoted(name), decimal(static_cast<std::int64_t>(proper.length)),
+                         texts::name_units_en[proper.in_bytes ? 0 : 1]}));
+    // The system's limit counts the NUL that ends a name.
+    const NameLimit whole = name_limit();
+    if (name_length(name) >= whole.length)
+        fatal_exit(fill(texts::whole_name_too_long,
+                        {quoted(name), decimal(static_cast<std::int64_t>(whole.length) - 1),
+                         texts::name_units_en[whole.in_bytes ? 0 : 1]}));
+}
+
+void check_distinct_files(const std::vector<std::vector<std::string>>& files,
+                          const std::vector<TraitColumn>& traits) {
+    // Each file's name folded to lower case, and its trait.
+    std::vector<std::pair<std::string, std::size_t>> folded;
+    for (std::size_t k = 0; k < files.size(); ++k)
+        for (const std::string& name : files[k]) {
+            std::string lower = name;
+            for (char& c : lower) c = ascii_lower(c);
+            folded.push_back({std::move(lower), k});
+        }
+    std::sort(folded.begin(), folded.end());
+    for (std::size_t i = 1; i < folded.size(); ++i) {
+        if (folded[i].first != folded[i - 1].first) continue;
+        const std::size_t a = std::min(folded[i].second, folded[i - 1].second);
+        const std::size_t b = std::max(folded[i].second, folded[i - 1].second);
+        const std::string& lower = folded[i].first;
+        // The names as written: the first of each trait's files that folds alike.
+        auto written = [&](std::size_t k) {
+            for (const std::string& name : files[k])
+                if (same_ignoring_case(name, lower)) return name;
+            return lower;
+        };
+        auto column = [&](std::size_t k) {
+            return fill(
+                texts::numbered_column,
+                {decimal(static_cast<std::int64_t>(traits[k].column)), quoted(traits[k].name)});
+        };
+        const std::string name_a = written(a), name_b = written(b);
+        if (name_a == name_b)
+            fatal_exit(fill(texts::files_one_name, {column(a), column(b), quoted(name_a)}));
+        fatal_exit(fill(texts::files_one_name_case,
+                        {column(a), column(b), quoted(name_a), quoted(name_b)}));
+    }
+}
+
 // Ends the run unless a file can be written under `name`: a matrix file,
 // named with --output when `given`, or a file that goes with one.
 enum class OutputKind { matrix, given_matrix, companion };
 static void check_name(const std::string& name, const DataFile& data, OutputKind kind) {
+    check_name_length(name);
     // A data file named like run1.DIS (or reached through a link under that
     // name) would be replaced by its own matrix.
     FileIdentity identity;
@@ -51,8 +104,16 @@ static void check_name(const std::string& name, const DataFile& data, OutputKind
     if (!can_stage_file(name)) cant_open(creation_failure(name, errno));
 }
 
+// Whether --output names a folder, to hold the files under the data file's
+// stem: it ends in a separator, or a folder stands under it.
+static bool names_a_folder(const std::string& given) {
+    return given.empty() || is_path_separator(given.back()) || is_folder(given.c_str());
+}
+
 std::string choose_matrix_file(const std::optional<std::string>& given, const DataFile& data) {
-    const std::string name = given ? *given : matrix_file_name(data.name);
+    const std::string name = !given                   ? matrix_file_name(data.name)
+                             : names_a_folder(*given) ? stem_in_folder(*given, data.name) + ".DIS"
+                                                      : *given;
     check_name(name, data, given ? OutputKind::given_matrix : OutputKind::matrix);
     return name;
 }
@@ -62,8 +123,10 @@ std::vector<std::string> choose_matrix_files(const std::optional<std::string>& g
                                              const std::vector<TraitColumn>& traits) {
     std::vector<TraitPart> parts;
     for (const TraitColumn& trait : traits) parts.push_back({trait.name, trait.column});
-    std::vector<std::string> names =
-        trait_matrix_names(given ? matrix_stem_of(*given) : data_file_stem(data.name), parts);
+    const std::string stem = !given                   ? data_file_stem(data.name)
+                             : names_a_folder(*given) ? stem_in_folder(*given, data.name)
+                                                      : matrix_stem_of(*given);
+    std::vector<std::string> names = trait_matrix_names(stem, parts);
     for (const std::string& name : names)
         check_name(name, data, given ? OutputKind::given_matrix : OutputKind::matrix);
     return names;

@@ -22,7 +22,8 @@ struct MatrixFile {
 };
 
 // Settles the matrix file's name, `given` or else the data file's name with
-// its last four characters replaced by ".DIS", and makes sure, before
+// its last four characters replaced by ".DIS" (in the folder `given` when
+// it ends in a separator or names a folder), and makes sure, before
 // anything is written, that the matrix can be written under it. Ends the run
 // through fatal_exit for a name that would replace the data file, a folder,
 // a read-only file, a file another program holds open, or a folder where
@@ -30,10 +31,23 @@ struct MatrixFile {
 std::string choose_matrix_file(const std::optional<std::string>& given, const DataFile& data);
 
 // The same for the matrix files of several traits, one a trait: the stem,
-// `given` or the data file's, with each trait's part before ".DIS".
+// `given` or the data file's (in the folder `given`), with each trait's
+// part before ".DIS".
 std::vector<std::string> choose_matrix_files(const std::optional<std::string>& given,
                                              const DataFile& data,
                                              const std::vector<TraitColumn>& traits);
+
+// Ends the run through fatal_exit unless the system takes `name` for a new
+// file: neither its name in its folder nor the whole is too long. The
+// temporary file beside it has a shortened name, and so could not tell.
+void check_name_length(const std::string& name);
+
+// Ends the run through fatal_exit when two files of a run would be one:
+// the same name, or names that differ only in ASCII case, which Windows and
+// macOS take for one file; the message names both traits' columns.
+// `files[k]` are the files of `traits[k]`.
+void check_distinct_files(const std::vector<std::vector<std::string>>& files,
+                          const std::vector<TraitColumn>& traits);
 
 // Makes sure that a file that goes with the matrices can be written under
 // `name`, as choose_matrix_file does for a matrix.

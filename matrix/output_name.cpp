@@ -26,6 +26,13 @@ std::string matrix_stem_of(std::string_view output) {
     return std::string(output);
 }
 
+std::string stem_in_folder(std::string_view folder, std::string_view data_name) {
+    const std::string stem = data_file_stem(data_name);
+    std::string name(folder);
+    if (!name.empty() && !is_path_separator(name.back())) name += '/';
+    return name + stem.substr(name_proper_start(stem));
+}
+
 // A trait's part of a matrix name, or "col" and its column's number.
 static std::string trait_part(const TraitPart& trait) {
     std::string part;

@@ -22,6 +22,11 @@ std::string data_file_stem(std::string_view data_name);
 // ".DIS", in any case.
 std::string matrix_stem_of(std::string_view output);
 
+// The stem of the files --output puts in a folder: the data file's stem
+// without its folder, in `folder` (res/ or res, and sub/trial.csv give
+// res/trial).
+std::string stem_in_folder(std::string_view folder, std::string_view data_name);
+
 // A trait whose matrix is named: its column's name as the header writes it,
 // and the column's number from 1.
 struct TraitPart {

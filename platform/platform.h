@@ -80,6 +80,14 @@ struct NameLimit {
 };
 NameLimit name_limit();
 
+// The longest name proper (the part after the last folder separator) the
+// file system of `path`'s folder takes, counted as name_limit(): 255 where
+// the system can't tell.
+NameLimit name_proper_limit(const std::string& path);
+
+// The length of a name counted in name_limit()'s unit.
+std::size_t name_length(std::string_view name);
+
 // Reads one line of standard input as a file name, without its line end (a
 // CR before it dropped): from a Windows console as its characters, else as
 // bytes (in the ANSI code page on Windows), and gives it as names are held.
@@ -155,6 +163,9 @@ enum class NameUse {
 
 // What stands under a name, links not followed.
 NameUse use_of_name(const char* path);
+
+// Whether a name leads to a folder, links followed.
+bool is_folder(const char* path);
 
 // Creates a new file for writing in text mode, failing (with errno) when the
 // name exists in any form, a dangling link included. When `replaced` names a

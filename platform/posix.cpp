@@ -191,6 +191,17 @@ NameLimit name_limit() {
     return {PATH_MAX, true};
 }
 
+NameLimit name_proper_limit(const std::string& path) {
+    const std::size_t start = name_proper_start(path);
+    const std::string folder = start == 0 ? "." : path.substr(0, start);
+    const long longest = pathconf(folder.c_str(), _PC_NAME_MAX);
+    return {longest > 0 ? static_cast<std::size_t>(longest) : std::size_t{255}, true};
+}
+
+std::size_t name_length(std::string_view name) {
+    return name.size();
+}
+
 std::optional<std::string> read_name_line() {
     std::fflush(stdout);
     const std::size_t limit = name_limit().length;
@@ -266,6 +277,11 @@ NameUse use_of_name(const char* path) {
     if (S_ISREG(info.st_mode) && ((info.st_mode & 0222) == 0 || access(path, W_OK) != 0))
         return NameUse::protected_file;
     return NameUse::replaceable;
+}
+
+bool is_folder(const char* path) {
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 std::FILE* create_new_file(const char* path, const char* replaced, bool) {

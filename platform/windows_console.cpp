@@ -143,6 +143,15 @@ NameLimit name_limit() {
     return {long_paths_enabled() ? std::size_t{32767} : std::size_t{MAX_PATH}, false};
 }
 
+// NTFS, FAT32 and exFAT alike take 255 UTF-16 characters in a name.
+NameLimit name_proper_limit(const std::string&) {
+    return {255, false};
+}
+
+std::size_t name_length(std::string_view name) {
+    return to_wide(name).size();
+}
+
 // A console line as its characters: the console's code page (65001 in
 // Windows Terminal, 936 on a Chinese Windows) has no say. At most `limit`
 // characters and a CR LF are held; the rest of a longer line is read and

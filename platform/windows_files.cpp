@@ -137,6 +137,11 @@ NameUse use_of_name(const char* path) {
     return held_by_another_program(name) ? NameUse::held : NameUse::replaceable;
 }
 
+bool is_folder(const char* path) {
+    const DWORD attributes = GetFileAttributesW(to_wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // The C library's _open would do for exclusive creation (fopen's "x" is
 // ignored), but it denies deletion to others while the file is open, and the
 // interrupt handler must be able to remove the unfinished file. The file is

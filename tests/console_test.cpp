@@ -248,6 +248,8 @@ TEST(Console, TheCommandLineAnswersTheDialogue) {
          wrote("-d.DIS", notice("-d.DIS"), "", "")},
         {"a matrix file of its own name", run({"--output", "out.txt", "--layout", "1", "d.dat"}),
          wrote("out.txt", notice("out.txt"), "", "")},
+        {"a folder for the matrix file", run({"--output", ".", "--layout", "1", "d.dat"}),
+         wrote("d.DIS", notice("./d.DIS"), "", "")},
         {"a missing data file: no template is offered",
          run({"--layout", "1", "new.dat"}, "y\n1\n1\n1\n1\n"),
          {.status = 1,

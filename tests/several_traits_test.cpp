@@ -85,6 +85,9 @@ TEST(SeveralTraits, ReplaceTheirOlderFilesOnlyAllTogether) {
             .with_faults = with_faults};
     };
     const std::string yield = alone("yield", "1", false);
+    const std::string clash = "gen,year,loc,rep,a,A,a.col5\ng1,2020,L1,1,1,2,3\ng2,2020,L1,1,4,5,"
+                              "6\ng1,2021,L1,1,7,8,9\ng2,2021,L1,1,1,2,4\n";
+    const std::string case_clash = "gen,year,loc,rep,yield,Yield,yield.COL5\ng1,2020,L1,1,1,2,3\n";
     expect_runs({
         {"the second file can't be written",
          run({{"FAULT_FFLUSH", "plant_height"}}),
@@ -113,6 +116,38 @@ TEST(SeveralTraits, ReplaceTheirOlderFilesOnlyAllTogether) {
          {.args = {"--columns", columns + ",yield,8", "t.csv"},
           .files = {{"t.csv", trial + "6,B,2021,L2,1,5,90,x,80\n"}}},
          {1, "Line 7 of \"t.csv\": the trait value (column \"score\") \"x\" is not a number."}},
+        // Names are told apart after every suffix, and whatever their case.
+        {"a trait named as another's file",
+         {.args = {"--columns", "1,2,3,4,5,6,7", "--layout", "2", "--tree", "t.csv"},
+          .files = {{"t.csv", clash}}},
+         {1,
+          "\nThe columns 5 \"a\" and 7 \"a.col5\" would both be written to \"t.a.col5.DIS\". "
+          "Rename one of them, or leave one out of --columns. Nothing was written.\n",
+          {{"t.csv", clash}},
+          true}},
+        {"names that differ only in case after the suffix",
+         {.args = {"--columns", "1,2,3,4,5,6,7", "--layout", "2", "t.csv"},
+          .files = {{"t.csv", case_clash}}},
+         {1,
+          "\nThe columns 5 \"yield\" and 7 \"yield.COL5\" would be written to "
+          "\"t.yield.col5.DIS\" and \"t.yield.COL5.DIS\", which Windows and macOS take for one "
+          "file. Rename one of them, or leave one out of --columns. Nothing was written.\n",
+          {{"t.csv", case_clash}},
+          true}},
+        // A folder takes the files under the data file's stem.
+        {"--output naming this folder",
+         {.args = {"--columns", columns + ",6,7", "--layout", "1", "--output", "./", "t.csv"},
+          .files = {{"t.csv", trial}}},
+         {0,
+          "\n Matrix file ./t.yield.DIS (\"yield\") written",
+          {{"t.csv", trial},
+           {"t.yield.DIS", yield},
+           {"t.plant_height.DIS", alone("7", "1", false)}},
+          true}},
+        {"--output naming a folder without a separator",
+         {.args = {"--columns", columns + ",6,7", "--layout", "1", "--output", "res", "t.csv"},
+          .files = {{"t.csv", trial}, {"res/notes.txt", ""}}},
+         {0, "\n Matrix file res/t.plant_height.DIS (\"plant height\") written"}},
         {"one column in two roles",
          {.args = {"--columns", "genotype,genotype,location,rep,yield", "t.csv"},
           .files = {{"t.csv", trial}}},

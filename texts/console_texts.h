@@ -352,6 +352,23 @@ inline constexpr std::string_view files_not_written =
 inline constexpr std::string_view files_partly_replaced =
     "\nNot every file could be replaced. Replaced: {}. Not replaced, as they were before the run "
     "({} failed: {}): {}.\n";
+// A file of the run whose name the system would refuse for its length: its
+// name in its folder, or the whole name with the folders.
+inline constexpr std::string_view name_proper_too_long =
+    "\nThe file name {} is too long: this system takes at most {} {} for a name in a folder. "
+    "Choose a shorter name for the data file, the trait's column or --output. Nothing was "
+    "written.";
+inline constexpr std::string_view whole_name_too_long =
+    "\nThe file name {} is too long: this system takes at most {} {} for a name with its "
+    "folders. Choose a shorter name, or a folder nearer the top. Nothing was written.";
+// Two traits whose files would have one name; each column as "5 \"a\"".
+inline constexpr std::string_view files_one_name =
+    "\nThe columns {} and {} would both be written to {}. Rename one of them, or leave one out "
+    "of --columns. Nothing was written.";
+inline constexpr std::string_view files_one_name_case =
+    "\nThe columns {} and {} would be written to {} and {}, which Windows and macOS take for one "
+    "file. Rename one of them, or leave one out of --columns. Nothing was written.";
+inline constexpr std::string_view numbered_column = "{} {}";
 // A matrix of several, after its name: its trait's column.
 inline constexpr std::string_view matrix_trait = " ({})";
 inline constexpr std::string_view matrix_not_written =

@@ -26,6 +26,20 @@ std::vector<TreeFileNames> choose_tree_files(const std::vector<std::string>& mat
     return names;
 }
 
+void check_run_names(const std::vector<std::string>& matrix_names, bool tree,
+                     const std::vector<TraitColumn>& traits) {
+    std::vector<std::vector<std::string>> files;
+    for (const std::string& matrix : matrix_names) {
+        files.push_back({matrix});
+        if (!tree) continue;
+        const TreeFileNames names = tree_file_names(matrix);
+        files.back().insert(files.back().end(), {names.groups, names.newick, names.picture});
+    }
+    for (const std::vector<std::string>& names : files)
+        for (const std::string& name : names) check_name_length(name);
+    check_distinct_files(files, traits);
+}
+
 std::vector<TraitTree> grow_trees(const Trial& trial, Layout layout, const TreeOptions& options) {
     std::vector<TraitTree> trees;
     bool any = false;

@@ -26,6 +26,14 @@ TreeFileNames tree_file_names(std::string_view matrix_name);
 std::vector<TreeFileNames> choose_tree_files(const std::vector<std::string>& matrix_names,
                                              const DataFile& data);
 
+// Ends the run through fatal_exit, before the data are read, when the files
+// the run may write (each trait's matrix under `matrix_names`, and with a
+// `tree` the tree's files beside it) can't all have their names: one is
+// too long for the system, or two would be one file
+// (matrix/matrix_file.h).
+void check_run_names(const std::vector<std::string>& matrix_names, bool tree,
+                     const std::vector<TraitColumn>& traits);
+
 // The trees of every trait's matrix in `layout`. When none could be grown
 // (no trait has two levels that share enough rows), the run ends through
 // fatal_exit saying so, before any file is written.
