@@ -59,17 +59,19 @@ int main(int argc, char** argv) {
     // Each cube's matrix columns clustered, when a tree is asked for.
     const std::vector<TraitTree> trees =
         line.tree ? grow_trees(trial, layout, line.tree_options) : std::vector<TraitTree>();
-    // Every file written staged, and all put in place together.
-    const std::vector<std::string> names = output_names(matrix_names, tree_names, trees);
+    // Every file written staged, and all put in place together; a trait
+    // without a tree now loses an earlier run's tree with them.
+    const std::vector<std::string> older = older_tree_files(tree_names, trees);
+    const std::vector<std::string> names = output_names(matrix_names, tree_names, trees, older);
     set_memory_use(texts::memory_for_matrix);
     const std::optional<std::vector<MatrixFile>> matrices =
         stage_matrix_files(matrix_names, trial, layout, names);
     if (!matrices) return exit_unwritten;
-    if (!stage_tree_files(tree_names, trees, {data.name, trial, layout, line.tree_options},
+    if (!stage_tree_files(tree_names, trees, {data.name, trial, layout, line.tree_options}, older,
                           names) ||
         !commit_output_files(names))
         return exit_unwritten;
     for (const MatrixFile& matrix : *matrices) announce_matrix(matrix);
-    announce_trees(matrix_names, trees, layout, line.tree_options);
+    announce_trees(matrix_names, trees, layout, line.tree_options, older);
     return exit_written;
 }

@@ -6,6 +6,7 @@
 #include "matrix/output_name.h"
 #include "tree/cophenetic.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -60,8 +61,30 @@ void account_for(const Trial& trial) {
     }
 }
 
+// The line's end for a trait without a tree: where its group table says
+// why, and which of an earlier run's tree files went, joined by "and".
+static void end_without_tree(const TreeFileNames& files, const std::vector<std::string>& older) {
+    const bool chinese = chinese_mode == 1;
+    std::vector<std::string> removed;
+    for (const std::string& name : {files.newick, files.picture})
+        if (std::ranges::find(older, name) != older.end()) removed.push_back(name);
+    if (removed.empty()) {
+        put_gbk_text(stderr, chinese ? texts::no_tree_after_zh : texts::no_tree_after_en);
+        return;
+    }
+    put_gbk_text(stderr, chinese ? texts::older_tree_before_zh : texts::older_tree_before_en);
+    for (std::size_t i = 0; i < removed.size(); ++i) {
+        if (i > 0)
+            put_gbk_text(stderr, chinese ? texts::older_tree_and_zh : texts::older_tree_and_en);
+        put_text(stderr, removed[i]);
+    }
+    put_gbk_text(stderr, chinese               ? texts::older_tree_after_zh
+                         : removed.size() == 1 ? texts::older_tree_after_en[0]
+                                               : texts::older_tree_after_en[1]);
+}
+
 static void announce_tree(const std::string& matrix_name, const TraitTree& tree, Layout layout,
-                          const TreeOptions& options) {
+                          const TreeOptions& options, const std::vector<std::string>& older) {
     const bool chinese = chinese_mode == 1;
     const int f = analysed_factor(layout);
     const std::string_view leaves = chinese ? texts::leaves_zh[f] : texts::leaves_en[f];
@@ -72,8 +95,9 @@ static void announce_tree(const std::string& matrix_name, const TraitTree& tree,
         put_text(stderr, name);
         put_gbk_text(stderr, chinese ? fill(texts::no_tree_middle_zh, {min_rows, leaves, leaves})
                                      : fill(texts::no_tree_middle_en, {leaves, min_rows}));
-        put_text(stderr, tree_file_names(matrix_name).groups);
-        put_gbk_text(stderr, chinese ? texts::no_tree_after_zh : texts::no_tree_after_en);
+        const TreeFileNames files = tree_file_names(matrix_name);
+        put_text(stderr, files.groups);
+        end_without_tree(files, older);
         return;
     }
     const std::int64_t clustered = static_cast<std::int64_t>(tree.participation.clustered.size());
@@ -104,10 +128,10 @@ static void announce_tree(const std::string& matrix_name, const TraitTree& tree,
 }
 
 void announce_trees(const std::vector<std::string>& matrix_names,
-                    const std::vector<TraitTree>& trees, Layout layout,
-                    const TreeOptions& options) {
+                    const std::vector<TraitTree>& trees, Layout layout, const TreeOptions& options,
+                    const std::vector<std::string>& older) {
     if (trees.empty()) return;
     put_text(stderr, "\n");
     for (std::size_t k = 0; k < trees.size(); ++k)
-        announce_tree(matrix_names[k], trees[k], layout, options);
+        announce_tree(matrix_names[k], trees[k], layout, options, older);
 }

@@ -18,6 +18,8 @@ void announce_matrix(const MatrixFile& matrix);
 
 // Tells what the tree of each matrix grew into, a line each after a blank
 // one: how many levels in how many groups, how many were left out and how
-// faithful the tree is; or why none grew.
+// faithful the tree is; or why none grew, and which of the `older` files,
+// an earlier run's tree, were removed.
 void announce_trees(const std::vector<std::string>& matrix_names,
-                    const std::vector<TraitTree>& trees, Layout layout, const TreeOptions& options);
+                    const std::vector<TraitTree>& trees, Layout layout, const TreeOptions& options,
+                    const std::vector<std::string>& older);

@@ -12,7 +12,7 @@
 // Process-wide: the exit handler removes what the run left unfinished.
 struct Staged {
     std::FILE* stream;
-    std::string name; // the temporary name
+    std::string name; // the temporary name; none for a file to remove
     std::string final_name;
     bool replace; // whatever stands under the final name
 };
@@ -22,7 +22,8 @@ static std::vector<Staged> staged;
 // so there is no moment at which an interrupt could leave one behind.
 static void tell_interrupt_cleanup() {
     std::vector<std::string> names;
-    for (const Staged& file : staged) names.push_back(file.name);
+    for (const Staged& file : staged)
+        if (!file.name.empty()) names.push_back(file.name);
     set_interrupt_cleanup(names);
 }
 
@@ -88,10 +89,14 @@ static int failure(int error) {
 static void unstage_from(std::size_t first) {
     for (std::size_t i = first; i < staged.size(); ++i) {
         if (staged[i].stream) std::fclose(staged[i].stream);
-        remove_file(staged[i].name.c_str());
+        if (!staged[i].name.empty()) remove_file(staged[i].name.c_str());
     }
     staged.resize(first);
     tell_interrupt_cleanup();
+}
+
+void stage_removal(const std::string& final_name) {
+    staged.push_back({nullptr, std::string(), final_name, true});
 }
 
 bool can_stage_file(const std::string& final_name) {
@@ -105,6 +110,7 @@ StagedCommit commit_staged_files() {
     // Every file on the disk before any takes its name.
     for (Staged& file : staged) {
         std::FILE* stream = file.stream;
+        if (!stream) continue;
         file.stream = nullptr;
         errno = 0;
         if ((!sync_to_disk(stream) || std::ferror(stream)) && commit.error == 0)
@@ -120,7 +126,10 @@ StagedCommit commit_staged_files() {
         if (commit.error != 0) break;
         const char* from = file.name.c_str();
         const char* to = file.final_name.c_str();
-        if (!(file.replace ? replace_file(from, to) : place_file(from, to))) {
+        const bool done = file.name.empty() ? remove_file(to) || errno == ENOENT
+                          : file.replace    ? replace_file(from, to)
+                                            : place_file(from, to);
+        if (!done) {
             commit.error = failure(errno);
             commit.failed = file.final_name;
             break;

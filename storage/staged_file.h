@@ -21,14 +21,20 @@
 // or to take the name only while it is free.
 std::FILE* stage_file(const std::string& final_name, bool replace, bool binary = false);
 
+// Joins the removal of the file under `final_name` (one that would
+// contradict the staged files) to them, in its turn: it goes when the files
+// staged before it have taken their names, and not if one failed to. A name
+// with nothing under it by then counts as removed.
+void stage_removal(const std::string& final_name);
+
 // Whether a file could be staged for `final_name` now: creates the
 // temporary file and removes it again, so that no file exists while the
 // run waits for anything. False with errno set.
 bool can_stage_file(const std::string& final_name);
 
-// What a commit did: every file in place, or none (`replaced` 0), or the
-// first `replaced` of them, in the order they were staged, when putting one
-// in its place failed. `error` is the errno of the failure, and `failed`
+// What a commit did: every file in place (or removed), or none (`replaced`
+// 0), or the first `replaced` of them, in the order they were staged, when
+// putting one in its place failed. `error` is the errno of the failure, and `failed`
 // the final name of the file it failed on.
 struct StagedCommit {
     bool done = false;

@@ -117,7 +117,29 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
               "B\t.\t1\tshares no row with A\n");
     EXPECT_EQ(run.files.count("t.yield.tree.nwk") + run.files.count("t.yield.tree.svg"), 2u);
     expect_pictures_sound(run);
+    // An earlier run's tree of a trait that has none now goes with the new set.
+    const std::string old = "old\n";
     expect_runs({
+        {"an earlier tree of a trait without one now",
+         {.args = args,
+          .files = {{"t.csv", csv},
+                    {"t.height.tree.nwk", old},
+                    {"t.height.tree.svg", old},
+                    {"t.yield.tree.nwk", old}}},
+         {0,
+          "; t.height.groups.tsv says why for each, and the older t.height.tree.nwk and "
+          "t.height.tree.svg were removed.\n",
+          {{"t.height.tree.nwk", std::nullopt},
+           {"t.height.tree.svg", std::nullopt},
+           {"t.yield.tree.nwk", run.files.at("t.yield.tree.nwk")},
+           {"t.height.groups.tsv", run.files.at("t.height.groups.tsv")}}}},
+        {"its picture alone, in Chinese",
+         {.args = {"c", "--tree", "--columns", "gen,year,loc,rep,yield,height", "--layout", "1",
+                   "t.csv"},
+          .files = {{"t.csv", csv}, {"t.height.tree.svg", old}}},
+         {0,
+          gbk("; 以前运行留下的 ") + "t.height.tree.svg" + gbk(" 已删除.\n"),
+          {{"t.height.tree.svg", std::nullopt}}}},
         {"no trait with a tree",
          {.args = {"--tree", "--min-rows", "4", "--layout", "1", "t.csv"},
           .files = {{"t.csv", "gen,year,loc,rep,yield\nA,1,L1,1,5\nB,1,L1,1,6\n"}}},

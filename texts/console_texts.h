@@ -421,6 +421,17 @@ inline constexpr std::string_view no_tree_middle_zh =
     "\xD0\xD0\xCA\xFD\xB2\xBB\xC9\xD9\xD3\xDA {} \xB5\xC4{}\xB2\xBB\xD7\xE3\xC1\xBD\xB8\xF6; "
     "\xB8\xF7{}\xB5\xC4\xD4\xAD\xD2\xF2\xBC\xFB ";
 inline constexpr std::string_view no_tree_after_zh = ".\n";
+// The same line's end when an earlier run's tree files of the trait were
+// removed with the commit: its names joined by "and".
+inline constexpr std::string_view older_tree_before_en = " says why for each, and the older ";
+inline constexpr std::string_view older_tree_and_en = " and ";
+inline constexpr auto older_tree_after_en =
+    std::to_array<std::string_view>({" was removed.\n", " were removed.\n"});
+// "; 以前运行留下的 ", " 和 ", " 已删除.\n"
+inline constexpr std::string_view older_tree_before_zh =
+    "; \xD2\xD4\xC7\xB0\xD4\xCB\xD0\xD0\xC1\xF4\xCF\xC2\xB5\xC4 ";
+inline constexpr std::string_view older_tree_and_zh = " \xBA\xCD ";
+inline constexpr std::string_view older_tree_after_zh = " \xD2\xD1\xC9\xBE\xB3\xFD.\n";
 
 inline constexpr std::string_view version_line = "clustmat {}\n";
 

@@ -4,6 +4,7 @@
 #include "matrix/matrix_file.h"
 #include "matrix/output_name.h"
 #include "platform/platform.h"
+#include "storage/staged_file.h"
 #include "texts/console_texts.h"
 #include "tree/group_table.h"
 #include "tree/newick.h"
@@ -55,9 +56,20 @@ std::vector<TraitTree> grow_trees(const Trial& trial, Layout layout, const TreeO
     return trees;
 }
 
+std::vector<std::string> older_tree_files(const std::vector<TreeFileNames>& tree_names,
+                                          const std::vector<TraitTree>& trees) {
+    std::vector<std::string> older;
+    for (std::size_t k = 0; k < trees.size(); ++k)
+        if (!trees[k].grown())
+            for (const std::string& name : {tree_names[k].newick, tree_names[k].picture})
+                if (use_of_name(name.c_str()) != NameUse::free) older.push_back(name);
+    return older;
+}
+
 std::vector<std::string> output_names(const std::vector<std::string>& matrix_names,
                                       const std::vector<TreeFileNames>& tree_names,
-                                      const std::vector<TraitTree>& trees) {
+                                      const std::vector<TraitTree>& trees,
+                                      const std::vector<std::string>& older) {
     std::vector<std::string> names = matrix_names;
     for (std::size_t k = 0; k < trees.size(); ++k) {
         names.push_back(tree_names[k].groups);
@@ -65,6 +77,7 @@ std::vector<std::string> output_names(const std::vector<std::string>& matrix_nam
         names.push_back(tree_names[k].newick);
         names.push_back(tree_names[k].picture);
     }
+    names.insert(names.end(), older.begin(), older.end());
     return names;
 }
 
@@ -149,7 +162,8 @@ static bool stage_files_of(const TreeFileNames& names, const TraitTree& tree, co
 }
 
 bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector<TraitTree>& trees,
-                      const TreeRun& run, const std::vector<std::string>& all) {
+                      const TreeRun& run, const std::vector<std::string>& older,
+                      const std::vector<std::string>& all) {
     // The encoding is decided once for every text of the file the pictures show.
     std::vector<std::string> texts;
     for (const TraitCube& cube : run.trial.traits) texts.push_back(cube.trait_as_written);
@@ -160,5 +174,6 @@ bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector
         if (!stage_files_of(names[k], trees[k], run, run.trial.traits[k].trait_as_written, gbk,
                             all))
             return false;
+    for (const std::string& name : older) stage_removal(name);
     return true;
 }

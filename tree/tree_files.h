@@ -39,12 +39,18 @@ void check_run_names(const std::vector<std::string>& matrix_names, bool tree,
 // fatal_exit saying so, before any file is written.
 std::vector<TraitTree> grow_trees(const Trial& trial, Layout layout, const TreeOptions& options);
 
+// The Newick files and pictures an earlier run left for the traits that
+// get no tree now: they would contradict the new group tables.
+std::vector<std::string> older_tree_files(const std::vector<TreeFileNames>& tree_names,
+                                          const std::vector<TraitTree>& trees);
+
 // Every file of the run, in the order they are staged: each matrix, then
 // for each trait its group table and, for a tree that was grown, its
-// Newick file and picture.
+// Newick file and picture; last the `older` files it removes.
 std::vector<std::string> output_names(const std::vector<std::string>& matrix_names,
                                       const std::vector<TreeFileNames>& tree_names,
-                                      const std::vector<TraitTree>& trees);
+                                      const std::vector<TraitTree>& trees,
+                                      const std::vector<std::string>& older);
 
 // What the pictures' titles say beyond the trees: the data file and the
 // traits as they are named, and how the trees were grown.
@@ -56,8 +62,9 @@ struct TreeRun {
 };
 
 // Stages the group table of each trait's tree, and for a tree that was
-// grown its Newick file and its picture (storage/staged_file.h). When a
-// write fails, says so (naming `all`, every file of the run) and gives
-// false, every staged file removed.
+// grown its Newick file and its picture (storage/staged_file.h), then the
+// removal of the `older` files. When a write fails, says so (naming `all`,
+// every file of the run) and gives false, every staged file removed.
 bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector<TraitTree>& trees,
-                      const TreeRun& run, const std::vector<std::string>& all);
+                      const TreeRun& run, const std::vector<std::string>& older,
+                      const std::vector<std::string>& all);
