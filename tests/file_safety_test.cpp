@@ -30,6 +30,12 @@ std::string long_data() {
     return text;
 }
 
+std::string repeated(const std::string& text, int times) {
+    std::string all;
+    while (times-- > 0) all += text;
+    return all;
+}
+
 // Takes every write permission away: on Windows, sets the read-only attribute.
 void protect(const std::string& path) {
     std::filesystem::permissions(path,
@@ -143,6 +149,12 @@ TEST(FileSafety, TheMatrixReplacesWhatStoodUnderItsNameOnlyWhenComplete) {
          {.args = {"--columns", "1,2,3,4,5,6", "--layout", "1", "t.csv"},
           .files = {{"t.csv", "g,y,l,b," + std::string(250, 't') + ",u\n1,1,1,1,1,2\n"}}},
          {1, "\nThe file name \"t." + std::string(250, 't') + ".DIS\" is too long"}},
+        {"a name too long with its folders",
+         run(nullptr,
+             {.args = {"--output", repeated("x/", 2050) + "m.DIS", "--layout", "1", "d.dat"}}),
+         kept(" for a name with its folders. Choose a shorter name, or a folder nearer the top. "
+              "Nothing was written.\n",
+              "d.dat", data)},
         {"a folder that does not exist",
          run(nullptr, {.args = {"--output", "no/such/d.DIS", "--layout", "1", "d.dat"}}),
          // Named on the command line: without the dialogue's closing lines.
