@@ -148,20 +148,24 @@ std::string matrices_of(const TraitCube& cube) {
     return text;
 }
 
-// Nothing a view or a writer uses is shared: two threads, each writing its
-// own cube's matrices (the variety tile and the sparse gathering among
-// them), write what one thread alone does.
+// Nothing a view or a writer uses is shared: two threads, each writing the
+// matrices of its own cubes (the variety tile and the sparse gathering
+// among them), write what one thread alone does.
 TEST(TraitCube, TwoThreadsWriteWhatOneDoes) {
     const std::int64_t levels[3] = {300, 4, 200};
-    const TraitCube cubes[] = {
-        cube_of(levels, random_records(levels, 20000, 1), true, CubeForm::dense),
-        cube_of(levels, random_records(levels, 20000, 2), true, CubeForm::sparse)};
-    const std::string alone[] = {matrices_of(cubes[0]), matrices_of(cubes[1])};
+    std::vector<TraitCube> cubes;
+    for (std::uint64_t seed = 1; seed <= 4; ++seed)
+        cubes.push_back(cube_of(levels, random_records(levels, 20000, seed), true,
+                                seed % 2 ? CubeForm::dense : CubeForm::sparse));
+    auto matrices_of_two = [&](int first) {
+        return matrices_of(cubes[first]) + matrices_of(cubes[first + 1]);
+    };
+    const std::string alone[] = {matrices_of_two(0), matrices_of_two(2)};
     std::string together[2];
-    std::thread first([&] { together[0] = matrices_of(cubes[0]); });
-    std::thread second([&] { together[1] = matrices_of(cubes[1]); });
-    first.join();
-    second.join();
+    std::thread one([&] { together[0] = matrices_of_two(0); });
+    std::thread other([&] { together[1] = matrices_of_two(2); });
+    one.join();
+    other.join();
     EXPECT_TRUE(together[0] == alone[0]);
     EXPECT_TRUE(together[1] == alone[1]);
 }
