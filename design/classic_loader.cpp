@@ -228,7 +228,7 @@ inline bool beyond(const RecordCodes& codes, const RecordCodes& largest) {
     const RecordCodes largest = c.largest;
     const std::int64_t records = c.records;
     const CellView cells = cell_view(cube.traits[0]);
-    float*** const cells_by_code = cube.traits[0].cube;
+    const CubeIndex cells_by_code = cube.traits[0].cube.index();
     for (std::int64_t record = 1; record <= records; ++record) {
         PlainRecord plain;
         RecordCodes codes;

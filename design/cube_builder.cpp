@@ -7,12 +7,14 @@
 #include "texts/console_texts.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <limits>
 
 // A cube beyond this many times its records is kept sparse: the dense one
 // would be mostly empty cells, and memory would grow with the product of the
 // levels rather than with the trial.
 static constexpr std::int64_t sparse_ratio = 4;
+
+static constexpr float empty_cell = std::numeric_limits<float>::quiet_NaN();
 
 void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table, bool means,
                 CubeForm form, std::int64_t records) {
@@ -45,15 +47,17 @@ void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table,
         fatal_exit(traits == 1 ? std::string(texts::no_memory_for_means)
                                : fill(texts::out_of_memory, {memory_use}));
     for (TraitCells& trait : builder.traits) {
-        trait.cube = f3tensor(1, cube.nVar, 1, cube.nYear, 1, cube.nLoc);
-        trait.cells = &trait.cube[1][1][1];
+        trait.cube = FloatCube(cube.nVar, cube.nYear, cube.nLoc);
+        trait.cells = trait.cube.data();
         // f3tensor has refused a cube whose size can't be represented.
-        std::fill_n(trait.cells, cells, 0.0f);
+        std::fill_n(trait.cells, cells, empty_cell);
         if (means) {
-            trait.sums = static_cast<double*>(
-                zeroed_cells(cells, sizeof(double), texts::no_memory_for_means));
-            trait.counts = static_cast<std::int64_t*>(
-                zeroed_cells(cells, sizeof(std::int64_t), texts::no_memory_for_means));
+            trait.dense_sums.reset(static_cast<double*>(
+                zeroed_cells(cells, sizeof(double), texts::no_memory_for_means)));
+            trait.dense_counts.reset(static_cast<std::int64_t*>(
+                zeroed_cells(cells, sizeof(std::int64_t), texts::no_memory_for_means)));
+            trait.sums = trait.dense_sums.get();
+            trait.counts = trait.dense_counts.get();
         }
     }
     if (table)
@@ -79,7 +83,7 @@ std::int64_t sparse_cell(CubeBuilder& builder, std::int64_t v, std::int64_t y, s
         {static_cast<std::int32_t>(v), static_cast<std::int32_t>(y), static_cast<std::int32_t>(l)});
     builder.slots.put(i, key, slot);
     for (TraitCells& trait : builder.traits) {
-        trait.slot_values.push_back(0.0f);
+        trait.slot_values.push_back(empty_cell);
         trait.cells = trait.slot_values.data();
         if (builder.means) {
             trait.slot_sums.push_back(0.0);
@@ -92,10 +96,9 @@ std::int64_t sparse_cell(CubeBuilder& builder, std::int64_t v, std::int64_t y, s
 }
 
 // A cell's mean over its values, summed in double and rounded once; a mean
-// of 0 is an observation.
+// of 0 is a plain 0, as an observed one is.
 static float cell_mean(double sum, std::int64_t count) {
-    const float mean = static_cast<float>(sum / static_cast<double>(count));
-    return mean == 0.0f ? -0.0f : mean;
+    return static_cast<float>(sum / static_cast<double>(count)) + 0.0f;
 }
 
 std::vector<TraitCube> finish_cube(CubeBuilder&& builder) {
@@ -117,21 +120,21 @@ std::vector<TraitCube> finish_cube(CubeBuilder&& builder) {
         TraitCube cube;
         cube.levels = shared;
         if (!shared->sparse) {
-            cube.trait_cube = trait.cube;
             if (trait.sums) {
                 for (std::int64_t i = 0; i < cells; ++i)
                     if (trait.counts[i] != 0)
                         trait.cells[i] = cell_mean(trait.sums[i], trait.counts[i]);
-                std::free(trait.sums);
-                std::free(trait.counts);
+                trait.dense_sums.reset();
+                trait.dense_counts.reset();
             }
+            cube.dense = std::move(trait.cube);
         } else {
-            cube.cell_values.reserve(order.size());
+            cube.sparse.reserve(order.size());
             for (std::size_t slot : order)
-                cube.cell_values.push_back(
+                cube.sparse.push_back(
                     !builder.means ? trait.slot_values[slot]
                     : trait.slot_counts[slot] == 0
-                        ? 0.0f
+                        ? empty_cell
                         : cell_mean(trait.slot_sums[slot], trait.slot_counts[slot]));
         }
         // Rounded once, at the end. With no value at all the mean is never

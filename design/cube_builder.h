@@ -17,11 +17,13 @@ enum class CubeForm { automatic, dense, sparse };
 // One trait's cells while they fill. In a dense cube a cell is its place in
 // the data block, in a sparse one its slot, in the order cells were met.
 struct TraitCells {
-    float*** cube = nullptr; // dense
-    float* cells = nullptr;  // the dense data block, or the sparse slots' values
+    FloatCube cube;         // dense
+    float* cells = nullptr; // the dense data block, or the sparse slots' values
     // With --cells mean, each cell's sum and count, in the same places.
     double* sums = nullptr;
     std::int64_t* counts = nullptr;
+    CellBlock<double> dense_sums; // what sums and counts point into when dense
+    CellBlock<std::int64_t> dense_counts;
     std::vector<float> slot_values; // sparse: what `cells` points into
     std::vector<double> slot_sums;
     std::vector<std::int64_t> slot_counts;
@@ -53,7 +55,7 @@ struct CubeBuilder {
 };
 
 // Makes room for `traits` traits of the levels found (levels.nVar, nYear,
-// nLoc, and a table's labels), every cell empty, and for a table's marks of
+// nLoc, and a table's labels), every cell empty (NaN), and for a table's marks of
 // the pairs that occur. A table is kept sparse (`form` automatic) when its
 // cube would be many times its `records`. Ends the run through fatal_exit
 // when the memory can't be had: "allocation failure ..." from f3tensor for
@@ -85,14 +87,14 @@ inline void mark_pairs(CubeLevels& levels, std::int64_t v, std::int64_t y, std::
 // to the cell's sum. In a classic file (`zeros` nullptr) 0 is a missing
 // value, and so is a value that is 0 in single precision (1e-50), which
 // must not be counted where the matrix shows none: then gives false. In a
-// table 0 is an observation, counted in `zeros` and kept as -0.0, since the
-// cube's 0.0 marks an empty cell.
+// table 0 is an observation, counted in `zeros` and kept as 0, whatever its
+// sign: the matrix shows "-0" as 0.
 inline bool observe(CellView view, std::int64_t cell, double value, std::int64_t* zeros) {
     float kept = static_cast<float>(value);
     if (kept == 0.0f) {
         if (!zeros) return false;
         ++*zeros;
-        kept = -0.0f;
+        kept = 0.0f;
     }
     if (!view.sums) {
         view.cells[cell] = kept;
@@ -105,11 +107,11 @@ inline bool observe(CellView view, std::int64_t cell, double value, std::int64_t
 
 // observe for a dense cube's cell [v][y][l], found through the cube's
 // pointers as the classic file's loop does: no multiplication per record.
-inline bool observe(CellView view, float*** cube, std::int64_t v, std::int64_t y, std::int64_t l,
+inline bool observe(CellView view, CubeIndex cube, std::int64_t v, std::int64_t y, std::int64_t l,
                     double value) {
     const float kept = static_cast<float>(value);
     if (kept == 0.0f) return false;
-    float* const place = &cube[v][y][l];
+    float* const place = &cube(v, y, l);
     if (!view.sums) {
         *place = kept;
         return true;

@@ -1,7 +1,8 @@
 // The trait cube: the values of one trait by variety, year and location,
 // with the levels of the three factors and the rows of a matrix that occur.
 // Loaders build it through a CubeBuilder; the matrix writer and the tree
-// read it row by row.
+// read it through its row view, which gives a dense and a sparse cube
+// alike.
 //
 // A classic file and a table whose levels fill a good part of the cube keep
 // every cell ([variety][year][location], from 1, made by f3tensor). A table
@@ -10,8 +11,9 @@
 // that memory grows with the records, not with the product of the levels.
 #pragma once
 
+#include "storage/offset_arrays.h"
+
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,19 +53,41 @@ struct CubeLevels {
     }
 };
 
-// One trait's cube. A cell whose value is an observation of 0 holds -0.0:
-// 0.0 marks an empty cell.
+// The layouts of a cube's matrix, by the factor whose levels are its columns.
+enum class Layout {
+    variety = 1,  // columns G1.., rows Y+L, values centred on the grand mean, "." when empty
+    year = 2,     // columns Y1.., rows L+G, raw values, "," when empty
+    location = 3, // columns L1.., rows G+Y, values centred on the grand mean, "." when empty
+};
+
+// The factor whose levels are the columns of a layout.
+inline int analysed_factor(Layout layout) {
+    return static_cast<int>(layout) - 1;
+}
+
+// One trait's cube. A cell holds its value, or NaN when it is empty: no
+// value is NaN, since a trait beyond single precision is refused, and an
+// observed 0 is a plain 0. The cells are read through cube_rows or
+// cube_cell, whatever the cube's form.
 struct TraitCube {
     std::shared_ptr<const CubeLevels> levels;
-    float*** trait_cube = nullptr;  // a dense cube's cells, every index from 1
-    std::vector<float> cell_values; // a sparse cube's: one per levels->cells
-    float grand_mean = 0;           // of every observed value, summed in double
-    std::string trait;              // the trait column's name in a table, as the console shows it
-    std::string trait_as_written;   // and as the file's bytes, as its levels' labels are
-    std::int64_t values = 0;        // observations, zeros included
-    std::int64_t missing = 0;       // trait fields that hold a missing value
-    std::int64_t zeros = 0;         // observations of 0 (tables only)
+    FloatCube dense;              // every cell, unless levels->sparse
+    std::vector<float> sparse;    // one per levels->cells, in their order
+    float grand_mean = 0;         // of every observed value, summed in double
+    std::string trait;            // the trait column's name in a table, as the console shows it
+    std::string trait_as_written; // and as the file's bytes, as its levels' labels are
+    std::int64_t values = 0;      // observations, zeros included
+    std::int64_t missing = 0;     // trait fields that hold a missing value
+    std::int64_t zeros = 0;       // observations of 0 (tables only)
 };
+
+// Whether a cell holds a value.
+inline bool holds_value(float cell) {
+    return cell == cell;
+}
+
+// The cell of levels v, y and l (each from 1): its value, or NaN.
+float cube_cell(const TraitCube& cube, std::int64_t v, std::int64_t y, std::int64_t l);
 
 // Whether level `outer` of factor f and level `inner` of factor (f + 1) % 3
 // occur together: a table's rows are the pairs that occur.
@@ -76,9 +100,30 @@ std::vector<std::size_t> row_order(const std::vector<CellCode>& cells, int colum
 // How many pairs of factor f and factor (f + 1) % 3 occur.
 std::int64_t pairs_occurring(const CubeLevels& levels, int f);
 
-// Calls `row(outer, inner, cells)` for every row of the matrix whose columns
-// are the levels of factor `columns`, in the matrix's order: the pairs of
-// the levels of the other two factors that occur, outer first, with the
-// row's cells, one per column (a view that lives until the next row).
-using RowVisitor = std::function<void(std::int64_t outer, std::int64_t inner, const float* cells)>;
-void for_each_row(const TraitCube& cube, int columns, const RowVisitor& row);
+// The rows of a layout's matrix of one cube, one at a time: the pairs of
+// the levels of the two factors that are not the columns that occur, outer
+// first, each with its cells by column. A view holds what it gathers
+// itself, so that any number of views may read cubes at once, from any
+// thread; the cube must outlive it.
+struct CubeRows {
+    std::int64_t count = 0; // the rows of the matrix
+    // After next_row: the row's level of factor (columns + 1) % 3 and of
+    // (columns + 2) % 3, and its cells, one per column, as they are until
+    // the next row.
+    std::int64_t outer = 1, inner = 0;
+    const float* cells = nullptr;
+
+    // The view's own: what it reads, and where it is.
+    const TraitCube* cube = nullptr;
+    int columns = 0;
+    std::vector<float> gathered;    // a row or a tile of rows, gathered across the cube
+    std::vector<std::size_t> order; // a sparse cube's cells in the rows' order
+    std::size_t first = 0, end = 0; // a sparse cube's row: its cells in `order`
+    std::int64_t tile_locations = 0, tile_year = 0, tile_first = 0, tile_count = 0;
+};
+
+// The view of `cube`'s rows in `layout`, before its first row.
+CubeRows cube_rows(const TraitCube& cube, Layout layout);
+
+// Moves to the next row; false when there is none.
+bool next_row(CubeRows& rows);

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -60,33 +59,38 @@ void put_header(BlockWriter& out, const CubeLevels& levels, int factor) {
 // then a tab or the line end.
 inline void put_cell(BlockWriter& out, float x, bool raw, float mean, char empty_mark, bool last) {
     char* p = writer_reserve(out, longest_item);
-    if (x == 0.0f && !std::signbit(x)) {
+    if (!holds_value(x)) {
         *p++ = empty_mark;
     } else {
-        // The difference is formed in double from the two floats; an
-        // observed 0 (held as -0.0) is shown as 0.
-        const double value = x == 0.0f ? 0.0 : static_cast<double>(x);
+        // The difference is formed in double from the two floats.
+        const double value = static_cast<double>(x);
         p = format_g(p, raw ? value : value - static_cast<double>(mean));
     }
     *p++ = last ? '\n' : '\t';
     writer_commit(out, p);
 }
 
-// The rows of a layout: the cells' loop made for centred or raw values, so
-// that nothing but the cells varies in it.
+// One row's cells, the loop made for centred or raw values, so that nothing
+// but the cells varies in it. Out of line: the row loop's registers would
+// crowd it.
 template <bool raw>
-void put_rows(BlockWriter& out, const TraitCube& cube, int columns) {
-    const CubeLevels& levels = *cube.levels;
+[[gnu::noinline]] void put_cells(BlockWriter& out, const float* cells, std::int64_t count,
+                                 float mean) {
     const char empty_mark = raw ? ',' : '.';
-    const float mean = cube.grand_mean;
+    for (std::int64_t c = 0; c < count; ++c)
+        put_cell(out, cells[c], raw, mean, empty_mark, c + 1 == count);
+}
+
+// The rows of a layout.
+template <bool raw>
+void put_rows(BlockWriter& out, const TraitCube& cube, Layout layout) {
+    const CubeLevels& levels = *cube.levels;
+    const int columns = analysed_factor(layout);
     const std::int64_t count = levels.count(columns);
-    for_each_row(cube, columns,
-                 [&out, &levels, columns, mean, count](std::int64_t outer, std::int64_t inner,
-                                                       const float* cells) {
-                     put_row_label(out, levels, (columns + 1) % 3, outer, inner);
-                     for (std::int64_t c = 0; c < count; ++c)
-                         put_cell(out, cells[c], raw, mean, empty_mark, c + 1 == count);
-                 });
+    for (CubeRows rows = cube_rows(cube, layout); next_row(rows);) {
+        put_row_label(out, levels, (columns + 1) % 3, rows.outer, rows.inner);
+        put_cells<raw>(out, rows.cells, count, cube.grand_mean);
+    }
 }
 
 } // namespace
@@ -100,14 +104,13 @@ std::string level_label(const CubeLevels& levels, int f, std::int64_t level) {
 
 bool write_cluster_matrix(std::FILE* stream, const TraitCube& cube, Layout layout) {
     BlockWriter out = writer_open(stream);
-    const int columns = analysed_factor(layout);
-    put_header(out, *cube.levels, columns);
+    put_header(out, *cube.levels, analysed_factor(layout));
     // The year layout shows the values themselves, the others their
     // differences from the grand mean.
     if (layout == Layout::year)
-        put_rows<true>(out, cube, columns);
+        put_rows<true>(out, cube, layout);
     else
-        put_rows<false>(out, cube, columns);
+        put_rows<false>(out, cube, layout);
     writer_flush(out);
     return !out.failed && !std::ferror(stream);
 }

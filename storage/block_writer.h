@@ -5,17 +5,19 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 
+// Each writer owns its buffer, so that files can be written side by side.
 struct BlockWriter {
     std::FILE* stream;
-    char* buffer;
+    std::unique_ptr<char[]> buffer;
     std::size_t capacity;
     std::size_t used;
     bool failed; // a write failed: nothing more is written
 };
 
-// A writer over `stream`. Only one file is written at a time: every writer
-// shares one buffer of write_block_size bytes.
+// A writer over `stream`, with a buffer of write_block_size bytes. Running
+// out of memory for it ends the run as any allocation does.
 inline constexpr std::size_t write_block_size = 1 << 20;
 BlockWriter writer_open(std::FILE* stream);
 
@@ -27,9 +29,9 @@ void writer_flush(BlockWriter& out);
 // takes the bytes up to where the text ended.
 inline char* writer_reserve(BlockWriter& out, std::size_t room) {
     if (out.used + room > out.capacity) writer_flush(out);
-    return out.buffer + out.used;
+    return out.buffer.get() + out.used;
 }
 
 inline void writer_commit(BlockWriter& out, char* end) {
-    out.used = static_cast<std::size_t>(end - out.buffer);
+    out.used = static_cast<std::size_t>(end - out.buffer.get());
 }

@@ -74,21 +74,12 @@ float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int
     return rows;
 }
 
-int** imatrix(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int64_t nch) {
-    std::int64_t nrow = 0, ncol = 0;
-    bool rows_sized = checked_count(nrl, nrh, nrow);
-    bool columns_sized = checked_count(ncl, nch, ncol);
-
-    auto** rows = rows_sized ? static_cast<int**>(allocate(nrow, sizeof(int*), true)) : nullptr;
-    if (!rows) fatal_exit(texts::imatrix_failure[0]);
-    rows -= nrl;
-
-    for (std::int64_t i = nrl; i <= nrh; ++i) {
-        int* row = columns_sized ? static_cast<int*>(allocate(ncol, sizeof(int), true)) : nullptr;
-        if (!row) fatal_exit(texts::imatrix_failure[1]);
-        rows[i] = row - ncl;
-    }
-    return rows;
+void free_f3tensor(float*** cube, std::int64_t nrl, std::int64_t ncl, std::int64_t ndl) {
+    // Each block has its spare element in front, where f3tensor's offset
+    // points back to.
+    std::free(cube[nrl][ncl] + ndl - 1);
+    std::free(cube[nrl] + ncl - 1);
+    std::free(cube + nrl - 1);
 }
 
 void* zeroed_cells(std::int64_t count, std::size_t size, std::string_view failure) {

@@ -144,7 +144,8 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
         LoadOptions options;
         options.read_block = block;
         LoadPlan plan = plan_load(*file, options);
-        const TraitCube cube = load_trait_cube(plan, options).traits.at(0);
+        const Trial trial = load_trait_cube(plan, options);
+        const TraitCube& cube = trial.traits.at(0);
         const CubeLevels& levels = *cube.levels;
         ASSERT_EQ(levels.nVar, expected.nv);
         ASSERT_EQ(levels.nYear, expected.ny);
@@ -153,7 +154,7 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
         for (int v = 1; v <= levels.nVar; ++v)
             for (int y = 1; y <= levels.nYear; ++y)
                 for (int l = 1; l <= levels.nLoc; ++l)
-                    if (float x = cube.trait_cube[v][y][l]; x != 0) loaded[{v, y, l}] = x;
+                    if (float x = cube_cell(cube, v, y, l); holds_value(x)) loaded[{v, y, l}] = x;
         EXPECT_TRUE(loaded == expected.cells);
         EXPECT_EQ(cube.grand_mean, expected.mean);
     }
@@ -265,7 +266,8 @@ TEST(LoaderGuard, ReadsATableAsItsPlotsWhereverTheBlocksEnd) {
                 options.cube_form = form;
                 options.cell_means = means;
                 LoadPlan plan = plan_load(*file, options);
-                const TraitCube cube = load_trait_cube(plan, options).traits.at(0);
+                const Trial trial = load_trait_cube(plan, options);
+                const TraitCube& cube = trial.traits.at(0);
                 for (Layout layout : {Layout::variety, Layout::year, Layout::location})
                     EXPECT_EQ(matrix_of(cube, layout),
                               reference_matrix(plots, static_cast<int>(layout), means));
@@ -295,7 +297,8 @@ TEST(LoaderGuard, ReadsALineWhoseLineEndABlockCuts) {
         options.columns = {"1", "2", "3", "4", "5"};
         options.read_block = block;
         LoadPlan plan = plan_load(*file, options);
-        const TraitCube cube = load_trait_cube(plan, options).traits.at(0);
+        const Trial trial = load_trait_cube(plan, options);
+        const TraitCube& cube = trial.traits.at(0);
         EXPECT_EQ(matrix_of(cube, Layout::variety), reference_matrix(plots, 1, false));
     }
     std::remove(path.c_str());

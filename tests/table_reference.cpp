@@ -1,6 +1,7 @@
 #include "table_reference.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,20 +10,28 @@
 #include <set>
 #include <tuple>
 
-// The matrix a table of these plots must give, computed plainly: a factor's
-// levels are its values as written, by number (then by text) when all are
-// whole numbers and labelled with the factor's letter, else in the order
-// they first appear and labelled by the value alone; rows are the pairs
-// that occur; a cell holds the last observed value (0 is one), or the mean
-// of its values.
-std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool means) {
+namespace {
+
+// The plots read plainly: a factor's levels are its values as written, by
+// number (then by text) when all are whole numbers and labelled with the
+// factor's letter, else in the order they first appear and labelled by the
+// value alone; rows are the pairs that occur; a cell holds its values.
+struct PlainTable {
+    std::vector<std::string> labels[3];
+    std::map<std::tuple<int, int, int>, std::vector<double>> cells;
+    std::set<std::pair<int, int>> pairs[3];
+    double sum = 0;
+    int count = 0;
+};
+
+PlainTable read_plainly(const std::vector<Plot>& plots) {
     auto whole = [](const std::string& text) {
         std::size_t digits = text.find_first_not_of("+-") == 1 ? 1 : 0;
         return text.size() > digits && text.size() - digits <= 18 &&
                text.find_first_not_of("0123456789", digits) == std::string::npos;
     };
     const char prefix[] = "GYL";
-    std::vector<std::string> labels[3];
+    PlainTable t;
     std::map<std::string, int> level_of[3];
     for (int f = 0; f < 3; ++f) {
         std::vector<std::string> values;
@@ -33,28 +42,32 @@ std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool me
         for (const std::string& value : values) {
             if (numeric) {
                 numbers.emplace(std::pair{std::stoll(value), value}, 0);
-            } else if (level_of[f].emplace(value, int(labels[f].size()) + 1).second) {
-                labels[f].push_back(value);
+            } else if (level_of[f].emplace(value, int(t.labels[f].size()) + 1).second) {
+                t.labels[f].push_back(value);
             }
         }
         for (auto& [number, level] : numbers) {
-            labels[f].push_back(prefix[f] + number.second);
-            level_of[f][number.second] = int(labels[f].size());
+            t.labels[f].push_back(prefix[f] + number.second);
+            level_of[f][number.second] = int(t.labels[f].size());
         }
     }
-    std::map<std::tuple<int, int, int>, std::vector<double>> cells;
-    std::set<std::pair<int, int>> pairs[3];
-    double sum = 0;
-    int count = 0;
     for (const Plot& p : plots) {
         const int at[3] = {level_of[0][p.variety], level_of[1][p.year], level_of[2][p.location]};
-        for (int f = 0; f < 3; ++f) pairs[f].insert({at[f], at[(f + 1) % 3]});
+        for (int f = 0; f < 3; ++f) t.pairs[f].insert({at[f], at[(f + 1) % 3]});
         if (p.trait == "NA" || p.trait.empty()) continue;
         const double value = std::strtod(p.trait.c_str(), nullptr);
-        cells[{at[0], at[1], at[2]}].push_back(value);
-        sum += value;
-        ++count;
+        t.cells[{at[0], at[1], at[2]}].push_back(value);
+        t.sum += value;
+        ++t.count;
     }
+    return t;
+}
+
+} // namespace
+
+std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool means) {
+    const PlainTable t = read_plainly(plots);
+    const auto& [labels, cells, pairs, sum, count] = t;
     const float mean = static_cast<float>(sum / count);
     const int column = layout - 1, outer = (column + 1) % 3, inner = (column + 2) % 3;
     std::string text = "ClustID";
@@ -87,4 +100,18 @@ std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool me
             }
         }
     return text + '\n';
+}
+
+ClusterData reference_columns(const std::vector<Plot>& plots, int layout) {
+    const PlainTable t = read_plainly(plots);
+    const int column = layout - 1, outer = (column + 1) % 3, inner = (column + 2) % 3;
+    ClusterData data{std::int64_t(t.pairs[outer].size()), t.labels[column], {}};
+    for (int c = 1; c <= int(t.labels[column].size()); ++c)
+        for (const auto& [a, b] : t.pairs[outer]) {
+            int at[3];
+            at[column] = c, at[outer] = a, at[inner] = b;
+            const auto cell = t.cells.find({at[0], at[1], at[2]});
+            data.values.push_back(cell == t.cells.end() ? NAN : float(cell->second.back()));
+        }
+    return data;
 }

@@ -2,6 +2,8 @@
 // the table tests and the loader guard compare the program with.
 #pragma once
 
+#include "tree/cluster_data.h"
+
 #include <string>
 #include <vector>
 
@@ -14,3 +16,7 @@ struct Plot {
 // The matrix of `layout` (1 to 3) a table of these plots must give, with
 // the cells' last values or their means.
 std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool means);
+
+// The columns of the matrix of `layout` that a tree clusters, with each
+// cell's last value or NaN.
+ClusterData reference_columns(const std::vector<Plot>& plots, int layout);

@@ -1,11 +1,19 @@
 // Whole runs with --tree: the files beside each matrix, the lines that say
 // what each tree grew into, the levels left out, and the set's whole or
 // nothing.
+#include "base/random.h"
 #include "gbk.h"
 #include "run_program.h"
 #include "svg_check.h"
+#include "table_reference.h"
+#include "tree/group_table.h"
+#include "tree/groups.h"
+#include "tree/participation.h"
+#include "tree_reference.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -154,6 +162,93 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
          {1, "The file \"w.tree.nwk\" would replace the data file \"w.tree.nwk\". Choose "
              "another --output, or rename the data file."}},
     });
+}
+
+// Plots of a trial of `levels` varieties, years and locations, each grown
+// with a chance of five in six, about one in ten traits missing; and
+// `strays` plots each of a variety, year and location of its own, which
+// multiply the cube's cells while adding a plot each.
+std::vector<Plot> random_plots(const int (&levels)[3], int strays, std::uint64_t seed) {
+    auto named = [](std::string name, int number) { return name += std::to_string(number); };
+    auto trait = [&] {
+        if (next_random(seed) % 10 == 0) return std::string("NA");
+        std::string text = std::to_string(next_random(seed) % 900 + 100);
+        return text += '.' + std::to_string(next_random(seed) % 10);
+    };
+    std::vector<Plot> plots;
+    for (int v = 1; v <= levels[0]; ++v)
+        for (int y = 1; y <= levels[1]; ++y)
+            for (int l = 1; l <= levels[2]; ++l)
+                if (next_random(seed) % 6 != 0)
+                    plots.push_back(
+                        {named("V", v), named("", 2018 + y), named("L", l), "1", trait()});
+    for (int k = 1; k <= strays; ++k)
+        plots.push_back({named("S", k), named("", 2030 + k), named("Far", k), "1", trait()});
+    return plots;
+}
+
+// Trees in every layout, from dense and sparse cubes, as the matrix's
+// columns computed plainly make them: the same leaves in the same order,
+// the same heights, the same groups.
+TEST(TreeRun, GrowsInEveryLayoutAsThePlainComputation) {
+    const struct {
+        const char* what;
+        int layout;
+        int levels[3];
+        int strays;
+    } cases[] = {
+        {"years", 2, {6, 4, 3}, 0},
+        {"locations", 3, {6, 3, 4}, 0},
+        {"varieties of a sparse cube", 1, {5, 3, 4}, 4},
+        {"years of a sparse cube", 2, {6, 4, 3}, 5},
+        {"locations of a sparse cube", 3, {6, 3, 4}, 5},
+    };
+    std::uint64_t seed = 5;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<Plot> plots = random_plots(c.levels, c.strays, seed);
+        std::string csv = "gen,year,loc,rep,yield\n";
+        std::set<std::string> levels[3];
+        for (const Plot& p : plots) {
+            csv +=
+                p.variety + "," + p.year + "," + p.location + "," + p.block + "," + p.trait + "\n";
+            levels[0].insert(p.variety), levels[1].insert(p.year), levels[2].insert(p.location);
+        }
+        // The table's cube is kept sparse beyond four times its records.
+        EXPECT_EQ(levels[0].size() * levels[1].size() * levels[2].size() > 4 * plots.size(),
+                  c.strays > 0);
+        const RunResult run =
+            run_clustmat({.args = {"--tree", "--layout", std::to_string(c.layout), "t.csv"},
+                          .files = {{"t.csv", csv}}});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.files.at("t.DIS"), reference_matrix(plots, c.layout, false));
+
+        const ClusterData data = reference_columns(plots, c.layout);
+        const Participation part = choose_levels(data, 2);
+        ASSERT_GE(part.clustered.size(), 3u);
+        ClusterData clustered{data.rows, {}, {}};
+        for (std::int32_t level : part.clustered) {
+            clustered.labels.push_back(data.labels[level]);
+            const auto values = data.values.begin() + level * data.rows;
+            clustered.values.insert(clustered.values.end(), values, values + data.rows);
+        }
+        const std::vector<Fusion> fusions = textbook(plain_distances(clustered), Linkage::ward);
+        std::vector<std::string> leaves, want_leaves;
+        std::vector<double> heights, want_heights;
+        std::size_t at = 0;
+        read_node(run.files.at("t.tree.nwk"), at, leaves, heights);
+        for (std::int32_t leaf : leaf_order(fusions)) want_leaves.push_back(clustered.labels[leaf]);
+        for (const Fusion& fusion : fusions) want_heights.push_back(fusion.height);
+        EXPECT_EQ(leaves, want_leaves);
+        std::sort(heights.begin(), heights.end());
+        std::sort(want_heights.begin(), want_heights.end());
+        ASSERT_EQ(heights.size(), want_heights.size());
+        for (std::size_t k = 0; k < heights.size(); ++k)
+            EXPECT_NEAR(heights[k], want_heights[k], 1e-9 * want_heights[k]);
+        EXPECT_EQ(run.files.at("t.groups.tsv"),
+                  group_table(data.labels, part,
+                              cut_into_groups(fusions, mojena_groups(fusions)).of_leaf, 2));
+    }
 }
 
 // The tree's files join the matrix's: none replaces its older file unless

@@ -56,11 +56,6 @@ inline constexpr std::string_view f3tensor_failure[] = {
     "allocation failure 2 in f3tensor()",
     "allocation failure 3 in f3tensor()",
 };
-inline constexpr std::string_view imatrix_failure[] = {
-    "allocation failure 1 in imatrix()",
-    "allocation failure 2 in imatrix()",
-};
-
 inline constexpr std::string_view analysis_menu =
     "\n\n Which Variable (Column 1, 2, or 3) Do You Want to Analyze? \n"
     " Input 1 for Variety, and Year * Location \n"

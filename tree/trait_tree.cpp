@@ -1,14 +1,12 @@
 #include "tree/trait_tree.h"
 
 #include "base/checked_size.h"
+#include "matrix/matrix_writer.h"
 #include "platform/platform.h"
 #include "texts/console_texts.h"
 #include "tree/agglomeration.h"
 #include "tree/cophenetic.h"
 #include "tree/distances.h"
-
-#include <cmath>
-#include <limits>
 
 // The columns of the layout's matrix of `cube`, level-major, NaN for an
 // empty cell; the rows are the matrix's.
@@ -19,7 +17,8 @@ static ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
     ClusterData data;
     for (std::int64_t level = 1; level <= count; ++level)
         data.labels.push_back(level_label(levels, columns, level));
-    data.rows = pairs_occurring(levels, (columns + 1) % 3);
+    CubeRows rows = cube_rows(cube, layout);
+    data.rows = rows.count;
     // Every level's value in every row, however sparse the cube: the
     // distances compare them row by row.
     const std::string memory_use =
@@ -29,16 +28,12 @@ static ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
     if (!multiply_checked(count, data.rows, cells) ||
         static_cast<std::uint64_t>(cells) > physical_memory() / sizeof(float))
         fatal_exit(fill(texts::out_of_memory, {memory_use}));
-    data.values.assign(static_cast<std::size_t>(cells), std::numeric_limits<float>::quiet_NaN());
-    std::int64_t row = 0;
+    data.values.resize(static_cast<std::size_t>(cells));
     // The values themselves: a distance is the same between values centred
-    // on the grand mean, and an observed 0 (held as -0.0) is 0.
-    for_each_row(cube, columns, [&](std::int64_t, std::int64_t, const float* cells) {
+    // on the grand mean.
+    for (std::int64_t row = 0; next_row(rows); ++row)
         for (std::int64_t c = 0; c < count; ++c)
-            if (cells[c] != 0.0f || std::signbit(cells[c]))
-                data.values[static_cast<std::size_t>(c * data.rows + row)] = cells[c] + 0.0f;
-        ++row;
-    });
+            data.values[static_cast<std::size_t>(c * data.rows + row)] = rows.cells[c];
     return data;
 }
 

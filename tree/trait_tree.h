@@ -4,7 +4,6 @@
 #pragma once
 
 #include "design/trait_cube.h"
-#include "matrix/matrix_writer.h"
 #include "tree/cluster_data.h"
 #include "tree/groups.h"
 #include "tree/hierarchy.h"

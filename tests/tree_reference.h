@@ -1,0 +1,27 @@
+// The tree computed plainly, for the tree tests and the whole runs that
+// grow trees: distances by their definition, the fusions by the textbook
+// O(n^3) loop, and a Newick text read back.
+#pragma once
+
+#include "tree/cluster_data.h"
+#include "tree/hierarchy.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+using Matrix = std::vector<std::vector<double>>;
+
+// The distance of every two levels: Euclidean over the rows both have a
+// value in, scaled to all the rows.
+Matrix plain_distances(const ClusterData& data);
+
+// Every open pair looked at, the first smallest in row-major order fusing,
+// the union kept in the earlier slot. Gives the height at which each pair
+// first joins in `cophenetic`.
+std::vector<Fusion> textbook(Matrix d, Linkage linkage, Matrix* cophenetic = nullptr);
+
+// Reads one node of a Newick text: the leaves' labels in order, and each
+// fusion's height (the same through either branch).
+double read_node(const std::string& text, std::size_t& at, std::vector<std::string>& leaves,
+                 std::vector<double>& heights);
