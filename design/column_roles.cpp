@@ -51,14 +51,16 @@ std::string column_token(const std::vector<std::string>& names, std::size_t colu
 // takes it: in double quotes when a shell or cmd.exe would split it or read
 // something into it; where a POSIX shell would still read something into
 // it between double quotes, in single quotes, which cmd.exe doesn't know
-// but Windows names can't need.
+// but Windows names can't need. A backslash is a POSIX shell's escape and
+// a Windows path's separator.
 std::string command_word(std::string_view word) {
     for (char c : word)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return quoted(word);
+    const bool backslash = !on_windows() && word.find('\\') != std::string_view::npos;
     if (word.find_first_of(" \t'\"&|<>^%$`!*?;()[]{}~#=") == std::string_view::npos &&
-        !word.empty() && word[0] != '-')
+        !word.empty() && !backslash)
         return std::string(word);
-    if (on_windows() || word.find_first_of("\"$`!") == std::string_view::npos)
+    if (on_windows() || (word.find_first_of("\"$`!") == std::string_view::npos && !backslash))
         return '"' + std::string(word) + '"';
     std::string single = "'";
     for (char c : word) single += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -133,5 +135,6 @@ std::string reading_command(const HeaderSearch& search, std::string_view file, b
             }
         }
     }
-    return command + " " + command_word(file) + note;
+    // A name that starts with - would be taken for an option.
+    return command + (file.starts_with('-') ? " -- " : " ") + command_word(file) + note;
 }

@@ -7,6 +7,30 @@
 
 #include <optional>
 
+// A file without a line that holds anything but blanks, said as what it
+// is: empty, blank lines, or a byte-order mark alone. Nothing where the
+// file holds more (a spreadsheet's empty rows, zero bytes), which its load
+// refuses.
+static std::optional<std::string_view> nothing_in(DataReader& reader) {
+    reader_restart(reader);
+    std::string_view line;
+    std::int64_t lines = 0;
+    bool mark = false, blanks = false;
+    while (reader_next_line(reader, line)) {
+        ++lines;
+        if (line.starts_with(byte_order_mark)) {
+            line.remove_prefix(byte_order_mark.size());
+            mark = true;
+        }
+        if (!is_blank_line(line)) return std::nullopt;
+        blanks = blanks || !line.empty();
+    }
+    mark = mark || reader.encoding != Encoding::bytes;
+    if (lines == 0 && !mark) return texts::data_file_empty;
+    if (lines <= 1 && mark && !blanks) return texts::data_file_only_mark;
+    return texts::data_file_blank;
+}
+
 LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
     set_memory_use(texts::memory_for_reading);
     LoadPlan plan;
@@ -19,6 +43,9 @@ LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
         refuse(load, fill(texts::nothing_after_skip,
                           {quoted(file.name), counted(options.skip, texts::line_words)}));
     if (!search) refuse(load, fill(texts::unicode_without_mark, {quoted(file.name)}));
+    if (options.skip == 0 && search->first_line == 0)
+        if (const auto nothing = nothing_in(load.reader))
+            refuse(load, fill(*nothing, {quoted(file.name)}));
     load.header = *search;
     // A first line that would name a CSV file's columns but for a quote left
     // open: whatever it is read as, the trouble is there.
