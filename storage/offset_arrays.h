@@ -13,8 +13,9 @@
 // pointers, the data block (each with one spare element in front). All of it
 // is used at once, so a cube beyond the machine's memory fails like an
 // allocation rather than being granted and the run killed when it is used.
+// A `failure` given is the message of every failure instead.
 float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int64_t nch,
-                  std::int64_t ndl, std::int64_t ndh);
+                  std::int64_t ndl, std::int64_t ndh, std::string_view failure = {});
 
 // A zero-filled integer table with valid indices [nrl..nrh][ncl..nch], each
 // row its own allocation. Untouched rows cost no physical memory.

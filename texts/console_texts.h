@@ -225,6 +225,8 @@ inline constexpr std::string_view memory_to_start = "to start";
 inline constexpr std::string_view memory_for_reading = "to read the data file";
 inline constexpr std::string_view memory_for_levels = "for the levels of the columns {}";
 inline constexpr std::string_view memory_for_cube = "for the cube of {} cells";
+inline constexpr std::string_view memory_for_sparse_cube =
+    "for the cells of the cube that occur, up to {} (about {} MB)";
 inline constexpr std::string_view memory_for_matrix = "to write the matrix file";
 inline constexpr std::string_view memory_for_distances = "for the distances of {} levels";
 inline constexpr std::string_view memory_for_tree_values =
@@ -236,6 +238,9 @@ inline constexpr auto factor_names =
 inline constexpr std::string_view line_fault = "Line {} of {}: {}";
 inline constexpr std::string_view line_overlong =
     "the line is longer than {} bytes; the file is damaged or is not a table.";
+inline constexpr std::string_view lone_surrogate =
+    "half of a UTF-16 character stands alone on the line (an unpaired surrogate), which no text "
+    "can hold: the file is damaged. Save it again as Unicode text or UTF-8.";
 inline constexpr std::string_view open_quote =
     "a field in double quotes has no closing quote before the end of the line, or text follows "
     "its closing quote.";
