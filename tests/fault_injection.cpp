@@ -15,6 +15,8 @@
 //                                show it: fstat reports the file as before
 //   FAULT_SIGNAL=<n>:<text>      the first write to a file whose name holds
 //                                the text raises signal n first
+//   FAULT_SIGNAL_AT_TEXT=<n>:<text>  the first write of bytes that hold the
+//                                text raises signal n first
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -98,6 +100,12 @@ std::size_t __wrap_fwrite(const void* data, std::size_t size, std::size_t count,
             raised = true;
             raise(std::atoi(wanted));
         }
+    }
+    if (const char* wanted = std::getenv("FAULT_SIGNAL_AT_TEXT")) {
+        const char* text = std::strchr(wanted, ':');
+        if (text && std::string(static_cast<const char*>(data), size * count).find(text + 1) !=
+                        std::string::npos)
+            raise(std::atoi(wanted));
     }
     std::size_t written = __real_fwrite(data, size, count, stream);
     failed = written < count ? stream : nullptr;
