@@ -22,7 +22,8 @@ static std::string sparse_memory_use(int traits, bool means, std::int64_t record
     const std::int64_t cell_bytes = 70 + 8 * (traits - 1) + (means ? 32 * traits : 0);
     std::int64_t bytes = 0;
     if (!multiply_checked(records, cell_bytes, bytes)) bytes = INT64_MAX;
-    return fill(texts::memory_for_sparse_cube, {decimal(records), decimal(bytes / 1000000 + 1)});
+    return fill(texts::memory_for_sparse_cube,
+                {decimal(records), decimal(bytes / 1000000 + (bytes % 1000000 != 0))});
 }
 
 void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table, bool means,
