@@ -155,6 +155,19 @@ TEST(SavedFiles, RefusalsSuggestTheCommandThatReadsTheFile) {
          "--columns genotype,year,location,rep,yield " +
              std::string(this_system == System::windows ? "\"it's $5.csv\"" : "'it'\\''s $5.csv'") +
              "\n"},
+        {"a name that starts with -", "-h.csv", "Wheat MET 2019\n" + wide,
+         "Line 2 of \"-h.csv\" names the columns; the lines above it are not part of the table. "
+         "To read it: clustmat --skip 1 --columns genotype,year,location,rep,yield -- -h.csv\n"},
+        // A backslash is a POSIX shell's escape, and no part of a Windows name.
+        {"a name a shell escapes in", this_system == System::windows ? "p^q.csv" : "p\\q.csv",
+         "Wheat MET 2019\n" + wide,
+         this_system == System::windows
+             ? "Line 2 of \"p^q.csv\" names the columns; the lines above it are not part of the "
+               "table. To read it: clustmat --skip 1 --columns genotype,year,location,rep,yield "
+               "\"p^q.csv\"\n"
+             : "Line 2 of \"p\\q.csv\" names the columns; the lines above it are not part of the "
+               "table. To read it: clustmat --skip 1 --columns genotype,year,location,rep,yield "
+               "'p\\q.csv'\n"},
         {"a short title", "t.csv", "Wheat MET 2019\n" + wide,
          "Line 2 of \"t.csv\" names the columns; the lines above it are not part of the table. To "
          "read it: clustmat --skip 1 --columns genotype,year,location,rep,yield t.csv\n"},
@@ -183,6 +196,7 @@ TEST(SavedFiles, RefusalsSuggestTheCommandThatReadsTheFile) {
     for (const auto& file : files) {
         SCOPED_TRACE(file.what);
         RunSetup refused{.args = {"--layout", "1", file.name}, .files = {{file.name, file.data}}};
+        if (file.name.starts_with('-')) refused.args.insert(refused.args.end() - 1, "--");
         expect_runs({{"refused", refused, {1, file.message, {{file.name, file.data}}, true}}});
         RunSetup suggested = refused;
         suggested.args = suggested_command(file.message);
