@@ -359,18 +359,18 @@ bool decimal_pair(const TableLine& line, std::size_t k) {
 }
 
 // A comma-separated record one field longer than the header: the pairs of
-// its fields that may be a trait value its decimal comma split, each where
-// the header puts a trait. Where some pair is one in every record, the
-// extra field is no row name. Codes are not looked at: numbered varieties
-// beside calendar years read as such a number in every record, and are
-// never split.
+// its fields that may be a number its decimal comma split, each where the
+// header puts a column other than the design's. Where some pair is one in
+// every record, the extra field is no row name. The design's codes are not
+// looked at: numbered varieties beside calendar years read as such a
+// number in every record, and are never split.
 [[gnu::noinline]] void keep_decimal_pairs(TableLoad& t, bool first_record) {
     std::uint64_t pairs = 0;
-    for (std::size_t k = design_roles; k < t.columns.size(); ++k) {
-        const std::size_t at = t.columns[k];
-        if (at + 1 >= 64) continue;
+    for (std::size_t at = 0; at < t.header.size() && at + 1 < 64; ++at) {
         const std::uint64_t bit = std::uint64_t{1} << at;
-        if ((first_record || (t.decimal_pairs & bit) != 0) && decimal_pair(t.line, at))
+        if (std::find(t.columns.begin(), t.columns.begin() + design_roles, at) ==
+                t.columns.begin() + design_roles &&
+            (first_record || (t.decimal_pairs & bit) != 0) && decimal_pair(t.line, at))
             pairs |= bit;
     }
     t.decimal_pairs = pairs;
@@ -381,7 +381,7 @@ bool decimal_pair(const TableLine& line, std::size_t k) {
 }
 
 [[noreturn, gnu::cold]] void refuse_decimal_commas(TableLoad& t) {
-    // The last such pair: the trait values are the likeliest to be split.
+    // The last such pair: the traits are the likeliest to be split.
     std::size_t k = 63;
     while ((t.decimal_pairs >> k & 1) == 0) --k;
     t.line_number = t.first_record_line;
