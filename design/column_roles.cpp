@@ -69,12 +69,27 @@ std::string command_word(std::string_view word) {
 
 } // namespace
 
-std::optional<std::array<std::size_t, 4>> design_columns(const std::vector<std::string>& names) {
+// The columns each role's name finds, whether or not another has it too.
+static std::optional<std::array<std::size_t, 4>>
+named_roles(const std::vector<std::string>& names) {
     const auto variety = role_column(names, variety_names), year = role_column(names, year_names),
                location = role_column(names, location_names),
                block = role_column(names, block_names);
     if (!variety || !year || !location || !block) return std::nullopt;
     return std::array{*variety, *year, *location, *block};
+}
+
+std::optional<std::size_t> role_name_twice(const std::vector<std::string>& names) {
+    if (const auto roles = named_roles(names))
+        for (std::size_t role : *roles)
+            for (std::size_t column = 0; column < names.size(); ++column)
+                if (column != role && same_ignoring_case(names[column], names[role])) return role;
+    return std::nullopt;
+}
+
+std::optional<std::array<std::size_t, 4>> design_columns(const std::vector<std::string>& names) {
+    if (role_name_twice(names)) return std::nullopt;
+    return named_roles(names);
 }
 
 std::string numbered_columns(const std::vector<std::string>& names,

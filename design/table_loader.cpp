@@ -161,13 +161,9 @@ void choose_columns(TableLoad& t) {
         if (five.size() != 5) too_many_columns(t);
     }
     t.columns = five;
+    if (const auto twice = role_name_twice(t.header))
+        refuse_columns(t, fill(texts::columns_named, {quoted_token(t.header[*twice])}));
     if (const auto roles = design_columns(t.header)) {
-        // A role's name on two columns: which is the role's, and which the
-        // trait, nothing can tell.
-        for (std::size_t role : *roles)
-            for (std::size_t column : five)
-                if (column != role && same_ignoring_case(t.header[column], t.header[role]))
-                    refuse_columns(t, fill(texts::columns_named, {quoted_token(t.header[role])}));
         std::copy(roles->begin(), roles->end(), t.columns.begin());
         for (std::size_t column : five)
             if (std::find(t.columns.begin(), t.columns.begin() + design_roles, column) ==

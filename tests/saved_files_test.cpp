@@ -227,6 +227,11 @@ TEST(SavedFiles, NamesThatSayTooLittleAreListedWithTheirNumbers) {
                 "trait value, each a column's name or number; its columns are 1 \"gen\", 2 "
                 "\"year\", 3 \"loc\", 4 \"rep, block\", 5 \"yield\", 6 \"\\x1b[31m\", 7 "
                 "\"\xd6\xea\")\n"),
+        refused("a role's name on two columns", "gen,gen,year,loc,rep,yield\nA,B,1,L,1,5\n",
+                "\"t.csv\" has 6 columns; name the five to analyse with --columns: clustmat "
+                "--columns V,Y,L,B,T t.csv (V,Y,L,B,T: the variety, year, location, block and "
+                "trait value, each a column's name or number; its columns are 1 \"gen\", 2 "
+                "\"gen\", 3 \"year\", 4 \"loc\", 5 \"rep\", 6 \"yield\")\n"),
         refused("a quote left open in the header", "gen,\"year,loc,rep,yield\nA,1,L,1,2\n",
                 "Line 1 of \"t.csv\", its header: a field in double quotes has no closing quote "
                 "before the end of the line, or text follows its closing quote.\n"),
