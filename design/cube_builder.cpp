@@ -47,8 +47,8 @@ void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table,
     set_memory_use(memory_use);
     // Each allocation is checked against the memory there is, but several
     // traits' cubes, or one with its sums and counts, must fit together. A
-    // cube too large alone keeps the message f3tensor gives it, and one
-    // trait's means theirs.
+    // classic file's cube too large alone keeps the message f3tensor gives
+    // it, and one trait's means theirs.
     std::int64_t one_cube = 0, bytes = 0;
     const std::int64_t cell_bytes =
         traits * static_cast<std::int64_t>(sizeof(float) +
@@ -59,8 +59,9 @@ void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table,
          static_cast<std::uint64_t>(bytes) > physical_memory()))
         fatal_exit(traits == 1 ? std::string(texts::no_memory_for_means)
                                : fill(texts::out_of_memory, {memory_use}));
-    // A table's cube is the table's trial, not its codes': the message says
-    // so in the table's words.
+    // f3tensor's own messages are read as a classic file's, whose largest
+    // codes size the cube; a table's cube is as large as its levels, and
+    // its message says so.
     const std::string table_failure = table ? fill(texts::out_of_memory, {memory_use}) : "";
     for (TraitCells& trait : builder.traits) {
         trait.cube = f3tensor(1, cube.nVar, 1, cube.nYear, 1, cube.nLoc, table_failure);
