@@ -44,6 +44,8 @@ void account_for(const Trial& trial) {
         read += chinese ? fill(texts::account_repeated_zh, {decimal(trial.repeated_headers)})
                         : fill(texts::account_repeated_en,
                                {counted(trial.repeated_headers, texts::header_words)});
+    if (trial.row_names)
+        read += chinese ? texts::account_row_names_zh : texts::account_row_names_en;
     put_gbk_text(stderr, read + ".\n");
     for (const TraitCube& cube : trial.traits) {
         std::string counts =

@@ -51,14 +51,16 @@ std::string column_token(const std::vector<std::string>& names, std::size_t colu
 // takes it: in double quotes when a shell or cmd.exe would split it or read
 // something into it; where a POSIX shell would still read something into
 // it between double quotes, in single quotes, which cmd.exe doesn't know
-// but Windows names can't need.
+// but Windows names can't need. A backslash is a POSIX shell's escape and
+// a Windows path's separator.
 std::string command_word(std::string_view word) {
     for (char c : word)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return quoted(word);
+    const bool backslash = !on_windows() && word.find('\\') != std::string_view::npos;
     if (word.find_first_of(" \t'\"&|<>^%$`!*?;()[]{}~#=") == std::string_view::npos &&
-        !word.empty() && word[0] != '-')
+        !word.empty() && !backslash)
         return std::string(word);
-    if (on_windows() || word.find_first_of("\"$`!") == std::string_view::npos)
+    if (on_windows() || (word.find_first_of("\"$`!") == std::string_view::npos && !backslash))
         return '"' + std::string(word) + '"';
     std::string single = "'";
     for (char c : word) single += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -67,12 +69,27 @@ std::string command_word(std::string_view word) {
 
 } // namespace
 
-std::optional<std::array<std::size_t, 4>> design_columns(const std::vector<std::string>& names) {
+// The columns each role's name finds, whether or not another has it too.
+static std::optional<std::array<std::size_t, 4>>
+named_roles(const std::vector<std::string>& names) {
     const auto variety = role_column(names, variety_names), year = role_column(names, year_names),
                location = role_column(names, location_names),
                block = role_column(names, block_names);
     if (!variety || !year || !location || !block) return std::nullopt;
     return std::array{*variety, *year, *location, *block};
+}
+
+std::optional<std::size_t> role_name_twice(const std::vector<std::string>& names) {
+    if (const auto roles = named_roles(names))
+        for (std::size_t role : *roles)
+            for (std::size_t column = 0; column < names.size(); ++column)
+                if (column != role && same_ignoring_case(names[column], names[role])) return role;
+    return std::nullopt;
+}
+
+std::optional<std::array<std::size_t, 4>> design_columns(const std::vector<std::string>& names) {
+    if (role_name_twice(names)) return std::nullopt;
+    return named_roles(names);
 }
 
 std::string numbered_columns(const std::vector<std::string>& names,
@@ -133,5 +150,6 @@ std::string reading_command(const HeaderSearch& search, std::string_view file, b
             }
         }
     }
-    return command + " " + command_word(file) + note;
+    // A name that starts with - would be taken for an option.
+    return command + (file.starts_with('-') ? " -- " : " ") + command_word(file) + note;
 }

@@ -16,8 +16,13 @@
 // The header's column of each design role (variety, year, location,
 // block), from 0: the matching column whose name comes first in the role's
 // list, whatever its case; nothing unless every role has one, the only case
-// anything acts on.
+// anything acts on, and nothing where a role's name is on two columns.
 std::optional<std::array<std::size_t, 4>> design_columns(const std::vector<std::string>& names);
+
+// The first column of a role's name that another column has too (whatever
+// its case), where every role has a name: which of the two is the role's,
+// nothing can tell.
+std::optional<std::size_t> role_name_twice(const std::vector<std::string>& names);
 
 // The whole command that reads the data file `file` as the table `search`
 // found: --skip for the lines above its header, and --columns as `given`

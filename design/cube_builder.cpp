@@ -16,6 +16,18 @@ static constexpr std::int64_t sparse_ratio = 4;
 
 static constexpr float empty_cell = std::numeric_limits<float>::quiet_NaN();
 
+// What a sparse cube needs memory for: a cell for each variety, year and
+// location that occur together, a record's at most, each about 70 bytes
+// while the cube fills and is put in order, and a little more for each
+// further trait and for the sums and counts of means.
+static std::string sparse_memory_use(int traits, bool means, std::int64_t records) {
+    const std::int64_t cell_bytes = 70 + 8 * (traits - 1) + (means ? 32 * traits : 0);
+    std::int64_t bytes = 0;
+    if (!multiply_checked(records, cell_bytes, bytes)) bytes = INT64_MAX;
+    return fill(texts::memory_for_sparse_cube,
+                {decimal(records), decimal(bytes / 1000000 + (bytes % 1000000 != 0))});
+}
+
 void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table, bool means,
                 CubeForm form, std::int64_t records) {
     builder.levels = std::move(levels);
@@ -29,13 +41,16 @@ void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table,
     cube.sparse =
         form == CubeForm::sparse || (form == CubeForm::automatic && table && cells > dense_limit);
     builder.traits.resize(static_cast<std::size_t>(traits));
+    if (cube.sparse) {
+        set_memory_use(sparse_memory_use(traits, means, records));
+        return;
+    }
     const std::string memory_use = fill(texts::memory_for_cube, {decimal(cells)});
     set_memory_use(memory_use);
-    if (cube.sparse) return;
     // Each allocation is checked against the memory there is, but several
     // traits' cubes, or one with its sums and counts, must fit together. A
-    // cube too large alone keeps the message f3tensor gives it, and one
-    // trait's means theirs.
+    // classic file's cube too large alone keeps the message f3tensor gives
+    // it, and one trait's means theirs.
     std::int64_t one_cube = 0, bytes = 0;
     const std::int64_t cell_bytes =
         traits * static_cast<std::int64_t>(sizeof(float) +
@@ -46,8 +61,12 @@ void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table,
          static_cast<std::uint64_t>(bytes) > physical_memory()))
         fatal_exit(traits == 1 ? std::string(texts::no_memory_for_means)
                                : fill(texts::out_of_memory, {memory_use}));
+    // f3tensor's own messages are read as a classic file's, whose largest
+    // codes size the cube; a table's cube is as large as its levels, and
+    // its message says so.
+    const std::string table_failure = table ? fill(texts::out_of_memory, {memory_use}) : "";
     for (TraitCells& trait : builder.traits) {
-        trait.cube = FloatCube(cube.nVar, cube.nYear, cube.nLoc);
+        trait.cube = FloatCube(cube.nVar, cube.nYear, cube.nLoc, table_failure);
         trait.cells = trait.cube.data();
         // f3tensor has refused a cube whose size can't be represented.
         std::fill_n(trait.cells, cells, empty_cell);

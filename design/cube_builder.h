@@ -59,7 +59,8 @@ struct CubeBuilder {
 // the pairs that occur. A table is kept sparse (`form` automatic) when its
 // cube would be many times its `records`. Ends the run through fatal_exit
 // when the memory can't be had: "allocation failure ..." from f3tensor for
-// a dense cube, the message of `no_memory_for_means` for the cells' means,
+// a classic file's cube, "Not enough memory for the cube ..." for a
+// table's, the message of `no_memory_for_means` for the cells' means,
 // and "Not enough memory ..." for several traits' cubes or one with means
 // beyond the memory there is together.
 void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table, bool means,

@@ -34,6 +34,7 @@ void reader_open(DataReader& reader, std::FILE* stream, std::string_view name, s
     reader.rewound = false;
     reader.encoding_known = false;
     reader.look_past_end_mark = reader.text_past_end_mark = false;
+    reader.lone_surrogate = false;
 }
 
 void reader_close(DataReader& reader) {
@@ -77,12 +78,24 @@ static std::size_t read_stream(DataReader& reader, char* into, std::size_t wante
     return got;
 }
 
+// A half of a surrogate pair without the other, in the three bytes its
+// number would have in UTF-8: the load refuses it, naming its line.
+// Made U+FFFD, two distinct names would become one.
+static char* put_lone_surrogate(DataReader& reader, char* out, std::uint32_t unit) {
+    reader.lone_surrogate = true;
+    *out++ = '\xED';
+    *out++ = static_cast<char>(0x80 | (unit >> 6 & 0x3F));
+    *out++ = static_cast<char>(0x80 | (unit & 0x3F));
+    return out;
+}
+
 // Turns UTF-16 from the stream into UTF-8 at `into`, at most `room` (16 or
 // more) bytes of it; gives how many. A half of a surrogate pair without the
-// other becomes U+FFFD, as does an odd last byte.
+// other is kept as put_lone_surrogate writes it; an odd last byte becomes
+// U+FFFD.
 static std::size_t read_utf16(DataReader& reader, char* into, std::size_t room) {
     // Two bytes give at most three, and a pair of four at most four; a half
-    // pair left from before and the end of the data add a U+FFFD each.
+    // pair left from before and an odd byte at the end add three each.
     unsigned char units[1 << 12];
     const std::size_t wanted = std::min(sizeof units - 1, (room - 8) / 3 * 2);
     const bool little = reader.encoding == Encoding::utf16_little;
@@ -106,21 +119,26 @@ static std::size_t read_utf16(DataReader& reader, char* into, std::size_t room) 
                 reader.high_surrogate = 0;
                 continue;
             }
-            if (reader.high_surrogate) out = put_utf8(out, replacement_character);
+            if (reader.high_surrogate) out = put_lone_surrogate(reader, out, reader.high_surrogate);
             reader.high_surrogate = 0;
             if (unit >= 0xD800 && unit < 0xDC00)
                 reader.high_surrogate = unit;
+            else if (unit >= 0xDC00 && unit < 0xE000)
+                out = put_lone_surrogate(reader, out, unit);
             else
-                out = put_utf8(out, unit >= 0xDC00 && unit < 0xE000 ? replacement_character : unit);
+                out = put_utf8(out, unit);
         }
         if (i < have) {
             reader.odd_byte = units[i];
             reader.has_odd_byte = true;
         }
     }
-    if (reader.at_eof && (reader.high_surrogate || reader.has_odd_byte)) {
-        out = put_utf8(out, replacement_character);
+    if (reader.at_eof && reader.high_surrogate) {
+        out = put_lone_surrogate(reader, out, reader.high_surrogate);
         reader.high_surrogate = 0;
+    }
+    if (reader.at_eof && reader.has_odd_byte) {
+        out = put_utf8(out, replacement_character);
         reader.has_odd_byte = false;
     }
     return static_cast<std::size_t>(out - into);

@@ -45,7 +45,19 @@ struct DataReader {
     unsigned char odd_byte;
     bool has_odd_byte;
     std::uint32_t high_surrogate; // 0: none
+    // Half a UTF-16 character without its other half was read: no text
+    // holds one. It is written as its own three bytes (ED A0 80 to ED BF
+    // BF), which no character's UTF-8 is, so that lone_surrogate_at finds it.
+    bool lone_surrogate;
 };
+
+// Where a line holds a lone half of a UTF-16 character; npos if nowhere.
+inline std::size_t lone_surrogate_at(std::string_view line) {
+    for (std::size_t at = line.find('\xED'); at != std::string_view::npos;
+         at = line.find('\xED', at + 1))
+        if (at + 1 < line.size() && static_cast<unsigned char>(line[at + 1]) >= 0xA0) return at;
+    return std::string_view::npos;
+}
 
 // White space as "%s" and "%d" see it in the C locale.
 inline constexpr auto blank_bytes = [] {

@@ -7,6 +7,45 @@
 
 #include <optional>
 
+// A file without a line that holds anything but blanks, said as what it
+// is: empty, blank lines, or a byte-order mark alone. Nothing where the
+// file holds more (a spreadsheet's empty rows, zero bytes), which its load
+// refuses.
+static std::optional<std::string_view> nothing_in(DataReader& reader) {
+    reader_restart(reader);
+    std::string_view line;
+    std::int64_t lines = 0;
+    bool mark = false, blanks = false;
+    while (reader_next_line(reader, line)) {
+        ++lines;
+        if (line.starts_with(byte_order_mark)) {
+            line.remove_prefix(byte_order_mark.size());
+            mark = true;
+        }
+        if (!is_blank_line(line)) return std::nullopt;
+        blanks = blanks || !line.empty();
+    }
+    mark = mark || reader.encoding != Encoding::bytes;
+    if (lines == 0 && !mark) return texts::data_file_empty;
+    if (lines <= 1 && mark && !blanks) return texts::data_file_only_mark;
+    return texts::data_file_blank;
+}
+
+// A UTF-16 file in which half a character stands alone: refused, naming
+// the first line that holds one.
+static void refuse_lone_surrogate(LoadContext& load) {
+    DataReader& reader = load.reader;
+    if (!reader.lone_surrogate) return;
+    reader_restart(reader);
+    std::string_view line;
+    std::int64_t number = 0;
+    while (next_text_line(reader, line, number) &&
+           lone_surrogate_at(line) == std::string_view::npos) {
+    }
+    refuse(load, fill(texts::line_fault,
+                      {decimal(number), quoted(load.file->name), texts::lone_surrogate}));
+}
+
 LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
     set_memory_use(texts::memory_for_reading);
     LoadPlan plan;
@@ -19,6 +58,10 @@ LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
         refuse(load, fill(texts::nothing_after_skip,
                           {quoted(file.name), counted(options.skip, texts::line_words)}));
     if (!search) refuse(load, fill(texts::unicode_without_mark, {quoted(file.name)}));
+    if (options.skip == 0 && search->first_line == 0)
+        if (const auto nothing = nothing_in(load.reader))
+            refuse(load, fill(*nothing, {quoted(file.name)}));
+    refuse_lone_surrogate(load);
     load.header = *search;
     // A first line that would name a CSV file's columns but for a quote left
     // open: whatever it is read as, the trouble is there.
@@ -46,6 +89,7 @@ Trial load_trait_cube(LoadPlan& plan, const LoadOptions& options) {
     LoadContext& load = plan.context;
     Trial trial = plan.table ? load_table_file(load, options, plan.separator, plan.header)
                              : load_classic_file(load, options);
+    refuse_lone_surrogate(load);
     for (std::size_t k = 0; k < plan.traits.size(); ++k) {
         trial.traits[k].trait = plan.traits[k].name;
         trial.traits[k].trait_as_written = plan.traits[k].as_written;

@@ -89,6 +89,7 @@ inline bool take_plain_line(DataReader& reader, TableLine& out) {
         if (i == count) return false;
     }
     out.count = count;
+    out.quoted = 0;
     reader.begin = static_cast<std::size_t>(p + 1 - reader.buffer);
     return true;
 }

@@ -39,6 +39,11 @@ static const char* take_quoted(const char* at, const char* end, std::string_view
     }
 }
 
+// The field about to be added was in quotes.
+static void mark_quoted(TableLine& line) {
+    if (line.count < 64) line.quoted |= std::uint64_t{1} << line.count;
+}
+
 // The end of the unquoted field at p: the separator (a blank or a tab for
 // runs of them) or the line's end.
 template <char separator>
@@ -58,6 +63,7 @@ static bool split_at(std::string_view line, TableLine& out) {
         std::string_view field;
         if (p < end && *p == '"') {
             if (!(p = take_quoted(p, end, field, out.unquoted))) return false;
+            mark_quoted(out);
             while (p < end && is_padding<separator>(*p)) ++p;
             if (p < end && *p != separator) return false;
         } else {
@@ -86,6 +92,7 @@ static bool split_at_blanks(std::string_view line, TableLine& out) {
         std::string_view field;
         if (*p == '"') {
             if (!(p = take_quoted(p, end, field, out.unquoted))) return false;
+            mark_quoted(out);
             // Text straight after the closing quote belongs to no field.
             if (p < end && !is_padding<' '>(*p)) return false;
         } else {
@@ -99,6 +106,7 @@ static bool split_at_blanks(std::string_view line, TableLine& out) {
 
 bool split_line(std::string_view line, Separator separator, TableLine& out) {
     out.count = 0;
+    out.quoted = 0;
     out.unquoted.clear();
     switch (separator) {
     case Separator::comma:

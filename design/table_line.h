@@ -30,6 +30,9 @@ struct TableLine {
     std::vector<std::string_view> fields; // the first `count`: into the line, or into `unquoted`
     std::size_t count = 0;
     std::string unquoted; // quoted fields that held ""
+    // Bit k: field k, of the first 64, was in double quotes; no separator
+    // split it.
+    std::uint64_t quoted = 0;
 };
 
 // Adds a field. The vector only grows, and is never cleared: a field costs

@@ -44,6 +44,12 @@ struct TableLoad {
     TableLine line = {};
     LevelTable levels[design_roles] = {};
     RowNames row_names = {};
+    // Records of a comma-separated table one field longer than its header:
+    // bit k, field k and the next read as one number with a decimal comma in
+    // every record so far; the first record's line and fields, to show it.
+    std::uint64_t decimal_pairs = 0;
+    std::int64_t first_record_line = 0;
+    std::vector<std::string> first_record = {};
 };
 
 [[noreturn]] void refuse_line(TableLoad& t, const std::string& problem) {
@@ -108,6 +114,30 @@ std::size_t column_named(TableLoad& t, const std::string& wanted) {
     return column;
 }
 
+// More than five columns, and none given. Where the header's search found
+// no record under the header to fit it, that record is the fault: no
+// command would read the file.
+[[noreturn]] void too_many_columns(TableLoad& t) {
+    HeaderSearch search = t.load.header;
+    if (!search.found) {
+        search.names = t.header;
+        search.line = search.first_line;
+        std::string_view line;
+        if (!next_split_line(t, line))
+            refuse(t.load, fill(texts::no_table_record, {quoted(t.load.file->name)}));
+        const std::size_t count = t.line.count, named = t.header.size();
+        if (count != named && count != named + 1)
+            refuse_line(t, fill(texts::fields_not_header,
+                                {counted(count, texts::field_words),
+                                 counted(named, texts::column_words), decimal(named)}));
+        search.first_record.assign(t.line.fields.begin(),
+                                   t.line.fields.begin() + static_cast<std::ptrdiff_t>(count));
+    }
+    refuse(t.load, fill(texts::too_many_columns,
+                        {quoted(t.load.file->name), decimal(t.header.size()),
+                         reading_command(search, t.load.file->name, false, t.decimal_mark)}));
+}
+
 // Which header column each role takes: the --columns given; else, of five
 // columns, those named for the design roles and the fifth as the trait, or
 // the five in the classic order when their names don't say. Columns without
@@ -120,18 +150,19 @@ void choose_columns(TableLoad& t) {
         for (const std::string& wanted : given) t.columns.push_back(column_named(t, wanted));
         return;
     }
+    if (t.header.size() < 5)
+        refuse_line(t,
+                    fill(texts::header_too_short, {counted(t.header.size(), texts::column_words)}));
     std::vector<std::size_t> five = {0, 1, 2, 3, 4};
     if (t.header.size() > 5) {
         five.clear();
         for (std::size_t column = 0; column < t.header.size(); ++column)
             if (!t.header[column].empty()) five.push_back(column);
-        if (five.size() != 5)
-            refuse(t.load, fill(texts::too_many_columns,
-                                {quoted(t.load.file->name), decimal(t.header.size()),
-                                 reading_command(t.load.header, t.load.file->name, false,
-                                                 t.decimal_mark)}));
+        if (five.size() != 5) too_many_columns(t);
     }
     t.columns = five;
+    if (const auto twice = role_name_twice(t.header))
+        refuse_columns(t, fill(texts::columns_named, {quoted_token(t.header[*twice])}));
     if (const auto roles = design_columns(t.header)) {
         std::copy(roles->begin(), roles->end(), t.columns.begin());
         for (std::size_t column : five)
@@ -141,10 +172,16 @@ void choose_columns(TableLoad& t) {
     }
 }
 
-// Passes over the lines --skip names and the header line, which is split
-// into t.line.
+// Passes over the lines above the header and the header line, which is
+// split into t.line. Above it are the lines --skip names, and where the
+// header's search saw it further down, blank lines, a spreadsheet's empty
+// rows and the zero bytes of UTF-16 (any other line there is refused): an
+// empty row of another separator, split at the file's, would be one field
+// that is no empty row, and would be taken for the header.
 void read_header(TableLoad& t) {
-    t.line_number = reader_skip_lines(t.reader, t.options.skip);
+    const HeaderSearch& search = t.load.header;
+    const std::int64_t header_line = search.found ? search.line : search.first_line;
+    t.line_number = reader_skip_lines(t.reader, header_line > 0 ? header_line - 1 : t.options.skip);
     std::string_view line;
     if (!next_split_line(t, line))
         refuse(t.load, fill(texts::no_table_record, {quoted(t.load.file->name)}));
@@ -302,6 +339,54 @@ std::int64_t row_number(std::string_view name) {
         refuse_line(t, fill(texts::row_name_repeats, {quoted_token(name)}));
 }
 
+// Whether fields k and k + 1, joined by a comma, are a number with a
+// decimal comma: a sign or none and digits, then digits. A quoted field was
+// split by no comma.
+bool decimal_pair(const TableLine& line, std::size_t k) {
+    if (k + 1 >= 64 || (line.quoted >> k & 3) != 0) return false;
+    std::string_view whole = line.fields[k];
+    const std::string_view fraction = line.fields[k + 1];
+    if (!whole.empty() && (whole[0] == '-' || whole[0] == '+')) whole.remove_prefix(1);
+    auto digits = [](std::string_view part) {
+        return !part.empty() &&
+               std::all_of(part.begin(), part.end(), [](char c) { return is_digit(c); });
+    };
+    return digits(whole) && digits(fraction);
+}
+
+// A comma-separated record one field longer than the header: the pairs of
+// its fields that may be a number its decimal comma split, each where the
+// header puts a column other than the design's. Where some pair is one in
+// every record, the extra field is no row name. The design's codes are not
+// looked at: numbered varieties beside calendar years read as such a
+// number in every record, and are never split.
+[[gnu::noinline]] void keep_decimal_pairs(TableLoad& t, bool first_record) {
+    std::uint64_t pairs = 0;
+    for (std::size_t at = 0; at < t.header.size() && at + 1 < 64; ++at) {
+        const std::uint64_t bit = std::uint64_t{1} << at;
+        if (std::find(t.columns.begin(), t.columns.begin() + design_roles, at) ==
+                t.columns.begin() + design_roles &&
+            (first_record || (t.decimal_pairs & bit) != 0) && decimal_pair(t.line, at))
+            pairs |= bit;
+    }
+    t.decimal_pairs = pairs;
+    if (!first_record) return;
+    t.first_record_line = t.line_number;
+    t.first_record.assign(t.line.fields.begin(),
+                          t.line.fields.begin() + static_cast<std::ptrdiff_t>(t.line.count));
+}
+
+[[noreturn, gnu::cold]] void refuse_decimal_commas(TableLoad& t) {
+    // The last such pair: the traits are the likeliest to be split.
+    std::size_t k = 63;
+    while ((t.decimal_pairs >> k & 1) == 0) --k;
+    t.line_number = t.first_record_line;
+    refuse_line(t,
+                fill(texts::decimal_comma_split,
+                     {counted(t.record_fields, texts::field_words), decimal(k + 1), decimal(k + 2),
+                      quoted_token(t.first_record[k] + "," + t.first_record[k + 1])}));
+}
+
 // The loops keep the places of the roles' fields and the fields themselves
 // in locals: a level's text is copied in bytes, which could alias any
 // memory, and the load's fields would be read again at every field. Each
@@ -322,6 +407,9 @@ template <char separator>
             trailing = t.trailing_separator;
             last_field = t.record_fields - 1;
             row_names = t.record_fields > t.header.size() && !trailing;
+            if (row_names && separator == ',') keep_decimal_pairs(t, true);
+        } else if (t.decimal_pairs != 0) {
+            keep_decimal_pairs(t, false);
         }
         const std::string_view* const fields = t.line.fields.data();
         if (trailing && !fields[last_field].empty()) return -1;
@@ -369,6 +457,7 @@ void first_pass(TableLoad& t) {
     for (;;) {
         for (LevelTable& table : t.levels) table = LevelTable{};
         t.row_names = RowNames{};
+        t.decimal_pairs = 0;
         t.record_fields = 0;
         read_header(t);
         t.records = by_separator(
@@ -379,6 +468,7 @@ void first_pass(TableLoad& t) {
         t.row_names_found = true;
         reader_restart(t.reader);
     }
+    if (t.decimal_pairs != 0) refuse_decimal_commas(t);
     if (t.reader.text_past_end_mark)
         refuse(t.load, fill(texts::text_past_end_mark,
                             {quoted(t.load.file->name), decimal(t.line_number)}));
@@ -509,6 +599,7 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     trial.table = true;
     trial.records = t.records;
     trial.repeated_headers = t.repeated_headers;
+    trial.row_names = t.record_fields > t.header.size() && !t.trailing_separator;
     for (int f = 0; f < 3; ++f) cube.levels.level_labels[f] = std::move(labels[f]);
     trial.traits = finish_cube(std::move(cube));
     return trial;

@@ -35,7 +35,10 @@ static void* allocate(std::int64_t count, std::size_t size, bool zero_filled,
 }
 
 float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int64_t nch,
-                  std::int64_t ndl, std::int64_t ndh) {
+                  std::int64_t ndl, std::int64_t ndh, std::string_view failure) {
+    auto fail = [&](int step) {
+        fatal_exit(failure.empty() ? texts::f3tensor_failure[step] : failure);
+    };
     std::int64_t nrow = 0, ncol = 0, ndep = 0, planes = 0, cells = 0;
     // Every pointer is wired and every cell cleared: all of it is used.
     std::size_t budget = physical_memory();
@@ -46,7 +49,7 @@ float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int
     auto** rows = sized && add_checked<std::int64_t>(nrow, 1, row_slots)
                       ? static_cast<float***>(allocate(row_slots, sizeof(float**), false, &budget))
                       : nullptr;
-    if (!rows) fatal_exit(texts::f3tensor_failure[0]);
+    if (!rows) fail(0);
     rows = rows + 1 - nrl;
 
     std::int64_t plane_slots = 0;
@@ -54,7 +57,7 @@ float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int
         multiply_checked(nrow, ncol, planes) && add_checked<std::int64_t>(planes, 1, plane_slots)
             ? static_cast<float**>(allocate(plane_slots, sizeof(float*), false, &budget))
             : nullptr;
-    if (!columns) fatal_exit(texts::f3tensor_failure[1]);
+    if (!columns) fail(1);
     rows[nrl] = columns + 1 - ncl;
 
     std::int64_t data_slots = 0;
@@ -62,7 +65,7 @@ float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int
         multiply_checked(planes, ndep, cells) && add_checked<std::int64_t>(cells, 1, data_slots)
             ? static_cast<float*>(allocate(data_slots, sizeof(float), false, &budget))
             : nullptr;
-    if (!data) fatal_exit(texts::f3tensor_failure[2]);
+    if (!data) fail(2);
     rows[nrl][ncl] = data + 1 - ndl;
 
     for (std::int64_t j = ncl + 1; j <= nch; ++j) rows[nrl][j] = rows[nrl][j - 1] + ndep;

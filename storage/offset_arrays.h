@@ -16,8 +16,9 @@
 // pointers, the data block (each with one spare element in front). All of it
 // is used at once, so a cube beyond the machine's memory fails like an
 // allocation rather than being granted and the run killed when it is used.
+// A `failure` given is the message of every failure instead.
 float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int64_t nch,
-                  std::int64_t ndl, std::int64_t ndh);
+                  std::int64_t ndl, std::int64_t ndh, std::string_view failure = {});
 
 // Gives back the three allocations of a cube f3tensor made with the same
 // lower bounds.
@@ -43,9 +44,10 @@ class CubeIndex {
 class FloatCube {
   public:
     FloatCube() = default;
-    // Ends the run as f3tensor does when the memory can't be had.
-    FloatCube(std::int64_t n1, std::int64_t n2, std::int64_t n3)
-        : cells_(f3tensor(1, n1, 1, n2, 1, n3)) {}
+    // Ends the run as f3tensor does when the memory can't be had, with
+    // `failure` for its message when one is given.
+    FloatCube(std::int64_t n1, std::int64_t n2, std::int64_t n3, std::string_view failure = {})
+        : cells_(f3tensor(1, n1, 1, n2, 1, n3, failure)) {}
     FloatCube(FloatCube&& from) noexcept : cells_(std::exchange(from.cells_, nullptr)) {}
     FloatCube& operator=(FloatCube&& from) noexcept {
         std::swap(cells_, from.cells_);

@@ -17,6 +17,8 @@
 //                                the text raises signal n first
 //   FAULT_SIGNAL_AFTER_RENAME=<n>:<text>  moving a file to a name that
 //                                holds the text raises signal n once it moved
+//   FAULT_SIGNAL_AT_TEXT=<n>:<text>  the first write of bytes that hold the
+//                                text raises signal n first
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -109,6 +111,12 @@ std::size_t __wrap_fwrite(const void* data, std::size_t size, std::size_t count,
             raised = true;
             raise(std::atoi(wanted));
         }
+    }
+    if (const char* wanted = std::getenv("FAULT_SIGNAL_AT_TEXT")) {
+        const char* text = std::strchr(wanted, ':');
+        if (text && std::string(static_cast<const char*>(data), size * count).find(text + 1) !=
+                        std::string::npos)
+            raise(std::atoi(wanted));
     }
     std::size_t written = __real_fwrite(data, size, count, stream);
     failed = written < count ? stream : nullptr;

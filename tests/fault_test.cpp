@@ -14,6 +14,7 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoNewFile) {
     const std::string large = "V Y L B T\n1000 3 7 11 5\n";
     const std::string small = "V Y L B T\n1 1 1 1 3\n2 1 1 1 5\n";
     const std::string block_2 = "V Y L B T\n1 1 1 1 3\n2 1 1 2 5\n";
+    const std::string table = "g,y,l,b,t\nA,1,L,1,3\nB,1,L,1,5\n";
     const std::string old_matrix = "ClustID\tG1\nY1+L1\t0\n";
     const std::string too_big = "\n\n You Data Is Too Big for Runing in DOS System.\n";
     const std::string unwritten = "\nThe matrix file \"d.DIS\" could not be written in full (";
@@ -54,6 +55,7 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoNewFile) {
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 1 5\n", block_2, 1, changed},
         // Same size, same codes, same times: only the bytes tell.
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 1 6\n", small, 1, changed},
+        {"FAULT_REWRITE_UNSEEN", "g,y,l,b,t\nA,1,L,1,3\nB,1,L,1,6\n", table, 1, changed},
         // A code far beyond the cube of the first pass: never written there.
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n99999999 1 1 1 5\n1 1 1 1 3\n", small, 1,
          changed},

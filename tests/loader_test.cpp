@@ -166,7 +166,9 @@ enum class Form {
     r_table,
     tab_text,
     joined_exports,
-    blank_separated
+    blank_separated,
+    comma_row_above,
+    zero_bytes_above
 };
 
 std::string table_file(const std::vector<Plot>& plots, Form form) {
@@ -250,6 +252,20 @@ std::string table_file(const std::vector<Plot>& plots, Form form) {
         }
         text += " \t\n\t\t\t\t\t\n";
         break;
+    case Form::comma_row_above: // an empty row of commas above a table of semicolons
+        text = ",,,,\ngen;year;loc;rep;yield\n";
+        for (Plot p : plots) {
+            std::replace(p.trait.begin(), p.trait.end(), '.', ',');
+            text +=
+                p.variety + ';' + p.year + ';' + p.location + ';' + p.block + ';' + p.trait + '\n';
+        }
+        break;
+    case Form::zero_bytes_above: // a line of zero bytes above the header
+        text = std::string(4, '\0') + "\ngen,year,loc,rep,yield\n";
+        for (const Plot& p : plots)
+            text +=
+                p.variety + ',' + p.year + ',' + p.location + ',' + p.block + ',' + p.trait + '\n';
+        break;
     case Form::blank_separated: // write.table(d): blanks, quoted texts
         text = "gen year loc block yield\n";
         for (const Plot& p : plots)
@@ -283,6 +299,8 @@ TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
          {"--columns", "gen,year,loc,rep,yield"}},
         {"R's write.csv", named_trial, Form::write_csv, {}},
         {"a spreadsheet's empty row and columns", breeding_trial, Form::padded_sheet, {}},
+        {"an empty row of commas above semicolons", breeding_trial, Form::comma_row_above, {}},
+        {"zero bytes above the header", breeding_trial, Form::zero_bytes_above, {}},
         {"exports joined", named_trial, Form::joined_exports, {"--columns", "1,2,3,4,5"}},
         {"R's table with row names", breeding_trial, Form::r_table, {"--columns", "1,2,3,4,5"}},
         {"every field quoted", named_trial, Form::csv_all_quoted, {"--columns", "1,2,3,4,5"}},
@@ -348,6 +366,12 @@ TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
 
 TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
     const std::string header = "gen,year,loc,rep,yield\n";
+    // ASCII as UTF-16, little endian.
+    auto widened = [](std::string_view ascii) {
+        std::string bytes;
+        for (char c : ascii) bytes += {c, '\0'};
+        return bytes;
+    };
     auto refused = [](const char* what, const std::string& data, std::vector<std::string> args,
                       const std::string& message) {
         args.push_back("t.csv");
@@ -406,6 +430,34 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
                 "Line 2 of \"t.csv\": a field in double quotes has no closing quote"),
         refused("decimal commas in a CSV", header + "A,1,L,1,7,80\nA,1,M,1,8,25\n", {},
                 "Line 3 of \"t.csv\": the row name \"A\" is given to an earlier row too."),
+        // Numbered plots, and every yield split at its decimal comma.
+        refused("decimal commas beside a first column of numbers",
+                "plot,gen,year,loc,rep,yield\n1,g1,2020,L1,1,7,80\n2,g2,2020,L1,1,8,40\n"
+                "3,g1,2021,L1,1,6,10\n4,g2,2021,L1,1,5,25\n",
+                {"--columns", "gen,year,loc,rep,yield"},
+                "Line 2 of \"t.csv\": the record has 7 fields, one more than the header names, as "
+                "every record has; its fields 6 and 7, joined by a comma, read as \"7,80\", a "
+                "number with a decimal comma, and so do those of every record. Save the file with "
+                "semicolons between fields, or with its values in double quotes.\n"),
+        refused("a role's name on two columns", "gen,gen,year,loc,rep\nA,5,1,L,1\n", {},
+                "\"t.csv\": several columns are named \"gen\"."),
+        refused("a short record under six names", "plot,gen,year,loc,rep,yield\n1,A,2020\n", {},
+                "Line 2 of \"t.csv\": the record has 3 fields, but the header names 6 columns"),
+        refused("six names alone", "plot,gen,year,loc,rep,yield\n", {},
+                "\"t.csv\" holds no record after its header line.\n"),
+        refused("an empty file", "", {}, "\"t.csv\" is empty: it holds no header and no record.\n"),
+        refused("blank lines alone", "\n \r\n\t\n", {},
+                "\"t.csv\" holds nothing but blank lines: no header and no record.\n"),
+        refused("a UTF-16 mark alone", "\xFF\xFE", {},
+                "\"t.csv\" holds nothing but the byte-order mark that starts Unicode text: no "
+                "header and no record.\n"),
+        // g and U+D800, g and U+D801: two names, neither of them text.
+        refused("halves of UTF-16 characters",
+                "\xFF\xFE" + widened("gen,year,loc,rep,yield\ng") + std::string("\0\xD8", 2) +
+                    widened(",1,L,1,5\ng") + std::string("\x01\xD8", 2) + widened(",1,L,1,6\n"),
+                {},
+                "Line 2 of \"t.csv\": half of a UTF-16 character stands alone on the line (an "
+                "unpaired surrogate), which no text can hold: the file is damaged."),
         refused("a row number twice", header + "1,A,1,L,1,7\n2,B,1,L,1,8\n1,C,1,L,1,9\n", {},
                 "Line 4 of \"t.csv\": the row name \"1\" is given to an earlier row too."),
         refused("text after an end-of-file mark", header + "A,1,L,1,2\n\x1A\nB,1,L,1,3\n", {},
@@ -466,6 +518,15 @@ TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
                    "个数值, "
                    "6 个缺失, 2 个零值.\n"),
                "ClustID\tA\tB\nY1+L\t1.625\t0.125\nY1+M\t.\t.\n")},
+        {"row names, said so", run({"--layout", "2"}, "g,y,l,b,t\n1,A,1,L,1,7.5\n2,B,1,L,1,8\n"),
+         gives("Read 2 records; 2 varieties, 1 year, 1 location; the first column, which the "
+               "header does not name, read as row names.\n",
+               "ClustID\tY1\nL+A\t7.5\nL+B\t8\n")},
+        {"row names, said so in Chinese",
+         run({"c", "--layout", "2"}, "g,y,l,b,t\n1,A,1,L,1,7.5\n2,B,1,L,1,8\n"),
+         gives(
+             gbk("读取 2 条记录; 2 个品种, 1 个年份, 1 个试点; 表头未命名的第一列作为行名读取.\n"),
+             "ClustID\tY1\nL+A\t7.5\nL+B\t8\n")},
         {"one of each, no zero", run({"--layout", "2"}, "g,y,l,b,Yield (t/ha)\nA,1,L,1,7\n"),
          gives("Read 1 record; 1 variety, 1 year, 1 location.\nYield (t/ha): 1 value, 0 missing.\n",
                "ClustID\tY1\nL+A\t7\n")},
@@ -489,6 +550,41 @@ TEST(Table, RunningOutOfMemoryIsAnError) {
     std::string names = "gen,year,loc,rep,yield\n";
     for (int i = 0; i < 300000; ++i) names += "Genotype" + std::to_string(i) + ",2020,L1,1,5\n";
     const std::string old_matrix = "ClustID\tG1\nY1+L1\t0\n";
+    // A million records of 2000 varieties in 500 years: a cube of a million
+    // cells, 4 MB. And 300000 records, each a cell of its own among 1000
+    // varieties, 300 years and 1000 locations: kept sparse, 70 bytes a cell.
+    std::string dense = "gen,year,loc,rep,yield\n", sparse = dense;
+    for (int i = 0; i < 1000000; ++i)
+        dense.append("G")
+            .append(std::to_string(i % 2000))
+            .append(",")
+            .append(std::to_string(i / 2000))
+            .append(",L,1,5\n");
+    for (int i = 0; i < 300000; ++i)
+        sparse.append("G")
+            .append(std::to_string(i % 1000))
+            .append(",")
+            .append(std::to_string(i / 1000))
+            .append(",L")
+            .append(std::to_string(i * 7 % 1000))
+            .append(",1,5\n");
+    auto short_of_memory = [&](const char* what, const std::string& data, unsigned long space,
+                               const std::string& message) {
+        return RunCase{what,
+                       {.args = {"--layout", "2", "t.csv"},
+                        .files = {{"t.csv", data}, {"t.DIS", old_matrix}},
+                        .address_space = space},
+                       {.status = 1,
+                        .err_holds = "Not enough memory for " + message +
+                                     ": the trial is too large for this machine's memory.\n",
+                        .files = {{"t.csv", data}, {"t.DIS", old_matrix}},
+                        .nothing_else = true,
+                        .whole_err = true}};
+    };
+    expect_runs({short_of_memory("a dense cube within 14 MiB", dense, 14ul << 20,
+                                 "the cube of 1000000 cells"),
+                 short_of_memory("a sparse cube within 20 MiB", sparse, 20ul << 20,
+                                 "the cells of the cube that occur, up to 300000 (about 21 MB)")});
     expect_runs({{"300000 names within 32 MiB",
                   {.args = {"--layout", "1", "t.csv"},
                    .files = {{"t.csv", names}, {"t.DIS", old_matrix}},

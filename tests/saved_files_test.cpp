@@ -155,6 +155,19 @@ TEST(SavedFiles, RefusalsSuggestTheCommandThatReadsTheFile) {
          "--columns genotype,year,location,rep,yield " +
              std::string(this_system == System::windows ? "\"it's $5.csv\"" : "'it'\\''s $5.csv'") +
              "\n"},
+        {"a name that starts with -", "-h.csv", "Wheat MET 2019\n" + wide,
+         "Line 2 of \"-h.csv\" names the columns; the lines above it are not part of the table. "
+         "To read it: clustmat --skip 1 --columns genotype,year,location,rep,yield -- -h.csv\n"},
+        // A backslash is a POSIX shell's escape, and no part of a Windows name.
+        {"a name a shell escapes in", this_system == System::windows ? "p^q.csv" : "p\\q.csv",
+         "Wheat MET 2019\n" + wide,
+         this_system == System::windows
+             ? "Line 2 of \"p^q.csv\" names the columns; the lines above it are not part of the "
+               "table. To read it: clustmat --skip 1 --columns genotype,year,location,rep,yield "
+               "\"p^q.csv\"\n"
+             : "Line 2 of \"p\\q.csv\" names the columns; the lines above it are not part of the "
+               "table. To read it: clustmat --skip 1 --columns genotype,year,location,rep,yield "
+               "'p\\q.csv'\n"},
         {"a short title", "t.csv", "Wheat MET 2019\n" + wide,
          "Line 2 of \"t.csv\" names the columns; the lines above it are not part of the table. To "
          "read it: clustmat --skip 1 --columns genotype,year,location,rep,yield t.csv\n"},
@@ -183,6 +196,7 @@ TEST(SavedFiles, RefusalsSuggestTheCommandThatReadsTheFile) {
     for (const auto& file : files) {
         SCOPED_TRACE(file.what);
         RunSetup refused{.args = {"--layout", "1", file.name}, .files = {{file.name, file.data}}};
+        if (file.name.starts_with('-')) refused.args.insert(refused.args.end() - 1, "--");
         expect_runs({{"refused", refused, {1, file.message, {{file.name, file.data}}, true}}});
         RunSetup suggested = refused;
         suggested.args = suggested_command(file.message);
@@ -213,6 +227,11 @@ TEST(SavedFiles, NamesThatSayTooLittleAreListedWithTheirNumbers) {
                 "trait value, each a column's name or number; its columns are 1 \"gen\", 2 "
                 "\"year\", 3 \"loc\", 4 \"rep, block\", 5 \"yield\", 6 \"\\x1b[31m\", 7 "
                 "\"\xd6\xea\")\n"),
+        refused("a role's name on two columns", "gen,gen,year,loc,rep,yield\nA,B,1,L,1,5\n",
+                "\"t.csv\" has 6 columns; name the five to analyse with --columns: clustmat "
+                "--columns V,Y,L,B,T t.csv (V,Y,L,B,T: the variety, year, location, block and "
+                "trait value, each a column's name or number; its columns are 1 \"gen\", 2 "
+                "\"gen\", 3 \"year\", 4 \"loc\", 5 \"rep\", 6 \"yield\")\n"),
         refused("a quote left open in the header", "gen,\"year,loc,rep,yield\nA,1,L,1,2\n",
                 "Line 1 of \"t.csv\", its header: a field in double quotes has no closing quote "
                 "before the end of the line, or text follows its closing quote.\n"),

@@ -78,6 +78,15 @@ TEST(Template, IsWrittenAndAnalysedInTheSameRun) {
           "removed.",
           {},
           true}},
+        // Killed as it tells of the full disk: the unfinished file was gone
+        // before the message said so.
+        {"a full disk, the run killed at its message",
+         {.input = "t.dat\ny\n46340\n46340\n1\n1\n",
+          .file_size = 1 << 20,
+          .environment = {{"FAULT_SIGNAL_AT_TEXT", "9:Can't write the template"}},
+          .with_faults = true,
+          .only_on = System::posix},
+         {.status = -1, .nothing_else = true, .signal = 9}},
     });
 }
 

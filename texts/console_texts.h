@@ -184,6 +184,12 @@ inline constexpr std::string_view header_overlong =
     "a design data file.";
 inline constexpr std::string_view no_record =
     "{} holds no complete record after its five header names.";
+inline constexpr std::string_view data_file_empty =
+    "{} is empty: it holds no header and no record.";
+inline constexpr std::string_view data_file_blank =
+    "{} holds nothing but blank lines: no header and no record.";
+inline constexpr std::string_view data_file_only_mark =
+    "{} holds nothing but the byte-order mark that starts Unicode text: no header and no record.";
 inline constexpr std::string_view file_changed =
     "{} changed while it was being read. Run the analysis again once the file is complete.";
 inline constexpr std::string_view codes_as_names =
@@ -214,6 +220,8 @@ inline constexpr std::string_view memory_to_start = "to start";
 inline constexpr std::string_view memory_for_reading = "to read the data file";
 inline constexpr std::string_view memory_for_levels = "for the levels of the columns {}";
 inline constexpr std::string_view memory_for_cube = "for the cube of {} cells";
+inline constexpr std::string_view memory_for_sparse_cube =
+    "for the cells of the cube that occur, up to {} (about {} MB)";
 inline constexpr std::string_view memory_for_matrix = "to write the matrix file";
 inline constexpr std::string_view memory_for_distances = "for the distances of {} levels";
 inline constexpr std::string_view memory_for_tree_values =
@@ -225,6 +233,9 @@ inline constexpr auto factor_names =
 inline constexpr std::string_view line_fault = "Line {} of {}: {}";
 inline constexpr std::string_view line_overlong =
     "the line is longer than {} bytes; the file is damaged or is not a table.";
+inline constexpr std::string_view lone_surrogate =
+    "half of a UTF-16 character stands alone on the line (an unpaired surrogate), which no text "
+    "can hold: the file is damaged. Save it again as Unicode text or UTF-8.";
 inline constexpr std::string_view open_quote =
     "a field in double quotes has no closing quote before the end of the line, or text follows "
     "its closing quote.";
@@ -239,6 +250,10 @@ inline constexpr std::string_view row_name_repeats =
     "header names begins with its row's name, as R writes them, and no two rows share one; "
     "where a number's decimal comma splits it in two, save the file with semicolons between "
     "fields.";
+inline constexpr std::string_view decimal_comma_split =
+    "the record has {}, one more than the header names, as every record has; its fields {} and "
+    "{}, joined by a comma, read as {}, a number with a decimal comma, and so do those of every "
+    "record. Save the file with semicolons between fields, or with its values in double quotes.";
 inline constexpr std::string_view fields_not_records =
     "the record has {}, but the records before it have {}.";
 inline constexpr auto field_words = std::to_array<std::string_view>({"field", "fields"});
@@ -255,6 +270,9 @@ inline constexpr std::string_view no_column_number = "there is no column {}.";
 inline constexpr std::string_view no_column_named = "no column is named {}.";
 inline constexpr std::string_view columns_named = "several columns are named {}.";
 inline constexpr std::string_view column_twice = "the column {} is given twice.";
+inline constexpr std::string_view header_too_short =
+    "the header names {}, but a table needs five: the variety, year, location, block and trait "
+    "value.";
 inline constexpr std::string_view too_many_columns =
     "{} has {} columns; name the five to analyse with --columns: {}";
 inline constexpr std::string_view header_below =
@@ -293,6 +311,13 @@ inline constexpr std::string_view account_repeated_en = "; {} skipped";
 // "; 跳过 {} 个重复的表头"
 inline constexpr std::string_view account_repeated_zh =
     "; \xCC\xF8\xB9\xFD {} \xB8\xF6\xD6\xD8\xB8\xB4\xB5\xC4\xB1\xED\xCD\xB7";
+inline constexpr std::string_view account_row_names_en =
+    "; the first column, which the header does not name, read as row names";
+// "; 表头未命名的第一列作为行名读取"
+inline constexpr std::string_view account_row_names_zh =
+    "; "
+    "\xB1\xED\xCD\xB7\xCE\xB4\xC3\xFC\xC3\xFB\xB5\xC4\xB5\xDA\xD2\xBB\xC1\xD0\xD7\xF7\xCE\xAA\xD0"
+    "\xD0\xC3\xFB\xB6\xC1\xC8\xA1";
 // After the trait's name:
 inline constexpr std::string_view account_trait_en = ": {}, {} missing";
 // ": {} 个数值, {} 个缺失"
