@@ -25,12 +25,10 @@ void expect_pictures_sound(const RunResult& run) {
 // The example: four varieties over three year and location pairs. Wards's
 // tree joins 1 and 3 first; by Mojena's rule the four make one group.
 TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
-    const std::string groups_one =
-        "label\tgroup\tvalues\tnote\nG1\t1\t3\t\nG2\t1\t3\t\nG3\t1\t3\t\n"
-        "G4\t1\t3\t\n";
-    const std::string groups_two =
-        "label\tgroup\tvalues\tnote\nG1\t1\t3\t\nG2\t2\t3\t\nG3\t1\t3\t\n"
-        "G4\t2\t3\t\n";
+    const std::string groups_one = "label\tlevel\tgroup\tvalues\tfilled\tnote\nG1\t1\t1\t3\t0\t\n"
+                                   "G2\t2\t1\t3\t0\t\nG3\t3\t1\t3\t0\t\nG4\t4\t1\t3\t0\t\n";
+    const std::string groups_two = "label\tlevel\tgroup\tvalues\tfilled\tnote\nG1\t1\t1\t3\t0\t\n"
+                                   "G2\t2\t2\t3\t0\t\nG3\t3\t1\t3\t0\t\nG4\t4\t2\t3\t0\t\n";
     auto run = [](std::vector<std::string> args) {
         args.push_back("d.dat");
         return RunSetup{.args = std::move(args), .files = {{"d.dat", example}}};
@@ -40,24 +38,25 @@ TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
          run({"--tree", "--layout", "1"}),
          {0,
           "\n Matrix file d.DIS written: 4 rows, 4 columns.\n\nTree d: 4 varieties in 1 group "
-          "(Mojena, k = 1.25), 0 left out; cophenetic correlation 0.",
+          "(Mojena, k = 1.25); no cell filled; cophenetic correlation 0.",
           {{"d.groups.tsv", groups_one}}}},
         {"d",
          run({"--tree", "--groups", "2", "--method", "average", "--layout", "1"}),
          {0,
-          "\nTree d: 4 varieties in 2 groups (--groups 2), 0 left out;",
+          "\nTree d: 4 varieties in 2 groups (--groups 2); no cell filled;",
           {{"d.groups.tsv", groups_two}}}},
         {"out.txt",
          run({"--tree", "--groups", "9", "--layout", "1", "--output", "out.txt"}),
          {0,
           "--groups 9 is more than the 4 varieties clustered in out.txt: each is a group of its "
           "own.\nTree out.txt: 4 varieties in 4 groups (--groups 9)",
-          {{"out.txt.groups.tsv", "label\tgroup\tvalues\tnote\nG1\t1\t3\t\nG2\t2\t3\t\nG3\t3\t3\t\n"
-                                  "G4\t4\t3\t\n"}}}},
+          {{"out.txt.groups.tsv",
+            "label\tlevel\tgroup\tvalues\tfilled\tnote\nG1\t1\t1\t3\t0\t\nG2\t2\t2\t3\t0\t\n"
+            "G3\t3\t3\t3\t0\t\nG4\t4\t4\t3\t0\t\n"}}}},
         {"d",
-         run({"c", "--tree", "--layout", "1"}),
+         run({"c", "--tree", "--mojena", "3", "--layout", "1"}),
          {0, gbk("聚类树 ") + "d" +
-                 gbk(": 4 个品种分为 1 组 (Mojena, k = 1.25), 0 个未参与聚类; "
+                 gbk(": 4 个品种分为 1 组 (Mojena, k = 3); 没有填补单元格; "
                      "共表型相关系数 0.")}},
     };
     for (const auto& [stem, setup, expected] : cases) {
@@ -90,22 +89,40 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
                             "A,2,L1,1,5.9,\nB,2,L1,1,6.3,\nE,2,L1,1,7,\nE,2,L2,1,7.1,\n";
     const std::vector<std::string> args = {"--tree",   "--columns", "gen,year,loc,rep,yield,height",
                                            "--layout", "1",         "t.csv"};
+    std::vector<std::string> none = args;
+    none.insert(none.begin() + 1, {"--fill", "none"});
+    const std::string height_table =
+        "label\tlevel\tgroup\tvalues\tfilled\tnote\nA\tA\t.\t1\t.\tfewer than 2 values\n"
+        "B\tB\t.\t1\t.\tfewer than 2 values\nC\tC\t.\t0\t.\tfewer than 2 values\n"
+        "D\tD\t.\t0\t.\tfewer than 2 values\nE\tE\t.\t0\t.\tfewer than 2 values\n";
     const RunResult run = expect_run(
-        {"yield and height",
-         {.args = args, .files = {{"t.csv", csv}}},
+        {"yield and height, as R's dist",
+         {.args = none, .files = {{"t.csv", csv}}},
          {0,
-          "\nTree t.yield: 3 varieties in 1 group (Mojena, k = 1.25), 2 left out; cophenetic "
-          "correlation 0.60.\nNo tree for t.height: fewer than two varieties have values in 2 "
-          "rows or more that they share; t.height.groups.tsv says why for each.\n",
+          "\nTree t.yield: 3 varieties in 1 group (Mojena, k = 1.25), 2 left out; no cell filled; "
+          "cophenetic correlation 0.60.\nWard's method assumes Euclidean distances; with --fill "
+          "none and missing cells they are not.\nNo tree for t.height: fewer than two varieties "
+          "have values in 2 rows or more that they share; t.height.groups.tsv says why for each.\n",
           {{"t.yield.groups.tsv",
-            "label\tgroup\tvalues\tnote\nA\t1\t3\t\nB\t1\t3\t\nC\t1\t2\t\nD\t.\t1\tfewer than 2 "
-            "values\nE\t.\t2\tshares fewer than 2 rows with A\n"},
-           {"t.height.groups.tsv",
-            "label\tgroup\tvalues\tnote\nA\t.\t1\tfewer than 2 values\nB\t.\t1\tfewer than 2 "
-            "values\nC\t.\t0\tfewer than 2 values\nD\t.\t0\tfewer than 2 values\nE\t.\t0\tfewer "
-            "than 2 values\n"},
+            "label\tlevel\tgroup\tvalues\tfilled\tnote\nA\tA\t1\t3\t0\t\nB\tB\t1\t3\t0\t\n"
+            "C\tC\t1\t2\t0\t\nD\tD\t.\t1\t.\tfewer than 2 values\nE\tE\t.\t2\t.\tshares fewer "
+            "than 2 rows with A\n"},
+           {"t.height.groups.tsv", height_table},
            {"t.height.tree.nwk", std::nullopt},
            {"t.height.tree.svg", std::nullopt}}}});
+    // Filled by least squares (A 5.8167, B 6.5833, C 6.075 6.175, E 6.4083
+    // 6.5417, solved exactly apart), then Ward's tree of Euclidean distances:
+    // heights 0.754, 1.058, 2.414, one group, cophenetic correlation 0.61.
+    const RunResult filled = expect_run(
+        {"yield and height, filled",
+         {.args = args, .files = {{"t.csv", csv}}},
+         {0,
+          "\nTree t.yield: 4 varieties in 1 group (Mojena, k = 1.25), 1 left out; 6 of 16 "
+          "cells filled (additive); cophenetic correlation 0.61.\nNo tree for t.height",
+          {{"t.yield.groups.tsv",
+            "label\tlevel\tgroup\tvalues\tfilled\tnote\nA\tA\t1\t3\t1\t\nB\tB\t1\t3\t1\t\n"
+            "C\tC\t1\t2\t2\t\nD\tD\t.\t1\t.\tfewer than 2 values\nE\tE\t1\t2\t2\t\n"},
+           {"t.height.groups.tsv", height_table}}}});
     // One variety left alone is left out too.
     const RunResult alone =
         run_clustmat({.args = {"--tree", "--min-rows", "1", "--columns", "1,2,3,4,5,6", "--layout",
@@ -113,8 +130,9 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
                       .files = {{"t.csv", "gen,year,loc,rep,yield,height\nA,1,L1,1,5,80\n"
                                           "B,1,L2,1,6,81\nA,1,L2,1,7,\nB,1,L1,1,8,\n"}}});
     EXPECT_EQ(alone.files.at("t.height.groups.tsv"),
-              "label\tgroup\tvalues\tnote\nA\t.\t1\tno other level is left to cluster with\n"
-              "B\t.\t1\tshares no row with A\n");
+              "label\tlevel\tgroup\tvalues\tfilled\tnote\nA\tA\t.\t1\t.\tno other level is left "
+              "to cluster with\nB\tB\t.\t1\t.\tnot connected to the other varieties through "
+              "shared rows\n");
     EXPECT_EQ(run.files.count("t.yield.tree.nwk") + run.files.count("t.yield.tree.svg"), 2u);
     expect_pictures_sound(run);
     // An earlier run's tree of a trait that has none now goes with the new set.
@@ -131,8 +149,24 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
           "t.height.tree.svg were removed.\n",
           {{"t.height.tree.nwk", std::nullopt},
            {"t.height.tree.svg", std::nullopt},
-           {"t.yield.tree.nwk", run.files.at("t.yield.tree.nwk")},
-           {"t.height.groups.tsv", run.files.at("t.height.groups.tsv")}}}},
+           {"t.yield.tree.nwk", filled.files.at("t.yield.tree.nwk")},
+           {"t.height.groups.tsv", height_table}}}},
+        {"without a fill, in Chinese",
+         {.args = {"c", "--fill", "none", "--tree", "--columns", "gen,year,loc,rep,yield,height",
+                   "--layout", "1", "t.csv"},
+          .files = {{"t.csv", csv}}},
+         {0, gbk("没有填补单元格; 共表型相关系数 0.60.\nWard 法假定距离为欧氏距离; 使用 --fill "
+                 "none 且有缺失单元格时并非如此.\n")}},
+        // A's three values give the row effects; the others, one value each,
+        // are A's shifted (reference: heights 0.17 0.30 0.42 0.52 1.70).
+        {"most cells filled",
+         {.args = {"--tree", "--min-rows", "1", "--layout", "1", "m.csv"},
+          .files = {{"m.csv",
+                     "gen,year,loc,rep,yield\nA,1,L,1,5\nA,2,L,1,6\nA,3,L,1,7\n"
+                     "B,1,L,1,5.5\nC,2,L,1,6.2\nD,3,L,1,7.1\nE,1,L,1,4.9\nF,2,L,1,6.8\n"}}},
+         {0, "\nTree m: 6 varieties in 2 groups (Mojena, k = 1.25); 10 of 18 cells filled "
+             "(additive); cophenetic correlation 0.82.\nMost cells are the model's, not observed: "
+             "read the groups with the filled column.\n"}},
         {"its picture alone, in Chinese",
          {.args = {"c", "--tree", "--columns", "gen,year,loc,rep,yield,height", "--layout", "1",
                    "t.csv"},

@@ -392,17 +392,47 @@ inline constexpr auto leaves_en =
 inline constexpr auto leaves_zh =
     std::to_array<std::string_view>({"\xC6\xB7\xD6\xD6", "\xC4\xEA\xB7\xDD", "\xCA\xD4\xB5\xE3"});
 inline constexpr auto group_words = std::to_array<std::string_view>({"group", "groups"});
-inline constexpr std::string_view mojena_rule = "Mojena, k = 1.25";
+inline constexpr std::string_view mojena_rule = "Mojena, k = {}";
 inline constexpr std::string_view groups_rule = "--groups {}";
 inline constexpr std::string_view tree_before_en = "Tree ";
 // "聚类树 "
 inline constexpr std::string_view tree_before_zh = "\xBE\xDB\xC0\xE0\xCA\xF7 ";
+// The line of a tree: its levels and groups, then the left-out part when
+// some were, then the cells part.
 inline constexpr std::string_view tree_after_en =
-    ": {} {} in {} ({}), {} left out; cophenetic correlation {}.\n";
-// ": {} 个{}分为 {} 组 ({}), {} 个未参与聚类; 共表型相关系数 {}.\n"
+    ": {} {} in {} ({}){}; {}; cophenetic correlation {}.\n";
+// ": {} 个{}分为 {} 组 ({}){}; {}; 共表型相关系数 {}.\n"
 inline constexpr std::string_view tree_after_zh =
-    ": {} \xB8\xF6{}\xB7\xD6\xCE\xAA {} \xD7\xE9 ({}), {} \xB8\xF6\xCE\xB4\xB2\xCE\xD3\xEB\xBE"
-    "\xDB\xC0\xE0; \xB9\xB2\xB1\xED\xD0\xCD\xCF\xE0\xB9\xD8\xCF\xB5\xCA\xFD {}.\n";
+    ": {} \xB8\xF6{}\xB7\xD6\xCE\xAA {} \xD7\xE9 ({}){}; {}; \xB9\xB2\xB1\xED\xD0\xCD\xCF"
+    "\xE0\xB9\xD8\xCF\xB5\xCA\xFD {}.\n";
+inline constexpr std::string_view tree_left_out_en = ", {} left out";
+// ", {} 个未参与聚类"
+inline constexpr std::string_view tree_left_out_zh =
+    ", {} \xB8\xF6\xCE\xB4\xB2\xCE\xD3\xEB\xBE\xDB\xC0\xE0";
+// The cells filled, of the clustered levels' cells, and the fill's name.
+inline constexpr std::string_view cells_filled_en = "{} of {} cells filled ({})";
+// "{} 个单元格中 {} 个已填补 ({})": the cells, then those filled.
+inline constexpr std::string_view cells_filled_zh =
+    "{} \xB8\xF6\xB5\xA5\xD4\xAA\xB8\xF1\xD6\xD0 {} \xB8\xF6\xD2\xD1\xCC\xEE\xB2\xB9 ({})";
+inline constexpr std::string_view no_cell_filled_en = "no cell filled";
+// "没有填补单元格"
+inline constexpr std::string_view no_cell_filled_zh =
+    "\xC3\xBB\xD3\xD0\xCC\xEE\xB2\xB9\xB5\xA5\xD4\xAA\xB8\xF1";
+inline constexpr std::string_view most_filled_en =
+    "Most cells are the model's, not observed: read the groups with the filled column.\n";
+// "多数单元格是模型的填补值而非观测值: 请结合 filled 列解读分组.\n"
+inline constexpr std::string_view most_filled_zh =
+    "\xB6\xE0\xCA\xFD\xB5\xA5\xD4\xAA\xB8\xF1\xCA\xC7\xC4\xA3\xD0\xCD\xB5\xC4\xCC\xEE"
+    "\xB2\xB9\xD6\xB5\xB6\xF8\xB7\xC7\xB9\xDB\xB2\xE2\xD6\xB5: \xC7\xEB\xBD\xE1\xBA\xCF "
+    "filled \xC1\xD0\xBD\xE2\xB6\xC1\xB7\xD6\xD7\xE9.\n";
+inline constexpr std::string_view ward_not_euclidean_en =
+    "Ward's method assumes Euclidean distances; with --fill none and missing cells they are "
+    "not.\n";
+// "Ward 法假定距离为欧氏距离; 使用 --fill none 且有缺失单元格时并非如此.\n"
+inline constexpr std::string_view ward_not_euclidean_zh =
+    "Ward \xB7\xA8\xBC\xD9\xB6\xA8\xBE\xE0\xC0\xEB\xCE\xAA\xC5\xB7\xCA\xCF\xBE\xE0\xC0"
+    "\xEB; \xCA\xB9\xD3\xC3 --fill none \xC7\xD2\xD3\xD0\xC8\xB1\xCA\xA7\xB5\xA5\xD4\xAA"
+    "\xB8\xF1\xCA\xB1\xB2\xA2\xB7\xC7\xC8\xE7\xB4\xCB.\n";
 inline constexpr std::string_view capped_before_en =
     "--groups {} is more than the {} {} clustered in ";
 inline constexpr std::string_view capped_after_en = ": each is a group of its own.\n";
@@ -539,6 +569,10 @@ inline constexpr std::string_view bad_groups_option =
 inline constexpr std::string_view bad_min_rows_option =
     "--min-rows takes a number of rows from 1 to 2147483647, not {}";
 inline constexpr std::string_view option_needs_tree = "the option {} is for --tree, not given";
+inline constexpr std::string_view bad_fill_option = "--fill takes additive or none, not {}";
+inline constexpr std::string_view bad_mojena_option = "--mojena takes a number above 0, not {}";
+inline constexpr std::string_view mojena_with_groups =
+    "--mojena sets Mojena's rule, which --groups replaces: give one of them";
 inline constexpr std::string_view bad_columns_option =
     "--columns takes five or more column names or numbers separated by commas, not {}";
 inline constexpr std::string_view second_data_file = "a second data file {} after {}";
