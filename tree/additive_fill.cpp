@@ -75,33 +75,55 @@ void drop_empty_rows(ClusterData& data, const std::vector<std::int32_t>& levels)
 
 namespace {
 
-// The observed cells of the fitted levels, read where they lie: a level's
-// values are contiguous, and the rows' sums fit in cache.
+// The observed cells of the fitted levels, level by level (level i's are
+// start[i] to start[i + 1]): each step of the solver goes over these alone,
+// not over the empty cells too, which in a sparse trial are most.
 struct Design {
-    const ClusterData& data;
-    const std::vector<std::int32_t>& levels;
-    std::vector<double> row_count, level_count;
-
-    const double* column(std::size_t i) const { return data.values.data() + levels[i] * data.rows; }
+    std::vector<std::int64_t> start;
+    std::vector<std::int32_t> row;   // of each observed cell
+    std::vector<double> value;       // each observed cell's value less the grand mean
+    std::vector<double> row_count;   // observed cells of each row
+    std::vector<double> level_count; // of each level
 };
+
+Design design_of(const ClusterData& data, const std::vector<std::int32_t>& levels, double& mu) {
+    Design d;
+    d.row_count.assign(static_cast<std::size_t>(data.rows), 0.0);
+    d.start.push_back(0);
+    double total = 0;
+    for (std::int32_t level : levels) {
+        const double* y = data.values.data() + level * data.rows;
+        for (std::int64_t row = 0; row < data.rows; ++row) {
+            if (!observed(y[row])) continue;
+            d.row.push_back(static_cast<std::int32_t>(row));
+            d.value.push_back(y[row]);
+            total += y[row];
+            ++d.row_count[static_cast<std::size_t>(row)];
+        }
+        d.start.push_back(static_cast<std::int64_t>(d.row.size()));
+        d.level_count.push_back(static_cast<double>(d.start.back() - d.start[d.start.size() - 2]));
+    }
+    // The values centred on their grand mean, so that the effects solved
+    // for are small beside the values and lose no digits to them.
+    mu = d.value.empty() ? 0.0 : total / static_cast<double>(d.value.size());
+    for (double& y : d.value) y -= mu;
+    return d;
+}
 
 // With the row effects eliminated, the level effects b solve S b = rhs,
 // S = D_levels - N' D_rows^-1 N (N the cells' incidence): out = S b.
 void apply_schur(const Design& d, const std::vector<double>& b, std::vector<double>& row_mean,
                  std::vector<double>& out) {
     std::fill(row_mean.begin(), row_mean.end(), 0.0);
-    for (std::size_t i = 0; i < d.levels.size(); ++i) {
-        const double* y = d.column(i);
-        for (std::int64_t row = 0; row < d.data.rows; ++row)
-            if (observed(y[row])) row_mean[static_cast<std::size_t>(row)] += b[i];
-    }
+    for (std::size_t i = 0; i < b.size(); ++i)
+        for (std::int64_t c = d.start[i]; c < d.start[i + 1]; ++c)
+            row_mean[static_cast<std::size_t>(d.row[static_cast<std::size_t>(c)])] += b[i];
     for (std::size_t row = 0; row < row_mean.size(); ++row)
         if (d.row_count[row] > 0) row_mean[row] /= d.row_count[row];
-    for (std::size_t i = 0; i < d.levels.size(); ++i) {
-        const double* y = d.column(i);
+    for (std::size_t i = 0; i < b.size(); ++i) {
         double sum = 0;
-        for (std::int64_t row = 0; row < d.data.rows; ++row)
-            if (observed(y[row])) sum += row_mean[static_cast<std::size_t>(row)];
+        for (std::int64_t c = d.start[i]; c < d.start[i + 1]; ++c)
+            sum += row_mean[static_cast<std::size_t>(d.row[static_cast<std::size_t>(c)])];
         out[i] = d.level_count[i] * b[i] - sum;
     }
 }
@@ -118,33 +140,17 @@ std::vector<std::int64_t> fill_additive(ClusterData& data,
                                         const std::vector<std::int32_t>& levels) {
     const std::size_t count = levels.size();
     const auto rows = static_cast<std::size_t>(data.rows);
-    Design d{data, levels, std::vector<double>(rows, 0.0), std::vector<double>(count, 0.0)};
-    // The values centred on their grand mean, so that the effects solved
-    // for are small beside the values and lose no digits to them.
-    double total = 0, cells = 0;
+    double mu = 0;
+    const Design d = design_of(data, levels, mu);
     std::vector<double> row_sum(rows, 0.0);
-    for (std::size_t i = 0; i < count; ++i) {
-        const double* y = d.column(i);
-        for (std::size_t row = 0; row < rows; ++row) {
-            if (!observed(y[row])) continue;
-            total += y[row];
-            ++cells;
-            ++d.row_count[row];
-            ++d.level_count[i];
-        }
-    }
-    const double mu = cells > 0 ? total / cells : 0.0;
-    for (std::size_t i = 0; i < count; ++i) {
-        const double* y = d.column(i);
-        for (std::size_t row = 0; row < rows; ++row)
-            if (observed(y[row])) row_sum[row] += y[row] - mu;
-    }
+    for (std::size_t c = 0; c < d.row.size(); ++c)
+        row_sum[static_cast<std::size_t>(d.row[c])] += d.value[c];
     std::vector<double> rhs(count, 0.0);
-    for (std::size_t i = 0; i < count; ++i) {
-        const double* y = d.column(i);
-        for (std::size_t row = 0; row < rows; ++row)
-            if (observed(y[row])) rhs[i] += y[row] - mu - row_sum[row] / d.row_count[row];
-    }
+    for (std::size_t i = 0; i < count; ++i)
+        for (std::int64_t c = d.start[i]; c < d.start[i + 1]; ++c) {
+            const auto row = static_cast<std::size_t>(d.row[static_cast<std::size_t>(c)]);
+            rhs[i] += d.value[static_cast<std::size_t>(c)] - row_sum[row] / d.row_count[row];
+        }
 
     // Conjugate gradients preconditioned by the levels' counts. S is
     // singular only along equal effects for every level (the design is
@@ -174,15 +180,12 @@ std::vector<std::int64_t> fill_additive(ClusterData& data,
     }
 
     // The row effects given the levels', then the empty cells.
-    std::vector<double> row_effect(rows, 0.0);
-    for (std::size_t i = 0; i < count; ++i) {
-        const double* y = d.column(i);
-        for (std::size_t row = 0; row < rows; ++row)
-            if (observed(y[row])) row_effect[row] -= b[i];
-    }
+    std::vector<double> row_effect = row_sum;
+    for (std::size_t i = 0; i < count; ++i)
+        for (std::int64_t c = d.start[i]; c < d.start[i + 1]; ++c)
+            row_effect[static_cast<std::size_t>(d.row[static_cast<std::size_t>(c)])] -= b[i];
     for (std::size_t row = 0; row < rows; ++row)
-        if (d.row_count[row] > 0)
-            row_effect[row] = (row_sum[row] + row_effect[row]) / d.row_count[row];
+        if (d.row_count[row] > 0) row_effect[row] /= d.row_count[row];
     std::vector<std::int64_t> filled(count, 0);
     for (std::size_t i = 0; i < count; ++i) {
         double* y = data.values.data() + levels[i] * data.rows;
