@@ -93,8 +93,13 @@ static void announce_tree(const std::string& matrix_name, const TraitTree& tree,
     if (!tree.grown()) {
         if (!chinese) put_text(stderr, texts::no_tree_before_en);
         put_text(stderr, name);
-        put_gbk_text(stderr, chinese ? fill(texts::no_tree_middle_zh, {min_rows, leaves, leaves})
-                                     : fill(texts::no_tree_middle_en, {leaves, min_rows}));
+        const bool linked = options.fill != CellFill::none;
+        put_gbk_text(stderr,
+                     chinese
+                         ? fill(linked ? texts::no_tree_linked_middle_zh : texts::no_tree_middle_zh,
+                                {min_rows, leaves, leaves})
+                         : fill(linked ? texts::no_tree_linked_middle_en : texts::no_tree_middle_en,
+                                {leaves, min_rows}));
         const TreeFileNames files = tree_file_names(matrix_name);
         put_text(stderr, files.groups);
         end_without_tree(files, older);

@@ -118,7 +118,9 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
          {.args = args, .files = {{"t.csv", csv}}},
          {0,
           "\nTree t.yield: 4 varieties in 1 group (Mojena, k = 1.25), 1 left out; 6 of 16 "
-          "cells filled (additive); cophenetic correlation 0.61.\nNo tree for t.height",
+          "cells filled (additive); cophenetic correlation 0.61.\nNo tree for t.height: fewer "
+          "than two varieties with values in 2 rows or more are linked through shared rows; "
+          "t.height.groups.tsv says why for each.\n",
           {{"t.yield.groups.tsv",
             "label\tlevel\tgroup\tvalues\tfilled\tnote\nA\tA\t1\t3\t1\t\nB\tB\t1\t3\t1\t\n"
             "C\tC\t1\t2\t2\t\nD\tD\t.\t1\t.\tfewer than 2 values\nE\tE\t1\t2\t2\t\n"},
@@ -175,13 +177,19 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
           gbk("; 以前运行留下的 ") + "t.height.tree.svg" + gbk(" 已删除.\n"),
           {{"t.height.tree.svg", std::nullopt}}}},
         {"no trait with a tree",
-         {.args = {"--tree", "--min-rows", "4", "--layout", "1", "t.csv"},
+         {.args = {"--tree", "--fill", "none", "--min-rows", "4", "--layout", "1", "t.csv"},
           .files = {{"t.csv", "gen,year,loc,rep,yield\nA,1,L1,1,5\nB,1,L1,1,6\n"}}},
          {1,
           "No tree can be grown: in no matrix do two varieties have values in 4 rows or more "
           "that they share. Nothing was written.\n",
           {{"t.csv", "gen,year,loc,rep,yield\nA,1,L1,1,5\nB,1,L1,1,6\n"}},
           true}},
+        {"no trait with a tree, filled",
+         {.args = {"--tree", "--layout", "1", "t.csv"},
+          .files = {{"t.csv", "gen,year,loc,rep,yield\nA,1,L1,1,5\nA,1,L2,1,5\nB,2,L1,1,6\n"
+                              "B,2,L2,1,7\n"}}},
+         {1, "No tree can be grown: in no matrix are two varieties with values in 2 rows or more "
+             "linked through shared rows. Nothing was written.\n"}},
         {"a tree's file over the data file",
          {.args = {"--tree", "--layout", "1", "--output", "w.DIS", "w.tree.nwk"},
           .files = {{"w.tree.nwk", example}}},

@@ -386,6 +386,17 @@ inline constexpr std::string_view no_tree_at_all_zh =
     "\xD5\xF3\xD6\xD0\xB6\xBC\xC3\xBB\xD3\xD0\xC1\xBD\xB8\xF6{}\xD4\xDA\xB2\xBB\xC9\xD9"
     "\xD3\xDA {} \xD0\xD0\xD6\xD0\xB9\xB2\xCD\xAC\xD3\xD0\xD6\xB5. \xCE\xB4\xD0\xB4\xC8\xEB"
     "\xC8\xCE\xBA\xCE\xCE\xC4\xBC\xFE.";
+// The same with a fill, where levels need only be linked.
+inline constexpr std::string_view no_tree_linked_en =
+    "No tree can be grown: in no matrix are two {} with values in {} rows or more linked through "
+    "shared rows. Nothing was written.";
+// "聚类树无法生成: 任何矩阵中都没有两个在不少于 {} 行中有值的{}通过共同的行相连. 未写入任何文件."
+inline constexpr std::string_view no_tree_linked_zh =
+    "\xBE\xDB\xC0\xE0\xCA\xF7\xCE\xDE\xB7\xA8\xC9\xFA\xB3\xC9: \xC8\xCE\xBA\xCE\xBE\xD8"
+    "\xD5\xF3\xD6\xD0\xB6\xBC\xC3\xBB\xD3\xD0\xC1\xBD\xB8\xF6\xD4\xDA\xB2\xBB\xC9\xD9\xD3"
+    "\xDA {} \xD0\xD0\xD6\xD0\xD3\xD0\xD6\xB5\xB5\xC4{}\xCD\xA8\xB9\xFD\xB9\xB2\xCD\xAC\xB5"
+    "\xC4\xD0\xD0\xCF\xE0\xC1\xAC. \xCE\xB4\xD0\xB4\xC8\xEB\xC8\xCE\xBA\xCE\xCE\xC4\xBC"
+    "\xFE.";
 // The levels a tree clusters: varieties, years, locations; "品种", "年份", "试点".
 inline constexpr auto leaves_en =
     std::to_array<std::string_view>({"varieties", "years", "locations"});
@@ -445,6 +456,14 @@ inline constexpr std::string_view no_tree_before_en = "No tree for ";
 inline constexpr std::string_view no_tree_middle_en =
     ": fewer than two {} have values in {} rows or more that they share; ";
 inline constexpr std::string_view no_tree_after_en = " says why for each.\n";
+inline constexpr std::string_view no_tree_linked_middle_en =
+    ": fewer than two {} with values in {} rows or more are linked through shared rows; ";
+// " 没有聚类树: 在不少于 {} 行中有值且通过共同的行相连的{}不足两个; 各{}的原因见 "
+inline constexpr std::string_view no_tree_linked_middle_zh =
+    " \xC3\xBB\xD3\xD0\xBE\xDB\xC0\xE0\xCA\xF7: \xD4\xDA\xB2\xBB\xC9\xD9\xD3\xDA {} \xD0"
+    "\xD0\xD6\xD0\xD3\xD0\xD6\xB5\xC7\xD2\xCD\xA8\xB9\xFD\xB9\xB2\xCD\xAC\xB5\xC4\xD0\xD0"
+    "\xCF\xE0\xC1\xAC\xB5\xC4{}\xB2\xBB\xD7\xE3\xC1\xBD\xB8\xF6; \xB8\xF7{}\xB5\xC4\xD4\xAD"
+    "\xD2\xF2\xBC\xFB ";
 // "", " 没有聚类树: 共同有值的行数不少于 {} 的{}不足两个; 各{}的原因见 ", ".\n"
 inline constexpr std::string_view no_tree_middle_zh =
     " \xC3\xBB\xD3\xD0\xBE\xDB\xC0\xE0\xCA\xF7: \xB9\xB2\xCD\xAC\xD3\xD0\xD6\xB5\xB5\xC4"

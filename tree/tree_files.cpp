@@ -49,10 +49,13 @@ std::vector<TraitTree> grow_trees(const Trial& trial, Layout layout, const TreeO
         any = any || trees.back().grown();
     }
     const int f = analysed_factor(layout);
+    const std::string min_rows = decimal(options.min_rows);
+    if (!any && options.fill == CellFill::none)
+        fatal_exit(fill(texts::no_tree_at_all_en, {texts::leaves_en[f], min_rows}),
+                   fill(texts::no_tree_at_all_zh, {texts::leaves_zh[f], min_rows}));
     if (!any)
-        fatal_exit(
-            fill(texts::no_tree_at_all_en, {texts::leaves_en[f], decimal(options.min_rows)}),
-            fill(texts::no_tree_at_all_zh, {texts::leaves_zh[f], decimal(options.min_rows)}));
+        fatal_exit(fill(texts::no_tree_linked_en, {texts::leaves_en[f], min_rows}),
+                   fill(texts::no_tree_linked_zh, {min_rows, texts::leaves_zh[f]}));
     return trees;
 }
 
