@@ -169,6 +169,14 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
          {0, "\nTree m: 6 varieties in 2 groups (Mojena, k = 1.25); 10 of 18 cells filled "
              "(additive); cophenetic correlation 0.82.\nMost cells are the model's, not observed: "
              "read the groups with the filled column.\n"}},
+        {"most cells filled, in Chinese",
+         {.args = {"c", "--tree", "--min-rows", "1", "--layout", "1", "m.csv"},
+          .files = {{"m.csv",
+                     "gen,year,loc,rep,yield\nA,1,L,1,5\nA,2,L,1,6\nA,3,L,1,7\n"
+                     "B,1,L,1,5.5\nC,2,L,1,6.2\nD,3,L,1,7.1\nE,1,L,1,4.9\nF,2,L,1,6.8\n"}}},
+         {0, gbk("18 个单元格中 10 个已填补 (additive); 共表型相关系数 "
+                 "0.82.\n多数单元格是模型的填补值而非"
+                 "观测值: 请结合 filled 列解读分组.\n")}},
         {"its picture alone, in Chinese",
          {.args = {"c", "--tree", "--columns", "gen,year,loc,rep,yield,height", "--layout", "1",
                    "t.csv"},
