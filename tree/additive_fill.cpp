@@ -156,15 +156,25 @@ std::vector<std::int64_t> fill_additive(ClusterData& data,
     // singular only along equal effects for every level (the design is
     // connected), which no prediction sees; the residual stays clear of it.
     // In exact arithmetic `count` steps solve it; the rest is for rounding.
+    // A residual that no longer falls (rounding's floor) ends it too: 100
+    // steps without halving it.
     std::vector<double> b(count, 0.0), r = rhs, z(count), p(count), q(count), row_mean(rows);
     const double target = 1e-28 * dot(rhs, rhs);
+    double best = dot(rhs, rhs);
+    std::size_t best_step = 0;
     auto precondition = [&] {
         for (std::size_t i = 0; i < count; ++i) z[i] = r[i] / d.level_count[i];
     };
     precondition();
     p = z;
     double rz = dot(r, z);
-    for (std::size_t step = 0; step < 2 * count + 100 && dot(r, r) > target; ++step) {
+    for (std::size_t step = 0; step < 2 * count + 100 && step < best_step + 100; ++step) {
+        const double residual = dot(r, r);
+        if (!(residual > target)) break;
+        if (residual < best / 4) {
+            best = residual;
+            best_step = step;
+        }
         apply_schur(d, p, row_mean, q);
         const double pq = dot(p, q);
         if (!(pq > 0)) break;
