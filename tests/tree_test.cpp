@@ -144,6 +144,11 @@ TEST(Tree, LeavesOutLevelsWithTooFewValuesThenTheWorstSpoilers) {
          {"..11...", "....111", "11..11.", "11..11.", "1111...", "1111..."},
          2,
          {with('3'), with('5'), "", "", "", ""}},
+        // G1 goes first, then both levels it spoilt: it shares enough with the rest.
+        {"spoilt only by levels left out later",
+         {"11.......", "..1111...", "..11..11.", "11....111", "11..11..1"},
+         2,
+         {"shares fewer than 2 rows with levels left out after it", with('4'), with('5'), "", ""}},
     };
     for (const auto& c : cases) {
         const ClusterData data = levels(c.levels);
