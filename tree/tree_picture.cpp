@@ -119,7 +119,7 @@ static std::string title_of_method(const TreePicture& picture, const HeightAxis&
 // and the scaling.
 static std::string title_of_values(const TreePicture& picture) {
     std::string line;
-    if (!picture.additive)
+    if (!picture.additive && picture.empty_cells)
         line = "Empty cells not filled";
     else if (picture.filled == 0)
         line = "No cell filled";
