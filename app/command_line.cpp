@@ -4,19 +4,34 @@
 #include "texts/console_texts.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <iterator>
 #include <optional>
 #include <string_view>
 #include <utility>
 
 // Every option but the questions and --tree takes a value.
-static constexpr std::string_view value_options[] = {"--columns", "--cells",  "--decimal",
-                                                     "--layout",  "--output", "--skip",
-                                                     "--method",  "--groups", "--min-rows"};
+static constexpr std::string_view value_options[] = {
+    "--columns", "--cells",  "--decimal",  "--layout", "--output", "--skip",
+    "--method",  "--groups", "--min-rows", "--fill",   "--mojena"};
 
 // The options that say how the tree is grown, which mean nothing without it.
-static constexpr std::string_view tree_options[] = {"--method", "--groups", "--min-rows"};
+static constexpr std::string_view tree_options[] = {"--method", "--groups", "--min-rows", "--fill",
+                                                    "--centre", "--scale",  "--mojena"};
+
+// Mojena's k: a plain decimal number above 0 ("2.75", "3", "1e0"), finite.
+static std::optional<double> mojena_k(std::string_view value) {
+    if (value.empty() || value.size() > 40 ||
+        value.find_first_not_of("0123456789.eE+-") != std::string_view::npos)
+        return std::nullopt;
+    const std::string text(value);
+    char* end = nullptr;
+    const double k = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(k) || !(k > 0)) return std::nullopt;
+    return k;
+}
 
 static constexpr std::pair<std::string_view, Linkage> methods[] = {{"ward", Linkage::ward},
                                                                    {"average", Linkage::average},
@@ -48,6 +63,14 @@ static std::string take_value(std::string_view name, std::string_view value, Com
         if (method == std::end(methods))
             return fill(texts::bad_method_option, {quoted(value, token_shown)});
         line.tree_options.method = method->second;
+    } else if (name == "--fill") {
+        if (value != "additive" && value != "none")
+            return fill(texts::bad_fill_option, {quoted(value, token_shown)});
+        line.tree_options.fill = value == "none" ? CellFill::none : CellFill::additive;
+    } else if (name == "--mojena") {
+        const std::optional<double> k = mojena_k(value);
+        if (!k) return fill(texts::bad_mojena_option, {quoted(value, token_shown)});
+        line.tree_options.mojena = *k;
     } else if (name == "--groups" || name == "--min-rows") {
         const std::optional<int> count = whole_int(std::string(value));
         if (!count || *count < 1)
@@ -101,6 +124,13 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
         } else if (arg == "--tree") {
             if (line.tree) problem = fill(texts::option_twice, {arg});
             line.tree = true;
+        } else if (arg == "--centre" || arg == "--scale") {
+            if (std::ranges::find(given, arg) != given.end())
+                problem = fill(texts::option_twice, {arg});
+            given.push_back(arg);
+            // Scaled values are centred first.
+            line.tree_options.centre = true;
+            if (arg == "--scale") line.tree_options.scale = true;
         } else {
             const std::size_t equals = arg.find('=');
             const std::string_view name = arg.substr(0, equals);
@@ -123,6 +153,11 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
     for (std::string_view option : tree_options)
         if (fault.empty() && !line.tree && std::ranges::find(given, option) != given.end())
             fault = fill(texts::option_needs_tree, {option});
+    auto is_given = [&](std::string_view option) {
+        return std::ranges::find(given, option) != given.end();
+    };
+    if (fault.empty() && is_given("--mojena") && is_given("--groups"))
+        fault = std::string(texts::mojena_with_groups);
     if (line.request == Request::run && !fault.empty()) {
         line.request = Request::usage_error;
         line.usage_error = fault;

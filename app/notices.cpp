@@ -95,8 +95,13 @@ static void announce_tree(const std::string& matrix_name, const TraitTree& tree,
     if (!tree.grown()) {
         if (!chinese) put_text(stderr, texts::no_tree_before_en);
         put_text(stderr, name);
-        put_gbk_text(stderr, chinese ? fill(texts::no_tree_middle_zh, {min_rows, leaves, leaves})
-                                     : fill(texts::no_tree_middle_en, {leaves, min_rows}));
+        const bool linked = options.fill != CellFill::none;
+        put_gbk_text(stderr,
+                     chinese
+                         ? fill(linked ? texts::no_tree_linked_middle_zh : texts::no_tree_middle_zh,
+                                {min_rows, leaves, leaves})
+                         : fill(linked ? texts::no_tree_linked_middle_en : texts::no_tree_middle_en,
+                                {leaves, min_rows}));
         const TreeFileNames files = tree_file_names(matrix_name);
         put_text(stderr, files.groups);
         end_without_tree(files, older);
@@ -114,19 +119,35 @@ static void announce_tree(const std::string& matrix_name, const TraitTree& tree,
                      chinese ? fill(texts::capped_after_zh, {decimal(clustered), leaves, leaves})
                              : std::string(texts::capped_after_en));
     }
-    const std::string rule = options.groups ? fill(texts::groups_rule, {decimal(*options.groups)})
-                                            : std::string(texts::mojena_rule);
-    const std::string left_out =
-        decimal(static_cast<std::int64_t>(tree.data.labels.size()) - clustered);
+    const std::string rule = options.groups
+                                 ? fill(texts::groups_rule, {decimal(*options.groups)})
+                                 : fill(texts::mojena_rule, {mojena_k_text(options.mojena)});
+    const std::int64_t left_out = static_cast<std::int64_t>(tree.data.labels.size()) - clustered;
+    const std::string left_out_part =
+        left_out == 0 ? std::string()
+                      : fill(chinese ? texts::tree_left_out_zh : texts::tree_left_out_en,
+                             {decimal(left_out)});
+    const std::string_view fill_name = options.fill == CellFill::none ? "none" : "additive";
+    const std::string cells =
+        tree.filled == 0
+            ? std::string(chinese ? texts::no_cell_filled_zh : texts::no_cell_filled_en)
+        : chinese
+            ? fill(texts::cells_filled_zh, {decimal(tree.cells), decimal(tree.filled), fill_name})
+            : fill(texts::cells_filled_en, {decimal(tree.filled), decimal(tree.cells), fill_name});
     put_gbk_text(stderr, chinese ? texts::tree_before_zh : texts::tree_before_en);
     put_text(stderr, name);
-    put_gbk_text(
-        stderr, chinese
-                    ? fill(texts::tree_after_zh, {decimal(clustered), leaves, decimal(groups), rule,
-                                                  left_out, cophenetic_text(tree.cophenetic)})
-                    : fill(texts::tree_after_en,
-                           {decimal(clustered), leaves, counted(groups, texts::group_words), rule,
-                            left_out, cophenetic_text(tree.cophenetic)}));
+    put_gbk_text(stderr,
+                 chinese ? fill(texts::tree_after_zh,
+                                {decimal(clustered), leaves, decimal(groups), rule, left_out_part,
+                                 cells, cophenetic_text(tree.cophenetic)})
+                         : fill(texts::tree_after_en,
+                                {decimal(clustered), leaves, counted(groups, texts::group_words),
+                                 rule, left_out_part, cells, cophenetic_text(tree.cophenetic)}));
+    // Half the cells or fewer observed: the groups say more about the model.
+    if (tree.filled > tree.cells - tree.filled)
+        put_gbk_text(stderr, chinese ? texts::most_filled_zh : texts::most_filled_en);
+    if (options.fill == CellFill::none && options.method == Linkage::ward && tree.empty_cells)
+        put_gbk_text(stderr, chinese ? texts::ward_not_euclidean_zh : texts::ward_not_euclidean_en);
 }
 
 void announce_trees(const std::vector<std::string>& matrix_names,

@@ -594,13 +594,20 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     // The labels go to the cube's levels once nothing looks a value up.
     std::vector<std::string> labels[3];
     const char letters[] = "GYL";
-    for (int f = 0; f < 3; ++f) labels[f] = take_labels(t.levels[f], letters[f]);
+    bool lettered[3];
+    for (int f = 0; f < 3; ++f) {
+        lettered[f] = t.levels[f].numeric;
+        labels[f] = take_labels(t.levels[f], letters[f]);
+    }
     Trial trial;
     trial.table = true;
     trial.records = t.records;
     trial.repeated_headers = t.repeated_headers;
     trial.row_names = t.record_fields > t.header.size() && !t.trailing_separator;
-    for (int f = 0; f < 3; ++f) cube.levels.level_labels[f] = std::move(labels[f]);
+    for (int f = 0; f < 3; ++f) {
+        cube.levels.level_labels[f] = std::move(labels[f]);
+        cube.levels.lettered[f] = lettered[f];
+    }
     trial.traits = finish_cube(std::move(cube));
     return trial;
 }

@@ -35,6 +35,9 @@ struct CubeLevels {
     // matrix shows them ("G0012", "Loc01"); empty for a classic file, whose
     // levels are its codes, labelled G1, Y1, L1.
     std::vector<std::string> level_labels[3];
+    // Whether a table's labels of a factor are its letter before the number
+    // the file writes ("G0012" for 0012), by factor.
+    bool lettered[3] = {false, false, false};
     // Of a table's dense cube: a bit per pair of levels of factors f and
     // (f + 1) % 3, set when the pair occurs in some record, whatever its
     // trait value. Empty for a classic file, whose rows are every pair.

@@ -212,6 +212,19 @@ TEST(Console, CommandLineFaultsEndTheRunBeforeItStarts) {
         refused({"--tree", "--min-rows", "two", "d.dat"},
                 "--min-rows takes a number of rows from 1 to 2147483647, not \"two\""),
         refused({"--tree", "--tree", "d.dat"}, "the option --tree is given twice"),
+        refused({"--fill", "none", "d.dat"}, "the option --fill is for --tree, not given"),
+        refused({"--centre", "d.dat"}, "the option --centre is for --tree, not given"),
+        refused({"--scale", "d.dat"}, "the option --scale is for --tree, not given"),
+        refused({"--mojena=3", "d.dat"}, "the option --mojena is for --tree, not given"),
+        refused({"--tree", "--fill", "em", "d.dat"}, "--fill takes additive or none, not \"em\""),
+        refused({"--tree", "--scale", "--scale", "d.dat"}, "the option --scale is given twice"),
+        refused({"--tree", "--mojena", "0", "d.dat"}, "--mojena takes a number above 0, not \"0\""),
+        refused({"--tree", "--mojena", "inf", "d.dat"},
+                "--mojena takes a number above 0, not \"inf\""),
+        refused({"--tree", "--mojena", "2,5", "d.dat"},
+                "--mojena takes a number above 0, not \"2,5\""),
+        refused({"--tree", "--mojena", "2.75", "--groups", "3", "d.dat"},
+                "--mojena sets Mojena's rule, which --groups replaces: give one of them"),
     });
 }
 

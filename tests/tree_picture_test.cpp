@@ -215,6 +215,10 @@ TEST(TreePicture, TextsReadBackAsGiven) {
     picture.left_out = {{"G<17>", "fewer than 2 values"}, {"\x01", "shares fewer than 2 rows"}};
     picture.linkage = Linkage::average;
     picture.cophenetic = -0.004;
+    picture.mojena = 2.75;
+    picture.cells = 60;
+    picture.filled = 7;
+    picture.centred = picture.scaled = true;
     const XmlElement root = parsed(draw_tree(picture));
     std::vector<std::string> labels = texts(root, "labels");
     std::sort(labels.begin(), labels.end());
@@ -227,8 +231,17 @@ TEST(TreePicture, TextsReadBackAsGiven) {
         (std::vector<std::string>{
             "trials <2025> & co.csv \u2014 yield 'dry'",
             "5 varieties clustered on 12 year x location pairs; 2 left out (listed below)",
-            "average linkage (UPGMA) on Euclidean distances; 1 group by Mojena's rule (k = 1.25)",
+            "average linkage (UPGMA) on Euclidean distances; 1 group by Mojena's rule (k = 2.75)",
+            "7 of 60 cells filled from the additive model; varieties centred and scaled "
+            "(clustered by correlation)",
             "Cophenetic correlation: 0.00"}));
+    // Without a fill, distances over shared rows are not called Euclidean.
+    picture.additive = picture.scaled = false;
+    picture.empty_cells = true;
+    const std::vector<std::string> title = texts(parsed(draw_tree(picture)), "title");
+    EXPECT_EQ(title.at(2).substr(0, 72),
+              "average linkage (UPGMA) on distances over shared rows (not Euclidean); 1");
+    EXPECT_EQ(title.at(3), "Empty cells not filled; varieties centred on their means");
     // Wide characters are an em each, in any font: the bar stands clear of them.
     EXPECT_GE(number(part(root, "groups").at(0), "x") - number(part(root, "labels")[0], "x"),
               12 * 12);

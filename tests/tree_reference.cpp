@@ -88,6 +88,6 @@ double read_node(const std::string& text, std::size_t& at, std::vector<std::stri
     }
     EXPECT_EQ(text[at++], ')');
     EXPECT_NEAR(height[0], height[1], 1e-9 * height[0]);
-    heights.push_back(height[0]);
+    heights.push_back(2 * height[0]);
     return height[0];
 }

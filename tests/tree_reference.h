@@ -22,6 +22,7 @@ Matrix plain_distances(const ClusterData& data);
 std::vector<Fusion> textbook(Matrix d, Linkage linkage, Matrix* cophenetic = nullptr);
 
 // Reads one node of a Newick text: the leaves' labels in order, and each
-// fusion's height (the same through either branch).
+// fusion's height, twice its depth (the same through either branch), as R's
+// ape reads the tree's cophenetic distances.
 double read_node(const std::string& text, std::size_t& at, std::vector<std::string>& leaves,
                  std::vector<double>& heights);

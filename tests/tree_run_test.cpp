@@ -33,12 +33,10 @@ void expect_pictures_sound(const RunResult& run) {
 // The example: four varieties over three year and location pairs. Wards's
 // tree joins 1 and 3 first; by Mojena's rule the four make one group.
 TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
-    const std::string groups_one =
-        "label\tgroup\tvalues\tnote\nG1\t1\t3\t\nG2\t1\t3\t\nG3\t1\t3\t\n"
-        "G4\t1\t3\t\n";
-    const std::string groups_two =
-        "label\tgroup\tvalues\tnote\nG1\t1\t3\t\nG2\t2\t3\t\nG3\t1\t3\t\n"
-        "G4\t2\t3\t\n";
+    const std::string groups_one = "label\tlevel\tgroup\tvalues\tfilled\tnote\nG1\t1\t1\t3\t0\t\n"
+                                   "G2\t2\t1\t3\t0\t\nG3\t3\t1\t3\t0\t\nG4\t4\t1\t3\t0\t\n";
+    const std::string groups_two = "label\tlevel\tgroup\tvalues\tfilled\tnote\nG1\t1\t1\t3\t0\t\n"
+                                   "G2\t2\t2\t3\t0\t\nG3\t3\t1\t3\t0\t\nG4\t4\t2\t3\t0\t\n";
     auto run = [](std::vector<std::string> args) {
         args.push_back("d.dat");
         return RunSetup{.args = std::move(args), .files = {{"d.dat", example}}};
@@ -48,24 +46,25 @@ TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
          run({"--tree", "--layout", "1"}),
          {0,
           "\n Matrix file d.DIS written: 4 rows, 4 columns.\n\nTree d: 4 varieties in 1 group "
-          "(Mojena, k = 1.25), 0 left out; cophenetic correlation 0.",
+          "(Mojena, k = 1.25); no cell filled; cophenetic correlation 0.",
           {{"d.groups.tsv", groups_one}}}},
         {"d",
          run({"--tree", "--groups", "2", "--method", "average", "--layout", "1"}),
          {0,
-          "\nTree d: 4 varieties in 2 groups (--groups 2), 0 left out;",
+          "\nTree d: 4 varieties in 2 groups (--groups 2); no cell filled;",
           {{"d.groups.tsv", groups_two}}}},
         {"out.txt",
          run({"--tree", "--groups", "9", "--layout", "1", "--output", "out.txt"}),
          {0,
           "--groups 9 is more than the 4 varieties clustered in out.txt: each is a group of its "
           "own.\nTree out.txt: 4 varieties in 4 groups (--groups 9)",
-          {{"out.txt.groups.tsv", "label\tgroup\tvalues\tnote\nG1\t1\t3\t\nG2\t2\t3\t\nG3\t3\t3\t\n"
-                                  "G4\t4\t3\t\n"}}}},
+          {{"out.txt.groups.tsv",
+            "label\tlevel\tgroup\tvalues\tfilled\tnote\nG1\t1\t1\t3\t0\t\nG2\t2\t2\t3\t0\t\n"
+            "G3\t3\t3\t3\t0\t\nG4\t4\t4\t3\t0\t\n"}}}},
         {"d",
-         run({"c", "--tree", "--layout", "1"}),
+         run({"c", "--tree", "--mojena", "3", "--layout", "1"}),
          {0, gbk("聚类树 ") + "d" +
-                 gbk(": 4 个品种分为 1 组 (Mojena, k = 1.25), 0 个未参与聚类; "
+                 gbk(": 4 个品种分为 1 组 (Mojena, k = 3); 没有填补单元格; "
                      "共表型相关系数 0.")}},
     };
     for (const auto& [stem, setup, expected] : cases) {
@@ -98,22 +97,42 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
                             "A,2,L1,1,5.9,\nB,2,L1,1,6.3,\nE,2,L1,1,7,\nE,2,L2,1,7.1,\n";
     const std::vector<std::string> args = {"--tree",   "--columns", "gen,year,loc,rep,yield,height",
                                            "--layout", "1",         "t.csv"};
+    std::vector<std::string> none = args;
+    none.insert(none.begin() + 1, {"--fill", "none"});
+    const std::string height_table =
+        "label\tlevel\tgroup\tvalues\tfilled\tnote\nA\tA\t.\t1\t.\tfewer than 2 values\n"
+        "B\tB\t.\t1\t.\tfewer than 2 values\nC\tC\t.\t0\t.\tfewer than 2 values\n"
+        "D\tD\t.\t0\t.\tfewer than 2 values\nE\tE\t.\t0\t.\tfewer than 2 values\n";
     const RunResult run = expect_run(
-        {"yield and height",
-         {.args = args, .files = {{"t.csv", csv}}},
+        {"yield and height, as R's dist",
+         {.args = none, .files = {{"t.csv", csv}}},
          {0,
-          "\nTree t.yield: 3 varieties in 1 group (Mojena, k = 1.25), 2 left out; cophenetic "
-          "correlation 0.60.\nNo tree for t.height: fewer than two varieties have values in 2 "
-          "rows or more that they share; t.height.groups.tsv says why for each.\n",
+          "\nTree t.yield: 3 varieties in 1 group (Mojena, k = 1.25), 2 left out; no cell filled; "
+          "cophenetic correlation 0.60.\nWard's method assumes Euclidean distances; with --fill "
+          "none and missing cells they are not.\nNo tree for t.height: fewer than two varieties "
+          "have values in 2 rows or more that they share; t.height.groups.tsv says why for each.\n",
           {{"t.yield.groups.tsv",
-            "label\tgroup\tvalues\tnote\nA\t1\t3\t\nB\t1\t3\t\nC\t1\t2\t\nD\t.\t1\tfewer than 2 "
-            "values\nE\t.\t2\tshares fewer than 2 rows with A\n"},
-           {"t.height.groups.tsv",
-            "label\tgroup\tvalues\tnote\nA\t.\t1\tfewer than 2 values\nB\t.\t1\tfewer than 2 "
-            "values\nC\t.\t0\tfewer than 2 values\nD\t.\t0\tfewer than 2 values\nE\t.\t0\tfewer "
-            "than 2 values\n"},
+            "label\tlevel\tgroup\tvalues\tfilled\tnote\nA\tA\t1\t3\t0\t\nB\tB\t1\t3\t0\t\n"
+            "C\tC\t1\t2\t0\t\nD\tD\t.\t1\t.\tfewer than 2 values\nE\tE\t.\t2\t.\tshares fewer "
+            "than 2 rows with A\n"},
+           {"t.height.groups.tsv", height_table},
            {"t.height.tree.nwk", std::nullopt},
            {"t.height.tree.svg", std::nullopt}}}});
+    // Filled by least squares (A 5.8167, B 6.5833, C 6.075 6.175, E 6.4083
+    // 6.5417, solved exactly apart), then Ward's tree of Euclidean distances:
+    // heights 0.754, 1.058, 2.414, one group, cophenetic correlation 0.61.
+    const RunResult filled = expect_run(
+        {"yield and height, filled",
+         {.args = args, .files = {{"t.csv", csv}}},
+         {0,
+          "\nTree t.yield: 4 varieties in 1 group (Mojena, k = 1.25), 1 left out; 6 of 16 "
+          "cells filled (additive); cophenetic correlation 0.61.\nNo tree for t.height: fewer "
+          "than two varieties with values in 2 rows or more are linked through shared rows; "
+          "t.height.groups.tsv says why for each.\n",
+          {{"t.yield.groups.tsv",
+            "label\tlevel\tgroup\tvalues\tfilled\tnote\nA\tA\t1\t3\t1\t\nB\tB\t1\t3\t1\t\n"
+            "C\tC\t1\t2\t2\t\nD\tD\t.\t1\t.\tfewer than 2 values\nE\tE\t1\t2\t2\t\n"},
+           {"t.height.groups.tsv", height_table}}}});
     // One variety left alone is left out too.
     const RunResult alone =
         run_clustmat({.args = {"--tree", "--min-rows", "1", "--columns", "1,2,3,4,5,6", "--layout",
@@ -121,8 +140,9 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
                       .files = {{"t.csv", "gen,year,loc,rep,yield,height\nA,1,L1,1,5,80\n"
                                           "B,1,L2,1,6,81\nA,1,L2,1,7,\nB,1,L1,1,8,\n"}}});
     EXPECT_EQ(alone.files.at("t.height.groups.tsv"),
-              "label\tgroup\tvalues\tnote\nA\t.\t1\tno other level is left to cluster with\n"
-              "B\t.\t1\tshares no row with A\n");
+              "label\tlevel\tgroup\tvalues\tfilled\tnote\nA\tA\t.\t1\t.\tno other level is left "
+              "to cluster with\nB\tB\t.\t1\t.\tnot connected to the other varieties through "
+              "shared rows\n");
     EXPECT_EQ(run.files.count("t.yield.tree.nwk") + run.files.count("t.yield.tree.svg"), 2u);
     expect_pictures_sound(run);
     // An earlier run's tree of a trait that has none now goes with the new set.
@@ -139,8 +159,32 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
           "t.height.tree.svg were removed.\n",
           {{"t.height.tree.nwk", std::nullopt},
            {"t.height.tree.svg", std::nullopt},
-           {"t.yield.tree.nwk", run.files.at("t.yield.tree.nwk")},
-           {"t.height.groups.tsv", run.files.at("t.height.groups.tsv")}}}},
+           {"t.yield.tree.nwk", filled.files.at("t.yield.tree.nwk")},
+           {"t.height.groups.tsv", height_table}}}},
+        {"without a fill, in Chinese",
+         {.args = {"c", "--fill", "none", "--tree", "--columns", "gen,year,loc,rep,yield,height",
+                   "--layout", "1", "t.csv"},
+          .files = {{"t.csv", csv}}},
+         {0, gbk("没有填补单元格; 共表型相关系数 0.60.\nWard 法假定距离为欧氏距离; 使用 --fill "
+                 "none 且有缺失单元格时并非如此.\n")}},
+        // A's three values give the row effects; the others, one value each,
+        // are A's shifted (reference: heights 0.17 0.30 0.42 0.52 1.70).
+        {"most cells filled",
+         {.args = {"--tree", "--min-rows", "1", "--layout", "1", "m.csv"},
+          .files = {{"m.csv",
+                     "gen,year,loc,rep,yield\nA,1,L,1,5\nA,2,L,1,6\nA,3,L,1,7\n"
+                     "B,1,L,1,5.5\nC,2,L,1,6.2\nD,3,L,1,7.1\nE,1,L,1,4.9\nF,2,L,1,6.8\n"}}},
+         {0, "\nTree m: 6 varieties in 2 groups (Mojena, k = 1.25); 10 of 18 cells filled "
+             "(additive); cophenetic correlation 0.82.\nMost cells are the model's, not observed: "
+             "read the groups with the filled column.\n"}},
+        {"most cells filled, in Chinese",
+         {.args = {"c", "--tree", "--min-rows", "1", "--layout", "1", "m.csv"},
+          .files = {{"m.csv",
+                     "gen,year,loc,rep,yield\nA,1,L,1,5\nA,2,L,1,6\nA,3,L,1,7\n"
+                     "B,1,L,1,5.5\nC,2,L,1,6.2\nD,3,L,1,7.1\nE,1,L,1,4.9\nF,2,L,1,6.8\n"}}},
+         {0, gbk("18 个单元格中 10 个已填补 (additive); 共表型相关系数 "
+                 "0.82.\n多数单元格是模型的填补值而非"
+                 "观测值: 请结合 filled 列解读分组.\n")}},
         {"its picture alone, in Chinese",
          {.args = {"c", "--tree", "--columns", "gen,year,loc,rep,yield,height", "--layout", "1",
                    "t.csv"},
@@ -149,13 +193,19 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
           gbk("; 以前运行留下的 ") + "t.height.tree.svg" + gbk(" 已删除.\n"),
           {{"t.height.tree.svg", std::nullopt}}}},
         {"no trait with a tree",
-         {.args = {"--tree", "--min-rows", "4", "--layout", "1", "t.csv"},
+         {.args = {"--tree", "--fill", "none", "--min-rows", "4", "--layout", "1", "t.csv"},
           .files = {{"t.csv", "gen,year,loc,rep,yield\nA,1,L1,1,5\nB,1,L1,1,6\n"}}},
          {1,
           "No tree can be grown: in no matrix do two varieties have values in 4 rows or more "
           "that they share. Nothing was written.\n",
           {{"t.csv", "gen,year,loc,rep,yield\nA,1,L1,1,5\nB,1,L1,1,6\n"}},
           true}},
+        {"no trait with a tree, filled",
+         {.args = {"--tree", "--layout", "1", "t.csv"},
+          .files = {{"t.csv", "gen,year,loc,rep,yield\nA,1,L1,1,5\nA,1,L2,1,5\nB,2,L1,1,6\n"
+                              "B,2,L2,1,7\n"}}},
+         {1, "No tree can be grown: in no matrix are two varieties with values in 2 rows or more "
+             "linked through shared rows. Nothing was written.\n"}},
         {"a tree's file over the data file",
          {.args = {"--tree", "--layout", "1", "--output", "w.DIS", "w.tree.nwk"},
           .files = {{"w.tree.nwk", example}}},
@@ -217,9 +267,9 @@ TEST(TreeRun, GrowsInEveryLayoutAsThePlainComputation) {
         // The table's cube is kept sparse beyond four times its records.
         EXPECT_EQ(levels[0].size() * levels[1].size() * levels[2].size() > 4 * plots.size(),
                   c.strays > 0);
-        const RunResult run =
-            run_clustmat({.args = {"--tree", "--layout", std::to_string(c.layout), "t.csv"},
-                          .files = {{"t.csv", csv}}});
+        const RunResult run = run_clustmat(
+            {.args = {"--tree", "--fill", "none", "--layout", std::to_string(c.layout), "t.csv"},
+             .files = {{"t.csv", csv}}});
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.files.at("t.DIS"), reference_matrix(plots, c.layout, false));
 
@@ -245,10 +295,55 @@ TEST(TreeRun, GrowsInEveryLayoutAsThePlainComputation) {
         ASSERT_EQ(heights.size(), want_heights.size());
         for (std::size_t k = 0; k < heights.size(); ++k)
             EXPECT_NEAR(heights[k], want_heights[k], 1e-9 * want_heights[k]);
+        // A year's label is lettered in the matrix; the table gives it as written.
+        std::vector<std::string> written = data.labels;
+        if (c.layout == 2)
+            for (std::string& label : written) label.erase(0, 1);
+        const char* words[] = {"varieties", "years", "locations"};
         EXPECT_EQ(run.files.at("t.groups.tsv"),
-                  group_table(data.labels, part,
-                              cut_into_groups(fusions, mojena_groups(fusions)).of_leaf, 2));
+                  group_table(data.labels, written, part,
+                              cut_into_groups(fusions, mojena_groups(fusions, 1.25)).of_leaf, 2,
+                              words[c.layout - 1]));
     }
+}
+
+// Years and locations clustered by pattern, from a dense cube and from a
+// sparse one (a cell for each record), against a least-squares fill, the
+// centring or scaling and Ward's tree computed apart: years 2019-2021 join
+// at 0.59 and 0.84, 2023 at 2.76 (scaled); the locations at 0.39 and 0.97.
+TEST(TreeRun, ClustersYearsAndLocationsByPattern) {
+    const std::string years = "gen,year,loc,rep,yield\n"
+                              "A,2019,L1,1,5\nB,2019,L1,1,6\nC,2019,L1,1,4\nA,2019,L2,1,7\n"
+                              "C,2019,L2,1,5\nA,2020,L1,1,6\nC,2020,L1,1,5\nA,2020,L2,1,8\n"
+                              "B,2020,L2,1,9\nB,2021,L1,1,8\nC,2021,L1,1,6\nA,2021,L2,1,9\n"
+                              "B,2021,L2,1,10\nC,2021,L2,1,7\nA,2022,L1,1,3\nB,2023,L2,1,4\n"
+                              "C,2023,L2,1,6\n";
+    const std::string places = "gen,year,loc,rep,yield\n"
+                               "Alpha,2001,North,1,5\nAlpha,2001,South,1,7\nAlpha,2001,East,1,6\n"
+                               "Beta,2002,North,1,6\nBeta,2002,South,1,8\nGamma,2003,South,1,9\n"
+                               "Gamma,2003,East,1,7\nDelta,2004,North,1,4\nDelta,2004,East,1,5\n"
+                               "Eps,2005,North,1,7\nEps,2005,South,1,10\nEps,2005,East,1,8\n"
+                               "Zeta,2006,South,1,6\nZeta,2006,West,1,3\n";
+    const std::string header = "label\tlevel\tgroup\tvalues\tfilled\tnote\n";
+    expect_runs({
+        {"years, scaled",
+         {.args = {"--tree", "--scale", "--mojena", "0.5", "--layout", "2", "y.csv"},
+          .files = {{"y.csv", years}}},
+         {0,
+          "\nTree y: 4 years in 2 groups (Mojena, k = 0.5), 1 left out; 8 of 24 cells filled "
+          "(additive); cophenetic correlation 0.98.\n",
+          {{"y.groups.tsv", header + "Y2019\t2019\t1\t5\t1\t\nY2020\t2020\t1\t4\t2\t\n"
+                                     "Y2021\t2021\t1\t5\t1\t\nY2022\t2022\t.\t1\t.\tfewer than 2 "
+                                     "values\nY2023\t2023\t2\t2\t4\t\n"}}}},
+        {"locations, centred, from a sparse cube",
+         {.args = {"--tree", "--centre", "--layout", "3", "z.csv"}, .files = {{"z.csv", places}}},
+         {0,
+          "\nTree z: 3 locations in 1 group (Mojena, k = 1.25), 1 left out; 5 of 18 cells filled "
+          "(additive); cophenetic correlation 1.00.\n",
+          {{"z.groups.tsv", header + "North\tNorth\t1\t4\t2\t\nSouth\tSouth\t1\t5\t1\t\n"
+                                     "East\tEast\t1\t4\t2\t\nWest\tWest\t.\t1\t.\tfewer than 2 "
+                                     "values\n"}}}},
+    });
 }
 
 // The tree's files join the matrix's: none replaces its older file unless

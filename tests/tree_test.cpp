@@ -1,7 +1,9 @@
 // Clustering the matrix's columns: each stage against a plain computation
 // (tree_reference.h: a textbook O(n^3) loop for the fusions), ties included.
 #include "base/random.h"
+#include "tree/additive_fill.h"
 #include "tree/agglomeration.h"
+#include "tree/centring.h"
 #include "tree/cophenetic.h"
 #include "tree/group_table.h"
 #include "tree/groups.h"
@@ -79,13 +81,153 @@ TEST(Tree, LeavesOutLevelsWithTooFewValuesThenTheWorstSpoilers) {
          {"11......", "..1111..", "..11..1.", "....1111"},
          2,
          {with('2'), "", with('4'), ""}},
+        // G1 goes first while G2 remains, G2 next: G1's note names G3, which stays.
+        {"never a level left out",
+         {"..11...", "....111", "11..11.", "11..11.", "1111...", "1111..."},
+         2,
+         {with('3'), with('5'), "", "", "", ""}},
+        // G1 goes first, then both levels it spoilt: it shares enough with the rest.
+        {"spoilt only by levels left out later",
+         {"11.......", "..1111...", "..11..11.", "11....111", "11..11..1"},
+         2,
+         {"shares fewer than 2 rows with levels left out after it", with('4'), with('5'), "", ""}},
     };
     for (const auto& c : cases) {
         const ClusterData data = levels(c.levels);
         const Participation part = choose_levels(data, c.min_rows);
         for (std::size_t level = 0; level < c.notes.size(); ++level)
-            EXPECT_EQ(left_out_note(part.levels[level], data.labels, c.min_rows), c.notes[level])
+            EXPECT_EQ(left_out_note(part.levels[level], data.labels, c.min_rows, "varieties"),
+                      c.notes[level])
                 << c.what;
+    }
+}
+
+// R's lm(value ~ row + level) predictions, by the normal equations of the
+// observed cells solved directly (the last level's effect set to 0, which
+// moves no prediction of a connected design).
+std::vector<double> least_squares_fit(const ClusterData& data) {
+    const std::size_t rows = data.rows, n = data.labels.size(), unknowns = rows + n - 1;
+    Matrix a(unknowns, std::vector<double>(unknowns + 1, 0.0));
+    for (std::size_t c = 0; c < n; ++c)
+        for (std::size_t r = 0; r < rows; ++r) {
+            const double y = data.values[c * rows + r];
+            if (std::isnan(y)) continue;
+            std::vector<std::size_t> x = {r};
+            if (c + 1 < n) x.push_back(rows + c);
+            for (std::size_t i : x) {
+                for (std::size_t j : x) a[i][j] += 1;
+                a[i][unknowns] += y;
+            }
+        }
+    for (std::size_t k = 0; k < unknowns; ++k) { // Gauss-Jordan, partial pivoting
+        std::size_t pivot = k;
+        for (std::size_t i = k; i < unknowns; ++i)
+            if (std::fabs(a[i][k]) > std::fabs(a[pivot][k])) pivot = i;
+        std::swap(a[k], a[pivot]);
+        for (std::size_t i = 0; i < unknowns; ++i) {
+            if (i == k) continue;
+            const double factor = a[i][k] / a[k][k];
+            for (std::size_t j = k; j <= unknowns; ++j) a[i][j] -= factor * a[k][j];
+        }
+    }
+    std::vector<double> fit(n * rows);
+    for (std::size_t c = 0; c < n; ++c)
+        for (std::size_t r = 0; r < rows; ++r)
+            fit[c * rows + r] = a[r][unknowns] / a[r][r] +
+                                (c + 1 < n ? a[rows + c][unknowns] / a[rows + c][rows + c] : 0.0);
+    return fit;
+}
+
+TEST(Tree, FillsEmptyCellsWithTheAdditiveModelsLeastSquaresFit) {
+    // A chain of cohorts, each meeting the next in one row only.
+    std::string chain[12];
+    for (int c = 0; c < 12; ++c)
+        for (int r = 0; r < 9; ++r)
+            chain[c] += r == c / 2 || r == c / 2 + 1 || (c % 5 == 0 && r > 6)
+                            ? char('0' + (c * 7 + r * 3) % 10)
+                            : '.';
+    const struct {
+        const char* what;
+        ClusterData data;
+    } cases[] = {
+        {"connected", levels({"15.7", "2.63", "941.", "7.80"})},
+        {"a level with one value", levels({"1...", "2563", "9410", "78.0"})},
+        {"a row with one value", levels({"1..7", "256.", "941.", "780."})},
+        {"nothing to fill", levels({"157", "263", "941"})},
+        {"sparse and random", random_levels(40, 15, 7, 10, 60)},
+        {"a chain of cohorts", levels(std::vector<std::string>(chain, chain + 12))},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::int32_t> all(c.data.labels.size());
+        std::iota(all.begin(), all.end(), 0);
+        ASSERT_EQ(connected_levels(c.data, all), all) << c.what;
+        ClusterData data = c.data;
+        const std::vector<double> want = least_squares_fit(data);
+        const std::vector<std::int64_t> filled = fill_additive(data, all);
+        double sum = 0, squares = 0, n = 0;
+        for (double y : c.data.values)
+            if (!std::isnan(y)) sum += y, squares += y * y, ++n;
+        const double sd = std::sqrt((squares - sum * sum / n) / (n - 1));
+        for (std::size_t level = 0; level < all.size(); ++level) {
+            std::int64_t empty = 0;
+            for (std::int64_t r = 0; r < data.rows; ++r) {
+                const std::size_t cell = level * data.rows + r;
+                const double observed = c.data.values[cell];
+                empty += std::isnan(observed);
+                EXPECT_NEAR(data.values[cell], std::isnan(observed) ? want[cell] : observed,
+                            1e-9 * sd)
+                    << c.what << " G" << level + 1 << " row " << r;
+            }
+            EXPECT_EQ(filled[level], empty) << c.what;
+        }
+    }
+}
+
+TEST(Tree, KeepsTheLargestSetLinkedThroughRowsAndTheRowsItUses) {
+    const struct {
+        const char* what;
+        std::vector<std::string> levels;
+        std::vector<std::int32_t> kept;
+        std::int64_t rows;
+    } cases[] = {
+        {"two sets", {"11....", "..11..", "...11.", "....11"}, {1, 2, 3}, 4},
+        {"a tie: the set of the earliest", {"1...", "..1.", ".1..", "...1"}, {0}, 1},
+        {"a tie of two", {"11..", "..11", ".1..", "...1"}, {0, 2}, 2},
+        {"linked through a third", {"1..", "..1", "111"}, {0, 1, 2}, 3},
+    };
+    for (const auto& c : cases) {
+        ClusterData data = levels(c.levels);
+        std::vector<std::int32_t> all(data.labels.size());
+        std::iota(all.begin(), all.end(), 0);
+        EXPECT_EQ(connected_levels(data, all), c.kept) << c.what;
+        drop_empty_rows(data, c.kept);
+        EXPECT_EQ(data.rows, c.rows) << c.what;
+        EXPECT_EQ(data.values.size(), data.labels.size() * std::size_t(c.rows)) << c.what;
+    }
+    // The rows kept are those of the set, in order, for every level.
+    ClusterData data = levels({"1.2.", "..3.", "4.56"});
+    drop_empty_rows(data, {0, 1});
+    EXPECT_EQ(data.values[0], 1);
+    EXPECT_EQ(data.values[3], 3);
+    EXPECT_EQ(data.values[5], 5);
+}
+
+TEST(Tree, CentresAndScalesEachLevelOnItsOwnValues) {
+    ClusterData data = levels({"1.35", "2222", "4.4.", "7..."});
+    const std::vector<std::int32_t> all = {0, 1, 2, 3};
+    ClusterData centred = data;
+    EXPECT_EQ(centre_levels(centred, all, false), (std::vector<char>{0, 0, 0, 0}));
+    EXPECT_EQ(centre_levels(data, all, true), (std::vector<char>{0, 1, 1, 1}));
+    // G1: 1, 3, 5, mean 3, sd 2.
+    const double want_centred[] = {-2, NAN, 0, 2}, want_scaled[] = {-1, NAN, 0, 1};
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(std::isnan(centred.values[r]), std::isnan(want_centred[r]));
+        if (!std::isnan(want_centred[r])) {
+            EXPECT_DOUBLE_EQ(centred.values[r], want_centred[r]);
+            EXPECT_DOUBLE_EQ(data.values[r], want_scaled[r]);
+        }
+        EXPECT_EQ(centred.values[4 + r], 0); // no variation, yet centred
+        EXPECT_EQ(data.values[4 + r], 2);    // left as it was, to be left out
     }
 }
 
@@ -127,19 +269,24 @@ TEST(Tree, GroupsByMojenaOrAsAskedNumberedByEarliestLevel) {
         const char* what;
         std::vector<double> heights;
         std::int64_t groups;
+        double k = 1.25;
     } mojena[] = {
         {"one height far above", {1, 1, 1, 1, 10}, 2},
+        // mean 2.8 + 2.75 sd (4.02) = 13.87
+        {"Mojena's own k", {1, 1, 1, 1, 10}, 1, 2.75},
         {"two above", {1, 1, 1, 1, 1, 1, 1, 1, 9, 10}, 3},
         // A population's deviation (0.47) would set 1.92 and find 2 groups.
         {"a sample's deviation", {1, 1, 2}, 1},
         {"two levels", {5}, 1},
         {"all heights equal", {0.1, 0.1, 0.1, 0.1, 0.1, 0.1, 0.1}, 1},
+        // mean 3 + 0.5 sd (1.58) = 3.79: 4 and 5 above
+        {"a small k", {1, 2, 3, 4, 5}, 3, 0.5},
     };
     for (const auto& c : mojena) {
         std::vector<Fusion> chain;
         for (std::size_t k = 0; k < c.heights.size(); ++k)
             chain.push_back({k == 0 ? -1 : std::int32_t(k), -std::int32_t(k) - 2, c.heights[k]});
-        EXPECT_EQ(mojena_groups(chain), c.groups) << c.what;
+        EXPECT_EQ(mojena_groups(chain, c.k), c.groups) << c.what;
     }
 
     // 5, 0, 1, 6 by single linkage: {G1 G4} at 1, {G2 G3} at 1, all at 4.
@@ -205,18 +352,20 @@ TEST(Tree, NewickReadsBackToTheSameLeavesOrderAndHeights) {
             EXPECT_NEAR(heights[k], want_heights[k], 1e-9 * want_heights[k]);
     }
     data = levels({"0", "1", "3"});
-    data.labels = {"A", "B C", "it's"};
-    EXPECT_EQ(newick_text(data.labels, {0, 1, 2}, textbook(plain_distances(data), Linkage::single)),
-              "((A:1,'B C':1):1,'it''s':2);\n");
+    const std::vector<Fusion> line = textbook(plain_distances(data), Linkage::single);
+    data.labels = {"A", "B C", "it's", "小麦"};
+    EXPECT_EQ(newick_text(data.labels, {0, 1, 3}, line), "((A:0.5,'B C':0.5):0.5,小麦:1);\n");
+    EXPECT_EQ(newick_text(data.labels, {0, 2, 1}, line), "((A:0.5,'it''s':0.5):0.5,'B C':1);\n");
 }
 
 TEST(Tree, GroupTableListsEveryLevelWithItsGroupOrWhyLeftOut) {
     const ClusterData data = levels({"1..", "000", "555", "111"});
     const Participation part = choose_levels(data, 2);
     const auto fusions = agglomerate(level_distances(data, part.clustered), Linkage::ward);
-    EXPECT_EQ(group_table(data.labels, part, cut_into_groups(fusions, 2).of_leaf, 2),
-              "label\tgroup\tvalues\tnote\nG1\t.\t1\tfewer than 2 values\nG2\t1\t3\t\nG3\t2\t3\t\n"
-              "G4\t1\t3\t\n");
+    EXPECT_EQ(group_table(data.labels, {"1", "2", "3", "4"}, part,
+                          cut_into_groups(fusions, 2).of_leaf, 2, "varieties"),
+              "label\tlevel\tgroup\tvalues\tfilled\tnote\nG1\t1\t.\t1\t.\tfewer than 2 values\n"
+              "G2\t2\t1\t3\t0\t\nG3\t3\t2\t3\t0\t\nG4\t4\t1\t3\t0\t\n");
 }
 
 } // namespace

@@ -406,23 +406,64 @@ inline constexpr std::string_view no_tree_at_all_zh =
     "\xD5\xF3\xD6\xD0\xB6\xBC\xC3\xBB\xD3\xD0\xC1\xBD\xB8\xF6{}\xD4\xDA\xB2\xBB\xC9\xD9"
     "\xD3\xDA {} \xD0\xD0\xD6\xD0\xB9\xB2\xCD\xAC\xD3\xD0\xD6\xB5. \xCE\xB4\xD0\xB4\xC8\xEB"
     "\xC8\xCE\xBA\xCE\xCE\xC4\xBC\xFE.";
+// The same with a fill, where levels need only be linked.
+inline constexpr std::string_view no_tree_linked_en =
+    "No tree can be grown: in no matrix are two {} with values in {} rows or more linked through "
+    "shared rows. Nothing was written.";
+// "聚类树无法生成: 任何矩阵中都没有两个在不少于 {} 行中有值的{}通过共同的行相连. 未写入任何文件."
+inline constexpr std::string_view no_tree_linked_zh =
+    "\xBE\xDB\xC0\xE0\xCA\xF7\xCE\xDE\xB7\xA8\xC9\xFA\xB3\xC9: \xC8\xCE\xBA\xCE\xBE\xD8"
+    "\xD5\xF3\xD6\xD0\xB6\xBC\xC3\xBB\xD3\xD0\xC1\xBD\xB8\xF6\xD4\xDA\xB2\xBB\xC9\xD9\xD3"
+    "\xDA {} \xD0\xD0\xD6\xD0\xD3\xD0\xD6\xB5\xB5\xC4{}\xCD\xA8\xB9\xFD\xB9\xB2\xCD\xAC\xB5"
+    "\xC4\xD0\xD0\xCF\xE0\xC1\xAC. \xCE\xB4\xD0\xB4\xC8\xEB\xC8\xCE\xBA\xCE\xCE\xC4\xBC"
+    "\xFE.";
 // The levels a tree clusters: varieties, years, locations; "品种", "年份", "试点".
 inline constexpr auto leaves_en =
     std::to_array<std::string_view>({"varieties", "years", "locations"});
 inline constexpr auto leaves_zh =
     std::to_array<std::string_view>({"\xC6\xB7\xD6\xD6", "\xC4\xEA\xB7\xDD", "\xCA\xD4\xB5\xE3"});
 inline constexpr auto group_words = std::to_array<std::string_view>({"group", "groups"});
-inline constexpr std::string_view mojena_rule = "Mojena, k = 1.25";
+inline constexpr std::string_view mojena_rule = "Mojena, k = {}";
 inline constexpr std::string_view groups_rule = "--groups {}";
 inline constexpr std::string_view tree_before_en = "Tree ";
 // "聚类树 "
 inline constexpr std::string_view tree_before_zh = "\xBE\xDB\xC0\xE0\xCA\xF7 ";
+// The line of a tree: its levels and groups, then the left-out part when
+// some were, then the cells part.
 inline constexpr std::string_view tree_after_en =
-    ": {} {} in {} ({}), {} left out; cophenetic correlation {}.\n";
-// ": {} 个{}分为 {} 组 ({}), {} 个未参与聚类; 共表型相关系数 {}.\n"
+    ": {} {} in {} ({}){}; {}; cophenetic correlation {}.\n";
+// ": {} 个{}分为 {} 组 ({}){}; {}; 共表型相关系数 {}.\n"
 inline constexpr std::string_view tree_after_zh =
-    ": {} \xB8\xF6{}\xB7\xD6\xCE\xAA {} \xD7\xE9 ({}), {} \xB8\xF6\xCE\xB4\xB2\xCE\xD3\xEB\xBE"
-    "\xDB\xC0\xE0; \xB9\xB2\xB1\xED\xD0\xCD\xCF\xE0\xB9\xD8\xCF\xB5\xCA\xFD {}.\n";
+    ": {} \xB8\xF6{}\xB7\xD6\xCE\xAA {} \xD7\xE9 ({}){}; {}; \xB9\xB2\xB1\xED\xD0\xCD\xCF"
+    "\xE0\xB9\xD8\xCF\xB5\xCA\xFD {}.\n";
+inline constexpr std::string_view tree_left_out_en = ", {} left out";
+// ", {} 个未参与聚类"
+inline constexpr std::string_view tree_left_out_zh =
+    ", {} \xB8\xF6\xCE\xB4\xB2\xCE\xD3\xEB\xBE\xDB\xC0\xE0";
+// The cells filled, of the clustered levels' cells, and the fill's name.
+inline constexpr std::string_view cells_filled_en = "{} of {} cells filled ({})";
+// "{} 个单元格中 {} 个已填补 ({})": the cells, then those filled.
+inline constexpr std::string_view cells_filled_zh =
+    "{} \xB8\xF6\xB5\xA5\xD4\xAA\xB8\xF1\xD6\xD0 {} \xB8\xF6\xD2\xD1\xCC\xEE\xB2\xB9 ({})";
+inline constexpr std::string_view no_cell_filled_en = "no cell filled";
+// "没有填补单元格"
+inline constexpr std::string_view no_cell_filled_zh =
+    "\xC3\xBB\xD3\xD0\xCC\xEE\xB2\xB9\xB5\xA5\xD4\xAA\xB8\xF1";
+inline constexpr std::string_view most_filled_en =
+    "Most cells are the model's, not observed: read the groups with the filled column.\n";
+// "多数单元格是模型的填补值而非观测值: 请结合 filled 列解读分组.\n"
+inline constexpr std::string_view most_filled_zh =
+    "\xB6\xE0\xCA\xFD\xB5\xA5\xD4\xAA\xB8\xF1\xCA\xC7\xC4\xA3\xD0\xCD\xB5\xC4\xCC\xEE"
+    "\xB2\xB9\xD6\xB5\xB6\xF8\xB7\xC7\xB9\xDB\xB2\xE2\xD6\xB5: \xC7\xEB\xBD\xE1\xBA\xCF "
+    "filled \xC1\xD0\xBD\xE2\xB6\xC1\xB7\xD6\xD7\xE9.\n";
+inline constexpr std::string_view ward_not_euclidean_en =
+    "Ward's method assumes Euclidean distances; with --fill none and missing cells they are "
+    "not.\n";
+// "Ward 法假定距离为欧氏距离; 使用 --fill none 且有缺失单元格时并非如此.\n"
+inline constexpr std::string_view ward_not_euclidean_zh =
+    "Ward \xB7\xA8\xBC\xD9\xB6\xA8\xBE\xE0\xC0\xEB\xCE\xAA\xC5\xB7\xCA\xCF\xBE\xE0\xC0"
+    "\xEB; \xCA\xB9\xD3\xC3 --fill none \xC7\xD2\xD3\xD0\xC8\xB1\xCA\xA7\xB5\xA5\xD4\xAA"
+    "\xB8\xF1\xCA\xB1\xB2\xA2\xB7\xC7\xC8\xE7\xB4\xCB.\n";
 inline constexpr std::string_view capped_before_en =
     "--groups {} is more than the {} {} clustered in ";
 inline constexpr std::string_view capped_after_en = ": each is a group of its own.\n";
@@ -435,6 +476,14 @@ inline constexpr std::string_view no_tree_before_en = "No tree for ";
 inline constexpr std::string_view no_tree_middle_en =
     ": fewer than two {} have values in {} rows or more that they share; ";
 inline constexpr std::string_view no_tree_after_en = " says why for each.\n";
+inline constexpr std::string_view no_tree_linked_middle_en =
+    ": fewer than two {} with values in {} rows or more are linked through shared rows; ";
+// " 没有聚类树: 在不少于 {} 行中有值且通过共同的行相连的{}不足两个; 各{}的原因见 "
+inline constexpr std::string_view no_tree_linked_middle_zh =
+    " \xC3\xBB\xD3\xD0\xBE\xDB\xC0\xE0\xCA\xF7: \xD4\xDA\xB2\xBB\xC9\xD9\xD3\xDA {} \xD0"
+    "\xD0\xD6\xD0\xD3\xD0\xD6\xB5\xC7\xD2\xCD\xA8\xB9\xFD\xB9\xB2\xCD\xAC\xB5\xC4\xD0\xD0"
+    "\xCF\xE0\xC1\xAC\xB5\xC4{}\xB2\xBB\xD7\xE3\xC1\xBD\xB8\xF6; \xB8\xF7{}\xB5\xC4\xD4\xAD"
+    "\xD2\xF2\xBC\xFB ";
 // "", " 没有聚类树: 共同有值的行数不少于 {} 的{}不足两个; 各{}的原因见 ", ".\n"
 inline constexpr std::string_view no_tree_middle_zh =
     " \xC3\xBB\xD3\xD0\xBE\xDB\xC0\xE0\xCA\xF7: \xB9\xB2\xCD\xAC\xD3\xD0\xD6\xB5\xB5\xC4"
@@ -459,8 +508,9 @@ inline constexpr std::string_view version_line = "clustmat {}\n";
 inline constexpr std::string_view usage =
     "Usage: clustmat [c|C] [--columns V,Y,L,B,T[,T2...]] [--cells last|mean]\n"
     "                [--decimal comma|point] [--skip N] [--layout 1|2|3]\n"
-    "                [--output FILE] [--tree [--method M] [--groups K]\n"
-    "                [--min-rows K]] [--] [DATA_FILE]\n"
+    "                [--output FILE] [--tree [--method M] [--groups K | --mojena K]\n"
+    "                [--min-rows K] [--fill additive|none] [--centre] [--scale]]\n"
+    "                [--] [DATA_FILE]\n"
     "       clustmat --help | -h | --version\n"
     "\n"
     "Turns the data of a multi-environment crop trial (variety, year, location and\n"
@@ -504,8 +554,19 @@ inline constexpr std::string_view usage =
     "                  how clusters join: Ward's method (the default, as R's\n"
     "                  ward.D2), or average, complete or single linkage\n"
     "  --groups K      cut the tree into K groups, instead of by Mojena's rule\n"
+    "  --mojena K      Mojena's rule with k = K (a number above 0; 1.25)\n"
     "  --min-rows K    a level takes part with values in K rows or more (2), and\n"
-    "                  only where it shares K rows with every other level\n"
+    "                  with --fill none only where it shares K rows with every\n"
+    "                  other level\n"
+    "  --fill additive|none\n"
+    "                  fill the empty cells with the additive model's least-squares\n"
+    "                  fit (row + level effects; the default), clustering the\n"
+    "                  largest set of levels linked through shared rows, or leave\n"
+    "                  them empty, comparing levels over their shared rows\n"
+    "  --centre        take each level's own mean from its values: cluster by\n"
+    "                  pattern, not by level\n"
+    "  --scale         centre and divide by each level's standard deviation:\n"
+    "                  cluster by correlation\n"
     "  --              ends the options, for a data file whose name starts with -\n"
     "  -h, --help      show this help and exit\n"
     "  --version       show the version and exit\n"
@@ -559,6 +620,10 @@ inline constexpr std::string_view bad_groups_option =
 inline constexpr std::string_view bad_min_rows_option =
     "--min-rows takes a number of rows from 1 to 2147483647, not {}";
 inline constexpr std::string_view option_needs_tree = "the option {} is for --tree, not given";
+inline constexpr std::string_view bad_fill_option = "--fill takes additive or none, not {}";
+inline constexpr std::string_view bad_mojena_option = "--mojena takes a number above 0, not {}";
+inline constexpr std::string_view mojena_with_groups =
+    "--mojena sets Mojena's rule, which --groups replaces: give one of them";
 inline constexpr std::string_view bad_columns_option =
     "--columns takes five or more column names or numbers separated by commas, not {}";
 inline constexpr std::string_view second_data_file = "a second data file {} after {}";

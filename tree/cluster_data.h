@@ -11,7 +11,8 @@ struct ClusterData {
     std::int64_t rows = 0;
     std::vector<std::string> labels; // by level, as the matrix's header shows them
     // Level-major, values[level * rows + row], so that a level's values are
-    // contiguous for the distance loop; NaN for an empty cell. Holds
-    // labels.size() * rows values.
-    std::vector<float> values;
+    // contiguous for the distance loop; NaN for an empty cell. In double:
+    // the cells the model fills are least-squares fits, exact far beyond a
+    // float's digits. Holds labels.size() * rows values.
+    std::vector<double> values;
 };

@@ -1,10 +1,11 @@
 #include "tree/groups.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <numeric>
 
-std::int64_t mojena_groups(const std::vector<Fusion>& fusions) {
+std::int64_t mojena_groups(const std::vector<Fusion>& fusions, double k) {
     const auto heights = static_cast<std::int64_t>(fusions.size());
     if (heights < 2) return 1;
     // The mean of equal heights may round below them, and they would all
@@ -16,9 +17,14 @@ std::int64_t mojena_groups(const std::vector<Fusion>& fusions) {
     double squares = 0;
     for (const Fusion& f : fusions) squares += (f.height - mean) * (f.height - mean);
     const double deviation = std::sqrt(squares / static_cast<double>(heights - 1));
-    const double threshold = mean + 1.25 * deviation;
+    const double threshold = mean + k * deviation;
     return 1 + std::count_if(fusions.begin(), fusions.end(),
                              [&](const Fusion& f) { return f.height > threshold; });
+}
+
+std::string mojena_k_text(double k) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, k).ptr);
 }
 
 // The root of `leaf` among the leaves joined so far, halving the path.

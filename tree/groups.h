@@ -6,13 +6,18 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
-// The number of groups by Mojena's rule with k = 1.25: one more than the
-// fusion heights strictly above mean + 1.25 standard deviations of all n - 1
-// heights (the standard deviation of a sample, as R's sd() gives it). One
-// group for fewer than three levels or when every height is the same.
-std::int64_t mojena_groups(const std::vector<Fusion>& fusions);
+// The number of groups by Mojena's rule with `k` (1.25 by default): one
+// more than the fusion heights strictly above mean + k standard deviations
+// of all n - 1 heights (the standard deviation of a sample, as R's sd()
+// gives it). One group for fewer than three levels or when every height is
+// the same.
+std::int64_t mojena_groups(const std::vector<Fusion>& fusions, double k);
+
+// Mojena's k in its shortest form: "1.25", "3".
+std::string mojena_k_text(double k);
 
 struct Groups {
     std::int32_t count = 1;

@@ -5,14 +5,16 @@
 #include <string_view>
 
 // Bare, a label may hold neither Newick's punctuation nor blanks, and an
-// underscore would be read as a blank. Bytes beyond ASCII (GBK or UTF-8
-// Chinese) and control bytes are quoted too, so that no reader splits or
-// trims them; inside quotes only the quote itself needs doubling.
+// underscore would be read as a blank; control bytes are quoted with the
+// blanks, so that no reader splits or trims them. Letters beyond ASCII
+// (GBK or UTF-8 Chinese) need no quotes, and readers that keep quotes
+// (R's ape) would show them. Inside quotes only the quote itself needs
+// doubling.
 static bool needs_quotes(const std::string& label) {
     if (label.empty()) return true;
     for (char c : label) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte <= ' ' || byte >= 0x7f) return true;
+        if (byte <= ' ' || byte == 0x7f) return true;
         if (std::string_view("()[]':;,_").find(c) != std::string_view::npos) return true;
     }
     return false;
@@ -74,7 +76,11 @@ std::string newick_text(const std::vector<std::string>& labels,
                 text += ')';
             else
                 append_label(text, labels[static_cast<std::size_t>(clustered[-step.node - 1])]);
-            if (step.parent != 0) append_length(text, height(step.parent) - height(step.node));
+            // Each node at half its fusion height, as R's as.phylo(hclust)
+            // puts it: the path between two leaves is then the height at
+            // which they join.
+            if (step.parent != 0)
+                append_length(text, (height(step.parent) - height(step.node)) / 2);
         }
     }
     text += ";\n";

@@ -10,9 +10,11 @@
 // The Newick text of the tree of `fusions` over the `clustered` levels
 // (indices into `labels`, leaf i being clustered[i]), ending in ";\n". At
 // each fusion the branch holding the earlier level comes first (leaf_order);
-// branch lengths put each node at its fusion height above its leaves, in
-// the shortest text that reads back to the same double. Labels are quoted
-// where Newick needs it. One leaf alone is written "label;".
+// branch lengths put each node at half its fusion height above its leaves
+// (so that two leaves are as far apart along the tree as the height that
+// joins them), in the shortest text that reads back to the same double.
+// Labels are quoted only where Newick needs it (blanks, underscores,
+// punctuation, quotes). One leaf alone is written "label;".
 std::string newick_text(const std::vector<std::string>& labels,
                         const std::vector<std::int32_t>& clustered,
                         const std::vector<Fusion>& fusions);

@@ -4,7 +4,9 @@
 #include "matrix/matrix_writer.h"
 #include "platform/platform.h"
 #include "texts/console_texts.h"
+#include "tree/additive_fill.h"
 #include "tree/agglomeration.h"
+#include "tree/centring.h"
 #include "tree/cophenetic.h"
 #include "tree/distances.h"
 
@@ -26,7 +28,7 @@ static ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
     set_memory_use(memory_use);
     std::int64_t cells = 0;
     if (!multiply_checked(count, data.rows, cells) ||
-        static_cast<std::uint64_t>(cells) > physical_memory() / sizeof(float))
+        static_cast<std::uint64_t>(cells) > physical_memory() / sizeof(double))
         fatal_exit(fill(texts::out_of_memory, {memory_use}));
     data.values.resize(static_cast<std::size_t>(cells));
     // The values themselves: a distance is the same between values centred
@@ -48,10 +50,59 @@ static Distances distances_of(const TraitTree& tree) {
     return distances;
 }
 
+// Each level as the data file writes it: a classic file's code, a table's
+// value without the letter its label put before a number.
+static std::vector<std::string> level_texts(const CubeLevels& levels, int factor) {
+    std::vector<std::string> texts;
+    for (std::int64_t level = 1; level <= levels.count(factor); ++level) {
+        const std::vector<std::string>& labels = levels.level_labels[factor];
+        if (labels.empty())
+            texts.push_back(decimal(level));
+        else
+            texts.push_back(labels[static_cast<std::size_t>(level - 1)].substr(
+                levels.lettered[factor] ? 1 : 0));
+    }
+    return texts;
+}
+
+// The levels that take part and the values compared, filled or not,
+// centred and scaled as asked.
+static void prepare_levels(TraitTree& tree, const TreeOptions& options) {
+    Participation& part = tree.participation;
+    if (options.fill == CellFill::none) {
+        part = choose_levels(tree.data, options.min_rows);
+    } else {
+        part = choose_connected_levels(tree.data, options.min_rows);
+        drop_empty_rows(tree.data, part.clustered);
+        const std::vector<std::int64_t> filled = fill_additive(tree.data, part.clustered);
+        for (std::size_t i = 0; i < filled.size(); ++i)
+            part.levels[static_cast<std::size_t>(part.clustered[i])].filled = filled[i];
+    }
+    if (options.centre || options.scale) {
+        const std::vector<char> flat = centre_levels(tree.data, part.clustered, options.scale);
+        std::vector<std::int32_t> kept;
+        for (std::size_t i = 0; i < flat.size(); ++i) {
+            if (flat[i])
+                part.levels[static_cast<std::size_t>(part.clustered[i])].left_out =
+                    LeftOut::no_variation;
+            else
+                kept.push_back(part.clustered[i]);
+        }
+        part.clustered = std::move(kept);
+    }
+    for (std::int32_t level : part.clustered) {
+        const LevelPart& level_part = part.levels[static_cast<std::size_t>(level)];
+        tree.filled += level_part.filled;
+        tree.empty_cells = tree.empty_cells || level_part.values < tree.data.rows;
+    }
+    tree.cells = static_cast<std::int64_t>(part.clustered.size()) * tree.data.rows;
+}
+
 TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions& options) {
     TraitTree tree;
     tree.data = matrix_columns(cube, layout);
-    tree.participation = choose_levels(tree.data, options.min_rows);
+    tree.levels = level_texts(*cube.levels, analysed_factor(layout));
+    prepare_levels(tree, options);
     // One level left alone makes no tree: it is left out too, so that the
     // group table says why of every level.
     if (tree.participation.clustered.size() == 1) {
@@ -60,17 +111,18 @@ TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions&
         tree.participation.clustered.clear();
     }
     if (!tree.grown()) {
-        std::vector<float>().swap(tree.data.values);
+        std::vector<double>().swap(tree.data.values);
         return tree;
     }
     // The clustering consumes its distances; the cophenetic correlation
     // takes them afresh rather than from a copy, so that the distances never
     // need more than their one allocation.
     tree.fusions = agglomerate(distances_of(tree), options.method);
-    const std::int64_t wanted = options.groups ? *options.groups : mojena_groups(tree.fusions);
+    const std::int64_t wanted =
+        options.groups ? *options.groups : mojena_groups(tree.fusions, options.mojena);
     tree.groups = cut_into_groups(tree.fusions, wanted);
     tree.cophenetic = cophenetic_correlation(distances_of(tree), tree.fusions);
     // The next trait's tree needs the memory more than this one's values.
-    std::vector<float>().swap(tree.data.values);
+    std::vector<double>().swap(tree.data.values);
     return tree;
 }

@@ -11,17 +11,32 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
+
+// How the empty cells of the matrix are dealt with: filled from the additive
+// model, or left empty (distances over shared rows, as R's dist()).
+enum class CellFill { additive, none };
 
 struct TreeOptions {
     Linkage method = Linkage::ward;
     std::optional<std::int64_t> groups; // --groups; else Mojena's rule
+    double mojena = 1.25;               // --mojena: Mojena's k
     std::int64_t min_rows = 2;          // --min-rows
+    CellFill fill = CellFill::additive; // --fill
+    bool centre = false;                // --centre, or --scale
+    bool scale = false;                 // --scale
 };
 
 struct TraitTree {
-    ClusterData data; // the matrix's columns, labelled as its header labels them
+    // The matrix's columns, labelled as its header labels them; with a fill,
+    // only the rows in which a clustered level has a value.
+    ClusterData data;
+    std::vector<std::string> levels; // each level as the data file writes it ("12" for G12)
     Participation participation;
+    std::int64_t cells = 0;      // of the clustered levels over the rows they were compared on
+    std::int64_t filled = 0;     // of those, filled by the model
+    bool empty_cells = false;    // a clustered level has an empty cell (without a fill)
     std::vector<Fusion> fusions; // none when fewer than two levels take part
     Groups groups;
     std::optional<double> cophenetic;

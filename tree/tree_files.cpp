@@ -49,10 +49,13 @@ std::vector<TraitTree> grow_trees(const Trial& trial, Layout layout, const TreeO
         any = any || trees.back().grown();
     }
     const int f = analysed_factor(layout);
+    const std::string min_rows = decimal(options.min_rows);
+    if (!any && options.fill == CellFill::none)
+        fatal_exit(fill(texts::no_tree_at_all_en, {texts::leaves_en[f], min_rows}),
+                   fill(texts::no_tree_at_all_zh, {texts::leaves_zh[f], min_rows}));
     if (!any)
-        fatal_exit(
-            fill(texts::no_tree_at_all_en, {texts::leaves_en[f], decimal(options.min_rows)}),
-            fill(texts::no_tree_at_all_zh, {texts::leaves_zh[f], decimal(options.min_rows)}));
+        fatal_exit(fill(texts::no_tree_linked_en, {texts::leaves_en[f], min_rows}),
+                   fill(texts::no_tree_linked_zh, {min_rows, texts::leaves_zh[f]}));
     return trees;
 }
 
@@ -131,7 +134,9 @@ static TreePicture picture_of(const TraitTree& tree, const TreeRun& run, const s
         if (part.left_out != LeftOut::no)
             picture.left_out.push_back(
                 {picture_text(labels[level], gbk),
-                 picture_text(left_out_note(part, labels, run.options.min_rows), gbk)});
+                 picture_text(
+                     left_out_note(part, labels, run.options.min_rows, leaves_word(run.layout)),
+                     gbk)});
     }
     picture.data_file = picture_file_name(run.data_file);
     picture.trait = picture_text(trait, gbk);
@@ -140,6 +145,13 @@ static TreePicture picture_of(const TraitTree& tree, const TreeRun& run, const s
     picture.rows = tree.data.rows;
     picture.linkage = run.options.method;
     picture.group_rule = run.options.groups ? GroupRule::fixed : GroupRule::mojena;
+    picture.mojena = run.options.mojena;
+    picture.additive = run.options.fill == CellFill::additive;
+    picture.empty_cells = tree.empty_cells;
+    picture.cells = tree.cells;
+    picture.filled = tree.filled;
+    picture.centred = run.options.centre || run.options.scale;
+    picture.scaled = run.options.scale;
     picture.groups_asked = run.options.groups.value_or(0);
     picture.cophenetic = tree.cophenetic;
     return picture;
@@ -148,8 +160,9 @@ static TreePicture picture_of(const TraitTree& tree, const TreeRun& run, const s
 static bool stage_files_of(const TreeFileNames& names, const TraitTree& tree, const TreeRun& run,
                            const std::string& trait, bool gbk,
                            const std::vector<std::string>& all) {
-    const std::string table = group_table(tree.data.labels, tree.participation, tree.groups.of_leaf,
-                                          run.options.min_rows);
+    const std::string table =
+        group_table(tree.data.labels, tree.levels, tree.participation, tree.groups.of_leaf,
+                    run.options.min_rows, leaves_word(run.layout));
     if (!stage_text_file(names.groups, table, false, all)) return false;
     if (!tree.grown()) return true;
     if (!stage_text_file(names.newick,

@@ -1,6 +1,7 @@
 #include "tree/tree_picture.h"
 
 #include "tree/cophenetic.h"
+#include "tree/groups.h"
 #include "tree/svg_text.h"
 #include "tree/tree_shape.h"
 
@@ -92,10 +93,14 @@ static std::string title_of_levels(const TreePicture& picture) {
 
 static std::string title_of_method(const TreePicture& picture, const HeightAxis& axis) {
     const std::string groups = std::to_string(picture.groups);
-    std::string line = std::string(method_of(picture.linkage)) + " on Euclidean distances; " +
-                       groups + (picture.groups == 1 ? " group" : " groups");
+    // Distances over shared rows, scaled up, need not be Euclidean.
+    const char* distances = picture.additive || !picture.empty_cells
+                                ? " on Euclidean distances; "
+                                : " on distances over shared rows (not Euclidean); ";
+    std::string line = std::string(method_of(picture.linkage)) + distances + groups +
+                       (picture.groups == 1 ? " group" : " groups");
     if (picture.group_rule == GroupRule::mojena)
-        line += " by Mojena's rule (k = 1.25)";
+        line += " by Mojena's rule (k = " + mojena_k_text(picture.mojena) + ")";
     else if (picture.groups_asked > picture.groups)
         line += " as asked (--groups " + std::to_string(picture.groups_asked) +
                 ", more than there are " + picture.leaves_are + ")";
@@ -108,6 +113,23 @@ static std::string title_of_method(const TreePicture& picture, const HeightAxis&
         line += " (dashed line)";
     }
     return line;
+}
+
+// What the distances were computed on: the cells filled, the centring
+// and the scaling.
+static std::string title_of_values(const TreePicture& picture) {
+    std::string line;
+    if (!picture.additive && picture.empty_cells)
+        line = "Empty cells not filled";
+    else if (picture.filled == 0)
+        line = "No cell filled";
+    else
+        line = std::to_string(picture.filled) + " of " + std::to_string(picture.cells) +
+               " cells filled from the additive model";
+    if (picture.scaled)
+        return line + "; " + picture.leaves_are + " centred and scaled (clustered by correlation)";
+    if (picture.centred) return line + "; " + picture.leaves_are + " centred on their means";
+    return line + "; not centred or scaled";
 }
 
 static std::string title_of_fit(const TreePicture& picture) {
@@ -127,7 +149,8 @@ static Layout lay_out(const TreePicture& picture) {
         for (const Fusion& fusion : picture.fusions) highest = std::max(highest, fusion.height);
     layout.axis = height_axis(highest);
     layout.title = {title_of_data(picture), title_of_levels(picture),
-                    title_of_method(picture, layout.axis), title_of_fit(picture)};
+                    title_of_method(picture, layout.axis), title_of_values(picture),
+                    title_of_fit(picture)};
 
     layout.leaves_x = margin + axis_overhang + tree_width;
     layout.labels_x = layout.leaves_x + 8;

@@ -11,7 +11,7 @@
 
 // How the number of groups was settled.
 enum class GroupRule {
-    mojena, // Mojena's rule, k = 1.25
+    mojena, // Mojena's rule
     fixed,  // as given with --groups
 };
 
@@ -36,7 +36,12 @@ struct TreePicture {
     std::int64_t rows = 0;
     Linkage linkage = Linkage::ward;
     GroupRule group_rule = GroupRule::mojena;
-    std::int64_t groups_asked = 0;    // with --groups: K, which may be more than there are levels
+    std::int64_t groups_asked = 0;      // with --groups: K, which may be more than there are levels
+    double mojena = 1.25;               // Mojena's k
+    bool additive = true;               // empty cells filled from the additive model
+    bool empty_cells = false;           // without a fill, a clustered level has an empty cell
+    std::int64_t cells = 0, filled = 0; // the clustered levels' cells, and those filled
+    bool centred = false, scaled = false;
     std::optional<double> cophenetic; // the cophenetic correlation, when known
 };
 
