@@ -43,39 +43,41 @@ static constexpr std::pair<std::string_view, Linkage> methods[] = {{"ward", Link
 static std::string take_value(std::string_view name, std::string_view value, CommandLine& line) {
     if (name == "--layout") {
         if (value != "1" && value != "2" && value != "3")
-            return fill(texts::bad_layout_option, {quoted(value, token_shown)});
+            return compose(texts::bad_layout_option, {{"value", quoted(value, token_shown)}});
         line.layout = static_cast<Layout>(value[0] - '0');
     } else if (name == "--cells") {
         if (value != "last" && value != "mean")
-            return fill(texts::bad_cells_option, {quoted(value, token_shown)});
+            return compose(texts::bad_cells_option, {{"value", quoted(value, token_shown)}});
         line.load.cell_means = value == "mean";
     } else if (name == "--decimal") {
         if (value != "comma" && value != "point")
-            return fill(texts::bad_decimal_option, {quoted(value, token_shown)});
+            return compose(texts::bad_decimal_option, {{"value", quoted(value, token_shown)}});
         line.load.decimal = value == "comma" ? DecimalMark::comma : DecimalMark::point;
     } else if (name == "--skip") {
         const std::optional<int> lines = whole_int(std::string(value));
-        if (!lines || *lines < 0) return fill(texts::bad_skip_option, {quoted(value, token_shown)});
+        if (!lines || *lines < 0)
+            return compose(texts::bad_skip_option, {{"value", quoted(value, token_shown)}});
         line.load.skip = *lines;
     } else if (name == "--method") {
         const auto* method =
             std::ranges::find(methods, value, &std::pair<std::string_view, Linkage>::first);
         if (method == std::end(methods))
-            return fill(texts::bad_method_option, {quoted(value, token_shown)});
+            return compose(texts::bad_method_option, {{"value", quoted(value, token_shown)}});
         line.tree_options.method = method->second;
     } else if (name == "--fill") {
         if (value != "additive" && value != "none")
-            return fill(texts::bad_fill_option, {quoted(value, token_shown)});
+            return compose(texts::bad_fill_option, {{"value", quoted(value, token_shown)}});
         line.tree_options.fill = value == "none" ? CellFill::none : CellFill::additive;
     } else if (name == "--mojena") {
         const std::optional<double> k = mojena_k(value);
-        if (!k) return fill(texts::bad_mojena_option, {quoted(value, token_shown)});
+        if (!k) return compose(texts::bad_mojena_option, {{"value", quoted(value, token_shown)}});
         line.tree_options.mojena = *k;
     } else if (name == "--groups" || name == "--min-rows") {
         const std::optional<int> count = whole_int(std::string(value));
         if (!count || *count < 1)
-            return fill(name == "--groups" ? texts::bad_groups_option : texts::bad_min_rows_option,
-                        {quoted(value, token_shown)});
+            return compose(name == "--groups" ? texts::bad_groups_option
+                                              : texts::bad_min_rows_option,
+                           {{"value", quoted(value, token_shown)}});
         if (name == "--groups")
             line.tree_options.groups = *count;
         else
@@ -90,10 +92,11 @@ static std::string take_value(std::string_view name, std::string_view value, Com
         }
         bool named = line.load.columns.size() >= 5;
         for (const std::string& column : line.load.columns) named = named && !column.empty();
-        if (!named) return fill(texts::bad_columns_option, {quoted(value, token_shown)});
+        if (!named)
+            return compose(texts::bad_columns_option, {{"value", quoted(value, token_shown)}});
         line.several_traits = line.load.columns.size() > 5;
     } else {
-        if (value.empty()) return fill(texts::option_needs_value, {name});
+        if (value.empty()) return compose(texts::option_needs_value, {{"option", name}});
         line.output = std::string(value);
     }
     return {};
@@ -112,7 +115,8 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
             if (!options_ended && (arg == "c" || arg == "C")) {
                 line.chinese = true;
             } else if (line.data_file) {
-                problem = fill(texts::second_data_file, {quoted(arg), quoted(*line.data_file)});
+                problem = compose(texts::second_data_file,
+                                  {{"file", quoted(arg)}, {"first", quoted(*line.data_file)}});
             } else {
                 line.data_file = std::string(arg);
             }
@@ -122,11 +126,11 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
             if (line.request == Request::run)
                 line.request = arg == "--version" ? Request::version : Request::help;
         } else if (arg == "--tree") {
-            if (line.tree) problem = fill(texts::option_twice, {arg});
+            if (line.tree) problem = compose(texts::option_twice, {{"option", arg}});
             line.tree = true;
         } else if (arg == "--centre" || arg == "--scale") {
             if (std::ranges::find(given, arg) != given.end())
-                problem = fill(texts::option_twice, {arg});
+                problem = compose(texts::option_twice, {{"option", arg}});
             given.push_back(arg);
             // Scaled values are centred first.
             line.tree_options.centre = true;
@@ -135,16 +139,16 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
             const std::size_t equals = arg.find('=');
             const std::string_view name = arg.substr(0, equals);
             if (std::ranges::find(value_options, name) == std::end(value_options)) {
-                problem = fill(texts::unknown_option, {quoted(arg, token_shown)});
+                problem = compose(texts::unknown_option, {{"option", quoted(arg, token_shown)}});
             } else if (std::ranges::find(given, name) != given.end()) {
-                problem = fill(texts::option_twice, {name});
+                problem = compose(texts::option_twice, {{"option", name}});
                 if (equals == std::string_view::npos && i + 1 < arguments.size()) ++i;
             } else if (equals != std::string_view::npos) {
                 problem = take_value(name, arg.substr(equals + 1), line);
             } else if (i + 1 < arguments.size()) {
                 problem = take_value(name, arguments[++i], line);
             } else {
-                problem = fill(texts::option_needs_value, {name});
+                problem = compose(texts::option_needs_value, {{"option", name}});
             }
             given.push_back(name);
         }
@@ -152,12 +156,12 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
     }
     for (std::string_view option : tree_options)
         if (fault.empty() && !line.tree && std::ranges::find(given, option) != given.end())
-            fault = fill(texts::option_needs_tree, {option});
+            fault = compose(texts::option_needs_tree, {{"option", option}});
     auto is_given = [&](std::string_view option) {
         return std::ranges::find(given, option) != given.end();
     };
     if (fault.empty() && is_given("--mojena") && is_given("--groups"))
-        fault = std::string(texts::mojena_with_groups);
+        fault = compose(texts::mojena_with_groups);
     if (line.request == Request::run && !fault.empty()) {
         line.request = Request::usage_error;
         line.usage_error = fault;
@@ -167,12 +171,12 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
 
 int answer_request(const CommandLine& line) {
     if (line.request == Request::usage_error) {
-        put_text(stderr, fill(texts::usage_error, {line.usage_error}));
+        put_message(stderr, texts::usage_error, {{"error", line.usage_error}});
         return exit_usage;
     }
     if (line.request == Request::help)
-        put_text(stdout, texts::usage);
+        put_message(stdout, texts::usage);
     else
-        put_text(stdout, fill(texts::version_line, {CLUSTMAT_VERSION}));
+        put_message(stdout, texts::version_line, {{"version", CLUSTMAT_VERSION}});
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? exit_written : exit_refused;
 }

@@ -11,10 +11,9 @@
 // A name longer than the system takes is refused, never cut short.
 [[noreturn]] static void name_too_long() {
     const NameLimit limit = name_limit();
-    const std::string length = decimal(static_cast<std::int64_t>(limit.length));
+    const std::string length = number_text(static_cast<std::int64_t>(limit.length));
     const int unit = limit.in_bytes ? 0 : 1;
-    fatal_exit(fill(texts::name_too_long_en, {length, texts::name_units_en[unit]}),
-               fill(texts::name_too_long_zh, {length, texts::name_units_zh[unit]}));
+    fatal_exit(texts::name_too_long, {{"length", length}, {"unit", texts::name_units[unit]}});
 }
 
 // A name pasted from Explorer's "Copy as path", or dragged into the console,
@@ -30,7 +29,7 @@ static std::string as_pasted(std::string name) {
 }
 
 static std::string read_data_file_name() {
-    put_in_language(stdout, texts::name_prompt_en, texts::name_prompt_zh);
+    put_message(stdout, texts::name_prompt);
     std::optional<std::string> line = read_name_line();
     if (!line) name_too_long();
     // A NUL typed into the name ends it, as it would for the system's calls.
@@ -38,12 +37,14 @@ static std::string read_data_file_name() {
 }
 
 static int read_template_size(int which) {
-    put_text(stdout, texts::template_prompts[which]);
+    put_message(stdout, texts::template_prompts[which]);
     ConsoleWord answer = read_console_whole_number();
     if (answer.number) return *answer.number;
-    const std::string_view what = texts::size_names[which];
-    if (answer.word.empty() && std::feof(stdin)) fatal_exit(fill(texts::size_not_given, {what}));
-    fatal_exit(fill(texts::size_not_whole, {what, quoted(answer.word, token_shown)}));
+    const Message& what = texts::size_names[which];
+    if (answer.word.empty() && std::feof(stdin))
+        fatal_exit(texts::size_not_given, {{"size", what}});
+    fatal_exit(texts::size_not_whole,
+               {{"size", what}, {"answer", quoted(answer.word, token_shown)}});
 }
 
 DataFileAnswer ask_for_data_file(const std::optional<std::string>& given) {
@@ -51,15 +52,16 @@ DataFileAnswer ask_for_data_file(const std::optional<std::string>& given) {
     if (given) {
         answer.file = open_data_file(*given);
         if (!answer.file)
-            fatal_exit(fill(texts::cant_open_data_file, {quoted(*given), std::strerror(errno)}));
+            fatal_exit(texts::cant_open_data_file,
+                       {{"file", quoted(*given)}, {"reason", std::strerror(errno)}});
         return answer;
     }
     answer.template_name = read_data_file_name();
     if ((answer.file = open_data_file(answer.template_name))) {
-        put_text(stderr, texts::opened_notice);
+        put_message(stderr, texts::opened_notice);
         return answer;
     }
-    put_in_language(stderr, texts::create_question_en, texts::create_question_zh);
+    put_message(stderr, texts::create_question);
     const int yes = read_console_char();
     if (yes != 'y' && yes != 'Y') {
         read_console_char(); // normally the line end
@@ -84,10 +86,10 @@ DataFile open_template(const std::string& name) {
 
 Layout ask_for_layout(std::optional<Layout> given) {
     if (given) return *given;
-    put_text(stdout, texts::analysis_menu);
+    put_message(stdout, texts::analysis_menu);
     std::optional<int> answer = read_console_int();
     if (!answer || *answer < 1 || *answer > 3) {
-        put_text(stdout, texts::bad_choice_notice);
+        put_message(stdout, texts::bad_choice_notice);
         std::fflush(stdout);
         fatal_exit(texts::bad_choice);
     }

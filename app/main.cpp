@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     // without a tree now loses an earlier run's tree with them.
     const std::vector<std::string> older = older_tree_files(tree_names, trees);
     const std::vector<std::string> names = output_names(matrix_names, tree_names, trees, older);
-    set_memory_use(texts::memory_for_matrix);
+    set_memory_use(compose(texts::memory_for_matrix));
     const std::optional<std::vector<MatrixFile>> matrices =
         stage_matrix_files(matrix_names, trial, layout, names);
     if (!matrices) return exit_unwritten;

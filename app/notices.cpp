@@ -15,15 +15,15 @@
 // Tells which file now holds the matrix and how large it is, so that a
 // breeder finds it and can check it against the trial.
 void announce_matrix(const MatrixFile& matrix) {
-    const std::string fields[3] = {matrix.name, decimal(matrix.rows), decimal(matrix.columns)};
-    for (std::size_t i = 0; i < 4; ++i) {
-        // The name goes out as names do (platform/platform.h), the text
-        // around it in the console's language.
-        put_in_language(stderr, texts::matrix_written_en[i], texts::matrix_written_zh[i]);
-        if (i < 3) put_text(stderr, fields[i]);
-        if (i == 0 && !matrix.trait.empty())
-            put_text(stderr, fill(texts::matrix_trait, {quoted(matrix.trait, token_shown)}));
-    }
+    const std::string trait =
+        matrix.trait.empty()
+            ? std::string()
+            : compose(texts::matrix_trait, {{"trait", quoted(matrix.trait, token_shown)}});
+    put_message(stderr, texts::matrix_written,
+                {named("file", Name{matrix.name}),
+                 named("trait", Name{trait}),
+                 {"rows", number_text(matrix.rows)},
+                 {"columns", number_text(matrix.columns)}});
 }
 
 // Tells what a table's load read, so that a breeder sees at once whether
@@ -32,122 +32,95 @@ void announce_matrix(const MatrixFile& matrix) {
 void account_for(const Trial& trial) {
     if (!trial.table) return;
     const CubeLevels& levels = *trial.traits.front().levels;
-    const bool chinese = chinese_mode == 1;
-    std::string read =
-        chinese ? fill(texts::account_read_zh, {decimal(trial.records), decimal(levels.nVar),
-                                                decimal(levels.nYear), decimal(levels.nLoc)})
-                : fill(texts::account_read_en, {counted(trial.records, texts::record_words),
-                                                counted(levels.nVar, texts::variety_words),
-                                                counted(levels.nYear, texts::year_words),
-                                                counted(levels.nLoc, texts::location_words)});
-    if (trial.repeated_headers > 0)
-        read += chinese ? fill(texts::account_repeated_zh, {decimal(trial.repeated_headers)})
-                        : fill(texts::account_repeated_en,
-                               {counted(trial.repeated_headers, texts::header_words)});
-    if (trial.row_names)
-        read += chinese ? texts::account_row_names_zh : texts::account_row_names_en;
-    put_gbk_text(stderr, read + ".\n");
+    const std::string repeated =
+        trial.repeated_headers > 0
+            ? compose(texts::account_repeated, {{"headers", number_text(trial.repeated_headers)}})
+            : std::string();
+    const std::string row_names = trial.row_names ? compose(texts::account_row_names) : "";
+    put_message(stderr, texts::account_read,
+                {{"records", number_text(trial.records)},
+                 {"varieties", number_text(levels.nVar)},
+                 {"years", number_text(levels.nYear)},
+                 {"locations", number_text(levels.nLoc)},
+                 {"repeated", repeated},
+                 {"row_names", row_names}});
     for (const TraitCube& cube : trial.traits) {
-        std::string counts =
-            chinese ? fill(texts::account_trait_zh, {decimal(cube.values), decimal(cube.missing)})
-                    : fill(texts::account_trait_en,
-                           {counted(cube.values, texts::value_words), decimal(cube.missing)});
-        if (cube.zeros > 0)
-            counts += chinese
-                          ? fill(texts::account_zeros_zh, {decimal(cube.zeros)})
-                          : fill(texts::account_zeros_en, {counted(cube.zeros, texts::zero_words)});
-        // The trait's name goes out as names do (platform/platform.h), the
-        // text around it in the console's language.
-        put_text(stderr, escaped(cube.trait, token_shown));
-        put_gbk_text(stderr, counts + ".\n");
+        const std::string zeros =
+            cube.zeros > 0 ? compose(texts::account_zeros, {{"zeros", number_text(cube.zeros)}})
+                           : std::string();
+        put_message(stderr, texts::account_trait,
+                    {named("trait", Name{escaped(cube.trait, token_shown)}),
+                     {"values", number_text(cube.values)},
+                     {"missing", number_text(cube.missing)},
+                     {"zeros", zeros}});
     }
 }
 
-// The line's end for a trait without a tree: where its group table says
-// why, and which of an earlier run's tree files went, joined by "and".
+// The line's end for a trait without a tree: which of an earlier run's tree
+// files went.
 static void end_without_tree(const TreeFileNames& files, const std::vector<std::string>& older) {
-    const bool chinese = chinese_mode == 1;
     std::vector<std::string> removed;
     for (const std::string& name : {files.newick, files.picture})
         if (std::ranges::find(older, name) != older.end()) removed.push_back(name);
-    if (removed.empty()) {
-        put_gbk_text(stderr, chinese ? texts::no_tree_after_zh : texts::no_tree_after_en);
-        return;
-    }
-    put_gbk_text(stderr, chinese ? texts::older_tree_before_zh : texts::older_tree_before_en);
-    for (std::size_t i = 0; i < removed.size(); ++i) {
-        if (i > 0)
-            put_gbk_text(stderr, chinese ? texts::older_tree_and_zh : texts::older_tree_and_en);
-        put_text(stderr, removed[i]);
-    }
-    put_gbk_text(stderr, chinese               ? texts::older_tree_after_zh
-                         : removed.size() == 1 ? texts::older_tree_after_en[0]
-                                               : texts::older_tree_after_en[1]);
+    if (removed.empty())
+        put_message(stderr, texts::no_tree_end);
+    else if (removed.size() == 1)
+        put_message(stderr, texts::older_tree_removed, {named("file", Name{removed[0]})});
+    else
+        put_message(stderr, texts::older_trees_removed,
+                    {named("file", Name{removed[0]}), named("other", Name{removed[1]})});
 }
 
 static void announce_tree(const std::string& matrix_name, const TraitTree& tree, Layout layout,
                           const TreeOptions& options, const std::vector<std::string>& older) {
-    const bool chinese = chinese_mode == 1;
-    const int f = analysed_factor(layout);
-    const std::string_view leaves = chinese ? texts::leaves_zh[f] : texts::leaves_en[f];
+    const Message& leaves = texts::leaves[analysed_factor(layout)];
     const std::string name = matrix_stem_of(matrix_name);
-    const std::string min_rows = decimal(options.min_rows);
+    const std::string min_rows = number_text(options.min_rows);
     if (!tree.grown()) {
-        if (!chinese) put_text(stderr, texts::no_tree_before_en);
-        put_text(stderr, name);
-        const bool linked = options.fill != CellFill::none;
-        put_gbk_text(stderr,
-                     chinese
-                         ? fill(linked ? texts::no_tree_linked_middle_zh : texts::no_tree_middle_zh,
-                                {min_rows, leaves, leaves})
-                         : fill(linked ? texts::no_tree_linked_middle_en : texts::no_tree_middle_en,
-                                {leaves, min_rows}));
         const TreeFileNames files = tree_file_names(matrix_name);
-        put_text(stderr, files.groups);
+        put_message(stderr,
+                    options.fill != CellFill::none ? texts::no_tree_linked_line : texts::no_tree,
+                    {named("matrix", Name{name}),
+                     {"leaves", leaves},
+                     {"min_rows", min_rows},
+                     named("groups_file", Name{files.groups})});
         end_without_tree(files, older);
         return;
     }
-    const std::int64_t clustered = static_cast<std::int64_t>(tree.participation.clustered.size());
-    const std::int64_t groups = tree.groups.count;
-    if (tree.groups.capped) {
-        const std::string wanted = decimal(*options.groups);
-        put_gbk_text(stderr,
-                     chinese ? fill(texts::capped_before_zh, {wanted})
-                             : fill(texts::capped_before_en, {wanted, decimal(clustered), leaves}));
-        put_text(stderr, name);
-        put_gbk_text(stderr,
-                     chinese ? fill(texts::capped_after_zh, {decimal(clustered), leaves, leaves})
-                             : std::string(texts::capped_after_en));
-    }
-    const std::string rule = options.groups
-                                 ? fill(texts::groups_rule, {decimal(*options.groups)})
-                                 : fill(texts::mojena_rule, {mojena_k_text(options.mojena)});
-    const std::int64_t left_out = static_cast<std::int64_t>(tree.data.labels.size()) - clustered;
+    const std::string clustered = number_text(std::ssize(tree.participation.clustered));
+    if (tree.groups.capped)
+        put_message(stderr, texts::groups_capped,
+                    {{"groups", number_text(*options.groups)},
+                     {"clustered", clustered},
+                     {"leaves", leaves},
+                     named("matrix", Name{name})});
+    const std::string rule =
+        options.groups ? compose(texts::groups_rule, {{"groups", number_text(*options.groups)}})
+                       : compose(texts::mojena_rule, {{"k", mojena_k_text(options.mojena)}});
+    const std::int64_t left_out =
+        std::ssize(tree.data.labels) - std::ssize(tree.participation.clustered);
     const std::string left_out_part =
         left_out == 0 ? std::string()
-                      : fill(chinese ? texts::tree_left_out_zh : texts::tree_left_out_en,
-                             {decimal(left_out)});
+                      : compose(texts::tree_left_out, {{"left_out", number_text(left_out)}});
     const std::string_view fill_name = options.fill == CellFill::none ? "none" : "additive";
     const std::string cells =
-        tree.filled == 0
-            ? std::string(chinese ? texts::no_cell_filled_zh : texts::no_cell_filled_en)
-        : chinese
-            ? fill(texts::cells_filled_zh, {decimal(tree.cells), decimal(tree.filled), fill_name})
-            : fill(texts::cells_filled_en, {decimal(tree.filled), decimal(tree.cells), fill_name});
-    put_gbk_text(stderr, chinese ? texts::tree_before_zh : texts::tree_before_en);
-    put_text(stderr, name);
-    put_gbk_text(stderr,
-                 chinese ? fill(texts::tree_after_zh,
-                                {decimal(clustered), leaves, decimal(groups), rule, left_out_part,
-                                 cells, cophenetic_text(tree.cophenetic)})
-                         : fill(texts::tree_after_en,
-                                {decimal(clustered), leaves, counted(groups, texts::group_words),
-                                 rule, left_out_part, cells, cophenetic_text(tree.cophenetic)}));
+        tree.filled == 0 ? compose(texts::no_cell_filled)
+                         : compose(texts::cells_filled, {{"filled", number_text(tree.filled)},
+                                                         {"cells", number_text(tree.cells)},
+                                                         {"fill", fill_name}});
+    put_message(stderr, texts::tree_line,
+                {named("matrix", Name{name}),
+                 {"clustered", clustered},
+                 {"leaves", leaves},
+                 {"groups", number_text(tree.groups.count)},
+                 {"rule", rule},
+                 {"left_out", left_out_part},
+                 {"cells", cells},
+                 {"cophenetic", cophenetic_text(tree.cophenetic)}});
     // Half the cells or fewer observed: the groups say more about the model.
-    if (tree.filled > tree.cells - tree.filled)
-        put_gbk_text(stderr, chinese ? texts::most_filled_zh : texts::most_filled_en);
+    if (tree.filled > tree.cells - tree.filled) put_message(stderr, texts::most_filled);
     if (options.fill == CellFill::none && options.method == Linkage::ward && tree.empty_cells)
-        put_gbk_text(stderr, chinese ? texts::ward_not_euclidean_zh : texts::ward_not_euclidean_en);
+        put_message(stderr, texts::ward_not_euclidean);
 }
 
 void announce_trees(const std::vector<std::string>& matrix_names,

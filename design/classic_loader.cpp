@@ -37,18 +37,20 @@ std::string table_hint(const ClassicLoad& c, std::int64_t record, bool names_for
     const std::string command =
         reading_command(search, c.load.file->name, false, DecimalMark::point);
     if (search.line != search.first_line && record <= first_records)
-        return fill(texts::header_below_hint, {decimal(search.line), command});
+        return compose(texts::header_below_hint,
+                       {{"line", number_text(search.line)}, {"command", command}});
     if (names_for_codes && design_columns(search.names))
-        return fill(texts::as_table_hint, {command});
+        return compose(texts::as_table_hint, {{"command", command}});
     return {};
 }
 
 // Rare, and kept out of the records' loops.
 [[noreturn, gnu::cold]] void refuse_record(ClassicLoad& c, std::int64_t record,
                                            const std::string& problem) {
-    refuse(c.load,
-           fill(texts::record_fault, {decimal(record), quoted(c.load.file->name), problem}) +
-               table_hint(c, record, false));
+    refuse(c.load, compose(texts::record_fault, {{"record", number_text(record)},
+                                                 {"file", quoted(c.load.file->name)},
+                                                 {"fault", problem}}) +
+                       table_hint(c, record, false));
 }
 
 // The next token of a record; a record cut short by the end of the file is
@@ -56,7 +58,8 @@ std::string table_hint(const ClassicLoad& c, std::int64_t record, bool names_for
 std::string_view record_token(ClassicLoad& c, std::int64_t record, int field) {
     std::string_view token = reader_peek_token(c.reader);
     if (token.empty())
-        refuse_record(c, record, fill(texts::record_incomplete, {texts::field_names[field]}));
+        refuse_record(c, record,
+                      compose(texts::record_incomplete, {{"field", texts::field_names[field]}}));
     if (token.size() > longest_token)
         refuse_record(c, record, overlong(texts::field_names[field], token, false));
     return token;
@@ -67,11 +70,13 @@ std::string_view record_token(ClassicLoad& c, std::int64_t record, int field) {
 [[noreturn, gnu::cold]] void not_whole(ClassicLoad& c, std::int64_t record, int field,
                                        std::string_view token) {
     const std::string message =
-        fill(texts::record_fault,
-             {decimal(record), quoted(c.load.file->name),
-              fill(texts::field_not_whole, {texts::field_names[field], quoted_token(token)})});
+        compose(texts::record_fault,
+                {{"record", number_text(record)},
+                 {"file", quoted(c.load.file->name)},
+                 {"fault", compose(texts::field_not_whole, {{"field", texts::field_names[field]},
+                                                            {"token", quoted_token(token)}})}});
     const std::string hint = table_hint(c, record, true);
-    refuse(c.load, message + (hint.empty() ? std::string(texts::codes_as_names) : hint));
+    refuse(c.load, message + (hint.empty() ? compose(texts::codes_as_names) : hint));
 }
 
 // Reads a code as "%d ch" would: an optional sign and decimal digits, ended
@@ -84,9 +89,9 @@ int read_code(ClassicLoad& c, std::int64_t record, int field) {
     if (code.length == 0 || (code.length < token.size() && token[code.length] != 'c'))
         not_whole(c, record, field, token);
     if (!code.fits_int())
-        refuse_record(
-            c, record,
-            fill(texts::field_too_large, {texts::field_names[field], quoted_token(token)}));
+        refuse_record(c, record,
+                      compose(texts::field_too_large, {{"field", texts::field_names[field]},
+                                                       {"token", quoted_token(token)}}));
     reader_consume(c.reader, code.length);
     reader_finish_field(c.reader);
     return static_cast<int>(code.value);
@@ -102,13 +107,14 @@ void skip_name(ClassicLoad& c, std::int64_t record, int field) {
 [[noreturn, gnu::cold]] void trait_too_large(ClassicLoad& c, std::int64_t record,
                                              std::string_view token) {
     refuse_record(c, record,
-                  fill(texts::trait_beyond_float, {texts::trait_subject, quoted_token(token)}));
+                  compose(texts::trait_beyond_float,
+                          {{"subject", texts::trait_subject}, {"token", quoted_token(token)}}));
 }
 
 [[noreturn, gnu::cold]] void trait_not_number(ClassicLoad& c, std::int64_t record,
                                               std::string_view token) {
     refuse_record(c, record,
-                  not_a_number(std::string(texts::trait_subject), token,
+                  not_a_number(compose(texts::trait_subject), token,
                                c.decimal_comma ? DecimalMark::comma : DecimalMark::point));
 }
 
@@ -141,8 +147,9 @@ void skip_header(ClassicLoad& c) {
         if (token.empty()) break;
         if (token.size() > longest_token)
             refuse(c.load,
-                   fill(texts::header_overlong,
-                        {quoted(c.load.file->name), quoted_token(token), decimal(longest_token)}));
+                   compose(texts::header_overlong, {{"file", quoted(c.load.file->name)},
+                                                    {"column", quoted_token(token)},
+                                                    {"bytes", number_text(longest_token)}}));
         reader_consume(c.reader, token.size());
         reader_finish_field(c.reader);
     }
@@ -158,9 +165,10 @@ RecordCodes read_codes(ClassicLoad& c, std::int64_t record) {
     const int design_codes[] = {codes.variety, codes.year, codes.location};
     for (int field = 0; field < 3; ++field)
         if (design_codes[field] < 1)
-            refuse_record(c, record,
-                          fill(texts::code_below_one,
-                               {texts::field_names[field], decimal(design_codes[field])}));
+            refuse_record(
+                c, record,
+                compose(texts::code_below_one, {{"field", texts::field_names[field]},
+                                                {"token", number_text(design_codes[field])}}));
     return codes;
 }
 
@@ -195,7 +203,8 @@ RecordCodes read_codes(ClassicLoad& c, std::int64_t record) {
         largest.location = std::max(largest.location, codes.location);
         largest.block = std::max(largest.block, codes.block);
     }
-    if (records == 0) refuse(c.load, fill(texts::no_record, {quoted(c.load.file->name)}));
+    if (records == 0)
+        refuse(c.load, compose(texts::no_record, {{"file", quoted(c.load.file->name)}}));
     c.largest = largest;
     c.records = records;
 }

@@ -44,7 +44,7 @@ bool plain_name(const std::vector<std::string>& names, std::size_t column) {
 
 std::string column_token(const std::vector<std::string>& names, std::size_t column) {
     return plain_name(names, column) ? names[column]
-                                     : decimal(static_cast<std::int64_t>(column + 1));
+                                     : number_text(static_cast<std::int64_t>(column + 1));
 }
 
 // A word (the data file's name, the user's own --columns) as a command line
@@ -98,7 +98,8 @@ std::string numbered_columns(const std::vector<std::string>& names,
     for (std::size_t column = 0; column < names.size(); ++column) {
         if (!listed.empty() && !listed[column]) continue;
         if (!list.empty()) list += ", ";
-        list += decimal(static_cast<std::int64_t>(column + 1)) + " " + quoted_token(names[column]);
+        list +=
+            number_text(static_cast<std::int64_t>(column + 1)) + " " + quoted_token(names[column]);
     }
     return list;
 }
@@ -107,7 +108,7 @@ std::string reading_command(const HeaderSearch& search, std::string_view file, b
                             DecimalMark mark, const std::vector<std::string>& given) {
     const std::vector<std::string>& names = search.names;
     std::string command = "clustmat";
-    if (search.line > 1) command += " --skip " + decimal(search.line - 1);
+    if (search.line > 1) command += " --skip " + number_text(search.line - 1);
     std::string note;
     if (!given.empty()) {
         std::string columns;
@@ -117,7 +118,7 @@ std::string reading_command(const HeaderSearch& search, std::string_view file, b
         const auto roles = design_columns(names);
         if (!roles) {
             command += " --columns V,Y,L,B,T";
-            note = fill(texts::command_roles, {numbered_columns(names)});
+            note = compose(texts::command_roles, {{"columns", numbered_columns(names)}});
         } else {
             command += " --columns ";
             std::vector<bool> taken(names.size());
@@ -146,7 +147,8 @@ std::string reading_command(const HeaderSearch& search, std::string_view file, b
                                           TraitKind::number;
                 }
                 const std::string list = numbered_columns(names, numbers);
-                note = fill(texts::command_trait, {list.empty() ? numbered_columns(names) : list});
+                note = compose(texts::command_trait,
+                               {{"columns", list.empty() ? numbered_columns(names) : list}});
             }
         }
     }

@@ -24,8 +24,9 @@ static std::string sparse_memory_use(int traits, bool means, std::int64_t record
     const std::int64_t cell_bytes = 70 + 8 * (traits - 1) + (means ? 32 * traits : 0);
     std::int64_t bytes = 0;
     if (!multiply_checked(records, cell_bytes, bytes)) bytes = INT64_MAX;
-    return fill(texts::memory_for_sparse_cube,
-                {decimal(records), decimal(bytes / 1000000 + (bytes % 1000000 != 0))});
+    return compose(texts::memory_for_sparse_cube,
+                   {{"cells", number_text(records)},
+                    {"megabytes", number_text(bytes / 1000000 + (bytes % 1000000 != 0))}});
 }
 
 void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table, bool means,
@@ -45,7 +46,7 @@ void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table,
         set_memory_use(sparse_memory_use(traits, means, records));
         return;
     }
-    const std::string memory_use = fill(texts::memory_for_cube, {decimal(cells)});
+    const std::string memory_use = compose(texts::memory_for_cube, {{"cells", number_text(cells)}});
     set_memory_use(memory_use);
     // Each allocation is checked against the memory there is, but several
     // traits' cubes, or one with its sums and counts, must fit together. A
@@ -59,12 +60,13 @@ void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table,
         static_cast<std::uint64_t>(one_cube) <= physical_memory() &&
         (!multiply_checked(cells, cell_bytes, bytes) ||
          static_cast<std::uint64_t>(bytes) > physical_memory()))
-        fatal_exit(traits == 1 ? std::string(texts::no_memory_for_means)
-                               : fill(texts::out_of_memory, {memory_use}));
+        fatal_exit(traits == 1 ? compose(texts::no_memory_for_means)
+                               : compose(texts::out_of_memory, {{"use", memory_use}}));
     // f3tensor's own messages are read as a classic file's, whose largest
     // codes size the cube; a table's cube is as large as its levels, and
     // its message says so.
-    const std::string table_failure = table ? fill(texts::out_of_memory, {memory_use}) : "";
+    const std::string table_failure =
+        table ? compose(texts::out_of_memory, {{"use", memory_use}}) : "";
     for (TraitCells& trait : builder.traits) {
         trait.cube = FloatCube(cube.nVar, cube.nYear, cube.nLoc, table_failure);
         trait.cells = trait.cube.data();
@@ -72,9 +74,9 @@ void start_cube(CubeBuilder& builder, CubeLevels levels, int traits, bool table,
         std::fill_n(trait.cells, cells, empty_cell);
         if (means) {
             trait.dense_sums.reset(static_cast<double*>(
-                zeroed_cells(cells, sizeof(double), texts::no_memory_for_means)));
+                zeroed_cells(cells, sizeof(double), compose(texts::no_memory_for_means))));
             trait.dense_counts.reset(static_cast<std::int64_t*>(
-                zeroed_cells(cells, sizeof(std::int64_t), texts::no_memory_for_means)));
+                zeroed_cells(cells, sizeof(std::int64_t), compose(texts::no_memory_for_means))));
             trait.sums = trait.dense_sums.get();
             trait.counts = trait.dense_counts.get();
         }

@@ -6,7 +6,8 @@
 #include <cstring>
 
 void data_file_unreadable(std::string_view name, int error_number) {
-    fatal_exit(fill(texts::cant_read_data_file, {quoted(name), std::strerror(error_number)}));
+    fatal_exit(texts::cant_read_data_file,
+               {{"file", quoted(name)}, {"reason", std::strerror(error_number)}});
 }
 
 std::optional<DataFile> open_data_file(const std::string& name) {
@@ -20,7 +21,7 @@ std::optional<DataFile> open_data_file(const std::string& name) {
     case Opening::folder:
         data_file_unreadable(name, EISDIR);
     case Opening::not_a_file:
-        fatal_exit(fill(texts::not_a_data_file, {quoted(name)}));
+        fatal_exit(texts::not_a_data_file, {{"file", quoted(name)}});
     }
     if (!state_of(file.stream, file.state)) data_file_unreadable(name, errno);
     return file;

@@ -8,7 +8,7 @@ void file_changed(const LoadContext& load) {
     // The advice matters more than the detail: what the two passes saw can't
     // be trusted, but the file may well be complete and sound once its
     // writer is done.
-    fatal_exit(fill(texts::file_changed, {quoted(load.file->name)}));
+    fatal_exit(texts::file_changed, {{"file", quoted(load.file->name)}});
 }
 
 void refuse(LoadContext& load, const std::string& message) {
@@ -18,29 +18,33 @@ void refuse(LoadContext& load, const std::string& message) {
     fatal_exit(message);
 }
 
-std::string overlong(std::string_view what, std::string_view token, bool table) {
-    return fill(table ? texts::table_field_overlong : texts::field_overlong,
-                {what, quoted_token(token), decimal(longest_token)});
+std::string overlong(const Message& what, std::string_view token, bool table) {
+    return compose(
+        table ? texts::table_field_overlong : texts::field_overlong,
+        {{"field", what}, {"token", quoted_token(token)}, {"bytes", number_text(longest_token)}});
 }
 
 std::string not_a_number(const std::string& subject, std::string_view token, DecimalMark mark) {
     const bool comma = mark == DecimalMark::comma;
-    std::string message = fill(comma ? texts::not_a_number_comma : texts::not_a_number_point,
-                               {subject, quoted_token(token)});
+    std::string message = compose(comma ? texts::not_a_number_comma : texts::not_a_number_point,
+                                  {{"subject", subject}, {"token", quoted_token(token)}});
     const std::vector<OtherReading> readings = other_readings(token, mark);
     for (std::size_t i = 0; i < readings.size(); ++i) {
         const OtherReading& reading = readings[i];
-        const std::string_view decimal = texts::mark_names[reading.decimal == DecimalMark::comma];
-        const std::string_view between = texts::mark_names[reading.thousands == ','];
+        const Message& mark_name = texts::mark_names[reading.decimal == DecimalMark::comma];
+        const Message& between = texts::mark_names[reading.thousands == ','];
         const bool fraction = reading.number.find('.') != std::string::npos;
-        message += i == 0 ? texts::reading_first : texts::reading_next;
+        message += compose(i == 0 ? texts::reading_first : texts::reading_next);
         if (!reading.thousands)
-            message += fill(texts::decimal_reading, {reading.number, decimal, decimal});
+            message +=
+                compose(texts::decimal_reading, {{"number", reading.number}, {"mark", mark_name}});
         else if (fraction && reading.decimal != mark)
-            message += fill(texts::thousands_and_decimal_reading,
-                            {reading.number, decimal, between, decimal});
+            message +=
+                compose(texts::thousands_and_decimal_reading,
+                        {{"number", reading.number}, {"mark", mark_name}, {"separator", between}});
         else
-            message += fill(texts::thousands_reading, {reading.number, between});
+            message += compose(texts::thousands_reading,
+                               {{"number", reading.number}, {"separator", between}});
     }
     if (!readings.empty()) message += '.';
     return message;

@@ -7,6 +7,7 @@
 #include "design/data_reader.h"
 #include "design/header_search.h"
 #include "design/trait_value.h"
+#include "texts/message.h"
 
 #include <string>
 #include <string_view>
@@ -27,7 +28,7 @@ struct LoadContext {
 [[noreturn]] void refuse(LoadContext& load, const std::string& message);
 
 // The part of a message that names a token longer than longest_token.
-std::string overlong(std::string_view what, std::string_view token, bool table);
+std::string overlong(const Message& what, std::string_view token, bool table);
 
 // The part of a message that refuses a trait field that is not a number
 // under `mark`: `subject` names the field, and the other readings of the

@@ -11,7 +11,7 @@
 // is: empty, blank lines, or a byte-order mark alone. Nothing where the
 // file holds more (a spreadsheet's empty rows, zero bytes), which its load
 // refuses.
-static std::optional<std::string_view> nothing_in(DataReader& reader) {
+static const Message* nothing_in(DataReader& reader) {
     reader_restart(reader);
     std::string_view line;
     std::int64_t lines = 0;
@@ -22,13 +22,13 @@ static std::optional<std::string_view> nothing_in(DataReader& reader) {
             line.remove_prefix(byte_order_mark.size());
             mark = true;
         }
-        if (!is_blank_line(line)) return std::nullopt;
+        if (!is_blank_line(line)) return nullptr;
         blanks = blanks || !line.empty();
     }
     mark = mark || reader.encoding != Encoding::bytes;
-    if (lines == 0 && !mark) return texts::data_file_empty;
-    if (lines <= 1 && mark && !blanks) return texts::data_file_only_mark;
-    return texts::data_file_blank;
+    if (lines == 0 && !mark) return &texts::data_file_empty;
+    if (lines <= 1 && mark && !blanks) return &texts::data_file_only_mark;
+    return &texts::data_file_blank;
 }
 
 // A UTF-16 file in which half a character stands alone: refused, naming
@@ -42,12 +42,13 @@ static void refuse_lone_surrogate(LoadContext& load) {
     while (next_text_line(reader, line, number) &&
            lone_surrogate_at(line) == std::string_view::npos) {
     }
-    refuse(load, fill(texts::line_fault,
-                      {decimal(number), quoted(load.file->name), texts::lone_surrogate}));
+    refuse(load, compose(texts::line_fault, {{"line", number_text(number)},
+                                             {"file", quoted(load.file->name)},
+                                             {"fault", texts::lone_surrogate}}));
 }
 
 LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
-    set_memory_use(texts::memory_for_reading);
+    set_memory_use(compose(texts::memory_for_reading));
     LoadPlan plan;
     LoadContext& load = plan.context;
     load.file = &file;
@@ -55,19 +56,19 @@ LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
     const bool lines_skipped = reader_skip_lines(load.reader, options.skip) == options.skip;
     const std::optional<HeaderSearch> search = search_header(load.reader, options.skip);
     if (options.skip > 0 && (!lines_skipped || (search && search->first_line == 0)))
-        refuse(load, fill(texts::nothing_after_skip,
-                          {quoted(file.name), counted(options.skip, texts::line_words)}));
-    if (!search) refuse(load, fill(texts::unicode_without_mark, {quoted(file.name)}));
+        refuse(load, compose(texts::nothing_after_skip,
+                             {{"file", quoted(file.name)}, {"lines", number_text(options.skip)}}));
+    if (!search) refuse(load, compose(texts::unicode_without_mark, {{"file", quoted(file.name)}}));
     if (options.skip == 0 && search->first_line == 0)
         if (const auto nothing = nothing_in(load.reader))
-            refuse(load, fill(*nothing, {quoted(file.name)}));
+            refuse(load, compose(*nothing, {{"file", quoted(file.name)}}));
     refuse_lone_surrogate(load);
     load.header = *search;
     // A first line that would name a CSV file's columns but for a quote left
     // open: whatever it is read as, the trouble is there.
     if (!search->found && search->first_line_open_quote)
-        refuse(load,
-               fill(texts::header_open_quote, {decimal(search->first_line), quoted(file.name)}));
+        refuse(load, compose(texts::header_open_quote, {{"line", number_text(search->first_line)},
+                                                        {"file", quoted(file.name)}}));
     reader_restart(load.reader);
     plan.separator = search->separator;
     plan.table = !options.columns.empty() || plan.separator == Separator::comma ||

@@ -53,8 +53,9 @@ struct TableLoad {
 };
 
 [[noreturn]] void refuse_line(TableLoad& t, const std::string& problem) {
-    refuse(t.load,
-           fill(texts::line_fault, {decimal(t.line_number), quoted(t.load.file->name), problem}));
+    refuse(t.load, compose(texts::line_fault, {{"line", number_text(t.line_number)},
+                                               {"file", quoted(t.load.file->name)},
+                                               {"fault", problem}}));
 }
 
 // The next line that is not blank, without its line end; false at the end
@@ -62,7 +63,7 @@ struct TableLoad {
 bool next_line(TableLoad& t, std::string_view& line) {
     if (!next_text_line(t.reader, line, t.line_number)) return false;
     if (line.size() > longest_line)
-        refuse_line(t, fill(texts::line_overlong, {decimal(longest_line)}));
+        refuse_line(t, compose(texts::line_overlong, {{"bytes", number_text(longest_line)}}));
     return true;
 }
 
@@ -71,7 +72,7 @@ bool next_line(TableLoad& t, std::string_view& line) {
 bool next_split_line(TableLoad& t, std::string_view& line) {
     do {
         if (!next_line(t, line)) return false;
-        if (!split_line(line, t.separator, t.line)) refuse_line(t, std::string(texts::open_quote));
+        if (!split_line(line, t.separator, t.line)) refuse_line(t, compose(texts::open_quote));
     } while (all_fields_empty(t.line));
     return true;
 }
@@ -79,9 +80,10 @@ bool next_split_line(TableLoad& t, std::string_view& line) {
 // The header's names with their numbers, so that a user whose terminal
 // can't show the header's encoding can pick the columns by number.
 [[noreturn]] void refuse_columns(TableLoad& t, const std::string& problem) {
-    refuse(t.load, fill(texts::column_fault, {quoted(t.load.file->name), problem,
-                                              counted(t.header.size(), texts::column_words),
-                                              numbered_columns(t.header)}));
+    refuse(t.load, compose(texts::column_fault, {{"file", quoted(t.load.file->name)},
+                                                 {"fault", problem},
+                                                 {"columns", number_text(t.header.size())},
+                                                 {"names", numbered_columns(t.header)}}));
 }
 
 bool same_name(std::string_view a, std::string_view b) {
@@ -99,7 +101,7 @@ std::size_t column_named(TableLoad& t, const std::string& wanted) {
     if (number.length == wanted.size() && wanted[0] != '-' && wanted[0] != '+') {
         if (!number.exact || number.value < 1 ||
             number.value > static_cast<std::int64_t>(t.header.size()))
-            refuse_columns(t, fill(texts::no_column_number, {wanted}));
+            refuse_columns(t, compose(texts::no_column_number, {{"column", wanted}}));
         return static_cast<std::size_t>(number.value - 1);
     }
     std::size_t found = 0, column = 0;
@@ -109,8 +111,8 @@ std::size_t column_named(TableLoad& t, const std::string& wanted) {
             ++found;
         }
     if (found != 1)
-        refuse_columns(t, fill(found == 0 ? texts::no_column_named : texts::columns_named,
-                               {quoted(wanted, token_shown)}));
+        refuse_columns(t, compose(found == 0 ? texts::no_column_named : texts::columns_named,
+                                  {{"column", quoted(wanted, token_shown)}}));
     return column;
 }
 
@@ -124,18 +126,19 @@ std::size_t column_named(TableLoad& t, const std::string& wanted) {
         search.line = search.first_line;
         std::string_view line;
         if (!next_split_line(t, line))
-            refuse(t.load, fill(texts::no_table_record, {quoted(t.load.file->name)}));
+            refuse(t.load, compose(texts::no_table_record, {{"file", quoted(t.load.file->name)}}));
         const std::size_t count = t.line.count, named = t.header.size();
         if (count != named && count != named + 1)
-            refuse_line(t, fill(texts::fields_not_header,
-                                {counted(count, texts::field_words),
-                                 counted(named, texts::column_words), decimal(named)}));
+            refuse_line(t, compose(texts::fields_not_header, {{"fields", number_text(count)},
+                                                              {"named", number_text(named)}}));
         search.first_record.assign(t.line.fields.begin(),
                                    t.line.fields.begin() + static_cast<std::ptrdiff_t>(count));
     }
-    refuse(t.load, fill(texts::too_many_columns,
-                        {quoted(t.load.file->name), decimal(t.header.size()),
-                         reading_command(search, t.load.file->name, false, t.decimal_mark)}));
+    refuse(t.load,
+           compose(texts::too_many_columns, {{"file", quoted(t.load.file->name)},
+                                             {"columns", number_text(t.header.size())},
+                                             {"command", reading_command(search, t.load.file->name,
+                                                                         false, t.decimal_mark)}}));
 }
 
 // Which header column each role takes: the --columns given; else, of five
@@ -152,7 +155,7 @@ void choose_columns(TableLoad& t) {
     }
     if (t.header.size() < 5)
         refuse_line(t,
-                    fill(texts::header_too_short, {counted(t.header.size(), texts::column_words)}));
+                    compose(texts::header_too_short, {{"columns", number_text(t.header.size())}}));
     std::vector<std::size_t> five = {0, 1, 2, 3, 4};
     if (t.header.size() > 5) {
         five.clear();
@@ -162,7 +165,8 @@ void choose_columns(TableLoad& t) {
     }
     t.columns = five;
     if (const auto twice = role_name_twice(t.header))
-        refuse_columns(t, fill(texts::columns_named, {quoted_token(t.header[*twice])}));
+        refuse_columns(t,
+                       compose(texts::columns_named, {{"column", quoted_token(t.header[*twice])}}));
     if (const auto roles = design_columns(t.header)) {
         std::copy(roles->begin(), roles->end(), t.columns.begin());
         for (std::size_t column : five)
@@ -184,7 +188,7 @@ void read_header(TableLoad& t) {
     t.line_number = reader_skip_lines(t.reader, header_line > 0 ? header_line - 1 : t.options.skip);
     std::string_view line;
     if (!next_split_line(t, line))
-        refuse(t.load, fill(texts::no_table_record, {quoted(t.load.file->name)}));
+        refuse(t.load, compose(texts::no_table_record, {{"file", quoted(t.load.file->name)}}));
 }
 
 // Reads the header and chooses the columns from it. A table whose header
@@ -195,10 +199,11 @@ void take_header(TableLoad& t) {
     if (search.found && search.line != search.first_line) {
         const bool named = t.options.columns.empty() && search.names.size() == 5 &&
                            t.separator != Separator::tab && t.separator != Separator::blanks;
-        refuse(t.load,
-               fill(texts::header_below, {decimal(search.line), quoted(t.load.file->name),
-                                          reading_command(search, t.load.file->name, named,
-                                                          t.decimal_mark, t.options.columns)}));
+        refuse(t.load, compose(texts::header_below,
+                               {{"line", number_text(search.line)},
+                                {"file", quoted(t.load.file->name)},
+                                {"command", reading_command(search, t.load.file->name, named,
+                                                            t.decimal_mark, t.options.columns)}}));
     }
     read_header(t);
     t.header.assign(t.line.fields.begin(),
@@ -209,8 +214,8 @@ void take_header(TableLoad& t) {
     for (std::size_t k = 1; k < t.columns.size(); ++k)
         for (std::size_t j = 0; j < k; ++j)
             if (t.columns[j] == t.columns[k])
-                refuse_columns(t,
-                               fill(texts::column_twice, {quoted_token(t.header[t.columns[k]])}));
+                refuse_columns(t, compose(texts::column_twice,
+                                          {{"column", quoted_token(t.header[t.columns[k]])}}));
 }
 
 // Records one field longer than the header either end with a separator
@@ -221,9 +226,8 @@ void take_header(TableLoad& t) {
 void count_fields_first(TableLoad& t, std::size_t count) {
     const std::size_t named = t.header.size();
     if (count != named && count != named + 1)
-        refuse_line(t, fill(texts::fields_not_header,
-                            {counted(count, texts::field_words),
-                             counted(named, texts::column_words), decimal(named)}));
+        refuse_line(t, compose(texts::fields_not_header,
+                               {{"fields", number_text(count)}, {"named", number_text(named)}}));
     t.record_fields = count;
     const bool longer = count > named;
     t.trailing_separator = longer && !t.row_names_found && t.line.fields[count - 1].empty();
@@ -234,8 +238,8 @@ void count_fields_first(TableLoad& t, std::size_t count) {
 
 [[noreturn, gnu::cold]] void fields_not_records(TableLoad& t, bool first_pass, std::size_t count) {
     if (!first_pass) file_changed(t.load);
-    refuse_line(t, fill(texts::fields_not_records,
-                        {counted(count, texts::field_words), decimal(t.record_fields)}));
+    refuse_line(t, compose(texts::fields_not_records, {{"fields", number_text(count)},
+                                                       {"before", number_text(t.record_fields)}}));
 }
 
 // Whether the fields just split are the header's names: a copy of the
@@ -276,20 +280,22 @@ template <char separator>
     }
 }
 
-[[noreturn]] void refuse_field(TableLoad& t, std::size_t role, std::string_view pattern,
+[[noreturn]] void refuse_field(TableLoad& t, std::size_t role, const Message& pattern,
                                std::string_view value) {
-    refuse_line(t, fill(pattern, {texts::factor_names[role],
-                                  quoted_token(t.header[t.columns[role]]), quoted_token(value)}));
+    refuse_line(t, compose(pattern, {{"factor", texts::factor_names[role]},
+                                     {"column", quoted_token(t.header[t.columns[role]])},
+                                     {"token", quoted_token(value)}}));
 }
 
 std::string trait_subject(const TableLoad& t, std::size_t trait) {
-    return fill(texts::trait_column_subject,
-                {quoted_token(t.header[t.columns[design_roles + trait]])});
+    return compose(texts::trait_column_subject,
+                   {{"column", quoted_token(t.header[t.columns[design_roles + trait]])}});
 }
 
 [[noreturn, gnu::cold]] void trait_too_large(TableLoad& t, std::size_t trait,
                                              std::string_view token) {
-    refuse_line(t, fill(texts::trait_beyond_float, {trait_subject(t, trait), quoted_token(token)}));
+    refuse_line(t, compose(texts::trait_beyond_float,
+                           {{"subject", trait_subject(t, trait)}, {"token", quoted_token(token)}}));
 }
 
 // A level is any text the matrix file can hold in a label; blanks alone
@@ -336,7 +342,7 @@ std::int64_t row_number(std::string_view name) {
     bool added = true;
     if (number < 1 || number > names.numbered) level_id(names.others, name, added);
     if (!added || (number >= 1 && number <= names.numbered))
-        refuse_line(t, fill(texts::row_name_repeats, {quoted_token(name)}));
+        refuse_line(t, compose(texts::row_name_repeats, {{"name", quoted_token(name)}}));
 }
 
 // Whether fields k and k + 1, joined by a comma, are a number with a
@@ -381,10 +387,12 @@ bool decimal_pair(const TableLine& line, std::size_t k) {
     std::size_t k = 63;
     while ((t.decimal_pairs >> k & 1) == 0) --k;
     t.line_number = t.first_record_line;
-    refuse_line(t,
-                fill(texts::decimal_comma_split,
-                     {counted(t.record_fields, texts::field_words), decimal(k + 1), decimal(k + 2),
-                      quoted_token(t.first_record[k] + "," + t.first_record[k + 1])}));
+    refuse_line(
+        t, compose(texts::decimal_comma_split,
+                   {{"fields", number_text(t.record_fields)},
+                    {"first", number_text(k + 1)},
+                    {"second", number_text(k + 2)},
+                    {"number", quoted_token(t.first_record[k] + "," + t.first_record[k + 1])}}));
 }
 
 // The loops keep the places of the roles' fields and the fields themselves
@@ -453,7 +461,7 @@ void first_pass(TableLoad& t) {
                   : role < 3 ? ", "
                              : " and ") +
                  quoted_token(t.header[t.columns[role]]);
-    set_memory_use(fill(texts::memory_for_levels, {names}));
+    set_memory_use(compose(texts::memory_for_levels, {{"columns", names}}));
     for (;;) {
         for (LevelTable& table : t.levels) table = LevelTable{};
         t.row_names = RowNames{};
@@ -470,9 +478,10 @@ void first_pass(TableLoad& t) {
     }
     if (t.decimal_pairs != 0) refuse_decimal_commas(t);
     if (t.reader.text_past_end_mark)
-        refuse(t.load, fill(texts::text_past_end_mark,
-                            {quoted(t.load.file->name), decimal(t.line_number)}));
-    if (t.records == 0) refuse(t.load, fill(texts::no_table_record, {quoted(t.load.file->name)}));
+        refuse(t.load, compose(texts::text_past_end_mark, {{"file", quoted(t.load.file->name)},
+                                                           {"line", number_text(t.line_number)}}));
+    if (t.records == 0)
+        refuse(t.load, compose(texts::no_table_record, {{"file", quoted(t.load.file->name)}}));
 }
 
 // The counts of a trait while the records pass: in the loop's locals for

@@ -13,11 +13,13 @@
 #include <cstring>
 
 [[noreturn]] static void cant_create(const std::string& name, int error_number) {
-    fatal_exit(fill(texts::cant_create_data_file, {quoted(name), std::strerror(error_number)}));
+    fatal_exit(texts::cant_create_data_file,
+               {{"file", quoted(name)}, {"reason", std::strerror(error_number)}});
 }
 
 [[noreturn]] static void template_write_failed(const std::string& name, int error_number) {
-    fatal_exit(fill(texts::template_write_failed, {quoted(name), std::strerror(error_number)}));
+    fatal_exit(texts::template_write_failed,
+               {{"file", quoted(name)}, {"reason", std::strerror(error_number)}});
 }
 
 void begin_template(const std::string& name) {
@@ -41,8 +43,10 @@ void make_template(const std::string& name, const TemplateSizes& sizes) {
     if (any_records && !(multiply_checked(sizes[0], sizes[1], records) &&
                          multiply_checked(records, sizes[2], records) &&
                          multiply_checked(records, sizes[3], records)))
-        fatal_exit(fill(texts::template_too_large, {decimal(sizes[0]), decimal(sizes[1]),
-                                                    decimal(sizes[2]), decimal(sizes[3])}));
+        fatal_exit(texts::template_too_large, {{"varieties", number_text(sizes[0])},
+                                               {"years", number_text(sizes[1])},
+                                               {"locations", number_text(sizes[2])},
+                                               {"blocks", number_text(sizes[3])}});
 
     std::FILE* stream = stage_file(name, false);
     if (!stream) cant_create(name, errno);

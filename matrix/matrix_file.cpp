@@ -13,28 +13,31 @@
 
 // Ends the run: the matrix file can't be opened, for the reason given.
 [[noreturn]] static void cant_open(const std::string& reason) {
-    fatal_exit(std::string(texts::output_open_failure) + "\n" + reason);
+    fatal_exit(compose(texts::output_open_failure) + "\n" + reason);
 }
 
 // The reason, in words, why no file can be created under `name`.
 static std::string creation_failure(const std::string& name, int error_number) {
     if (error_number == EACCES || error_number == EPERM || error_number == EROFS)
-        return fill(texts::matrix_folder_unwritable, {quoted(name)});
-    return fill(texts::matrix_cannot_create, {quoted(name), std::strerror(error_number)});
+        return compose(texts::matrix_folder_unwritable, {{"file", quoted(name)}});
+    return compose(texts::matrix_cannot_create,
+                   {{"file", quoted(name)}, {"reason", std::strerror(error_number)}});
 }
 
 void check_name_length(const std::string& name) {
     const NameLimit proper = name_proper_limit(name);
     if (name_length(std::string_view(name).substr(name_proper_start(name))) > proper.length)
-        fatal_exit(fill(texts::name_proper_too_long,
-                        {quoted(name), decimal(static_cast<std::int64_t>(proper.length)),
-                         texts::name_units_en[proper.in_bytes ? 0 : 1]}));
+        fatal_exit(texts::name_proper_too_long,
+                   {{"file", quoted(name)},
+                    {"length", number_text(static_cast<std::int64_t>(proper.length))},
+                    {"unit", texts::name_units[proper.in_bytes ? 0 : 1]}});
     // The system's limit counts the NUL that ends a name.
     const NameLimit whole = name_limit();
     if (name_length(name) >= whole.length)
-        fatal_exit(fill(texts::whole_name_too_long,
-                        {quoted(name), decimal(static_cast<std::int64_t>(whole.length) - 1),
-                         texts::name_units_en[whole.in_bytes ? 0 : 1]}));
+        fatal_exit(texts::whole_name_too_long,
+                   {{"file", quoted(name)},
+                    {"length", number_text(static_cast<std::int64_t>(whole.length) - 1)},
+                    {"unit", texts::name_units[whole.in_bytes ? 0 : 1]}});
 }
 
 void check_distinct_files(const std::vector<std::vector<std::string>>& files,
@@ -60,15 +63,18 @@ void check_distinct_files(const std::vector<std::vector<std::string>>& files,
             return lower;
         };
         auto column = [&](std::size_t k) {
-            return fill(
-                texts::numbered_column,
-                {decimal(static_cast<std::int64_t>(traits[k].column)), quoted(traits[k].name)});
+            return compose(texts::numbered_column,
+                           {{"number", number_text(static_cast<std::int64_t>(traits[k].column))},
+                            {"name", quoted(traits[k].name)}});
         };
         const std::string name_a = written(a), name_b = written(b);
         if (name_a == name_b)
-            fatal_exit(fill(texts::files_one_name, {column(a), column(b), quoted(name_a)}));
-        fatal_exit(fill(texts::files_one_name_case,
-                        {column(a), column(b), quoted(name_a), quoted(name_b)}));
+            fatal_exit(texts::files_one_name,
+                       {{"column", column(a)}, {"other", column(b)}, {"file", quoted(name_a)}});
+        fatal_exit(texts::files_one_name_case, {{"column", column(a)},
+                                                {"other", column(b)},
+                                                {"file", quoted(name_a)},
+                                                {"other_file", quoted(name_b)}});
     }
 }
 
@@ -81,22 +87,22 @@ static void check_name(const std::string& name, const DataFile& data, OutputKind
     // name) would be replaced by its own matrix.
     FileIdentity identity;
     if (identity_of(name.c_str(), identity) && identity == data.state.identity)
-        fatal_exit(fill(kind == OutputKind::matrix         ? texts::would_replace_data
-                        : kind == OutputKind::given_matrix ? texts::output_is_data
-                                                           : texts::companion_is_data,
-                        {quoted(name), quoted(data.name)}));
+        fatal_exit(kind == OutputKind::matrix         ? texts::would_replace_data
+                   : kind == OutputKind::given_matrix ? texts::output_is_data
+                                                      : texts::companion_is_data,
+                   {{"file", quoted(name)}, {"data_file", quoted(data.name)}});
     // A folder, or a file someone protected from writing, is not replaced; a
     // link, a pipe or any other file under the name is replaced, never
     // written through.
     switch (use_of_name(name.c_str())) {
     case NameUse::folder:
-        cant_open(fill(texts::matrix_is_folder, {quoted(name)}));
+        cant_open(compose(texts::matrix_is_folder, {{"file", quoted(name)}}));
     case NameUse::protected_file:
         cant_open(
-            fill(on_windows() ? texts::matrix_read_only_windows : texts::matrix_read_only_posix,
-                 {quoted(name), name}));
+            compose(on_windows() ? texts::matrix_read_only_windows : texts::matrix_read_only_posix,
+                    {{"file", quoted(name)}, {"name", name}}));
     case NameUse::held:
-        fatal_exit(fill(texts::matrix_held, {quoted(name)}));
+        fatal_exit(texts::matrix_held, {{"file", quoted(name)}});
     case NameUse::free:
     case NameUse::replaceable:
         break;
@@ -150,11 +156,13 @@ static void report_failed_write(const std::vector<std::string>& names, const std
                                 const std::string& reason) {
     if (names.size() == 1) {
         const std::string shown = quoted(names[0]);
-        put_text(stderr, fill(texts::matrix_not_written, {shown, reason, shown}));
+        put_message(stderr, texts::matrix_not_written, {{"file", shown}, {"reason", reason}});
         return;
     }
-    put_text(stderr, fill(texts::files_not_written,
-                          {quoted(failed), reason, name_list(names, 0, names.size())}));
+    put_message(stderr, texts::files_not_written,
+                {{"file", quoted(failed)},
+                 {"reason", reason},
+                 {"files", name_list(names, 0, names.size())}});
 }
 
 // Why a file could not take its name when all was written: on Windows
@@ -163,9 +171,9 @@ static void report_failed_write(const std::vector<std::string>& names, const std
 static std::string replace_failure(const std::string& name, int error_number) {
     if (error_number == EACCES) switch (use_of_name(name.c_str())) {
         case NameUse::held:
-            return std::string(texts::matrix_held_meanwhile);
+            return compose(texts::matrix_held_meanwhile);
         case NameUse::protected_file:
-            return std::string(texts::matrix_read_only_meanwhile);
+            return compose(texts::matrix_read_only_meanwhile);
         default:
             break;
         }
@@ -227,8 +235,10 @@ bool commit_output_files(const std::vector<std::string>& names) {
     if (commit.replaced == 0)
         report_failed_write(names, commit.failed, reason);
     else
-        put_text(stderr, fill(texts::files_partly_replaced,
-                              {name_list(names, 0, commit.replaced), quoted(commit.failed), reason,
-                               name_list(names, commit.replaced, names.size())}));
+        put_message(stderr, texts::files_partly_replaced,
+                    {{"replaced", name_list(names, 0, commit.replaced)},
+                     {"failed", quoted(commit.failed)},
+                     {"reason", reason},
+                     {"unreplaced", name_list(names, commit.replaced, names.size())}});
     return false;
 }

@@ -37,7 +37,8 @@ static void* allocate(std::int64_t count, std::size_t size, bool zero_filled,
 float*** f3tensor(std::int64_t nrl, std::int64_t nrh, std::int64_t ncl, std::int64_t nch,
                   std::int64_t ndl, std::int64_t ndh, std::string_view failure) {
     auto fail = [&](int step) {
-        fatal_exit(failure.empty() ? texts::f3tensor_failure[step] : failure);
+        if (failure.empty()) fatal_exit(texts::f3tensor_failure[step]);
+        fatal_exit(failure);
     };
     std::int64_t nrow = 0, ncol = 0, ndep = 0, planes = 0, cells = 0;
     // Every pointer is wired and every cell cleared: all of it is used.

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <new>
 
-int chinese_mode = 0;
 bool scripted_run = false;
 
 // Read by the handler of a failed allocation, when nothing more may be had:
@@ -44,42 +43,22 @@ std::string quoted_token(std::string_view token) {
     return quoted(file_text(token), token_shown);
 }
 
-std::string fill(std::string_view pattern, std::initializer_list<std::string_view> values) {
-    std::string message;
-    const std::string_view* value = values.begin();
-    for (std::size_t at; (at = pattern.find("{}")) != std::string_view::npos;) {
-        message += pattern.substr(0, at);
-        if (value != values.end()) message += *value++;
-        pattern.remove_prefix(at + 2);
-    }
-    return message += pattern;
-}
-
-std::string decimal(std::int64_t number) {
+std::string number_text(std::int64_t number) {
     char digits[24];
     return std::string(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
-}
-
-std::string counted(std::int64_t number, const std::array<std::string_view, 2>& words) {
-    return decimal(number) + " " + std::string(words[number == 1 ? 0 : 1]);
 }
 
 void put_text(std::FILE* stream, std::string_view text) {
     put_console_text(stream, text);
 }
 
-void put_in_language(std::FILE* stream, std::string_view english, std::string_view chinese) {
-    // An English text is ASCII, which every console shows as it is.
-    put_gbk_text(stream, in_language(english, chinese));
-}
-
 void print_banner() {
-    put_text(stderr, texts::banner_title);
-    put_in_language(stderr, texts::banner_en, texts::banner_zh);
+    put_message(stderr, texts::banner_title);
+    put_message(stderr, texts::banner);
 }
 
 static void hold_console() {
-    hold_console_window(in_language(texts::hold_prompt_en, texts::hold_prompt_zh));
+    hold_console_window(compose(texts::hold_prompt));
 }
 
 void hold_console_at_exit() {
@@ -98,27 +77,29 @@ static void ran_out_of_memory() {
     // Should the message itself find no memory, the run aborts rather than
     // coming back here.
     std::set_new_handler(nullptr);
-    fatal_exit(fill(texts::out_of_memory, {memory_use}));
+    fatal_exit(texts::out_of_memory, {{"use", memory_use}});
 }
 
 void end_on_running_out_of_memory() {
-    set_memory_use(texts::memory_to_start);
+    set_memory_use(compose(texts::memory_to_start));
     memory_reserve = std::malloc(std::size_t{1} << 20);
     std::set_new_handler(ran_out_of_memory);
 }
 
-void fatal_exit(std::string_view message) {
-    fatal_exit(message, {});
-}
-
-void fatal_exit(std::string_view english, std::string_view chinese) {
-    if (chinese.empty())
-        put_text(stderr, english);
-    else
-        put_in_language(stderr, english, chinese);
+// The closing lines, but in a scripted run, and the end of the run.
+[[noreturn]] static void close_run() {
     put_text(stderr, "\n");
     if (!scripted_run)
-        for (std::size_t i = 0; i < texts::closing_en.size(); ++i)
-            put_in_language(stderr, texts::closing_en[i], texts::closing_zh[i]);
+        for (const Message& line : texts::closing) put_message(stderr, line);
     std::exit(exit_refused);
+}
+
+void fatal_exit(std::string_view message) {
+    put_text(stderr, message);
+    close_run();
+}
+
+void fatal_exit(const Message& message, std::initializer_list<Value> values) {
+    put_message(stderr, message, values);
+    close_run();
 }

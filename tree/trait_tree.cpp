@@ -24,12 +24,12 @@ static ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
     // Every level's value in every row, however sparse the cube: the
     // distances compare them row by row.
     const std::string memory_use =
-        fill(texts::memory_for_tree_values, {decimal(count), decimal(data.rows)});
+        compose(texts::memory_for_tree_values, {{"levels", number_text(count)}, {"rows", number_text(data.rows)}});
     set_memory_use(memory_use);
     std::int64_t cells = 0;
     if (!multiply_checked(count, data.rows, cells) ||
         static_cast<std::uint64_t>(cells) > physical_memory() / sizeof(double))
-        fatal_exit(fill(texts::out_of_memory, {memory_use}));
+        fatal_exit(texts::out_of_memory, {{"use", memory_use}});
     data.values.resize(static_cast<std::size_t>(cells));
     // The values themselves: a distance is the same between values centred
     // on the grand mean.
@@ -43,10 +43,10 @@ static ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
 // ends, saying how many levels asked for it.
 static Distances distances_of(const TraitTree& tree) {
     const auto levels = static_cast<std::int64_t>(tree.participation.clustered.size());
-    const std::string memory_use = fill(texts::memory_for_distances, {decimal(levels)});
+    const std::string memory_use = compose(texts::memory_for_distances, {{"levels", number_text(levels)}});
     set_memory_use(memory_use);
     Distances distances = level_distances(tree.data, tree.participation.clustered);
-    if (!distances.values) fatal_exit(fill(texts::out_of_memory, {memory_use}));
+    if (!distances.values) fatal_exit(texts::out_of_memory, {{"use", memory_use}});
     return distances;
 }
 
@@ -57,7 +57,7 @@ static std::vector<std::string> level_texts(const CubeLevels& levels, int factor
     for (std::int64_t level = 1; level <= levels.count(factor); ++level) {
         const std::vector<std::string>& labels = levels.level_labels[factor];
         if (labels.empty())
-            texts.push_back(decimal(level));
+            texts.push_back(number_text(level));
         else
             texts.push_back(labels[static_cast<std::size_t>(level - 1)].substr(
                 levels.lettered[factor] ? 1 : 0));

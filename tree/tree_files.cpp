@@ -49,13 +49,10 @@ std::vector<TraitTree> grow_trees(const Trial& trial, Layout layout, const TreeO
         any = any || trees.back().grown();
     }
     const int f = analysed_factor(layout);
-    const std::string min_rows = decimal(options.min_rows);
-    if (!any && options.fill == CellFill::none)
-        fatal_exit(fill(texts::no_tree_at_all_en, {texts::leaves_en[f], min_rows}),
-                   fill(texts::no_tree_at_all_zh, {texts::leaves_zh[f], min_rows}));
+    const std::string min_rows = number_text(options.min_rows);
     if (!any)
-        fatal_exit(fill(texts::no_tree_linked_en, {texts::leaves_en[f], min_rows}),
-                   fill(texts::no_tree_linked_zh, {min_rows, texts::leaves_zh[f]}));
+        fatal_exit(options.fill == CellFill::none ? texts::no_tree_at_all : texts::no_tree_linked,
+                   {{"leaves", texts::leaves[f]}, {"min_rows", min_rows}});
     return trees;
 }
 
@@ -93,9 +90,10 @@ static bool names_are_gbk(const std::vector<std::string>& names) {
     return false;
 }
 
-// The factor's word in the plural: "varieties", "years", "locations".
+// The factor's word in the plural: "varieties", "years", "locations". The
+// files of a tree are English whatever the console's language.
 static std::string_view leaves_word(Layout layout) {
-    return texts::leaves_en[analysed_factor(layout)];
+    return texts::leaves[analysed_factor(layout)].en;
 }
 
 // What the rows of a layout's matrix are.
