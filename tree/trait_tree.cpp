@@ -24,7 +24,8 @@ static ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
     // Every level's value in every row, however sparse the cube: the
     // distances compare them row by row.
     const std::string memory_use =
-        compose(texts::memory_for_tree_values, {{"levels", number_text(count)}, {"rows", number_text(data.rows)}});
+        compose(texts::memory_for_tree_values,
+                {{"levels", number_text(count)}, {"rows", number_text(data.rows)}});
     set_memory_use(memory_use);
     std::int64_t cells = 0;
     if (!multiply_checked(count, data.rows, cells) ||
@@ -43,7 +44,8 @@ static ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
 // ends, saying how many levels asked for it.
 static Distances distances_of(const TraitTree& tree) {
     const auto levels = static_cast<std::int64_t>(tree.participation.clustered.size());
-    const std::string memory_use = compose(texts::memory_for_distances, {{"levels", number_text(levels)}});
+    const std::string memory_use =
+        compose(texts::memory_for_distances, {{"levels", number_text(levels)}});
     set_memory_use(memory_use);
     Distances distances = level_distances(tree.data, tree.participation.clustered);
     if (!distances.values) fatal_exit(texts::out_of_memory, {{"use", memory_use}});

@@ -1,0 +1,54 @@
+// What a load is given and what it gives: the options a run reads the data
+// file with, the traits and a table's header chosen before the passes, and
+// the trial the passes fill. The loaders and the rest of the program share
+// these; nothing here knows how the file is read.
+#pragma once
+
+#include "input/decimal_mark.h"
+#include "trial/trait_cube.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// How the data file is read.
+struct LoadOptions {
+    // The columns of the variety, year, location, block and the traits:
+    // header names or column numbers from 1, a trait or more. Given, they
+    // make the file a table whatever its separator.
+    std::vector<std::string> columns;
+    bool cell_means = false; // a cell holds the mean of its values, not the last one
+    // The trait values' decimal mark; by default a comma in a CSV file
+    // separated by semicolons, a point everywhere else.
+    std::optional<DecimalMark> decimal;
+    std::int64_t skip = 0; // lines before the data: a title, notes
+    // Bytes read at a time, and the cube's form; tests choose them, so that
+    // block ends fall inside every kind of record and both forms are read.
+    std::size_t read_block = std::size_t{1} << 17;
+    CubeForm cube_form = CubeForm::automatic;
+};
+
+// A trait to load: its column's name as the console shows it and as the
+// file's bytes are (none in a classic file), and the column's number from 1.
+struct TraitColumn {
+    std::string name;
+    std::string as_written;
+    std::size_t column = 5;
+};
+
+// A table's header line and the columns chosen from it.
+struct TableHeader {
+    std::vector<std::string> names;
+    std::vector<std::size_t> columns; // the header's column of each design role, then of each trait
+};
+
+// What a load gives: a cube per trait, and how much it read.
+struct Trial {
+    std::vector<TraitCube> traits;
+    bool table = false;                // a table was read (its load is accounted for)
+    std::int64_t records = 0;          // a table's records
+    std::int64_t repeated_headers = 0; // copies of a table's header line, skipped
+    bool row_names = false;            // a table's records begin with a row name, skipped
+};
