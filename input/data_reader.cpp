@@ -179,7 +179,7 @@ static bool text_follows(DataReader& reader, std::string_view bytes) {
 // could be added. The unread bytes are never more than the start of one
 // token or one line, at most longest_line of them, so there is always
 // room.
-static bool fill(DataReader& reader) {
+static bool refill(DataReader& reader) {
     if (reader.at_eof) return false;
     if (reader.begin > 0) {
         std::memmove(reader.buffer, reader.buffer + reader.begin, reader.end - reader.begin);
@@ -213,14 +213,14 @@ static bool fill(DataReader& reader) {
 
 bool reader_read_same_bytes(DataReader& reader) {
     reader.begin = reader.end;
-    while (fill(reader)) reader.begin = reader.end;
+    while (refill(reader)) reader.begin = reader.end;
     return checksum_value(reader.read_so_far) == reader.first_read;
 }
 
 static void skip_blanks(DataReader& reader) {
     for (;;) {
         while (reader.begin < reader.end && is_blank(reader.buffer[reader.begin])) ++reader.begin;
-        if (reader.begin < reader.end || !fill(reader)) return;
+        if (reader.begin < reader.end || !refill(reader)) return;
     }
 }
 
@@ -234,7 +234,7 @@ std::string_view reader_peek_token(DataReader& reader) {
         const char* p = first + length;
         while (p < stop && !is_blank(*p)) ++p;
         length = static_cast<std::size_t>(p - first);
-        if (reader.begin + length < reader.end || length > longest_token || !fill(reader)) break;
+        if (reader.begin + length < reader.end || length > longest_token || !refill(reader)) break;
     }
     return {reader.buffer + reader.begin, length};
 }
@@ -242,7 +242,7 @@ std::string_view reader_peek_token(DataReader& reader) {
 void reader_finish_field(DataReader& reader) {
     skip_blanks(reader);
     for (char literal : {'c', 'h'}) {
-        if (reader.begin == reader.end && !fill(reader)) return;
+        if (reader.begin == reader.end && !refill(reader)) return;
         if (reader.buffer[reader.begin] != literal) return;
         ++reader.begin;
     }
@@ -270,7 +270,7 @@ bool reader_next_line(DataReader& reader, std::string_view& line) {
         scanned = cr ? static_cast<std::size_t>(cr - first) : unread;
         // Only the bytes before a CR count: a line of the longest length
         // whose CR LF the block splits is no longer.
-        if (scanned > longest_line || !fill(reader)) {
+        if (scanned > longest_line || !refill(reader)) {
             // The end of the data decides a last CR: it ends the line alone.
             if (cr && scanned <= longest_line && reader.at_eof) continue;
             // fill may have moved the unread bytes to the front.

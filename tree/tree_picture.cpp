@@ -62,7 +62,7 @@ static std::string_view method_of(Linkage linkage) {
 namespace {
 
 // Where everything goes, settled before anything is written.
-struct Layout {
+struct Geometry {
     TreeShape shape;
     HeightAxis axis;
     std::vector<std::string> title; // the first line in bold
@@ -140,58 +140,58 @@ static std::string left_out_line(const LeftOutLevel& level) {
     return level.label + ": " + level.reason;
 }
 
-static Layout lay_out(const TreePicture& picture) {
-    Layout layout;
+static Geometry lay_out(const TreePicture& picture) {
+    Geometry geometry;
     const std::size_t leaves = picture.labels.size();
-    layout.shape = tree_shape(picture.fusions, picture.group_of, leaves);
+    geometry.shape = tree_shape(picture.fusions, picture.group_of, leaves);
     double highest = 0;
-    if (!layout.shape.fusion_row.empty())
+    if (!geometry.shape.fusion_row.empty())
         for (const Fusion& fusion : picture.fusions) highest = std::max(highest, fusion.height);
-    layout.axis = height_axis(highest);
-    layout.title = {title_of_data(picture), title_of_levels(picture),
-                    title_of_method(picture, layout.axis), title_of_values(picture),
-                    title_of_fit(picture)};
+    geometry.axis = height_axis(highest);
+    geometry.title = {title_of_data(picture), title_of_levels(picture),
+                      title_of_method(picture, geometry.axis), title_of_values(picture),
+                      title_of_fit(picture)};
 
-    layout.leaves_x = margin + axis_overhang + tree_width;
-    layout.labels_x = layout.leaves_x + 8;
+    geometry.leaves_x = margin + axis_overhang + tree_width;
+    geometry.labels_x = geometry.leaves_x + 8;
     double longest_label = 0;
     for (const std::string& label : picture.labels)
         longest_label = std::max(longest_label, estimated_width(label) * text_size);
-    layout.bar_x = layout.labels_x + longest_label + 10;
-    layout.number_x = layout.bar_x + 11;
-    double right = layout.number_x +
+    geometry.bar_x = geometry.labels_x + longest_label + 10;
+    geometry.number_x = geometry.bar_x + 11;
+    double right = geometry.number_x +
                    estimated_width(std::to_string(picture.groups)) * text_size * bold_widening;
-    for (std::size_t line = 0; line < layout.title.size(); ++line) {
+    for (std::size_t line = 0; line < geometry.title.size(); ++line) {
         const double size = line == 0 ? title_size * bold_widening : text_size;
-        right = std::max(right, margin + estimated_width(layout.title[line]) * size);
+        right = std::max(right, margin + estimated_width(geometry.title[line]) * size);
     }
     for (const LeftOutLevel& level : picture.left_out)
         right = std::max(right, margin + 12 + estimated_width(left_out_line(level)) * text_size);
-    layout.width = std::ceil(right + margin);
+    geometry.width = std::ceil(right + margin);
 
-    layout.title_y = margin + title_size;
-    const double title_bottom = layout.title_y + title_pitch * double(layout.title.size() - 1);
-    layout.axis_above = leaves > leaves_on_a_screen;
-    layout.tree_top = title_bottom + 24 + (layout.axis_above ? 30 : 0) + pitch / 2;
+    geometry.title_y = margin + title_size;
+    const double title_bottom = geometry.title_y + title_pitch * double(geometry.title.size() - 1);
+    geometry.axis_above = leaves > leaves_on_a_screen;
+    geometry.tree_top = title_bottom + 24 + (geometry.axis_above ? 30 : 0) + pitch / 2;
     double bottom = title_bottom;
     if (leaves > 0) {
-        layout.axis_y = layout.tree_top + pitch * double(leaves - 1) + pitch / 2 + 6;
-        bottom = layout.axis_y + 36; // the axis's values, then its caption
+        geometry.axis_y = geometry.tree_top + pitch * double(leaves - 1) + pitch / 2 + 6;
+        bottom = geometry.axis_y + 36; // the axis's values, then its caption
     }
-    layout.left_out_y = bottom + 28;
+    geometry.left_out_y = bottom + 28;
     if (!picture.left_out.empty())
-        bottom = layout.left_out_y + pitch * double(picture.left_out.size());
-    layout.height = std::ceil(bottom + margin);
-    return layout;
+        bottom = geometry.left_out_y + pitch * double(picture.left_out.size());
+    geometry.height = std::ceil(bottom + margin);
+    return geometry;
 }
 
-static double x_of(const Layout& layout, double height) {
-    const double x = layout.leaves_x - height / layout.axis.top() * tree_width;
-    return std::clamp(x, layout.leaves_x - tree_width, layout.leaves_x);
+static double x_of(const Geometry& geometry, double height) {
+    const double x = geometry.leaves_x - height / geometry.axis.top() * tree_width;
+    return std::clamp(x, geometry.leaves_x - tree_width, geometry.leaves_x);
 }
 
-static double y_of(const Layout& layout, double row) {
-    return layout.tree_top + row * pitch;
+static double y_of(const Geometry& geometry, double row) {
+    return geometry.tree_top + row * pitch;
 }
 
 // Appends ` name="value"` for a number.
@@ -204,7 +204,7 @@ static void put(std::string& svg, std::string_view name, double value) {
 }
 
 // Appends a text element; `attributes` start with a blank.
-static void put_text(std::string& svg, double x, double y, std::string_view text,
+static void add_text(std::string& svg, double x, double y, std::string_view text,
                      std::string_view attributes = {}) {
     svg += "<text";
     put(svg, "x", x);
@@ -242,14 +242,14 @@ static void open_group(std::string& svg, std::string_view id, std::string_view a
 // look centred on the row: about half the height of a capital.
 static constexpr double baseline_drop = 0.35 * text_size;
 
-static void put_title(std::string& svg, const Layout& layout) {
+static void put_title(std::string& svg, const Geometry& geometry) {
     open_group(svg, "title");
     std::string heading = " font-size=\"";
     append_number(heading, title_size);
     heading += "\" font-weight=\"bold\"";
-    for (std::size_t line = 0; line < layout.title.size(); ++line) {
-        const double y = layout.title_y + title_pitch * double(line);
-        put_text(svg, margin, y, layout.title[line], line == 0 ? heading : "");
+    for (std::size_t line = 0; line < geometry.title.size(); ++line) {
+        const double y = geometry.title_y + title_pitch * double(line);
+        add_text(svg, margin, y, geometry.title[line], line == 0 ? heading : "");
     }
     svg += "</g>\n";
 }
@@ -257,19 +257,20 @@ static void put_title(std::string& svg, const Layout& layout) {
 // Each branch in the colour of its group, a branch that joins groups in
 // grey: a fusion's upright in the colour of the fusion, the line to each of
 // its two parts in the colour of that part. One path a colour.
-static void put_branches(std::string& svg, const TreePicture& picture, const Layout& layout) {
-    const TreeShape& shape = layout.shape;
+static void put_branches(std::string& svg, const TreePicture& picture, const Geometry& geometry) {
+    const TreeShape& shape = geometry.shape;
     std::array<std::string, palette.size() + 1> paths;
     for (std::size_t k = 0; k < shape.fusion_row.size(); ++k) {
-        const double x = x_of(layout, picture.fusions[k].height);
+        const double x = x_of(geometry, picture.fusions[k].height);
         double part_y[2];
         for (int side = 0; side < 2; ++side) {
             const std::int32_t part =
                 side == 0 ? picture.fusions[k].first : picture.fusions[k].second;
             const double part_x =
-                part < 0 ? layout.leaves_x
-                         : x_of(layout, picture.fusions[static_cast<std::size_t>(part - 1)].height);
-            part_y[side] = y_of(layout, shape.row_of(part));
+                part < 0
+                    ? geometry.leaves_x
+                    : x_of(geometry, picture.fusions[static_cast<std::size_t>(part - 1)].height);
+            part_y[side] = y_of(geometry, shape.row_of(part));
             std::string& path = paths[colour_index(shape.group_of(part))];
             put_command(path, 'M', part_x, part_y[side]);
             put_command(path, 'H', x);
@@ -288,28 +289,28 @@ static void put_branches(std::string& svg, const TreePicture& picture, const Lay
     svg += "</g>\n";
 }
 
-static void put_cut(std::string& svg, const TreePicture& picture, const Layout& layout) {
-    if (!picture.cut_height || layout.shape.fusion_row.empty()) return;
-    const double x = x_of(layout, *picture.cut_height);
+static void put_cut(std::string& svg, const TreePicture& picture, const Geometry& geometry) {
+    if (!picture.cut_height || geometry.shape.fusion_row.empty()) return;
+    const double x = x_of(geometry, *picture.cut_height);
     svg += "<line id=\"cut\"";
     put(svg, "x1", x);
-    put(svg, "y1", layout.tree_top - pitch / 2);
+    put(svg, "y1", geometry.tree_top - pitch / 2);
     put(svg, "x2", x);
-    put(svg, "y2", y_of(layout, double(picture.labels.size() - 1)) + pitch / 2);
+    put(svg, "y2", y_of(geometry, double(picture.labels.size() - 1)) + pitch / 2);
     svg += " stroke=\"#333333\" stroke-width=\"1\" stroke-dasharray=\"6 4\"/>\n";
 }
 
 // The axis at `y`, its ticks and values below it, or above it for the
 // axis above the tree.
-static void put_axis(std::string& svg, const Layout& layout, double y, bool above) {
-    const HeightAxis& axis = layout.axis;
+static void put_axis(std::string& svg, const Geometry& geometry, double y, bool above) {
+    const HeightAxis& axis = geometry.axis;
     svg += above ? "<g id=\"axis-above\"" : "<g id=\"axis\"";
     svg += " stroke=\"#000000\" stroke-width=\"1\" font-size=\"11\" "
            "text-anchor=\"middle\">\n<path fill=\"none\" d=\"";
-    put_command(svg, 'M', x_of(layout, axis.top()), y);
-    put_command(svg, 'H', layout.leaves_x);
+    put_command(svg, 'M', x_of(geometry, axis.top()), y);
+    put_command(svg, 'H', geometry.leaves_x);
     for (int tick = 0; tick <= axis.intervals; ++tick) {
-        put_command(svg, 'M', x_of(layout, axis.step * tick), y);
+        put_command(svg, 'M', x_of(geometry, axis.step * tick), y);
         put_command(svg, 'v', above ? -5 : 5);
     }
     svg += "\"/>\n";
@@ -317,28 +318,28 @@ static void put_axis(std::string& svg, const Layout& layout, double y, bool abov
     for (int tick = 0; tick <= axis.intervals; ++tick) {
         std::string value;
         append_number(value, axis.step * tick, decimals);
-        put_text(svg, x_of(layout, axis.step * tick), above ? y - 9 : y + 17, value,
+        add_text(svg, x_of(geometry, axis.step * tick), above ? y - 9 : y + 17, value,
                  " stroke=\"none\"");
     }
     if (!above)
-        put_text(svg, layout.leaves_x - tree_width / 2, y + 33, "Height of fusion",
+        add_text(svg, geometry.leaves_x - tree_width / 2, y + 33, "Height of fusion",
                  " stroke=\"none\" font-size=\"12\"");
     svg += "</g>\n";
 }
 
-static void put_labels(std::string& svg, const TreePicture& picture, const Layout& layout) {
+static void put_labels(std::string& svg, const TreePicture& picture, const Geometry& geometry) {
     open_group(svg, "labels");
-    for (std::size_t row = 0; row < layout.shape.order.size(); ++row) {
-        const auto leaf = static_cast<std::size_t>(layout.shape.order[row]);
-        put_text(svg, layout.labels_x, y_of(layout, double(row)) + baseline_drop,
+    for (std::size_t row = 0; row < geometry.shape.order.size(); ++row) {
+        const auto leaf = static_cast<std::size_t>(geometry.shape.order[row]);
+        add_text(svg, geometry.labels_x, y_of(geometry, double(row)) + baseline_drop,
                  picture.labels[leaf]);
     }
     svg += "</g>\n";
 }
 
 // A bar beside each run of leaves of one group, and the group's number.
-static void put_groups(std::string& svg, const Layout& layout) {
-    const TreeShape& shape = layout.shape;
+static void put_groups(std::string& svg, const Geometry& geometry) {
+    const TreeShape& shape = geometry.shape;
     open_group(svg, "groups", " font-weight=\"bold\"");
     for (std::size_t first = 0, last; first < shape.order.size(); first = last + 1) {
         const std::int32_t group = shape.leaf_group[static_cast<std::size_t>(shape.order[first])];
@@ -349,51 +350,51 @@ static void put_groups(std::string& svg, const Layout& layout) {
         if (group == 0) continue;
         const std::string colour(colour_of(group));
         svg += "<rect";
-        put(svg, "x", layout.bar_x);
-        put(svg, "y", y_of(layout, double(first)) - pitch / 2 + 2);
+        put(svg, "x", geometry.bar_x);
+        put(svg, "y", y_of(geometry, double(first)) - pitch / 2 + 2);
         put(svg, "width", 6);
         put(svg, "height", pitch * double(last - first + 1) - 4);
         svg += " fill=\"" + colour + "\"/>\n";
-        put_text(svg, layout.number_x, y_of(layout, double(first + last) / 2) + baseline_drop,
+        add_text(svg, geometry.number_x, y_of(geometry, double(first + last) / 2) + baseline_drop,
                  std::to_string(group), " fill=\"" + colour + "\"");
     }
     svg += "</g>\n";
 }
 
-static void put_left_out(std::string& svg, const TreePicture& picture, const Layout& layout) {
+static void put_left_out(std::string& svg, const TreePicture& picture, const Geometry& geometry) {
     if (picture.left_out.empty()) return;
     open_group(svg, "left-out", " fill=\"" + std::string(note_grey) + "\"");
-    put_text(svg, margin, layout.left_out_y, "Left out:", " font-weight=\"bold\"");
+    add_text(svg, margin, geometry.left_out_y, "Left out:", " font-weight=\"bold\"");
     for (std::size_t i = 0; i < picture.left_out.size(); ++i)
-        put_text(svg, margin + 12, layout.left_out_y + pitch * double(i + 1),
+        add_text(svg, margin + 12, geometry.left_out_y + pitch * double(i + 1),
                  left_out_line(picture.left_out[i]));
     svg += "</g>\n";
 }
 
 std::string draw_tree(const TreePicture& picture) {
-    const Layout layout = lay_out(picture);
+    const Geometry geometry = lay_out(picture);
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\"";
-    put(svg, "width", layout.width);
-    put(svg, "height", layout.height);
+    put(svg, "width", geometry.width);
+    put(svg, "height", geometry.height);
     svg += " viewBox=\"0 0 ";
-    append_number(svg, layout.width);
+    append_number(svg, geometry.width);
     svg += ' ';
-    append_number(svg, layout.height);
+    append_number(svg, geometry.height);
     svg += "\" font-family=\"sans-serif\">\n<rect x=\"0\" y=\"0\"";
-    put(svg, "width", layout.width);
-    put(svg, "height", layout.height);
+    put(svg, "width", geometry.width);
+    put(svg, "height", geometry.height);
     svg += " fill=\"#FFFFFF\"/>\n";
-    put_title(svg, layout);
+    put_title(svg, geometry);
     if (!picture.labels.empty()) {
-        put_branches(svg, picture, layout);
-        put_cut(svg, picture, layout);
-        if (layout.axis_above) put_axis(svg, layout, layout.tree_top - pitch / 2 - 6, true);
-        put_axis(svg, layout, layout.axis_y, false);
-        put_labels(svg, picture, layout);
-        put_groups(svg, layout);
+        put_branches(svg, picture, geometry);
+        put_cut(svg, picture, geometry);
+        if (geometry.axis_above) put_axis(svg, geometry, geometry.tree_top - pitch / 2 - 6, true);
+        put_axis(svg, geometry, geometry.axis_y, false);
+        put_labels(svg, picture, geometry);
+        put_groups(svg, geometry);
     }
-    put_left_out(svg, picture, layout);
+    put_left_out(svg, picture, geometry);
     svg += "</svg>\n";
     return svg;
 }
