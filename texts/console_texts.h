@@ -68,6 +68,8 @@ inline constexpr auto closing = std::to_array<Message>({
     {"...Now Exiting to System...\n", "...无法执行软件. 退回DOS系统...\n"},
 });
 
+// The closing notice of a run whose matrix file is in place: the name is
+// written as typed, never converted like the Chinese text around it.
 inline constexpr Message matrix_written{
     "\n Matrix file {file}{trait} written: {rows} rows, {columns} columns.\n",
     "\n 聚类矩阵已写入 {file}{trait}: {rows} 行, {columns} 列.\n"};
@@ -261,6 +263,8 @@ inline constexpr Message header_below_hint =
 inline constexpr Message too_many_levels =
     "A column of the data file has more than 2147483647 different values.";
 
+// The lines that account for a table's load, on stderr after it. English
+// counts its words; Chinese takes the numbers alone.
 inline constexpr Message account_read{
     "Read {records} {records?record|records}; {varieties} {varieties?variety|varieties}, {years} "
     "{years?year|years}, {locations} {locations?location|locations}{repeated}{row_names}.\n",
@@ -287,8 +291,7 @@ inline constexpr Message matrix_read_only_posix =
     "again.";
 inline constexpr Message matrix_read_only_windows =
     "{file} is read-only. If it may be replaced, clear Read-only in its Properties (or attrib -r "
-    "{name}) "
-    "and run again.";
+    "{name}) and run again.";
 inline constexpr Message matrix_is_folder =
     "{file} is a folder. Move it away, or name the matrix file with --output.";
 inline constexpr Message matrix_folder_unwritable =
@@ -339,15 +342,18 @@ inline constexpr Message files_one_name_case =
 inline constexpr Message numbered_column = "{number} {name}";
 // A matrix of several, after its name: its trait's column.
 inline constexpr Message matrix_trait = " ({trait})";
-inline constexpr Message matrix_not_written = "\nThe matrix file {file} could not be written in "
-                                              "full ({reason}). Its unfinished copy has been "
-                                              "removed; {file} is as it was before the run.\n";
+inline constexpr Message matrix_not_written =
+    "\nThe matrix file {file} could not be written in full ({reason}). Its unfinished copy has "
+    "been removed; {file} is as it was before the run.\n";
 
+// The tree. A file or matrix name in a tree's lines goes out as names are
+// held (a Name value), never converted like the Chinese around it.
 inline constexpr Message no_tree_at_all{
     "No tree can be grown: in no matrix do two {leaves} have values in {min_rows} rows or more "
     "that they share. Nothing was written.",
     "聚类树无法生成: 任何矩阵中都没有两个{leaves}在不少于 {min_rows} 行中共同有值. "
     "未写入任何文件."};
+// The same with a fill, where levels need only be linked.
 inline constexpr Message no_tree_linked{
     "No tree can be grown: in no matrix are two {leaves} with values in {min_rows} rows or more "
     "linked through shared rows. Nothing was written.",
@@ -387,6 +393,8 @@ inline constexpr Message no_tree_linked_line{
     "linked through shared rows; {groups_file} says why for each",
     "{matrix} 没有聚类树: 在不少于 {min_rows} 行中有值且通过共同的行相连的{leaves}不足两个; "
     "各{leaves}的原因见 {groups_file}"};
+// The end of a line without a tree, with the names of an earlier run's tree
+// files that the commit removed.
 inline constexpr Message no_tree_end{".\n", ".\n"};
 inline constexpr Message older_tree_removed{", and the older {file} was removed.\n",
                                             "; 以前运行留下的 {file} 已删除.\n"};
