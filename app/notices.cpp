@@ -20,8 +20,8 @@ void announce_matrix(const MatrixFile& matrix) {
             ? std::string()
             : compose(texts::matrix_trait, {{"trait", quoted(matrix.trait, token_shown)}});
     put_message(stderr, texts::matrix_written,
-                {named("file", Name{matrix.name}),
-                 named("trait", Name{trait}),
+                {as_name("file", matrix.name),
+                 as_name("trait", trait),
                  {"rows", number_text(matrix.rows)},
                  {"columns", number_text(matrix.columns)}});
 }
@@ -49,7 +49,7 @@ void account_for(const Trial& trial) {
             cube.zeros > 0 ? compose(texts::account_zeros, {{"zeros", number_text(cube.zeros)}})
                            : std::string();
         put_message(stderr, texts::account_trait,
-                    {named("trait", Name{escaped(cube.trait, token_shown)}),
+                    {as_name("trait", escaped(cube.trait, token_shown)),
                      {"values", number_text(cube.values)},
                      {"missing", number_text(cube.missing)},
                      {"zeros", zeros}});
@@ -65,10 +65,10 @@ static void end_without_tree(const TreeFileNames& files, const std::vector<std::
     if (removed.empty())
         put_message(stderr, texts::no_tree_end);
     else if (removed.size() == 1)
-        put_message(stderr, texts::older_tree_removed, {named("file", Name{removed[0]})});
+        put_message(stderr, texts::older_tree_removed, {as_name("file", removed[0])});
     else
         put_message(stderr, texts::older_trees_removed,
-                    {named("file", Name{removed[0]}), named("other", Name{removed[1]})});
+                    {as_name("file", removed[0]), as_name("other", removed[1])});
 }
 
 static void announce_tree(const std::string& matrix_name, const TraitTree& tree, Layout layout,
@@ -80,10 +80,10 @@ static void announce_tree(const std::string& matrix_name, const TraitTree& tree,
         const TreeFileNames files = tree_file_names(matrix_name);
         put_message(stderr,
                     options.fill != CellFill::none ? texts::no_tree_linked_line : texts::no_tree,
-                    {named("matrix", Name{name}),
+                    {as_name("matrix", name),
                      {"leaves", leaves},
                      {"min_rows", min_rows},
-                     named("groups_file", Name{files.groups})});
+                     as_name("groups_file", files.groups)});
         end_without_tree(files, older);
         return;
     }
@@ -93,7 +93,7 @@ static void announce_tree(const std::string& matrix_name, const TraitTree& tree,
                     {{"groups", number_text(*options.groups)},
                      {"clustered", clustered},
                      {"leaves", leaves},
-                     named("matrix", Name{name})});
+                     as_name("matrix", name)});
     const std::string rule =
         options.groups ? compose(texts::groups_rule, {{"groups", number_text(*options.groups)}})
                        : compose(texts::mojena_rule, {{"k", mojena_k_text(options.mojena)}});
@@ -109,7 +109,7 @@ static void announce_tree(const std::string& matrix_name, const TraitTree& tree,
                                                          {"cells", number_text(tree.cells)},
                                                          {"fill", fill_name}});
     put_message(stderr, texts::tree_line,
-                {named("matrix", Name{name}),
+                {as_name("matrix", name),
                  {"clustered", clustered},
                  {"leaves", leaves},
                  {"groups", number_text(tree.groups.count)},

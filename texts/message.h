@@ -34,6 +34,7 @@ struct Value {
     const Message* message = nullptr;
     Kind kind = Kind::text;
 
+    // Any text, a char array included, is plain text, never a message.
     template <class Text>
     requires std::convertible_to<const Text&, std::string_view> Value(std::string_view key,
                                                                       const Text& text)
@@ -43,17 +44,11 @@ struct Value {
 };
 
 // A file or trait name written as typed inside a message (see Value).
-struct Name {
-    std::string_view text;
-};
-inline Value named(std::string_view key, Name name) {
-    Value value(key, name.text);
+inline Value as_name(std::string_view key, std::string_view name) {
+    Value value(key, name);
     value.kind = Value::Kind::name;
     return value;
 }
-
-// Whether `message` goes out in Chinese: a Chinese console and a Chinese form.
-bool in_chinese(const Message& message);
 
 // The message in the console's language with its placeholders filled: the
 // Chinese as GBK bytes, values and names as they are.
