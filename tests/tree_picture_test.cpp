@@ -212,7 +212,9 @@ TEST(TreePicture, TextsReadBackAsGiven) {
                       "bell\x07 form feed\x0c", "\xEF\xBF\xBF"};
     picture.data_file = "trials <2025> & co.csv";
     picture.trait = "yield 'dry'";
-    picture.left_out = {{"G<17>", "fewer than 2 values"}, {"\x01", "shares fewer than 2 rows"}};
+    picture.left_out = 2;
+    picture.groups_file = "t <1>.groups.tsv";
+    picture.cells_are = "block means";
     picture.linkage = Linkage::average;
     picture.cophenetic = -0.004;
     picture.mojena = 2.75;
@@ -230,14 +232,17 @@ TEST(TreePicture, TextsReadBackAsGiven) {
         texts(root, "title"),
         (std::vector<std::string>{
             "trials <2025> & co.csv \u2014 yield 'dry'",
-            "5 varieties clustered on 12 year x location pairs; 2 left out (listed below)",
+            "5 varieties clustered on 12 year x location pairs; 2 left out (listed in t "
+            "<1>.groups.tsv)",
             "average linkage (UPGMA) on Euclidean distances; 1 group by Mojena's rule (k = 2.75)",
-            "7 of 60 cells filled from the additive model; varieties centred and scaled "
+            "Block means; 7 of 60 cells filled from the additive model; varieties centred and "
+            "scaled "
             "(clustered by correlation)",
             "Cophenetic correlation: 0.00"}));
     // Without a fill, distances over shared rows are not called Euclidean.
     picture.additive = picture.scaled = false;
     picture.empty_cells = true;
+    picture.cells_are.clear();
     const std::vector<std::string> title = texts(parsed(draw_tree(picture)), "title");
     EXPECT_EQ(title.at(2).substr(0, 72),
               "average linkage (UPGMA) on distances over shared rows (not Euclidean); 1");
@@ -245,14 +250,12 @@ TEST(TreePicture, TextsReadBackAsGiven) {
     // Wide characters are an em each, in any font: the bar stands clear of them.
     EXPECT_GE(number(part(root, "groups").at(0), "x") - number(part(root, "labels")[0], "x"),
               12 * 12);
-    EXPECT_EQ(texts(root, "left-out"),
-              (std::vector<std::string>{"Left out:", "G<17>: fewer than 2 values",
-                                        "\uFFFD: shares fewer than 2 rows"}));
+    EXPECT_EQ(texts(root, "axis").back(), "Height of fusion (yield 'dry')");
 }
 
 TEST(TreePicture, OddTreesStillDrawAndTheirAxisReads) {
     TreePicture none, one, stray_groups;
-    none.left_out = {{"G1", "no values"}};
+    none.left_out = 1;
     one.labels = {"G1"};
     stray_groups.labels = {"a", "b", "c"};
     stray_groups.fusions = {{-1, -2, 0.5}, {-3, 1, 1}};
@@ -302,9 +305,8 @@ TEST(TreePicture, ASampleRendersAsMoreThanABlankPage) {
     TreePicture picture = clustered(points, 4);
     picture.labels[3] = "济麦22";
     picture.labels[7] = "A long name & <more>";
-    picture.left_out = {{"G31", "fewer than 2 values"},
-                        {"山农28", "shares fewer than 2 rows with G17"},
-                        {"G33", "no values"}};
+    picture.left_out = 3;
+    picture.groups_file = "trial.yield.groups.tsv";
     picture.cophenetic = 0.8712;
     const std::string svg = draw_tree(picture);
     if (const char* folder = std::getenv("CLUSTMAT_SAMPLE_PICTURES"))

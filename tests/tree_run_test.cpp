@@ -51,8 +51,8 @@ TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
           "--groups 9 is more than the 4 varieties clustered in out.txt: each is a group of its "
           "own.\nTree out.txt: 4 varieties in 4 groups (--groups 9)",
           {{"out.txt.groups.tsv",
-            "label\tlevel\tgroup\tvalues\tfilled\tnote\nG1\t1\t1\t3\t0\t\nG2\t2\t2\t3\t0\t\n"
-            "G3\t3\t3\t3\t0\t\nG4\t4\t4\t3\t0\t\n"}}}},
+            "label\tlevel\tgroup\tvalues\tfilled\tnote\nG1\t1\t1\t3\t0\t\nG2\t2\t3\t3\t0\t\n"
+            "G3\t3\t2\t3\t0\t\nG4\t4\t4\t3\t0\t\n"}}}},
         {"d",
          run({"c", "--tree", "--mojena", "3", "--layout", "1"}),
          {0, gbk("聚类树 ") + "d" +
