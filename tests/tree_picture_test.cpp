@@ -282,6 +282,139 @@ TEST(TreePicture, OddTreesStillDrawAndTheirAxisReads) {
     EXPECT_EQ(element_with_id(smaller, "axis-above"), nullptr);
 }
 
+// A heat map for `picture`: leaf i has i + 0.5 in every column but for its
+// column i % columns, which the model filled, and, without a fill, its
+// column (i + 1) % columns empty; so that each row tells whose it is.
+void add_heat_map(TreePicture& picture, std::size_t columns, bool empty_cells) {
+    const std::size_t leaves = picture.labels.size();
+    for (std::size_t c = 0; c < columns; ++c) {
+        std::string label = "Y";
+        label += std::to_string(c / 3 + 1);
+        label += "+L";
+        label += std::to_string(c % 3 + 1);
+        picture.heat.columns.push_back(label);
+    }
+    for (std::size_t leaf = 0; leaf < leaves; ++leaf)
+        for (std::size_t c = 0; c < columns; ++c) {
+            const bool filled = c == leaf % columns;
+            const bool empty = empty_cells && !filled && c == (leaf + 1) % columns;
+            picture.heat.values.push_back(empty ? NAN : double(leaf) + 0.5);
+            picture.heat.kinds.push_back(empty    ? CellKind::empty
+                                         : filled ? CellKind::filled
+                                                  : CellKind::observed);
+        }
+}
+
+// The leaf (from 0) a label "G12" names.
+std::size_t leaf_of(const std::string& label) {
+    return std::stoul(label.substr(1)) - 1;
+}
+
+// Every row of the heat map beside its leaf and holding that leaf's cells,
+// the columns labelled while they are 8 px wide, the key from the lowest
+// value to the highest, filled cells marked; past 2 px a column, no map.
+TEST(TreePicture, TheHeatMapShowsEachLeafsValuesBesideIt) {
+    const struct {
+        int groups, per_group;
+        std::size_t columns;
+        bool empty_cells, labelled, shown;
+    } rows[] = {{2, 3, 6, false, true, true},
+                {3, 5, 150, true, true, true},
+                {4, 4, 400, false, false, true},
+                {1, 3, 1000, true, false, true},
+                {2, 2, 20000, false, false, false}};
+    for (const auto& row : rows) {
+        TreePicture picture = clustered(points_around(row.groups, row.per_group), row.groups);
+        add_heat_map(picture, row.columns, row.empty_cells);
+        const XmlElement root = parsed(draw_tree(picture));
+        const std::vector<XmlElement> labels = part(root, "labels"), cells = part(root, "heat-map");
+        ASSERT_EQ(cells.size(), row.shown ? labels.size() * row.columns : 0) << row.columns;
+        EXPECT_EQ(element_with_id(root, "key") != nullptr, row.shown);
+        if (!row.shown) {
+            EXPECT_EQ(texts(root, "notes").at(0),
+                      "No heat map: its 20000 columns would not fit at 2 px each");
+            continue;
+        }
+        std::size_t filled = 0;
+        for (std::size_t r = 0; r < labels.size(); ++r) {
+            const std::size_t leaf = leaf_of(labels[r].text);
+            const double middle = number(labels[r], "y") - 4;
+            for (std::size_t c = 0; c < row.columns; ++c) {
+                const XmlElement& cell = cells[r * row.columns + c];
+                const std::string kind = *cell.attribute("class");
+                EXPECT_EQ(kind == "filled", c == leaf % row.columns);
+                EXPECT_EQ(kind == "empty", row.empty_cells && c != leaf % row.columns &&
+                                               c == (leaf + 1) % row.columns);
+                EXPECT_TRUE(kind != "empty" || cell.attribute("fill") == "#FFFFFF");
+                EXPECT_LT(number(cell, "y"), middle);
+                EXPECT_GT(number(cell, "y") + number(cell, "height"), middle);
+                EXPECT_GE(number(cell, "width"), 2);
+                filled += kind == "filled";
+            }
+        }
+        const XmlElement* marks = element_with_id(root, "filled-marks");
+        ASSERT_NE(marks, nullptr);
+        const std::string d = *marks->attribute("d");
+        EXPECT_EQ(std::size_t(std::count(d.begin(), d.end(), 'M')), filled);
+        EXPECT_EQ(part(root, "heat-columns").size(), row.labelled ? row.columns : 0);
+        EXPECT_EQ(number(cells[1], "x") - number(cells[0], "x") >= 8, row.labelled);
+        std::string low, high;
+        for (const XmlElement& text : part(root, "key")) {
+            if (text.attribute("id") == "key-low") low = text.text;
+            if (text.attribute("id") == "key-high") high = text.text;
+        }
+        EXPECT_EQ(low, "0.5");
+        EXPECT_EQ(std::stod(high), double(labels.size()) - 0.5);
+    }
+}
+
+// Groups read 1, 2, 3 down the page, and no two groups side by side share a
+// colour; a tree too tall for 8 px a leaf within a renderer's limit is drawn
+// a wedge a group, its heat map a row a group; the picture never passes it.
+TEST(TreePicture, AnySizeFitsARenderer) {
+    const struct {
+        int groups, per_group;
+        bool collapsed;
+    } rows[] = {{9, 3, false}, {12, 150 /* 1800 leaves, under 16 px */, false}, {10, 500, true}};
+    for (const auto& row : rows) {
+        TreePicture picture = clustered(points_around(row.groups, row.per_group), row.groups);
+        add_heat_map(picture, 12, false);
+        const std::string svg = draw_tree(picture);
+        const XmlElement root = parsed(svg);
+        EXPECT_LE(number(root, "width"), 32767);
+        EXPECT_LE(number(root, "height"), 32767);
+        std::vector<int> numbers;
+        std::vector<std::string> colours;
+        for (const XmlElement& mark : part(root, "groups")) {
+            if (mark.name == "text") numbers.push_back(std::stoi(mark.text));
+            if (mark.name == "rect") colours.push_back(*mark.attribute("fill"));
+        }
+        std::vector<int> down(std::size_t(row.groups));
+        std::iota(down.begin(), down.end(), 1);
+        EXPECT_EQ(numbers, down);
+        for (std::size_t k = 1; k < colours.size(); ++k) EXPECT_NE(colours[k], colours[k - 1]);
+        const std::vector<XmlElement> labels = part(root, "labels");
+        EXPECT_EQ(part(root, "wedges").size(), row.collapsed ? std::size_t(row.groups) : 0);
+        EXPECT_EQ(labels.size(), row.collapsed ? std::size_t(row.groups) : picture.labels.size());
+        EXPECT_EQ(part(root, "heat-map").size(), labels.size() * 12);
+        if (row.collapsed) {
+            EXPECT_EQ(labels.at(0).text, std::to_string(row.per_group) + " varieties");
+            EXPECT_NE(texts(root, "notes").at(0).find("drawn as one wedge"), std::string::npos);
+        } else {
+            EXPECT_GE(number(labels.at(1), "y") - number(labels.at(0), "y"), 8);
+        }
+        if (row.groups == 10 && can_render()) {
+            std::string png;
+            EXPECT_EQ(render_png(svg, png), "");
+        }
+        if (const char* folder = std::getenv("CLUSTMAT_SAMPLE_PICTURES"))
+            std::ofstream(std::string(folder) + "/tree-" += std::to_string(picture.labels.size()) +=
+                          ".svg",
+                          std::ios::binary)
+                << svg;
+    }
+}
+
 TEST(HeightAxis, StepsOf1Or2Or5TimesAPowerOfTen) {
     const struct {
         double highest, step;

@@ -225,7 +225,7 @@ static void settle_heat_scale(Layout& layout, const TreePicture& picture) {
     if (picture.centred) layout.centre = 0;
     std::tie(layout.low, layout.high) = value_range(layout.heat);
     layout.reach = std::max(layout.high - layout.centre, layout.centre - layout.low);
-    layout.key_decimals = std::max(0, 1 - height_axis(layout.high - layout.low).exponent);
+    layout.key_decimals = std::max(0, 2 - height_axis(layout.high - layout.low).exponent);
     for (CellKind kind : layout.heat.kinds) {
         layout.any_filled = layout.any_filled || kind == CellKind::filled;
         layout.any_empty = layout.any_empty || kind == CellKind::empty;
