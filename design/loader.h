@@ -68,6 +68,7 @@ struct Trial {
     bool table = false;                // a table was read (its load is accounted for)
     std::int64_t records = 0;          // a table's records
     std::int64_t repeated_headers = 0; // copies of a table's header line, skipped
+    std::string header_trait;          // a classic file's trait as its header names it
 };
 
 // Reads the open data file up to its records: where a table's header is,

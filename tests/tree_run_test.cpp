@@ -148,6 +148,8 @@ TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
         for (const std::string& file : {stem + ".groups.tsv", stem + ".tree.nwk", picture})
             EXPECT_EQ(result.files.count(file), 1u) << file;
         expect_pictures_sound(result);
+        // A classic file's trait named as its header names it.
+        EXPECT_NE(result.files.at(picture).find("Height of fusion (Trait)"), std::string::npos);
         // The picture quotes --groups as it was given, as the console does.
         if (stem == "out.txt") {
             EXPECT_NE(result.files.at(picture).find(
@@ -220,6 +222,14 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
               "shared rows\n");
     EXPECT_EQ(run.files.count("t.yield.tree.nwk") + run.files.count("t.yield.tree.svg"), 2u);
     expect_pictures_sound(run);
+    expect_pictures_sound(filled);
+    // The title points to the table for the levels left out; the heat map
+    // shows the cells left empty without a fill, and the filled ones with it.
+    const std::string& picture = filled.files.at("t.yield.tree.svg");
+    EXPECT_NE(picture.find("1 left out (listed in t.yield.groups.tsv)"), std::string::npos);
+    EXPECT_NE(picture.find("Last value of each cell; 6 of 16 cells filled"), std::string::npos);
+    EXPECT_EQ(picture.find("class=\"empty\""), std::string::npos);
+    EXPECT_NE(run.files.at("t.yield.tree.svg").find("class=\"empty\""), std::string::npos);
     // An earlier run's tree of a trait that has none now goes with the new set.
     const std::string old = "old\n";
     expect_runs({

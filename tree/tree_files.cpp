@@ -202,13 +202,16 @@ bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector
                       const std::vector<std::string>& all) {
     // The encoding is decided once for every text of the file the pictures show.
     std::vector<std::string> texts;
-    for (const TraitCube& cube : run.trial.traits) texts.push_back(cube.trait_as_written);
+    // A classic file has no trait column's name but its header's.
+    auto trait_of = [&](const TraitCube& cube) {
+        return cube.trait_as_written.empty() ? run.trial.header_trait : cube.trait_as_written;
+    };
+    for (const TraitCube& cube : run.trial.traits) texts.push_back(trait_of(cube));
     for (const TraitTree& tree : trees)
         texts.insert(texts.end(), tree.data.labels.begin(), tree.data.labels.end());
     const bool gbk = names_are_gbk(texts);
     for (std::size_t k = 0; k < trees.size(); ++k)
-        if (!stage_files_of(names[k], trees[k], run, run.trial.traits[k].trait_as_written, gbk,
-                            all))
+        if (!stage_files_of(names[k], trees[k], run, trait_of(run.trial.traits[k]), gbk, all))
             return false;
     for (const std::string& name : older) stage_removal(name);
     return true;
