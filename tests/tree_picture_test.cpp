@@ -198,6 +198,21 @@ TEST(TreePicture, GroupsHaveTheirColoursAndTheCutItsHeight) {
         EXPECT_GT(number(*cut, "y2"), number(labels.back(), "y"));
         const double step = ticks(root).at(1).second;
         EXPECT_NEAR(height_at(root, number(*cut, "x1")), *picture.cut_height, step / 1000);
+        // Halfway between the highest fusion inside a group and the lowest
+        // joining two, found here from the leaves' groups alone.
+        std::vector<std::int32_t> group_of_fusion;
+        double inside = 0, between = INFINITY;
+        for (const Fusion& f : picture.fusions) {
+            auto group = [&](std::int32_t part) {
+                return part < 0 ? picture.group_of[std::size_t(-part - 1)]
+                                : group_of_fusion[std::size_t(part - 1)];
+            };
+            const bool one = group(f.first) == group(f.second) && group(f.first) > 0;
+            group_of_fusion.push_back(one ? group(f.first) : 0);
+            (one ? inside : between) =
+                one ? std::max(inside, f.height) : std::min(between, f.height);
+        }
+        EXPECT_DOUBLE_EQ(*picture.cut_height, (inside + between) / 2);
         const std::string title = texts(root, "title").at(2);
         EXPECT_NEAR(std::stod(title.substr(title.find("cut at height ") + 14)), *picture.cut_height,
                     step / 20);
