@@ -220,6 +220,30 @@ static constexpr double column_labelled = 8;
 // viewers crawl through: the heat map is left out, and the note says so.
 static constexpr std::size_t heat_cells_at_most = 400000;
 
+// The key's scale: swatches from the lowest value to the highest.
+static constexpr int key_swatches = 15;
+static constexpr double key_swatch = 16;
+
+struct KeyKind {
+    CellKind kind;
+    std::string_view words;
+};
+
+// The kinds of cell the map holds, as the key names them.
+static std::vector<KeyKind> key_kinds(const Layout& layout) {
+    std::vector<KeyKind> kinds = {{CellKind::observed, "observed"}};
+    if (layout.any_filled)
+        kinds.push_back({CellKind::filled, "filled by the model (lighter, struck)"});
+    if (layout.any_empty) kinds.push_back({CellKind::empty, "empty (no value)"});
+    return kinds;
+}
+
+// Where the key's first kind of cell stands, and the width of each.
+static constexpr double key_kinds_x = margin + key_swatch * key_swatches + 30;
+static double key_kind_width(const KeyKind& kind) {
+    return 17 + estimated_width(kind.words) * 11 + 16;
+}
+
 static void settle_heat_scale(Layout& layout, const TreePicture& picture) {
     layout.centre = grand_mean(layout.heat);
     if (picture.centred) layout.centre = 0;
@@ -268,13 +292,11 @@ static Layout lay_out(const TreePicture& picture) {
         layout.shape = tree_shape(layout.fusions, layout.group_of, layout.group_of.size());
         layout.pitch = pitch_for(layout.labels.size());
         if (heat_given) layout.heat = group_means(picture.heat, picture.group_of, picture.groups);
-        layout.notes.push_back(
-            std::to_string(leaves) + " " + picture.leaves_are +
-            ", too many for 8 px each: each group is drawn as one wedge with its number and its "
-            "count; the heat map's row is its members' mean" +
-            (picture.groups_file.empty()
-                 ? ""
-                 : "; the " + picture.leaves_are + " are listed in " + picture.groups_file));
+        std::string note = std::to_string(leaves) + " " + picture.leaves_are +
+                           ", too many for 8 px each: a wedge a group, with its number and count";
+        if (!picture.groups_file.empty())
+            note += " (its " + picture.leaves_are + " in " + picture.groups_file + ")";
+        layout.notes.push_back(note + "; its heat-map row is their mean");
     } else {
         layout.collapsed = false;
         layout.fusions = picture.fusions;
@@ -336,7 +358,11 @@ static Layout lay_out(const TreePicture& picture) {
     }
     for (const std::string& note : layout.notes)
         right = std::max(right, margin + estimated_width(note) * text_size);
-    if (layout.heat_shown) right = std::max(right, margin + 560);
+    if (layout.heat_shown) {
+        double key_right = key_kinds_x;
+        for (const KeyKind& kind : key_kinds(layout)) key_right += key_kind_width(kind);
+        right = std::max(right, key_right);
+    }
     layout.width = std::min(largest_picture_side, std::ceil(right + margin));
 
     layout.tree_top = above_tree + layout.pitch / 2;
@@ -637,16 +663,14 @@ static void put_heat_map(std::string& svg, const Layout& layout) {
 // the look of observed, filled and empty cells.
 static void put_key(std::string& svg, const TreePicture& picture, const Layout& layout) {
     if (!layout.heat_shown) return;
-    constexpr int swatches = 15;
-    constexpr double swatch = 16;
     open_group(svg, "key", {}, 11);
     const double y = layout.key_y;
     put_text(svg, margin, y,
              picture.centred ? "Heat map (centred on 0):" : "Heat map (centred on the mean):");
     const double bar_y = y + 6;
-    const double step = (layout.high - layout.low) / swatches;
-    for (int k = 0; k < swatches; ++k)
-        put_rect(svg, margin + swatch * k, bar_y, swatch, 10,
+    const double step = (layout.high - layout.low) / key_swatches;
+    for (int k = 0; k < key_swatches; ++k)
+        put_rect(svg, margin + key_swatch * k, bar_y, key_swatch, 10,
                  " fill=\"" +
                      diverging_colour(layout.low + step * (k + 0.5), layout.centre, layout.reach) +
                      "\"");
@@ -655,7 +679,7 @@ static void put_key(std::string& svg, const TreePicture& picture, const Layout& 
         append_number(text, value, layout.key_decimals);
         return text;
     };
-    const double bar_end = margin + swatch * swatches;
+    const double bar_end = margin + key_swatch * key_swatches;
     put_text(svg, margin, bar_y + 23, value_text(layout.low), " id=\"key-low\"");
     put_text(svg, bar_end, bar_y + 23, value_text(layout.high),
              " id=\"key-high\" text-anchor=\"end\"");
@@ -663,28 +687,20 @@ static void put_key(std::string& svg, const TreePicture& picture, const Layout& 
         const double at =
             margin + (layout.centre - layout.low) / (layout.high - layout.low) * (bar_end - margin);
         put_text(svg, at, bar_y + 36,
-                 (picture.centred ? "0: " : "mean ") + value_text(layout.centre),
+                 picture.centred ? std::string("0") : "mean " + value_text(layout.centre),
                  " id=\"key-centre\" text-anchor=\"middle\"");
     }
-    // The kinds of cell, drawn as in the map with a mid-high value.
-    double x = bar_end + 30;
+    // The kinds of cell, drawn as in the map with a value halfway up.
+    double x = key_kinds_x;
     const double sample = layout.centre + layout.reach / 2;
-    const struct {
-        CellKind kind;
-        bool shown;
-        const char* words;
-    } kinds[] = {{CellKind::observed, true, "observed"},
-                 {CellKind::filled, layout.any_filled, "filled by the model (lighter, struck)"},
-                 {CellKind::empty, layout.any_empty, "empty (no value)"}};
     std::string marks;
-    for (const auto& kind : kinds) {
-        if (!kind.shown) continue;
+    for (const KeyKind& kind : key_kinds(layout)) {
         put_rect(svg, x, bar_y, 12, 12,
                  std::string(" class=\"") + kind_class(kind.kind) + "\" fill=\"" +
                      cell_colour(layout, sample, kind.kind) + "\" stroke=\"#999999\"");
         if (kind.kind == CellKind::filled) put_fill_mark(marks, x, bar_y, 12, 12);
         put_text(svg, x + 17, bar_y + 10, kind.words);
-        x += 17 + estimated_width(kind.words) * 11 + 16;
+        x += key_kind_width(kind);
     }
     if (!marks.empty())
         svg +=
