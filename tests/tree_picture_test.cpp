@@ -444,9 +444,9 @@ TEST(HeightAxis, StepsOf1Or2Or5TimesAPowerOfTen) {
     }
 }
 
-// 30 varieties in 4 groups, some left out: rendered, more than a blank page
-// of its size. With CLUSTMAT_SAMPLE_PICTURES naming a folder, the picture is
-// written there as tree-30.svg, to be looked at.
+// 30 varieties in 4 groups beside their heat map, some left out: rendered,
+// more than a blank page of its size. With CLUSTMAT_SAMPLE_PICTURES naming a
+// folder, the picture is written there as tree-30.svg, to be looked at.
 TEST(TreePicture, ASampleRendersAsMoreThanABlankPage) {
     std::vector<double> points = points_around(4, 8);
     points.resize(30);
@@ -456,6 +456,7 @@ TEST(TreePicture, ASampleRendersAsMoreThanABlankPage) {
     picture.left_out = 3;
     picture.groups_file = "trial.yield.groups.tsv";
     picture.cophenetic = 0.8712;
+    add_heat_map(picture, 12, true);
     const std::string svg = draw_tree(picture);
     if (const char* folder = std::getenv("CLUSTMAT_SAMPLE_PICTURES"))
         std::ofstream(std::string(folder) + "/tree-30.svg", std::ios::binary) << svg;
