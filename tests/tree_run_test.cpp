@@ -96,6 +96,20 @@ void expect_pictures_sound(const RunResult& run) {
         }
         for (std::size_t k = 0; k < groups_down.size(); ++k)
             EXPECT_EQ(groups_down[k], std::to_string(k + 1)) << name;
+        // The columns are the matrix's rows, in its order (a fill drops the
+        // rows where no level clustered has a value).
+        const auto matrix = run.files.find(stem + ".DIS");
+        const XmlElement* columns_named = element_with_id(*root, "heat-columns");
+        if (matrix != run.files.end() && columns_named) {
+            std::size_t at = matrix->second.find('\n');
+            for (const XmlElement& column : columns_named->children) {
+                at = matrix->second.find("\n" + column.text + "\t", at);
+                EXPECT_NE(at, std::string::npos) << name << " " << column.text;
+                if (at == std::string::npos) break;
+                ++at;
+            }
+            EXPECT_EQ(columns_named->children.size(), columns) << name;
+        }
         std::string colour;
         for (const XmlElement& mark : element_with_id(*root, "groups")->children) {
             if (mark.name != "rect") continue;

@@ -73,7 +73,7 @@ void drop_empty_rows(ClusterData& data, const std::vector<std::int32_t>& levels)
     if (data.row_labels.size() == used.size()) {
         std::size_t label = 0;
         for (std::size_t row = 0; row < used.size(); ++row)
-            if (used[row]) data.row_labels[label++] = std::move(data.row_labels[row]);
+            if (used[row]) data.row_labels[label++].swap(data.row_labels[row]);
         data.row_labels.resize(label);
     }
     data.rows = kept;
