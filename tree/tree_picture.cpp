@@ -215,7 +215,7 @@ static constexpr std::size_t notes_at_most = 3;
 // The heat map's columns: 12 px each up to 100 columns, narrower past that
 // to keep the map within 1200 px, never under 2 px; labelled from 8 px.
 static constexpr double column_widest = 12, column_narrowest = 2, heat_span = 1200;
-static constexpr double column_labelled = 8;
+static constexpr double column_labelled = 8, column_label_longest = 240;
 // Cells beyond this many would make a file of tens of megabytes that
 // viewers crawl through: the heat map is left out, and the note says so.
 static constexpr std::size_t heat_cells_at_most = 400000;
@@ -272,6 +272,10 @@ static Layout lay_out(const TreePicture& picture) {
     double longest_column = 0;
     for (const std::string& column : picture.heat.columns)
         longest_column = std::max(longest_column, estimated_width(column) * 10);
+    // Labels longer than this would push the tree off its page: the columns
+    // go unlabelled, as narrow ones do.
+    const bool columns_short = longest_column <= column_label_longest;
+    if (!columns_short) longest_column = 0;
 
     // The height the rows can take, the rest of the picture settled: as if
     // the columns were labelled and every note written.
@@ -335,14 +339,17 @@ static Layout lay_out(const TreePicture& picture) {
                                    " columns would not fit at 2 px each");
         } else {
             layout.heat_shown = true;
-            layout.column_labels = layout.column_width >= column_labelled;
+            layout.column_labels = layout.column_width >= column_labelled && columns_short;
             layout.column_font = std::min(10.0, layout.column_width);
             settle_heat_scale(layout, picture);
             std::string note =
                 "Heat map: a column a " + one_of(picture.rows_are) + ", in the matrix's order, ";
             append_number(note, layout.column_width);
             note += " px wide (12 px; narrower past 100 columns, never under 2 px)";
-            if (!layout.column_labels) note += "; not labelled under 8 px";
+            if (!columns_short)
+                note += "; not labelled, the labels being too long";
+            else if (!layout.column_labels)
+                note += "; not labelled under 8 px";
             layout.notes.push_back(note);
         }
     }
