@@ -207,8 +207,10 @@ bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector
         return cube.trait_as_written.empty() ? run.trial.header_trait : cube.trait_as_written;
     };
     for (const TraitCube& cube : run.trial.traits) texts.push_back(trait_of(cube));
-    for (const TraitTree& tree : trees)
+    for (const TraitTree& tree : trees) {
         texts.insert(texts.end(), tree.data.labels.begin(), tree.data.labels.end());
+        texts.insert(texts.end(), tree.data.row_labels.begin(), tree.data.row_labels.end());
+    }
     const bool gbk = names_are_gbk(texts);
     for (std::size_t k = 0; k < trees.size(); ++k)
         if (!stage_files_of(names[k], trees[k], run, trait_of(run.trial.traits[k]), gbk, all))
