@@ -262,7 +262,8 @@ Trial load_classic_file(LoadContext& load, const LoadOptions& options) {
     levels.nYear = c.largest.year;
     levels.nLoc = c.largest.location;
     CubeBuilder cube;
-    start_cube(cube, std::move(levels), 1, false, options.cell_means, CubeForm::dense, c.records);
+    start_cube(cube, std::move(levels), 1, false, options.cell_means.value_or(false),
+               CubeForm::dense, c.records);
     reader_rewind(c.reader);
     second_pass(c, cube);
     Trial trial;

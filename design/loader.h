@@ -27,7 +27,10 @@ struct LoadOptions {
     // header names or column numbers from 1, a trait or more. Given, they
     // make the file a table whatever its separator.
     std::vector<std::string> columns;
-    bool cell_means = false; // a cell holds the mean of its values, not the last one
+    // A cell holds the mean of its values (true), or the last one; unset, a
+    // table's cells are means over its blocks, as a breeder analyses them,
+    // and a classic file's keep their last value, as they always have.
+    std::optional<bool> cell_means;
     // The trait values' decimal mark; by default a comma in a CSV file
     // separated by semicolons, a point everywhere else.
     std::optional<DecimalMark> decimal;
@@ -69,6 +72,11 @@ struct Trial {
     std::int64_t records = 0;          // a table's records
     std::int64_t repeated_headers = 0; // copies of a table's header line, skipped
     bool row_names = false;            // a table's records begin with a row name, skipped
+    bool cell_means = false;           // a table's cells are means, not last values
+    // A table's records whose variety, year, location and block are an
+    // earlier record's: under means a value of the cell like any other, under
+    // last values the later one.
+    std::int64_t repeated_plots = 0;
 };
 
 // Reads the open data file up to its records: where a table's header is,

@@ -497,8 +497,8 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
 // observations, missing values in every form, and lines that account for
 // what was read.
 TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
-    const std::string account = "Read 10 records; 2 varieties, 1 year, 2 locations; 1 repeated "
-                                "header skipped.\nyield: 4 values, 6 missing, 2 zeros.\n\n Matrix";
+    const std::string read = "Read 10 records; 2 varieties, 1 year, 2 locations; 1 repeated "
+                             "header skipped.\nyield: 4 values in 2 cells ";
     const std::string missing_forms = "gen,year,loc,rep,yield\nA,1,L,1,0\nB,1,L,1,-0\nA,1,M,1,NA\n"
                                       "gen,year,loc,rep,yield\nB,1,M,1,#N/A\nB,1,M,2,\"\"\n"
                                       "A,1,M,2,*\nB,1,M,3,.\nA,1,M,3,-\nA,1,L,2,2.5\nB,1,L,2,1\n";
@@ -511,13 +511,39 @@ TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
     };
     expect_runs({
         // The grand mean 0.875 of 0, 0, 2.5 and 1; the last values 2.5 and 1.
-        {"zeros and missing values", run({"--layout", "1"}, missing_forms),
-         gives(account, "ClustID\tA\tB\nY1+L\t1.625\t0.125\nY1+M\t.\t.\n")},
-        {"their account in Chinese", run({"c", "--layout", "1"}, missing_forms),
-         gives(gbk("读取 10 条记录; 2 个品种, 1 个年份, 2 个试点; 跳过 1 个重复的表头.\nyield: 4 "
-                   "个数值, "
-                   "6 个缺失, 2 个零值.\n"),
+        {"zeros and missing values, the last of each",
+         run({"--cells", "last", "--layout", "1"}, missing_forms),
+         gives(read + "(the last value of each; 2 not used), 6 missing, 2 zeros.\n\n Matrix",
                "ClustID\tA\tB\nY1+L\t1.625\t0.125\nY1+M\t.\t.\n")},
+        // By default the means of 0 and 2.5, and of 0 and 1.
+        {"zeros and missing values, block means", run({"--layout", "1"}, missing_forms),
+         gives(read + "(block means), 6 missing, 2 zeros.\n\n Matrix",
+               "ClustID\tA\tB\nY1+L\t0.375\t-0.375\nY1+M\t.\t.\n")},
+        {"their account in Chinese", run({"c", "--cells", "last", "--layout", "1"}, missing_forms),
+         gives(gbk("读取 10 条记录; 2 个品种, 1 个年份, 2 个试点; 跳过 1 个重复的表头.\nyield: 4 "
+                   "个数值, 在 2 个单元格中 (每格取最后一个值; 2 个未用), 6 个缺失, 2 个零值.\n"),
+               "ClustID\tA\tB\nY1+L\t1.625\t0.125\nY1+M\t.\t.\n")},
+        {"block means in Chinese", run({"c", "--layout", "2"}, "g,y,l,b,t\nA,1,L,1,7\nA,1,L,2,8\n"),
+         gives(gbk("读取 2 条记录; 1 个品种, 1 个年份, 1 个试点.\nt: 2 个数值, 在 1 个单元格中 "
+                   "(区组平均值), 0 个缺失.\n"),
+               "ClustID\tY1\nL+A\t7.5\n")},
+        // A plot twice: a value of its cell like any other under means, the
+        // later one under last values (R's tapply and a loop's last write).
+        {"a repeated plot, block means",
+         run({"--layout", "2"}, "g,y,l,b,t\nA,1,L,1,7\nA,1,L,2,8\nA,1,L,1,9\nB,1,L,1,1\n"),
+         gives("Read 4 records; 2 varieties, 1 year, 1 location; 1 record repeats an earlier "
+               "plot.\nt: 4 values in 2 cells (block means), 0 missing.\n",
+               "ClustID\tY1\nL+A\t8\nL+B\t1\n")},
+        {"repeated plots, the last of each",
+         run({"--cells", "last", "--layout", "2"},
+             "g,y,l,b,t\nA,1,L,1,7\nA,1,L,1,8\nB,1,L,1,1\nB,1,L,1,2\n"),
+         gives("Read 4 records; 2 varieties, 1 year, 1 location; 2 records repeat an earlier "
+               "plot.\nt: 4 values in 2 cells (the last value of each; 2 not used), 0 missing.\n",
+               "ClustID\tY1\nL+A\t8\nL+B\t2\n")},
+        {"no value lost, the last of each",
+         run({"--cells", "last", "--layout", "2"}, "g,y,l,b,t\nA,1,L,1,7\n"),
+         gives("t: 1 value in 1 cell (the last value of each), 0 missing.\n",
+               "ClustID\tY1\nL+A\t7\n")},
         {"row names, said so", run({"--layout", "2"}, "g,y,l,b,t\n1,A,1,L,1,7.5\n2,B,1,L,1,8\n"),
          gives("Read 2 records; 2 varieties, 1 year, 1 location; the first column, which the "
                "header does not name, read as row names.\n",
@@ -528,7 +554,8 @@ TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
              gbk("读取 2 条记录; 2 个品种, 1 个年份, 1 个试点; 表头未命名的第一列作为行名读取.\n"),
              "ClustID\tY1\nL+A\t7.5\nL+B\t8\n")},
         {"one of each, no zero", run({"--layout", "2"}, "g,y,l,b,Yield (t/ha)\nA,1,L,1,7\n"),
-         gives("Read 1 record; 1 variety, 1 year, 1 location.\nYield (t/ha): 1 value, 0 missing.\n",
+         gives("Read 1 record; 1 variety, 1 year, 1 location.\nYield (t/ha): 1 value in 1 cell "
+               "(block means), 0 missing.\n",
                "ClustID\tY1\nL+A\t7\n")},
         {"--decimal comma on a CSV",
          run({"--decimal", "comma", "--layout", "2"}, "g,y,l,b,t\nA,1,L,1,\"8,4\"\nB,1,L,1,2\n"),
@@ -584,7 +611,7 @@ TEST(Table, RunningOutOfMemoryIsAnError) {
     expect_runs({short_of_memory("a dense cube within 14 MiB", dense, 14ul << 20,
                                  "the cube of 1000000 cells"),
                  short_of_memory("a sparse cube within 20 MiB", sparse, 20ul << 20,
-                                 "the cells of the cube that occur, up to 300000 (about 21 MB)")});
+                                 "the cells of the cube that occur, up to 300000 (about 31 MB)")});
     expect_runs({{"300000 names within 32 MiB",
                   {.args = {"--layout", "1", "t.csv"},
                    .files = {{"t.csv", names}, {"t.DIS", old_matrix}},

@@ -318,11 +318,32 @@ inline constexpr std::string_view account_row_names_zh =
     "; "
     "\xB1\xED\xCD\xB7\xCE\xB4\xC3\xFC\xC3\xFB\xB5\xC4\xB5\xDA\xD2\xBB\xC1\xD0\xD7\xF7\xCE\xAA\xD0"
     "\xD0\xC3\xFB\xB6\xC1\xC8\xA1";
-// After the trait's name:
-inline constexpr std::string_view account_trait_en = ": {}, {} missing";
-// ": {} 个数值, {} 个缺失"
+// Records whose variety, year, location and block an earlier record has.
+inline constexpr std::string_view account_plots_en = "; {} an earlier plot";
+inline constexpr auto repeat_words =
+    std::to_array<std::string_view>({"record repeats", "records repeat"});
+// "; {} 条记录与之前的小区重复"
+inline constexpr std::string_view account_plots_zh =
+    "; {} \xCC\xF5\xBC\xC7\xC2\xBC\xD3\xEB\xD6\xAE\xC7\xB0\xB5\xC4\xD0\xA1\xC7\xF8\xD6"
+    "\xD8\xB8\xB4";
+// After the trait's name: its values, the cells they made and how.
+inline constexpr std::string_view account_trait_en = ": {} in {} ({}), {} missing";
+inline constexpr std::string_view cells_means_en = "block means";
+inline constexpr std::string_view cells_last_en = "the last value of each";
+inline constexpr std::string_view cells_unused_en = "the last value of each; {} not used";
+// ": {} 个数值, 在 {} 个单元格中 ({}), {} 个缺失"
 inline constexpr std::string_view account_trait_zh =
-    ": {} \xB8\xF6\xCA\xFD\xD6\xB5, {} \xB8\xF6\xC8\xB1\xCA\xA7";
+    ": {} \xB8\xF6\xCA\xFD\xD6\xB5, \xD4\xDA {} \xB8\xF6\xB5\xA5\xD4\xAA\xB8\xF1\xD6\xD0 "
+    "({}), {} \xB8\xF6\xC8\xB1\xCA\xA7";
+// "区组平均值"
+inline constexpr std::string_view cells_means_zh = "\xC7\xF8\xD7\xE9\xC6\xBD\xBE\xF9\xD6\xB5";
+// "每格取最后一个值"
+inline constexpr std::string_view cells_last_zh =
+    "\xC3\xBF\xB8\xF1\xC8\xA1\xD7\xEE\xBA\xF3\xD2\xBB\xB8\xF6\xD6\xB5";
+// "每格取最后一个值; {} 个未用"
+inline constexpr std::string_view cells_unused_zh =
+    "\xC3\xBF\xB8\xF1\xC8\xA1\xD7\xEE\xBA\xF3\xD2\xBB\xB8\xF6\xD6\xB5; {} "
+    "\xB8\xF6\xCE\xB4\xD3\xC3";
 inline constexpr std::string_view account_zeros_en = ", {}";
 // ", {} 个零值"
 inline constexpr std::string_view account_zeros_zh = ", {} \xB8\xF6\xC1\xE3\xD6\xB5";
@@ -331,6 +352,7 @@ inline constexpr auto record_words = std::to_array<std::string_view>({"record", 
 inline constexpr auto variety_words = std::to_array<std::string_view>({"variety", "varieties"});
 inline constexpr auto year_words = std::to_array<std::string_view>({"year", "years"});
 inline constexpr auto location_words = std::to_array<std::string_view>({"location", "locations"});
+inline constexpr auto cell_words = std::to_array<std::string_view>({"cell", "cells"});
 inline constexpr auto header_words =
     std::to_array<std::string_view>({"repeated header", "repeated headers"});
 inline constexpr auto value_words = std::to_array<std::string_view>({"value", "values"});
