@@ -77,6 +77,11 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
                 "the location code \"1.5\" is not a whole number"),
         refused("a word", header + "x 1 1 1 3\n", "the variety code \"x\" is not a whole number"),
         refused("a lone sign", header + "1 + 1 1 3\n", "the year code \"+\" is not a whole number"),
+        refused("a code in quotes, as R writes it", header + "1 1 \"Yolo2\" 1 3\n",
+                "Record 1 of \"d.dat\": the location code \"Yolo2\" is not a whole number"),
+        // Line 5: the header, record 1 over two lines, a blank line.
+        refused("a record away from its line", header + "1 1\n1 1 3\n\n2 1 x 1 3\n",
+                "Record 2 (line 5) of \"d.dat\": the location code \"x\" is not a whole number"),
         refused("2^32 + 1, never taken for 1", header + "1 1 4294967297 1 3\n1 1 1 1 3\n",
                 "the location code \"4294967297\" is too large"),
         refused("control bytes shown escaped", header + "\x1f\x7f~ 1 1 1 3\n",

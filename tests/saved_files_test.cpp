@@ -189,7 +189,8 @@ TEST(SavedFiles, RefusalsSuggestTheCommandThatReadsTheFile) {
         {"a title above a tab file", "t.txt",
          "Table 3. Grain yield of wheat lines, 2019\n" +
              rows("gen\tyear\tloc\tblock\tyield", "\t", false),
-         "Record 1 of \"t.txt\": the variety code \"wheat\" is not a whole number.\nLine 2 names "
+         "Record 1 (line 1) of \"t.txt\": the variety code \"wheat\" is not a whole number.\nLine "
+         "2 names "
          "the columns of a table; to read it so: clustmat --skip 1 --columns "
          "gen,year,loc,block,yield t.txt\n"},
     };

@@ -166,6 +166,9 @@ inline constexpr std::string_view template_write_failed =
 inline constexpr auto field_names = std::to_array<std::string_view>(
     {"variety code", "year code", "location code", "block code", "trait value"});
 inline constexpr std::string_view record_fault = "Record {} of {}: {}";
+// Where the record is not on the line of its number: a title, notes or a
+// record split over lines above it.
+inline constexpr std::string_view record_line_fault = "Record {} (line {}) of {}: {}";
 inline constexpr std::string_view record_incomplete =
     "the record is incomplete: the file ends before its {}.";
 inline constexpr std::string_view field_not_whole = "the {} {} is not a whole number.";
