@@ -51,6 +51,15 @@ void account_for(const Trial& trial) {
                         : fill(texts::account_plots_en,
                                {counted(trial.repeated_plots, texts::repeat_words)});
     put_gbk_text(stderr, read + ".\n");
+    if (trial.traits_found) {
+        // Names go out as names do, the text around them in the console's language.
+        const std::string_view text = chinese ? texts::account_traits_zh : texts::account_traits_en;
+        const std::size_t at = text.find("{}");
+        put_gbk_text(stderr, std::string(text.substr(0, at)));
+        for (std::size_t k = 0; k < trial.traits.size(); ++k)
+            put_text(stderr, (k > 0 ? ", " : "") + escaped(trial.traits[k].trait, token_shown));
+        put_gbk_text(stderr, std::string(text.substr(at + 2)));
+    }
     for (const TraitCube& cube : trial.traits) {
         // How the values became cells: a breeder must see when the matrix
         // uses fewer of them than were read.

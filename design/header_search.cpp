@@ -119,3 +119,17 @@ std::optional<HeaderSearch> search_header(DataReader& reader, std::int64_t skipp
     }
     return search;
 }
+
+void read_first_records(DataReader& reader, HeaderSearch& search) {
+    search.records.clear();
+    if (!search.found) return;
+    reader_restart(reader);
+    reader_skip_lines(reader, search.line);
+    std::string_view line;
+    std::int64_t number = search.line;
+    while (search.records.size() < header_search_lines && next_text_line(reader, line, number)) {
+        if (line.size() > longest_line) break;
+        if (empty_row(line)) continue;
+        if (auto fields = fields_of(line, search.separator)) search.records.push_back(*fields);
+    }
+}

@@ -53,6 +53,7 @@ struct TraitColumn {
 struct TableHeader {
     std::vector<std::string> names;
     std::vector<std::size_t> columns; // the header's column of each design role, then of each trait
+    bool traits_found = false;        // the traits are every column of numbers the roles left
 };
 
 // What is known of the data file before its passes: how it is read and the
@@ -73,6 +74,7 @@ struct Trial {
     std::int64_t repeated_headers = 0; // copies of a table's header line, skipped
     bool row_names = false;            // a table's records begin with a row name, skipped
     bool cell_means = false;           // a table's cells are means, not last values
+    bool traits_found = false;         // the traits were found, not named: the account lists them
     // A table's records whose variety, year, location and block are an
     // earlier record's: under means a value of the cell like any other, under
     // last values the later one.

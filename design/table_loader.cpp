@@ -39,6 +39,7 @@ struct TableLoad {
     std::size_t record_fields = 0;           // fields per record: the header's, or one more
     bool trailing_separator = false; // the one more is an empty field after a last separator
     bool row_names_found = false;    // the one more can't be: a last field was not empty
+    bool traits_found = false;       // the traits are every column of numbers left
     std::int64_t line_number = 0;    // of the line just read, from the file's first
     std::int64_t records = 0;
     std::int64_t repeated_headers = 0;
@@ -167,8 +168,18 @@ std::size_t column_named(TableLoad& t, const std::string& wanted) {
 void choose_columns(TableLoad& t) {
     const std::vector<std::string>& given = t.options.columns;
     t.columns.clear();
+    const std::vector<std::vector<std::string>>& records = t.load.header.records;
     if (!given.empty()) {
         for (const std::string& wanted : given) t.columns.push_back(column_named(t, wanted));
+        // The four design columns alone: every other column of numbers is
+        // a trait, and the account names them.
+        if (given.size() == design_roles) {
+            const std::vector<std::size_t> traits =
+                number_columns(records, t.header, t.columns, t.decimal_mark);
+            if (traits.empty()) refuse_columns(t, std::string(texts::no_trait_column));
+            t.columns.insert(t.columns.end(), traits.begin(), traits.end());
+            t.traits_found = true;
+        }
         return;
     }
     if (t.header.size() < 5)
@@ -179,6 +190,17 @@ void choose_columns(TableLoad& t) {
         five.clear();
         for (std::size_t column = 0; column < t.header.size(); ++column)
             if (!t.header[column].empty()) five.push_back(column);
+        // Columns named by their roles and one other column of numbers:
+        // that one is the trait, whatever else the file holds.
+        if (const auto roles = design_columns(t.header); roles && five.size() != 5) {
+            std::vector<std::size_t> taken(roles->begin(), roles->end());
+            const std::vector<std::size_t> traits =
+                number_columns(records, t.header, taken, t.decimal_mark);
+            if (traits.size() == 1) {
+                taken.push_back(traits[0]);
+                five = taken;
+            }
+        }
         if (five.size() != 5) too_many_columns(t);
     }
     t.columns = five;
@@ -589,7 +611,7 @@ DecimalMark decimal_mark(const LoadOptions& options, Separator separator) {
 TableHeader read_table_header(LoadContext& load, const LoadOptions& options, Separator separator) {
     TableLoad t{load, load.reader, options, separator, decimal_mark(options, separator)};
     take_header(t);
-    return {std::move(t.header), std::move(t.columns)};
+    return {std::move(t.header), std::move(t.columns), t.traits_found};
 }
 
 Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator separator,

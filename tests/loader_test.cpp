@@ -73,18 +73,21 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
     expect_runs({
         refused("variety 0", header + "1 1 1 1 3\n0 1 1 1 3\n",
                 "Record 2 of \"d.dat\": the variety code 0 is below 1"),
-        refused("a fraction", header + "1 1 1.5 1 3\n",
+        refused("a fraction", header + "1 1 1.5 1 3\n1 1 2 1 3\n1 1 3 1 3\n",
                 "the location code \"1.5\" is not a whole number"),
-        refused("a word", header + "x 1 1 1 3\n", "the variety code \"x\" is not a whole number"),
-        refused("a lone sign", header + "1 + 1 1 3\n", "the year code \"+\" is not a whole number"),
-        refused("a code in quotes, as R writes it", header + "1 1 \"Yolo2\" 1 3\n",
+        refused("a word", header + "x 1 1 1 3\n2 1 1 1 3\n3 1 1 1 3\n",
+                "the variety code \"x\" is not a whole number"),
+        refused("a lone sign", header + "1 + 1 1 3\n1 1 1 1 3\n2 1 1 1 3\n",
+                "the year code \"+\" is not a whole number"),
+        refused("a code in quotes, as R writes it",
+                header + "1 1 \"Yolo2\" 1 3\n1 1 2 1 3\n2 1 2 1 3\n",
                 "Record 1 of \"d.dat\": the location code \"Yolo2\" is not a whole number"),
         // Line 5: the header, record 1 over two lines, a blank line.
         refused("a record away from its line", header + "1 1\n1 1 3\n\n2 1 x 1 3\n",
                 "Record 2 (line 5) of \"d.dat\": the location code \"x\" is not a whole number"),
         refused("2^32 + 1, never taken for 1", header + "1 1 4294967297 1 3\n1 1 1 1 3\n",
                 "the location code \"4294967297\" is too large"),
-        refused("control bytes shown escaped", header + "\x1f\x7f~ 1 1 1 3\n",
+        refused("control bytes shown escaped", header + "\x1f\x7f~ 1 1 1 3\n1 1 1 1 3\n2 1 1 1 3\n",
                 "the variety code \"\\x1f\\x7f~\" is not a whole number"),
         refused("cut short", header + "1 1 1 1 3\n2 1 1\n",
                 "Record 2 of \"d.dat\": the record is incomplete: the file ends before its block "
@@ -654,10 +657,17 @@ TEST(Table, ClassicFilesKeepTheirMatrixUnderTheNewOptions) {
         {"--decimal comma",
          run({"--decimal", "comma", "--layout", "2", "e.dat"}, ""),
          {0, "", {{"e.DIS", "ClustID\tY1\nL1+G1\t7.8\nL1+G2\t100\n"}}}},
+        // One mistyped code among numbers: a classic file still, its fault named.
         {"a code that is a name",
-         {.input = "d.dat\n1\n", .files = {{"d.dat", header + "1 1 Yolo2 1 4\n"}}},
+         {.input = "d.dat\n1\n",
+          .files = {{"d.dat", header + "1 1 Yolo2 1 4\n1 1 2 1 4\n2 1 2 1 5\n"}}},
          {1, "the location code \"Yolo2\" is not a whole number.\nTo read it as a table: clustmat "
              "--columns Var,Year,Loca,Blk,Trait d.dat\n\n You Data"}},
+        // Names in most records under the design's names: a table.
+        {"codes that are names",
+         {.input = "d.dat\n1\n",
+          .files = {{"d.dat", header + "1 1 Yolo2 1 4\n2 1 Yolo2 1 6\n1 1 Davis 1 5\n"}}},
+         {0, "", {{"d.DIS", "ClustID\tG1\tG2\nY1+Yolo2\t-1\t1\nY1+Davis\t0\t.\n"}}}},
         {"a code that is a name under names that are no design's",
          {.input = "d.dat\n1\n", .files = {{"d.dat", "V Y L B T\n1 1 Yolo2 1 4\n"}}},
          {1, "the location code \"Yolo2\" is not a whole number.\nTo read codes that are names "

@@ -50,6 +50,21 @@ TEST(SeveralTraits, GiveTheMatricesOfRunsOfEachAlone) {
                    {"t.col9.DIS", alone("9", layout, means)},
                    {"t.csv", trial}},
                   true}});
+    // The design's four columns alone: every column of numbers, the plots'
+    // numbers too, which the account's list shows.
+    cases.push_back(
+        {"four names take every trait",
+         {.args = {"--columns", columns, "--layout", "1", "t.csv"}, .files = {{"t.csv", trial}}},
+         {0,
+          "locations.\nTraits: plot, yield, plant height, score, 株高(cm).\nplot: 5 "
+          "values in 4 cells (block means)",
+          {{"t.plot.DIS", alone("plot", "1", true)},
+           {"t.yield.DIS", alone("yield", "1", true)},
+           {"t.plant_height.DIS", alone("7", "1", true)},
+           {"t.score.DIS", alone("score", "1", true)},
+           {"t.col9.DIS", alone("9", "1", true)},
+           {"t.csv", trial}},
+          true}});
     expect_runs(cases);
 }
 

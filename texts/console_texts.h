@@ -273,6 +273,9 @@ inline constexpr std::string_view no_column_number = "there is no column {}.";
 inline constexpr std::string_view no_column_named = "no column is named {}.";
 inline constexpr std::string_view columns_named = "several columns are named {}.";
 inline constexpr std::string_view column_twice = "the column {} is given twice.";
+inline constexpr std::string_view no_trait_column =
+    "no column but the four named holds numbers in its first records; name the trait too: "
+    "--columns V,Y,L,B,T.";
 inline constexpr std::string_view header_too_short =
     "the header names {}, but a table needs five: the variety, year, location, block and trait "
     "value.";
@@ -329,6 +332,10 @@ inline constexpr auto repeat_words =
 inline constexpr std::string_view account_plots_zh =
     "; {} \xCC\xF5\xBC\xC7\xC2\xBC\xD3\xEB\xD6\xAE\xC7\xB0\xB5\xC4\xD0\xA1\xC7\xF8\xD6"
     "\xD8\xB8\xB4";
+// The traits found, not named, after the first line: "Traits: yield, testwt."
+inline constexpr std::string_view account_traits_en = "Traits: {}.\n";
+// "性状: {}."
+inline constexpr std::string_view account_traits_zh = "\xD0\xD4\xD7\xB4: {}.\n";
 // After the trait's name: its values, the cells they made and how.
 inline constexpr std::string_view account_trait_en = ": {} in {} ({}), {} missing";
 inline constexpr std::string_view cells_means_en = "block means";
@@ -554,10 +561,13 @@ inline constexpr std::string_view usage =
     "                  (--columns gen,year,loc,rep,yield or --columns 3,1,2,4,6);\n"
     "                  with several traits, one read gives a matrix a trait, named\n"
     "                  after it (wheat.yield.DIS, wheat.plant_height.DIS), all\n"
-    "                  put in place together\n"
+    "                  put in place together; the four design columns alone\n"
+    "                  (--columns gen,year,loc,rep) take every other column of\n"
+    "                  numbers as a trait\n"
     "  --cells last|mean\n"
     "                  a cell of the matrix holds the last of its values in the file\n"
-    "                  (the default), or their mean over the blocks\n"
+    "                  (a classic file's default), or their mean over the blocks (a\n"
+    "                  table's default)\n"
     "  --decimal comma|point\n"
     "                  the trait values' decimal mark: a point (the default), or a\n"
     "                  comma (7,80), the default for a CSV file separated by\n"
@@ -650,7 +660,7 @@ inline constexpr std::string_view bad_mojena_option = "--mojena takes a number a
 inline constexpr std::string_view mojena_with_groups =
     "--mojena sets Mojena's rule, which --groups replaces: give one of them";
 inline constexpr std::string_view bad_columns_option =
-    "--columns takes five or more column names or numbers separated by commas, not {}";
+    "--columns takes four or more column names or numbers separated by commas, not {}";
 inline constexpr std::string_view second_data_file = "a second data file {} after {}";
 inline constexpr std::string_view cant_open_data_file = "\nCan't open the data file {}: {}";
 
