@@ -143,6 +143,11 @@ TEST(SavedFiles, RefusalsSuggestTheCommandThatReadsTheFile) {
     };
     const std::string wide =
         rows("plot,genotype,year,location,rep,yield,height,heading", ",", true);
+    const std::string tab = rows("gen\tyear\tloc\tblock\tyield", "\t", false);
+    std::string semicolons = tab;
+    for (char& c : semicolons) c = c == '\t' ? ';' : c == '.' ? ',' : c;
+    const std::string below = "\nLine 2 names the columns of a table; to read it so: clustmat "
+                              "--skip 1 --columns gen,year,loc,block,yield t.txt\n";
     const struct {
         const char* what;
         std::string name, data, message;
@@ -186,6 +191,27 @@ TEST(SavedFiles, RefusalsSuggestTheCommandThatReadsTheFile) {
          rows("plot\tgenotype\tyear\tlocation\trep\tyield\theight\theading", "\t", true),
          "\"t.txt\" has 8 columns; name the five to analyse with --columns: clustmat --columns "
          "genotype,year,location,rep,yield t.txt\n"},
+        // Titles of four to seven words: the one of five, split at blanks as
+        // the tab header under it is, is no header either.
+        {"a title of four words above a tab file", "t.txt", "Wheat MET trial lines\n" + tab,
+         "Record 1 of \"t.txt\": the variety code \"year\" is not a whole number." + below},
+        {"a title of five words above a tab file", "t.txt", "Wheat MET trial of lines\n" + tab,
+         "Record 1 of \"t.txt\": the variety code \"gen\" is not a whole number." + below},
+        {"a title of six words above a tab file", "t.txt",
+         "Grain yield of wheat lines Henan\n" + tab,
+         "Record 1 (line 1) of \"t.txt\": the variety code \"Henan\" is not a whole number." +
+             below},
+        {"a title of seven words above a tab file", "t.txt",
+         "Grain yield of wheat lines in Henan\n" + tab,
+         "Record 1 (line 1) of \"t.txt\": the variety code \"in\" is not a whole number." + below},
+        {"a title of five words above a comma header", "t.csv",
+         "Wheat MET trial of lines\n" + rows("gen,year,loc,block,yield", ",", false),
+         "Line 2 of \"t.csv\" names the columns; the lines above it are not part of the table. To "
+         "read it: clustmat --skip 1 t.csv\n"},
+        {"a title of five words above a semicolon header", "t.csv",
+         "Wheat MET trial of lines\n" + semicolons,
+         "Line 2 of \"t.csv\" names the columns; the lines above it are not part of the table. To "
+         "read it: clustmat --skip 1 t.csv\n"},
         {"a title above a tab file", "t.txt",
          "Table 3. Grain yield of wheat lines, 2019\n" +
              rows("gen\tyear\tloc\tblock\tyield", "\t", false),
