@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Checks what no compiler checks: that every include points to the same or a
-# lower floor, that only platform/ knows which system it is built for, and
-# that the code is formatted as .clang-format says.
+# lower floor, that no module of a folder includes, by way of others, one
+# that includes it, that only platform/ knows which system it is built for,
+# and that the code is formatted as .clang-format says.
 #
-# Floors, top to bottom: app > tree > matrix > design > storage > texts >
-# base and platform. platform/ stands on base/ alone.
+# Floors, top to bottom: app > tree > matrix > input > trial > storage >
+# texts > base and platform. platform/ stands on base/ alone.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 floor() {
   case $1 in
-    app) echo 7 ;; tree) echo 6 ;; matrix) echo 5 ;; design) echo 4 ;; storage) echo 3 ;;
-    texts) echo 2 ;;
+    app) echo 8 ;; tree) echo 7 ;; matrix) echo 6 ;; input) echo 5 ;; trial) echo 4 ;;
+    storage) echo 3 ;; texts) echo 2 ;;
     base | platform) echo 1 ;; *) echo 0 ;;
   esac
 }
@@ -28,8 +29,20 @@ while IFS=: read -r file line target; do
     echo "$file:$line: includes $target, which stands above it" >&2
     failed=1
   fi
-done < <(git grep -n -o -E '^#include "[a-z_]+/[a-z_0-9]+\.h"' -- app tree matrix design storage texts base platform |
+done < <(git grep -n -o -E '^#include "[a-z_]+/[a-z_0-9]+\.h"' -- app tree matrix input trial storage texts base platform |
   sed -E 's/#include "(.*)"/\1/')
+
+# Inside a folder a module (a header and its .cpp) includes only modules that
+# don't include it back, directly or through others: tsort finds a loop.
+edges=$(git grep -n -o -E '^#include "[a-z_]+/[a-z_0-9]+\.h"' -- app tree matrix input trial storage texts base platform |
+  sed -E 's#^([a-z_]+)/([a-z_0-9]+)\.(cpp|h):[0-9]+:\#include "([a-z_]+)/([a-z_0-9]+)\.h"#\1 \1/\2 \4/\5#' |
+  awk '$1 == substr($3, 1, index($3, "/") - 1) && $2 != $3 { print $2, $3 }')
+if [ -n "$edges" ] && ! tsort <<<"$edges" >/dev/null 2>/tmp/loops.$$; then
+  echo "modules that include each other inside a folder:" >&2
+  cat /tmp/loops.$$ >&2
+  failed=1
+fi
+rm -f /tmp/loops.$$
 
 if git grep -n -w _WIN32 -- '*.cpp' '*.h' '*.cmake' '*CMakeLists.txt' ':!platform/'; then
   echo "only platform/ may know which system it is built for (_WIN32 above)" >&2

@@ -3,9 +3,9 @@
 // answered instead of a run.
 #pragma once
 
-#include "design/loader.h"
-#include "matrix/matrix_writer.h"
+#include "input/loader.h"
 #include "tree/trait_tree.h"
+#include "trial/trait_cube.h"
 
 #include <optional>
 #include <string>

@@ -2,9 +2,9 @@
 // name, the create question, the template's sizes and the layout.
 #pragma once
 
-#include "design/data_file.h"
-#include "design/template_generator.h"
-#include "matrix/matrix_writer.h"
+#include "app/template_generator.h"
+#include "input/data_file.h"
+#include "trial/trait_cube.h"
 
 #include <optional>
 #include <string>

@@ -2,7 +2,7 @@
 // a table's load read, and which file now holds the matrix.
 #pragma once
 
-#include "design/loader.h"
+#include "input/loader.h"
 #include "matrix/matrix_file.h"
 #include "tree/trait_tree.h"
 #include "tree/tree_files.h"

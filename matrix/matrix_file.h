@@ -3,10 +3,10 @@
 // place together.
 #pragma once
 
-#include "design/data_file.h"
-#include "design/loader.h"
-#include "design/trait_cube.h"
+#include "input/data_file.h"
+#include "input/loader.h"
 #include "matrix/matrix_writer.h"
+#include "trial/trait_cube.h"
 
 #include <cstdint>
 #include <optional>

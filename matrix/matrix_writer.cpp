@@ -1,6 +1,5 @@
 #include "matrix/matrix_writer.h"
 
-#include "design/data_reader.h"
 #include "matrix/number_format.h"
 #include "storage/block_writer.h"
 
@@ -16,8 +15,8 @@ namespace {
 constexpr char prefixes[3] = {'G', 'Y', 'L'}; // variety, year, location
 
 // Room for one more cell, or a label of two levels: a level's label is a
-// table value, at most longest_token bytes, or a code.
-constexpr std::size_t longest_item = 2 * (longest_token + 2) + 4 + g_text_capacity;
+// table value, at most longest_label bytes, or a code.
+constexpr std::size_t longest_item = 2 * (longest_label + 2) + 4 + g_text_capacity;
 
 // A level's label: the factor's letter and its code in a classic file
 // ("G12"), the label the table's load gave it otherwise.

@@ -3,7 +3,7 @@
 // "ClustID".
 #pragma once
 
-#include "design/trait_cube.h"
+#include "trial/trait_cube.h"
 
 #include <cstdint>
 #include <cstdio>

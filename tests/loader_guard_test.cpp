@@ -1,8 +1,9 @@
 // The loader against a deliberately plain reading of the same file: whatever
 // quick path the loader takes, and wherever a read block happens to end, the
 // cube and the grand mean must be what reading the file token by token gives.
-#include "design/data_file.h"
-#include "design/loader.h"
+#include "input/data_file.h"
+#include "input/data_reader.h"
+#include "input/loader.h"
 #include "matrix/matrix_writer.h"
 #include "table_reference.h"
 

@@ -1,7 +1,7 @@
 // The parts of a table's load that have logic of their own: splitting a
 // line into its fields, and the levels of a column.
-#include "design/levels.h"
-#include "design/table_line.h"
+#include "input/levels.h"
+#include "input/table_line.h"
 
 #include <gtest/gtest.h>
 #include <string>

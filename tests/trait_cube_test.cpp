@@ -2,8 +2,8 @@
 // against a plain dense array of the same records, in both forms, and views
 // and writers at work in two threads at once.
 #include "base/random.h"
-#include "design/cube_builder.h"
 #include "matrix/matrix_writer.h"
+#include "trial/cube_builder.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

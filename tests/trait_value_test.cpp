@@ -1,6 +1,6 @@
 // Trait tokens: numbers read in full and correctly rounded, missing values,
 // and what is neither.
-#include "design/trait_value.h"
+#include "input/trait_value.h"
 
 #include <cmath>
 #include <cstdio>

@@ -3,11 +3,11 @@
 // fusions, the groups and how faithful the tree is.
 #pragma once
 
-#include "design/trait_cube.h"
 #include "tree/cluster_data.h"
 #include "tree/groups.h"
 #include "tree/hierarchy.h"
 #include "tree/participation.h"
+#include "trial/trait_cube.h"
 
 #include <cstdint>
 #include <optional>

@@ -2,8 +2,8 @@
 // Newick file and the picture, named after the matrix and staged with it.
 #pragma once
 
-#include "design/data_file.h"
-#include "design/loader.h"
+#include "input/data_file.h"
+#include "input/loader.h"
 #include "matrix/matrix_writer.h"
 #include "tree/trait_tree.h"
 
@@ -21,7 +21,7 @@ struct TreeFileNames {
 TreeFileNames tree_file_names(std::string_view matrix_name);
 
 // The names of the files of each matrix's tree, each checked as a matrix's
-// name is (design/data_file.h, matrix/matrix_file.h): none may replace the
+// name is (input/data_file.h, matrix/matrix_file.h): none may replace the
 // data file, a folder or a protected file.
 std::vector<TreeFileNames> choose_tree_files(const std::vector<std::string>& matrix_names,
                                              const DataFile& data);

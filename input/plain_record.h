@@ -6,7 +6,7 @@
 #pragma once
 
 #include "base/whole_number.h"
-#include "design/data_reader.h"
+#include "input/data_reader.h"
 
 #include <cstddef>
 #include <string_view>

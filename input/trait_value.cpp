@@ -1,4 +1,4 @@
-#include "design/trait_value.h"
+#include "input/trait_value.h"
 
 #include "base/ascii_case.h"
 

@@ -1,4 +1,4 @@
-#include "design/trait_cube.h"
+#include "trial/trait_cube.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "design/cube_builder.h"
+#include "trial/cube_builder.h"
 
 #include "base/checked_size.h"
 #include "base/text_hash.h"

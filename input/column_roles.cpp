@@ -1,4 +1,4 @@
-#include "design/column_roles.h"
+#include "input/column_roles.h"
 
 #include "base/ascii_case.h"
 #include "base/decimal.h"

@@ -1,7 +1,7 @@
-#include "design/data_reader.h"
+#include "input/data_reader.h"
 
 #include "base/utf8.h"
-#include "design/data_file.h"
+#include "input/data_file.h"
 #include "texts/console_texts.h"
 
 #include <algorithm>
@@ -22,7 +22,7 @@ void reader_open(DataReader& reader, std::FILE* stream, std::string_view name, s
     // it for one more character turned from UTF-16.
     reader.capacity = std::max(reader.block, longest_line + 1) + 16;
     // The NUL after the data, and a word more that a scan may read (see
-    // design/levels.h), never undefined.
+    // input/levels.h), never undefined.
     reader.buffer = reader.capacity < SIZE_MAX - 1 - read_slack
                         ? static_cast<char*>(std::calloc(reader.capacity + 1 + read_slack, 1))
                         : nullptr;

@@ -5,8 +5,8 @@
 // the separator that splits the header is the file's.
 #pragma once
 
-#include "design/data_reader.h"
-#include "design/table_line.h"
+#include "input/data_reader.h"
+#include "input/table_line.h"
 
 #include <cstdint>
 #include <optional>

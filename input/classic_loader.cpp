@@ -1,10 +1,11 @@
-#include "design/classic_loader.h"
+#include "input/classic_loader.h"
 
 #include "base/whole_number.h"
-#include "design/column_roles.h"
-#include "design/plain_record.h"
-#include "design/trait_value.h"
+#include "input/column_roles.h"
+#include "input/plain_record.h"
+#include "input/trait_value.h"
 #include "texts/console_texts.h"
+#include "trial/cube_builder.h"
 
 #include <algorithm>
 #include <string>

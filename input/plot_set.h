@@ -5,7 +5,7 @@
 #pragma once
 
 #include "base/checksum.h"
-#include "design/hash_slots.h"
+#include "trial/hash_slots.h"
 
 #include <array>
 #include <cstdint>

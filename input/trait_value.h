@@ -3,14 +3,12 @@
 #pragma once
 
 #include "base/decimal.h"
+#include "input/decimal_mark.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The mark between a number's whole part and its fraction.
-enum class DecimalMark : char { point = '.', comma = ',' };
 
 enum class TraitKind : unsigned char {
     number,      // `value` is the number written

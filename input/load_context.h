@@ -1,12 +1,12 @@
 // What both loaders of a data file share while they read it: the file, the
 // reader over it, where its header seems to be, and the refusals, which
-// name the file. The rest of the program sees only design/loader.h.
+// name the file. The rest of the program sees only input/loader.h.
 #pragma once
 
-#include "design/data_file.h"
-#include "design/data_reader.h"
-#include "design/header_search.h"
-#include "design/trait_value.h"
+#include "input/data_file.h"
+#include "input/data_reader.h"
+#include "input/header_search.h"
+#include "input/trait_value.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "design/template_generator.h"
+#include "app/template_generator.h"
 
 #include "base/checked_size.h"
 #include "base/combinations.h"

@@ -1,4 +1,4 @@
-#include "design/levels.h"
+#include "input/levels.h"
 
 #include "base/text_hash.h"
 #include "texts/console_texts.h"

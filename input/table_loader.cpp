@@ -1,13 +1,14 @@
-#include "design/table_loader.h"
+#include "input/table_loader.h"
 
 #include "base/ascii_case.h"
 #include "base/whole_number.h"
-#include "design/column_roles.h"
-#include "design/levels.h"
-#include "design/plain_line.h"
-#include "design/plot_set.h"
-#include "design/trait_value.h"
+#include "input/column_roles.h"
+#include "input/levels.h"
+#include "input/plain_line.h"
+#include "input/plot_set.h"
+#include "input/trait_value.h"
 #include "texts/console_texts.h"
+#include "trial/cube_builder.h"
 
 #include <algorithm>
 #include <string>

@@ -4,8 +4,8 @@
 // to read a file clustmat has refused.
 #pragma once
 
-#include "design/header_search.h"
-#include "design/trait_value.h"
+#include "input/header_search.h"
+#include "input/trait_value.h"
 
 #include <array>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "design/load_context.h"
+#include "input/load_context.h"
 
 #include "texts/console_texts.h"
 

@@ -7,8 +7,8 @@
 // behaviour. Inline, so that it joins the loader's loops.
 #pragma once
 
-#include "design/data_reader.h"
-#include "design/table_line.h"
+#include "input/data_reader.h"
+#include "input/table_line.h"
 
 #include <array>
 

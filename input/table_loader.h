@@ -4,9 +4,9 @@
 // values that occur in its column.
 #pragma once
 
-#include "design/load_context.h"
-#include "design/loader.h"
-#include "design/table_line.h"
+#include "input/load_context.h"
+#include "input/load_options.h"
+#include "input/table_line.h"
 
 // Reads the header of a table whose fields `separator` separates, and
 // chooses its columns: those --columns names, or by the names of its five

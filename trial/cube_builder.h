@@ -4,15 +4,11 @@
 // inline: they run once per record of a trial of millions.
 #pragma once
 
-#include "design/hash_slots.h"
-#include "design/trait_cube.h"
+#include "trial/hash_slots.h"
+#include "trial/trait_cube.h"
 
 #include <cstdint>
 #include <vector>
-
-// Every cell kept, or only those that occur; a table's load chooses by the
-// size of its cube against its records, and tests choose either.
-enum class CubeForm { automatic, dense, sparse };
 
 // One trait's cells while they fill. In a dense cube a cell is its place in
 // the data block, in a sparse one its slot, in the order cells were met.

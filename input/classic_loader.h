@@ -3,8 +3,8 @@
 // a trait value, read as the field formats "%d ch" and "%s ch" read them.
 #pragma once
 
-#include "design/load_context.h"
-#include "design/loader.h"
+#include "input/load_context.h"
+#include "input/load_options.h"
 
 // Both passes over a classic file, read from the start: the levels are the
 // codes, the cube is dense.

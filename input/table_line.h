@@ -4,7 +4,7 @@
 // tabs and the separator, with "" standing for one ".
 #pragma once
 
-#include "design/data_reader.h"
+#include "input/data_reader.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "design/header_search.h"
+#include "input/header_search.h"
 
 #include <algorithm>
 #include <array>

@@ -1,14 +1,32 @@
-#include "design/loader.h"
+#include "input/loader.h"
 
 #include "base/whole_number.h"
-#include "design/classic_loader.h"
-#include "design/column_roles.h"
-#include "design/table_loader.h"
+#include "input/classic_loader.h"
+#include "input/column_roles.h"
+#include "input/load_context.h"
+#include "input/table_line.h"
+#include "input/table_loader.h"
 #include "platform/platform.h"
 #include "texts/console_texts.h"
 
 #include <algorithm>
 #include <optional>
+
+// How the file of a plan is read: what only the loaders see.
+struct LoadPlan::Reading {
+    LoadContext context; // the file, its reader, where its header is
+    Separator separator = Separator::blanks;
+    bool table = false;
+    TableHeader header; // a table's
+};
+
+LoadPlan::LoadPlan() : reading(std::make_unique<Reading>()) {}
+LoadPlan::LoadPlan(LoadPlan&&) noexcept = default;
+LoadPlan& LoadPlan::operator=(LoadPlan&&) noexcept = default;
+LoadPlan::~LoadPlan() = default;
+
+// The matrix writer makes room for a label of the longest: no token is longer.
+static_assert(longest_token <= longest_label);
 
 // A file without a line that holds anything but blanks, said as what it
 // is: empty, blank lines, or a byte-order mark alone. Nothing where the
@@ -88,7 +106,7 @@ static bool table_by_its_names(LoadContext& load, std::int64_t skip) {
 LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
     set_memory_use(texts::memory_for_reading);
     LoadPlan plan;
-    LoadContext& load = plan.context;
+    LoadContext& load = plan.reading->context;
     load.file = &file;
     reader_open(load.reader, file.stream, file.name, options.read_block);
     const bool lines_skipped = reader_skip_lines(load.reader, options.skip) == options.skip;
@@ -108,29 +126,31 @@ LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
         refuse(load,
                fill(texts::header_open_quote, {decimal(search->first_line), quoted(file.name)}));
     read_first_records(load.reader, load.header);
-    plan.separator = search->separator;
-    plan.table = !options.columns.empty() || plan.separator == Separator::comma ||
-                 plan.separator == Separator::semicolon || table_by_its_names(load, options.skip);
+    plan.reading->separator = search->separator;
+    plan.reading->table = !options.columns.empty() || plan.reading->separator == Separator::comma ||
+                          plan.reading->separator == Separator::semicolon ||
+                          table_by_its_names(load, options.skip);
     reader_restart(load.reader);
-    if (!plan.table) {
+    if (!plan.reading->table) {
         plan.traits = {TraitColumn{}};
         return plan;
     }
-    plan.header = read_table_header(load, options, plan.separator);
-    for (std::size_t k = 4; k < plan.header.columns.size(); ++k) {
-        const std::size_t column = plan.header.columns[k];
-        const std::string& name = plan.header.names[column];
+    plan.reading->header = read_table_header(load, options, plan.reading->separator);
+    for (std::size_t k = 4; k < plan.reading->header.columns.size(); ++k) {
+        const std::size_t column = plan.reading->header.columns[k];
+        const std::string& name = plan.reading->header.names[column];
         plan.traits.push_back({file_text(name), name, column + 1});
     }
     return plan;
 }
 
 Trial load_trait_cube(LoadPlan& plan, const LoadOptions& options) {
-    LoadContext& load = plan.context;
-    Trial trial = plan.table ? load_table_file(load, options, plan.separator, plan.header)
-                             : load_classic_file(load, options);
+    LoadContext& load = plan.reading->context;
+    Trial trial = plan.reading->table ? load_table_file(load, options, plan.reading->separator,
+                                                        plan.reading->header)
+                                      : load_classic_file(load, options);
     refuse_lone_surrogate(load);
-    trial.traits_found = plan.header.traits_found;
+    trial.traits_found = plan.reading->header.traits_found;
     for (std::size_t k = 0; k < plan.traits.size(); ++k) {
         trial.traits[k].trait = plan.traits[k].name;
         trial.traits[k].trait_as_written = plan.traits[k].as_written;

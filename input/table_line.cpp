@@ -1,9 +1,9 @@
-#include "design/table_line.h"
+#include "input/table_line.h"
 
 #include <algorithm>
 
 // The line-by-line splitting, which defines what a table's line holds; the
-// plain lines of a trial take the quick way of design/plain_line.h.
+// plain lines of a trial take the quick way of input/plain_line.h.
 
 // Reads the quoted field that starts at `at` (its opening quote) into
 // `field`; gives the place after the closing quote, or nullptr when there is
@@ -20,7 +20,7 @@ static const char* take_quoted(const char* at, const char* end, std::string_view
     }
     // Fields that held "" never need more room than the line: views into
     // `unquoted` stay valid while it fills. A word may be read from any of
-    // its bytes (see design/levels.h).
+    // its bytes (see input/levels.h).
     const std::size_t needed = static_cast<std::size_t>(end - first) + unquoted.size() + 8;
     if (unquoted.capacity() < needed) unquoted.reserve(2 * needed);
     const std::size_t start = unquoted.size();

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "base/whole_number.h"
-#include "design/hash_slots.h"
+#include "trial/hash_slots.h"
 
 #include <array>
 #include <bit>
@@ -76,7 +76,7 @@ std::int32_t find_level(LevelTable& table, std::string_view text);
 
 // Every value looked up here has a word of bytes readable from its start,
 // whatever its length: a field in the reader's buffer, with its slack after
-// the data (design/data_reader.h), or in a table line's unquoted text. Most
+// the data (input/data_reader.h), or in a table line's unquoted text. Most
 // values are that short, and are compared and copied a word at a time.
 inline constexpr std::size_t word_bytes = 8;
 

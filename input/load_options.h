@@ -1,19 +1,11 @@
-// The data file and the trait cubes it is loaded into.
-//
-// A classic design file is white-space separated text: five header names,
-// then records of five fields each: variety, year and location codes, a
-// block code and a trait value; line structure carries no meaning but for
-// the lines --skip passes over. A table file (a CSV file, or any file whose
-// columns are named) has a header line naming its columns and one record
-// per line; its levels are the values that occur in a column.
+// What a load is given and what it gives: the options a run reads the data
+// file with, the traits and a table's header chosen before the passes, and
+// the trial the passes fill. The loaders and the rest of the program share
+// these; nothing here knows how the file is read.
 #pragma once
 
-#include "design/cube_builder.h"
-#include "design/data_file.h"
-#include "design/load_context.h"
-#include "design/table_line.h"
-#include "design/trait_cube.h"
-#include "design/trait_value.h"
+#include "input/decimal_mark.h"
+#include "trial/trait_cube.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -56,16 +48,6 @@ struct TableHeader {
     bool traits_found = false;        // the traits are every column of numbers the roles left
 };
 
-// What is known of the data file before its passes: how it is read and the
-// traits it holds. Made by plan_load, taken by load_trait_cube.
-struct LoadPlan {
-    LoadContext context; // the file, its reader, where its header is
-    Separator separator = Separator::blanks;
-    bool table = false;
-    TableHeader header; // a table's
-    std::vector<TraitColumn> traits;
-};
-
 // What a load gives: a cube per trait, and how much it read.
 struct Trial {
     std::vector<TraitCube> traits;
@@ -80,18 +62,3 @@ struct Trial {
     // last values the later one.
     std::int64_t repeated_plots = 0;
 };
-
-// Reads the open data file up to its records: where a table's header is,
-// the header itself and the columns chosen from it, so that the traits'
-// names are known before the passes. A header that can't be read, or
-// columns that can't be found, end the run through fatal_exit.
-LoadPlan plan_load(DataFile& file, const LoadOptions& options);
-
-// Reads the file of the plan in two passes: the first finds the levels and
-// makes room for the cubes, the second fills them and sums the grand means.
-// Closes the file. A malformed or unreadable file, or data too large for
-// memory, ends the run through fatal_exit naming the record or line and the
-// token at fault. A file that is no longer as it was opened, or whose
-// second pass reads other bytes than its first, ends it as a file that
-// changed while it was read.
-Trial load_trait_cube(LoadPlan& plan, const LoadOptions& options);

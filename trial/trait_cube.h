@@ -13,6 +13,7 @@
 
 #include "storage/offset_arrays.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,6 +23,14 @@
 enum Factor : int { variety_factor = 0, year_factor = 1, location_factor = 2 };
 
 // A cell that occurs, by its levels from 1.
+// The longest label a level may have: a table's value, at most as long as
+// the longest token the data file's reader takes.
+inline constexpr std::size_t longest_label = 4096;
+
+// Every cell kept, or only those that occur; a table's load chooses by the
+// size of its cube against its records, and tests choose either.
+enum class CubeForm { automatic, dense, sparse };
+
 struct CellCode {
     std::int32_t variety, year, location;
 

@@ -1,4 +1,4 @@
-#include "design/data_file.h"
+#include "input/data_file.h"
 
 #include "texts/console_texts.h"
 
