@@ -516,6 +516,10 @@ TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
     const std::string missing_forms = "gen,year,loc,rep,yield\nA,1,L,1,0\nB,1,L,1,-0\nA,1,M,1,NA\n"
                                       "gen,year,loc,rep,yield\nB,1,M,1,#N/A\nB,1,M,2,\"\"\n"
                                       "A,1,M,2,*\nB,1,M,3,.\nA,1,M,3,-\nA,1,L,2,2.5\nB,1,L,2,1\n";
+    std::string many_blocks = "g,y,l,b,t\n";
+    for (int block = 1; block <= 70; ++block)
+        many_blocks += "A,1,L," + std::to_string(block) + ",2\n";
+    many_blocks += "A,1,L,70,2\n";
     auto run = [](std::vector<std::string> args, const std::string& data) {
         args.push_back("t.csv");
         return RunSetup{.args = std::move(args), .files = {{"t.csv", data}}};
@@ -554,6 +558,11 @@ TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
          gives("Read 4 records; 2 varieties, 1 year, 1 location; 2 records repeat an earlier "
                "plot.\nt: 4 values in 2 cells (the last value of each; 2 not used), 0 missing.\n",
                "ClustID\tY1\nL+A\t8\nL+B\t2\n")},
+        // More blocks than a cell keeps a bit for: every plot in a set.
+        {"a repeated plot among 70 blocks", run({"--layout", "2"}, many_blocks),
+         gives("Read 71 records; 1 variety, 1 year, 1 location; 1 record repeats an earlier "
+               "plot.\nt: 71 values in 1 cell (block means), 0 missing.\n",
+               "ClustID\tY1\nL+A\t2\n")},
         {"no value lost, the last of each",
          run({"--cells", "last", "--layout", "2"}, "g,y,l,b,t\nA,1,L,1,7\n"),
          gives("t: 1 value in 1 cell (the last value of each), 0 missing.\n",
