@@ -28,9 +28,9 @@ TEST(TreeNames, AreTheFilesCharactersWhateverItsName) {
         std::string file, data, title;
     } cases[] = {
         {"GBK names in a file of a UTF-8 name", "小麦.csv",
-         gbk(trial("产量", {"济麦22", "山农28", "G3"})), "小麦.csv — 产量"},
+         gbk(trial("产量", {"济麦22", "山农28", "G3"})), "小麦.csv — 产量 (block means)"},
         {"UTF-8 names in a file of a name that is no UTF-8", "t\xB6.csv",
-         trial("产量", {"济麦22", "山农28", "G3"}), "t\uFFFD.csv — 产量"},
+         trial("产量", {"济麦22", "山农28", "G3"}), "t\uFFFD.csv — 产量 (block means)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

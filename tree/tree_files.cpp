@@ -140,6 +140,8 @@ static TreePicture picture_of(const TraitTree& tree, const TreeRun& run, const s
     }
     picture.data_file = picture_file_name(run.data_file);
     picture.trait = picture_text(trait, gbk);
+    if (run.trial.table)
+        picture.cells_are = run.trial.cell_means ? "block means" : "the last value of each cell";
     picture.leaves_are = leaves_word(run.layout);
     picture.rows_are = rows_word(run.layout);
     picture.rows = tree.data.rows;

@@ -79,9 +79,10 @@ struct Layout {
 } // namespace
 
 static std::string title_of_data(const TreePicture& picture) {
+    const std::string cells = picture.cells_are.empty() ? "" : " (" + picture.cells_are + ")";
     if (picture.trait.empty() || picture.data_file.empty())
-        return picture.data_file + picture.trait;
-    return picture.data_file + " \u2014 " + picture.trait;
+        return picture.data_file + picture.trait + cells;
+    return picture.data_file + " \u2014 " + picture.trait + cells;
 }
 
 static std::string title_of_levels(const TreePicture& picture) {

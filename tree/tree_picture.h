@@ -31,6 +31,7 @@ struct TreePicture {
     std::vector<LeftOutLevel> left_out; // in the matrix's order
     // For the title block.
     std::string data_file, trait;
+    std::string cells_are;  // a table's: how its cells were made ("block means"), else empty
     std::string leaves_are; // "varieties", "years" or "locations"
     std::string rows_are;   // "year x location pairs" and the like
     std::int64_t rows = 0;
