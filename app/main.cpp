@@ -67,7 +67,10 @@ int main(int argc, char** argv) {
     const std::optional<std::vector<MatrixFile>> matrices =
         stage_matrix_files(matrix_names, trial, layout, names);
     if (!matrices) return exit_unwritten;
-    if (!stage_tree_files(tree_names, trees, {data.name, trial, layout, line.tree_options}, older,
+    // Unset, a table's cells are block means and a classic file's the last value.
+    const bool cell_means = line.load.cell_means.value_or(trial.table);
+    if (!stage_tree_files(tree_names, trees,
+                          {data.name, trial, layout, line.tree_options, cell_means}, older,
                           names) ||
         !commit_output_files(names))
         return exit_unwritten;

@@ -61,4 +61,5 @@ struct Trial {
     // earlier record's: under means a value of the cell like any other, under
     // last values the later one.
     std::int64_t repeated_plots = 0;
+    std::string header_trait; // a classic file's trait as its header names it
 };
