@@ -37,20 +37,40 @@ void account_for(const Trial& trial) {
             ? compose(texts::account_repeated, {{"headers", number_text(trial.repeated_headers)}})
             : std::string();
     const std::string row_names = trial.row_names ? compose(texts::account_row_names) : "";
+    const std::string plots =
+        trial.repeated_plots > 0
+            ? compose(texts::account_plots, {{"plots", number_text(trial.repeated_plots)}})
+            : std::string();
     put_message(stderr, texts::account_read,
                 {{"records", number_text(trial.records)},
                  {"varieties", number_text(levels.nVar)},
                  {"years", number_text(levels.nYear)},
                  {"locations", number_text(levels.nLoc)},
                  {"repeated", repeated},
-                 {"row_names", row_names}});
+                 {"row_names", row_names},
+                 {"plots", plots}});
+    if (trial.traits_found) {
+        std::string names;
+        for (std::size_t k = 0; k < trial.traits.size(); ++k)
+            names += (k > 0 ? ", " : "") + escaped(trial.traits[k].trait, token_shown);
+        put_message(stderr, texts::account_traits, {as_name("traits", names)});
+    }
     for (const TraitCube& cube : trial.traits) {
+        // How the values became cells: a breeder must see when the matrix
+        // uses fewer of them than were read.
+        const std::int64_t unused = cube.values - cube.cells_held;
+        const std::string how =
+            trial.cell_means ? compose(texts::cells_means)
+            : unused > 0     ? compose(texts::cells_unused, {{"unused", number_text(unused)}})
+                             : compose(texts::cells_last);
         const std::string zeros =
             cube.zeros > 0 ? compose(texts::account_zeros, {{"zeros", number_text(cube.zeros)}})
                            : std::string();
         put_message(stderr, texts::account_trait,
                     {as_name("trait", escaped(cube.trait, token_shown)),
                      {"values", number_text(cube.values)},
+                     {"cells", number_text(cube.cells_held)},
+                     {"how", how},
                      {"missing", number_text(cube.missing)},
                      {"zeros", zeros}});
     }

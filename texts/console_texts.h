@@ -125,6 +125,9 @@ inline constexpr Message template_write_failed =
 inline constexpr auto field_names = std::to_array<Message>(
     {"variety code", "year code", "location code", "block code", "trait value"});
 inline constexpr Message record_fault = "Record {record} of {file}: {fault}";
+// Where the record is not on the line of its number: a title, notes or a
+// record split over lines above it.
+inline constexpr Message record_line_fault = "Record {record} (line {line}) of {file}: {fault}";
 inline constexpr Message record_incomplete =
     "the record is incomplete: the file ends before its {field}.";
 inline constexpr Message field_not_whole = "the {field} {token} is not a whole number.";
@@ -232,6 +235,9 @@ inline constexpr Message no_column_number = "there is no column {column}.";
 inline constexpr Message no_column_named = "no column is named {column}.";
 inline constexpr Message columns_named = "several columns are named {column}.";
 inline constexpr Message column_twice = "the column {column} is given twice.";
+inline constexpr Message no_trait_column =
+    "no column but the four named holds numbers in its first records; name the trait too: "
+    "--columns V,Y,L,B,T.";
 inline constexpr Message header_too_short =
     "the header names {columns} {columns?column|columns}, but a table needs five: the variety, "
     "year, location, block and trait "
@@ -267,18 +273,29 @@ inline constexpr Message too_many_levels =
 // counts its words; Chinese takes the numbers alone.
 inline constexpr Message account_read{
     "Read {records} {records?record|records}; {varieties} {varieties?variety|varieties}, {years} "
-    "{years?year|years}, {locations} {locations?location|locations}{repeated}{row_names}.\n",
+    "{years?year|years}, {locations} {locations?location|locations}{repeated}{row_names}{plots}.\n",
     "读取 {records} 条记录; {varieties} 个品种, {years} 个年份, {locations} 个试点"
-    "{repeated}{row_names}.\n"};
+    "{repeated}{row_names}{plots}.\n"};
 inline constexpr Message account_repeated{"; {headers} repeated {headers?header|headers} skipped",
                                           "; 跳过 {headers} 个重复的表头"};
 inline constexpr Message account_row_names{
     "; the first column, which the header does not name, read as row names",
     "; 表头未命名的第一列作为行名读取"};
-// A trait's line: its name, then its counts.
+// Records whose variety, year, location and block an earlier record has.
+inline constexpr Message account_plots{
+    "; {plots} {plots?record repeats|records repeat} an earlier plot",
+    "; {plots} 条记录与之前的小区重复"};
+// The traits found, not named (a name list), after the first line.
+inline constexpr Message account_traits{"Traits: {traits}.\n", "性状: {traits}.\n"};
+// A trait's line: its name, then its values, the cells they made and how.
 inline constexpr Message account_trait{
-    "{trait}: {values} {values?value|values}, {missing} missing{zeros}.\n",
-    "{trait}: {values} 个数值, {missing} 个缺失{zeros}.\n"};
+    "{trait}: {values} {values?value|values} in {cells} {cells?cell|cells} ({how}), {missing} "
+    "missing{zeros}.\n",
+    "{trait}: {values} 个数值, 在 {cells} 个单元格中 ({how}), {missing} 个缺失{zeros}.\n"};
+inline constexpr Message cells_means{"block means", "区组平均值"};
+inline constexpr Message cells_last{"the last value of each", "每格取最后一个值"};
+inline constexpr Message cells_unused{"the last value of each; {unused} not used",
+                                      "每格取最后一个值; {unused} 个未用"};
 inline constexpr Message account_zeros{", {zeros} {zeros?zero|zeros}", ", {zeros} 个零值"};
 
 // The matrix file
@@ -291,7 +308,8 @@ inline constexpr Message matrix_read_only_posix =
     "again.";
 inline constexpr Message matrix_read_only_windows =
     "{file} is read-only. If it may be replaced, clear Read-only in its Properties (or attrib -r "
-    "{name}) and run again.";
+    "{name}) "
+    "and run again.";
 inline constexpr Message matrix_is_folder =
     "{file} is a folder. Move it away, or name the matrix file with --output.";
 inline constexpr Message matrix_folder_unwritable =
@@ -342,12 +360,12 @@ inline constexpr Message files_one_name_case =
 inline constexpr Message numbered_column = "{number} {name}";
 // A matrix of several, after its name: its trait's column.
 inline constexpr Message matrix_trait = " ({trait})";
-inline constexpr Message matrix_not_written =
-    "\nThe matrix file {file} could not be written in full ({reason}). Its unfinished copy has "
-    "been removed; {file} is as it was before the run.\n";
+inline constexpr Message matrix_not_written = "\nThe matrix file {file} could not be written in "
+                                              "full ({reason}). Its unfinished copy has been "
+                                              "removed; {file} is as it was before the run.\n";
 
 // The tree. A file or matrix name in a tree's lines goes out as names are
-// held (a Name value), never converted like the Chinese around it.
+// held (as_name), never converted like the Chinese around it.
 inline constexpr Message no_tree_at_all{
     "No tree can be grown: in no matrix do two {leaves} have values in {min_rows} rows or more "
     "that they share. Nothing was written.",
@@ -407,7 +425,8 @@ inline constexpr Message version_line = "clustmat {version}\n";
 inline constexpr Message usage =
     "Usage: clustmat [c|C] [--columns V,Y,L,B,T[,T2...]] [--cells last|mean]\n"
     "                [--decimal comma|point] [--skip N] [--layout 1|2|3]\n"
-    "                [--output FILE] [--tree [--method M] [--groups K | --mojena K]\n"
+    "                [--output FILE] [--threads N]\n"
+    "                [--tree [--method M] [--groups K | --mojena K]\n"
     "                [--min-rows K] [--fill additive|none] [--centre] [--scale]]\n"
     "                [--] [DATA_FILE]\n"
     "       clustmat --help | -h | --version\n"
@@ -428,10 +447,13 @@ inline constexpr Message usage =
     "                  (--columns gen,year,loc,rep,yield or --columns 3,1,2,4,6);\n"
     "                  with several traits, one read gives a matrix a trait, named\n"
     "                  after it (wheat.yield.DIS, wheat.plant_height.DIS), all\n"
-    "                  put in place together\n"
+    "                  put in place together; the four design columns alone\n"
+    "                  (--columns gen,year,loc,rep) take every other column of\n"
+    "                  numbers as a trait\n"
     "  --cells last|mean\n"
     "                  a cell of the matrix holds the last of its values in the file\n"
-    "                  (the default), or their mean over the blocks\n"
+    "                  (a classic file's default), or their mean over the blocks (a\n"
+    "                  table's default)\n"
     "  --decimal comma|point\n"
     "                  the trait values' decimal mark: a point (the default), or a\n"
     "                  comma (7,80), the default for a CSV file separated by\n"
@@ -444,6 +466,9 @@ inline constexpr Message usage =
     "                  stem of their names (--output res/wheat: res/wheat.yield.DIS);\n"
     "                  a folder (res/, or res when it exists) takes the files under\n"
     "                  the data file's stem (res/trial.DIS)\n"
+    "  --threads N     share the work among N threads (the tree's distances); the\n"
+    "                  default is every hardware thread of the machine, 1 does it\n"
+    "                  all on one; every file is the same whatever N\n"
     "  --tree          cluster the matrix's columns (varieties, years or locations)\n"
     "                  over its rows, and write beside each matrix the group table\n"
     "                  (.groups.tsv: each level's group, or . and why it was left\n"
@@ -518,13 +543,15 @@ inline constexpr Message bad_groups_option =
     "--groups takes a number of groups from 1 to 2147483647, not {value}";
 inline constexpr Message bad_min_rows_option =
     "--min-rows takes a number of rows from 1 to 2147483647, not {value}";
+inline constexpr Message bad_threads_option =
+    "--threads takes a number of threads from 1 to 2147483647, not {value}";
 inline constexpr Message option_needs_tree = "the option {option} is for --tree, not given";
 inline constexpr Message bad_fill_option = "--fill takes additive or none, not {value}";
 inline constexpr Message bad_mojena_option = "--mojena takes a number above 0, not {value}";
 inline constexpr Message mojena_with_groups =
     "--mojena sets Mojena's rule, which --groups replaces: give one of them";
 inline constexpr Message bad_columns_option =
-    "--columns takes five or more column names or numbers separated by commas, not {value}";
+    "--columns takes four or more column names or numbers separated by commas, not {value}";
 inline constexpr Message second_data_file = "a second data file {file} after {first}";
 inline constexpr Message cant_open_data_file = "\nCan't open the data file {file}: {reason}";
 
@@ -563,6 +590,7 @@ inline constexpr auto catalogue =
                                              one(template_write_failed),
                                              field_names,
                                              one(record_fault),
+                                             one(record_line_fault),
                                              one(record_incomplete),
                                              one(field_not_whole),
                                              one(field_too_large),
@@ -617,6 +645,7 @@ inline constexpr auto catalogue =
                                              one(no_column_named),
                                              one(columns_named),
                                              one(column_twice),
+                                             one(no_trait_column),
                                              one(header_too_short),
                                              one(too_many_columns),
                                              one(header_below),
@@ -632,7 +661,12 @@ inline constexpr auto catalogue =
                                              one(account_read),
                                              one(account_repeated),
                                              one(account_row_names),
+                                             one(account_plots),
+                                             one(account_traits),
                                              one(account_trait),
+                                             one(cells_means),
+                                             one(cells_last),
+                                             one(cells_unused),
                                              one(account_zeros),
                                              one(matrix_held),
                                              one(matrix_read_only_posix),
@@ -684,6 +718,7 @@ inline constexpr auto catalogue =
                                              one(bad_method_option),
                                              one(bad_groups_option),
                                              one(bad_min_rows_option),
+                                             one(bad_threads_option),
                                              one(option_needs_tree),
                                              one(bad_fill_option),
                                              one(bad_mojena_option),
