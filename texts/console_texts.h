@@ -508,7 +508,8 @@ inline constexpr std::string_view version_line = "clustmat {}\n";
 inline constexpr std::string_view usage =
     "Usage: clustmat [c|C] [--columns V,Y,L,B,T[,T2...]] [--cells last|mean]\n"
     "                [--decimal comma|point] [--skip N] [--layout 1|2|3]\n"
-    "                [--output FILE] [--tree [--method M] [--groups K | --mojena K]\n"
+    "                [--output FILE] [--threads N]\n"
+    "                [--tree [--method M] [--groups K | --mojena K]\n"
     "                [--min-rows K] [--fill additive|none] [--centre] [--scale]]\n"
     "                [--] [DATA_FILE]\n"
     "       clustmat --help | -h | --version\n"
@@ -545,6 +546,9 @@ inline constexpr std::string_view usage =
     "                  stem of their names (--output res/wheat: res/wheat.yield.DIS);\n"
     "                  a folder (res/, or res when it exists) takes the files under\n"
     "                  the data file's stem (res/trial.DIS)\n"
+    "  --threads N     share the work among N threads (the tree's distances); the\n"
+    "                  default is every hardware thread of the machine, 1 does it\n"
+    "                  all on one; every file is the same whatever N\n"
     "  --tree          cluster the matrix's columns (varieties, years or locations)\n"
     "                  over its rows, and write beside each matrix the group table\n"
     "                  (.groups.tsv: each level's group, or . and why it was left\n"
@@ -619,6 +623,8 @@ inline constexpr std::string_view bad_groups_option =
     "--groups takes a number of groups from 1 to 2147483647, not {}";
 inline constexpr std::string_view bad_min_rows_option =
     "--min-rows takes a number of rows from 1 to 2147483647, not {}";
+inline constexpr std::string_view bad_threads_option =
+    "--threads takes a number of threads from 1 to 2147483647, not {}";
 inline constexpr std::string_view option_needs_tree = "the option {} is for --tree, not given";
 inline constexpr std::string_view bad_fill_option = "--fill takes additive or none, not {}";
 inline constexpr std::string_view bad_mojena_option = "--mojena takes a number above 0, not {}";
