@@ -27,6 +27,7 @@ struct ClassicLoad {
     std::int64_t skipped_lines; // before the header, by --skip
     std::int64_t records = 0;   // counted by the first pass
     RecordCodes largest{1, 1, 1, 1};
+    std::string trait_name{}; // the header's fifth name
 };
 
 // How to read the file as a table instead, where it seems to be one: its
@@ -144,6 +145,7 @@ void skip_header(ClassicLoad& c) {
             refuse(c.load,
                    fill(texts::header_overlong,
                         {quoted(c.load.file->name), quoted_token(token), decimal(longest_token)}));
+        if (i == trait_field) c.trait_name = token;
         reader_consume(c.reader, token.size());
         reader_finish_field(c.reader);
     }
@@ -268,5 +270,6 @@ Trial load_classic_file(LoadContext& load, const LoadOptions& options) {
     second_pass(c, cube);
     Trial trial;
     trial.traits = finish_cube(std::move(cube));
+    trial.header_trait = std::move(c.trait_name);
     return trial;
 }

@@ -51,4 +51,5 @@ struct Trial {
     std::int64_t records = 0;          // a table's records
     std::int64_t repeated_headers = 0; // copies of a table's header line, skipped
     bool row_names = false;            // a table's records begin with a row name, skipped
+    std::string header_trait;          // a classic file's trait as its header names it
 };

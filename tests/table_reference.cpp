@@ -105,7 +105,7 @@ std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool me
 ClusterData reference_columns(const std::vector<Plot>& plots, int layout) {
     const PlainTable t = read_plainly(plots);
     const int column = layout - 1, outer = (column + 1) % 3, inner = (column + 2) % 3;
-    ClusterData data{std::int64_t(t.pairs[outer].size()), t.labels[column], {}};
+    ClusterData data{std::int64_t(t.pairs[outer].size()), t.labels[column], {}, {}};
     for (int c = 1; c <= int(t.labels[column].size()); ++c)
         for (const auto& [a, b] : t.pairs[outer]) {
             int at[3];

@@ -11,11 +11,13 @@
 
 namespace {
 
-std::string trial(const std::string& trait, const std::vector<std::string>& varieties) {
+std::string trial(const std::string& trait, const std::vector<std::string>& varieties,
+                  const std::string& location = "L1") {
     std::string text = "gen,year,loc,rep," + trait + "\n";
     int value = 3;
     for (const std::string& variety : varieties)
-        for (const char* place : {"1,L1", "1,L2", "2,L1", "2,L2"})
+        for (const std::string& place :
+             std::vector<std::string>{"1," + location, "1,L2", "2," + location, "2,L2"})
             text += variety + "," + place + ",1," + std::to_string(value++ % 7) + "\n";
     return text;
 }
@@ -26,11 +28,19 @@ TEST(TreeNames, AreTheFilesCharactersWhateverItsName) {
     const struct {
         const char* what;
         std::string file, data, title;
+        std::vector<std::string> varieties = {"济麦22", "山农28", "G3"};
+        std::string column = "Y1+L1"; // the heat map's first
     } cases[] = {
         {"GBK names in a file of a UTF-8 name", "小麦.csv",
          gbk(trial("产量", {"济麦22", "山农28", "G3"})), "小麦.csv — 产量"},
         {"UTF-8 names in a file of a name that is no UTF-8", "t\xB6.csv",
          trial("产量", {"济麦22", "山农28", "G3"}), "t\uFFFD.csv — 产量"},
+        {"GBK locations alone",
+         "w.csv",
+         gbk(trial("yield", {"A", "B"}, "泰安")),
+         "w.csv — yield",
+         {"A", "B"},
+         "Y1+泰安"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -46,8 +56,9 @@ TEST(TreeNames, AreTheFilesCharactersWhateverItsName) {
         std::set<std::string> shown;
         for (const XmlElement& label : element_with_id(root, "labels")->children)
             shown.insert(label.text);
-        EXPECT_EQ(shown, (std::set<std::string>{"济麦22", "山农28", "G3"}));
+        EXPECT_EQ(shown, std::set<std::string>(c.varieties.begin(), c.varieties.end()));
         EXPECT_EQ(element_with_id(root, "title")->children.at(0).text, c.title);
+        EXPECT_EQ(element_with_id(root, "heat-columns")->children.at(0).text, c.column);
     }
 }
 

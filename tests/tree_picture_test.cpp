@@ -198,6 +198,21 @@ TEST(TreePicture, GroupsHaveTheirColoursAndTheCutItsHeight) {
         EXPECT_GT(number(*cut, "y2"), number(labels.back(), "y"));
         const double step = ticks(root).at(1).second;
         EXPECT_NEAR(height_at(root, number(*cut, "x1")), *picture.cut_height, step / 1000);
+        // Halfway between the highest fusion inside a group and the lowest
+        // joining two, found here from the leaves' groups alone.
+        std::vector<std::int32_t> group_of_fusion;
+        double inside = 0, between = INFINITY;
+        for (const Fusion& f : picture.fusions) {
+            auto group = [&](std::int32_t part) {
+                return part < 0 ? picture.group_of[std::size_t(-part - 1)]
+                                : group_of_fusion[std::size_t(part - 1)];
+            };
+            const bool one = group(f.first) == group(f.second) && group(f.first) > 0;
+            group_of_fusion.push_back(one ? group(f.first) : 0);
+            (one ? inside : between) =
+                one ? std::max(inside, f.height) : std::min(between, f.height);
+        }
+        EXPECT_DOUBLE_EQ(*picture.cut_height, (inside + between) / 2);
         const std::string title = texts(root, "title").at(2);
         EXPECT_NEAR(std::stod(title.substr(title.find("cut at height ") + 14)), *picture.cut_height,
                     step / 20);
@@ -212,7 +227,9 @@ TEST(TreePicture, TextsReadBackAsGiven) {
                       "bell\x07 form feed\x0c", "\xEF\xBF\xBF"};
     picture.data_file = "trials <2025> & co.csv";
     picture.trait = "yield 'dry'";
-    picture.left_out = {{"G<17>", "fewer than 2 values"}, {"\x01", "shares fewer than 2 rows"}};
+    picture.left_out = 2;
+    picture.groups_file = "t <1>.groups.tsv";
+    picture.cells_are = "block means";
     picture.linkage = Linkage::average;
     picture.cophenetic = -0.004;
     picture.mojena = 2.75;
@@ -230,14 +247,17 @@ TEST(TreePicture, TextsReadBackAsGiven) {
         texts(root, "title"),
         (std::vector<std::string>{
             "trials <2025> & co.csv \u2014 yield 'dry'",
-            "5 varieties clustered on 12 year x location pairs; 2 left out (listed below)",
+            "5 varieties clustered on 12 year x location pairs; 2 left out (listed in t "
+            "<1>.groups.tsv)",
             "average linkage (UPGMA) on Euclidean distances; 1 group by Mojena's rule (k = 2.75)",
-            "7 of 60 cells filled from the additive model; varieties centred and scaled "
+            "Block means; 7 of 60 cells filled from the additive model; varieties centred and "
+            "scaled "
             "(clustered by correlation)",
             "Cophenetic correlation: 0.00"}));
     // Without a fill, distances over shared rows are not called Euclidean.
     picture.additive = picture.scaled = false;
     picture.empty_cells = true;
+    picture.cells_are.clear();
     const std::vector<std::string> title = texts(parsed(draw_tree(picture)), "title");
     EXPECT_EQ(title.at(2).substr(0, 72),
               "average linkage (UPGMA) on distances over shared rows (not Euclidean); 1");
@@ -245,14 +265,12 @@ TEST(TreePicture, TextsReadBackAsGiven) {
     // Wide characters are an em each, in any font: the bar stands clear of them.
     EXPECT_GE(number(part(root, "groups").at(0), "x") - number(part(root, "labels")[0], "x"),
               12 * 12);
-    EXPECT_EQ(texts(root, "left-out"),
-              (std::vector<std::string>{"Left out:", "G<17>: fewer than 2 values",
-                                        "\uFFFD: shares fewer than 2 rows"}));
+    EXPECT_EQ(texts(root, "axis").back(), "Height of fusion (yield 'dry')");
 }
 
 TEST(TreePicture, OddTreesStillDrawAndTheirAxisReads) {
     TreePicture none, one, stray_groups;
-    none.left_out = {{"G1", "no values"}};
+    none.left_out = 1;
     one.labels = {"G1"};
     stray_groups.labels = {"a", "b", "c"};
     stray_groups.fusions = {{-1, -2, 0.5}, {-3, 1, 1}};
@@ -279,6 +297,139 @@ TEST(TreePicture, OddTreesStillDrawAndTheirAxisReads) {
     EXPECT_EQ(element_with_id(smaller, "axis-above"), nullptr);
 }
 
+// A heat map for `picture`: leaf i has i + 0.5 in every column but for its
+// column i % columns, which the model filled, and, without a fill, its
+// column (i + 1) % columns empty; so that each row tells whose it is.
+void add_heat_map(TreePicture& picture, std::size_t columns, bool empty_cells) {
+    const std::size_t leaves = picture.labels.size();
+    for (std::size_t c = 0; c < columns; ++c) {
+        std::string label = "Y";
+        label += std::to_string(c / 3 + 1);
+        label += "+L";
+        label += std::to_string(c % 3 + 1);
+        picture.heat.columns.push_back(label);
+    }
+    for (std::size_t leaf = 0; leaf < leaves; ++leaf)
+        for (std::size_t c = 0; c < columns; ++c) {
+            const bool filled = c == leaf % columns;
+            const bool empty = empty_cells && !filled && c == (leaf + 1) % columns;
+            picture.heat.values.push_back(empty ? NAN : double(leaf) + 0.5);
+            picture.heat.kinds.push_back(empty    ? CellKind::empty
+                                         : filled ? CellKind::filled
+                                                  : CellKind::observed);
+        }
+}
+
+// The leaf (from 0) a label "G12" names.
+std::size_t leaf_of(const std::string& label) {
+    return std::stoul(label.substr(1)) - 1;
+}
+
+// Every row of the heat map beside its leaf and holding that leaf's cells,
+// the columns labelled while they are 8 px wide, the key from the lowest
+// value to the highest, filled cells marked; past 2 px a column, no map.
+TEST(TreePicture, TheHeatMapShowsEachLeafsValuesBesideIt) {
+    const struct {
+        int groups, per_group;
+        std::size_t columns;
+        bool empty_cells, labelled, shown;
+    } rows[] = {{2, 3, 6, false, true, true},
+                {3, 5, 150, true, true, true},
+                {4, 4, 400, false, false, true},
+                {1, 3, 1000, true, false, true},
+                {2, 2, 20000, false, false, false}};
+    for (const auto& row : rows) {
+        TreePicture picture = clustered(points_around(row.groups, row.per_group), row.groups);
+        add_heat_map(picture, row.columns, row.empty_cells);
+        const XmlElement root = parsed(draw_tree(picture));
+        const std::vector<XmlElement> labels = part(root, "labels"), cells = part(root, "heat-map");
+        ASSERT_EQ(cells.size(), row.shown ? labels.size() * row.columns : 0) << row.columns;
+        EXPECT_EQ(element_with_id(root, "key") != nullptr, row.shown);
+        if (!row.shown) {
+            EXPECT_EQ(texts(root, "notes").at(0),
+                      "No heat map: its 20000 columns would not fit at 2 px each");
+            continue;
+        }
+        std::size_t filled = 0;
+        for (std::size_t r = 0; r < labels.size(); ++r) {
+            const std::size_t leaf = leaf_of(labels[r].text);
+            const double middle = number(labels[r], "y") - 4;
+            for (std::size_t c = 0; c < row.columns; ++c) {
+                const XmlElement& cell = cells[r * row.columns + c];
+                const std::string kind = *cell.attribute("class");
+                EXPECT_EQ(kind == "filled", c == leaf % row.columns);
+                EXPECT_EQ(kind == "empty", row.empty_cells && c != leaf % row.columns &&
+                                               c == (leaf + 1) % row.columns);
+                EXPECT_TRUE(kind != "empty" || cell.attribute("fill") == "#FFFFFF");
+                EXPECT_LT(number(cell, "y"), middle);
+                EXPECT_GT(number(cell, "y") + number(cell, "height"), middle);
+                EXPECT_GE(number(cell, "width"), 2);
+                filled += kind == "filled";
+            }
+        }
+        const XmlElement* marks = element_with_id(root, "filled-marks");
+        ASSERT_NE(marks, nullptr);
+        const std::string d = *marks->attribute("d");
+        EXPECT_EQ(std::size_t(std::count(d.begin(), d.end(), 'M')), filled);
+        EXPECT_EQ(part(root, "heat-columns").size(), row.labelled ? row.columns : 0);
+        EXPECT_EQ(number(cells[1], "x") - number(cells[0], "x") >= 8, row.labelled);
+        std::string low, high;
+        for (const XmlElement& text : part(root, "key")) {
+            if (text.attribute("id") == "key-low") low = text.text;
+            if (text.attribute("id") == "key-high") high = text.text;
+        }
+        EXPECT_EQ(low, "0.5");
+        EXPECT_EQ(std::stod(high), double(labels.size()) - 0.5);
+    }
+}
+
+// Groups read 1, 2, 3 down the page, and no two groups side by side share a
+// colour; a tree too tall for 8 px a leaf within a renderer's limit is drawn
+// a wedge a group, its heat map a row a group; the picture never passes it.
+TEST(TreePicture, AnySizeFitsARenderer) {
+    const struct {
+        int groups, per_group;
+        bool collapsed;
+    } rows[] = {{9, 3, false}, {12, 150 /* 1800 leaves, under 16 px */, false}, {10, 500, true}};
+    for (const auto& row : rows) {
+        TreePicture picture = clustered(points_around(row.groups, row.per_group), row.groups);
+        add_heat_map(picture, 12, false);
+        const std::string svg = draw_tree(picture);
+        const XmlElement root = parsed(svg);
+        EXPECT_LE(number(root, "width"), 32767);
+        EXPECT_LE(number(root, "height"), 32767);
+        std::vector<int> numbers;
+        std::vector<std::string> colours;
+        for (const XmlElement& mark : part(root, "groups")) {
+            if (mark.name == "text") numbers.push_back(std::stoi(mark.text));
+            if (mark.name == "rect") colours.push_back(*mark.attribute("fill"));
+        }
+        std::vector<int> down(std::size_t(row.groups));
+        std::iota(down.begin(), down.end(), 1);
+        EXPECT_EQ(numbers, down);
+        for (std::size_t k = 1; k < colours.size(); ++k) EXPECT_NE(colours[k], colours[k - 1]);
+        const std::vector<XmlElement> labels = part(root, "labels");
+        EXPECT_EQ(part(root, "wedges").size(), row.collapsed ? std::size_t(row.groups) : 0);
+        EXPECT_EQ(labels.size(), row.collapsed ? std::size_t(row.groups) : picture.labels.size());
+        EXPECT_EQ(part(root, "heat-map").size(), labels.size() * 12);
+        if (row.collapsed) {
+            EXPECT_EQ(labels.at(0).text, std::to_string(row.per_group) + " varieties");
+            EXPECT_NE(texts(root, "notes").at(0).find("a wedge a group"), std::string::npos);
+        } else {
+            EXPECT_GE(number(labels.at(1), "y") - number(labels.at(0), "y"), 8);
+        }
+        if (row.groups == 10 && can_render()) {
+            std::string png;
+            EXPECT_EQ(render_png(svg, png), "");
+        }
+        if (const char* folder = std::getenv("CLUSTMAT_SAMPLE_PICTURES"))
+            std::ofstream(std::string(folder) + "/tree-" += std::to_string(picture.labels.size()) +=
+                          ".svg",
+                          std::ios::binary)
+                << svg;
+    }
+}
+
 TEST(HeightAxis, StepsOf1Or2Or5TimesAPowerOfTen) {
     const struct {
         double highest, step;
@@ -293,19 +444,19 @@ TEST(HeightAxis, StepsOf1Or2Or5TimesAPowerOfTen) {
     }
 }
 
-// 30 varieties in 4 groups, some left out: rendered, more than a blank page
-// of its size. With CLUSTMAT_SAMPLE_PICTURES naming a folder, the picture is
-// written there as tree-30.svg, to be looked at.
+// 30 varieties in 4 groups beside their heat map, some left out: rendered,
+// more than a blank page of its size. With CLUSTMAT_SAMPLE_PICTURES naming a
+// folder, the picture is written there as tree-30.svg, to be looked at.
 TEST(TreePicture, ASampleRendersAsMoreThanABlankPage) {
     std::vector<double> points = points_around(4, 8);
     points.resize(30);
     TreePicture picture = clustered(points, 4);
     picture.labels[3] = "济麦22";
     picture.labels[7] = "A long name & <more>";
-    picture.left_out = {{"G31", "fewer than 2 values"},
-                        {"山农28", "shares fewer than 2 rows with G17"},
-                        {"G33", "no values"}};
+    picture.left_out = 3;
+    picture.groups_file = "trial.yield.groups.tsv";
     picture.cophenetic = 0.8712;
+    add_heat_map(picture, 12, true);
     const std::string svg = draw_tree(picture);
     if (const char* folder = std::getenv("CLUSTMAT_SAMPLE_PICTURES"))
         std::ofstream(std::string(folder) + "/tree-30.svg", std::ios::binary) << svg;

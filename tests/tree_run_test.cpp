@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 
 namespace {
@@ -21,11 +22,106 @@ const std::string example = data_header + "1 1 1 1 6.05\n2 1 1 1 6.5\n3 1 1 1 5.
                                           "1 1 2 1 5.2\n2 1 2 1 5.8\n3 1 2 1 5.2\n4 1 2 1 6.1\n"
                                           "1 2 1 1 6.6\n2 2 1 1 6.8\n3 2 1 1 6.0\n4 2 1 1 7.2\n";
 
-// Every picture a run left is parsed and rendered as a viewer would.
+// The leaves of a Newick text in the order it writes them.
+std::vector<std::string> newick_leaves(const std::string& text) {
+    std::vector<std::string> leaves;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] != '(' && text[at] != ',') continue;
+        if (at + 1 < text.size() && text[at + 1] == '(') continue;
+        std::string label;
+        std::size_t end = at + 1;
+        if (end < text.size() && text[end] == '\'') {
+            for (++end; end < text.size(); ++end) {
+                if (text[end] == '\'' && (end + 1 >= text.size() || text[++end] != '\'')) break;
+                label += text[end];
+            }
+        } else {
+            for (; end < text.size() && text[end] != ':'; ++end) label += text[end];
+        }
+        leaves.push_back(label);
+    }
+    return leaves;
+}
+
+// A group table's group and filled cells, by label.
+std::map<std::string, std::pair<std::string, std::string>> table_rows(const std::string& table) {
+    std::map<std::string, std::pair<std::string, std::string>> rows;
+    std::size_t start = table.find('\n') + 1;
+    for (std::size_t end; (end = table.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::vector<std::string> fields;
+        std::size_t from = start;
+        for (std::size_t tab; (tab = table.find('\t', from)) < end; from = tab + 1)
+            fields.push_back(table.substr(from, tab - from));
+        if (fields.size() >= 5) rows[fields[0]] = {fields[2], fields[4]};
+    }
+    return rows;
+}
+
+// Every picture a run left is parsed and rendered as a viewer would, and
+// read against the run's group table and Newick file: the leaves in the
+// Newick's order, the groups numbered down the page, no two groups side by
+// side in one colour, a heat-map row a leaf with the cells the table says
+// were filled, and the size a renderer takes.
 void expect_pictures_sound(const RunResult& run) {
     for (const auto& [name, bytes] : run.raw_files) {
-        if (name.ends_with(".svg")) {
-            EXPECT_EQ(check_svg(bytes), "") << name;
+        if (!name.ends_with(".svg")) continue;
+        EXPECT_EQ(check_svg(bytes), "") << name;
+        std::string problem;
+        const std::optional<XmlElement> root = parse_xml(bytes, problem);
+        if (!root) continue;
+        EXPECT_LE(std::stod(root->attribute("width").value_or("1e9")), 32767) << name;
+        EXPECT_LE(std::stod(root->attribute("height").value_or("1e9")), 32767) << name;
+        const std::string stem = name.substr(0, name.size() - 9); // less ".tree.svg"
+        const auto table = table_rows(run.files.at(stem + ".groups.tsv"));
+        const std::vector<std::string> order = newick_leaves(run.files.at(stem + ".tree.nwk"));
+        const XmlElement* labels = element_with_id(*root, "labels");
+        ASSERT_NE(labels, nullptr) << name;
+        ASSERT_EQ(labels->children.size(), order.size()) << name;
+        const XmlElement* heat = element_with_id(*root, "heat-map");
+        const std::size_t columns =
+            heat ? heat->children.size() / std::max<std::size_t>(order.size(), 1) : 0;
+        if (heat) {
+            EXPECT_EQ(heat->children.size(), columns * order.size()) << name;
+        }
+        std::vector<std::string> groups_down;
+        for (std::size_t row = 0; row < order.size(); ++row) {
+            const std::string& label = labels->children[row].text;
+            const bool ascii =
+                std::all_of(order[row].begin(), order[row].end(), [](char c) { return c > 0; });
+            if (ascii) {
+                EXPECT_EQ(label, order[row]) << name;
+            }
+            const auto found = table.find(label);
+            if (found == table.end()) continue;
+            if (groups_down.empty() || groups_down.back() != found->second.first)
+                groups_down.push_back(found->second.first);
+            if (!heat) continue;
+            std::size_t filled = 0;
+            for (std::size_t c = 0; c < columns; ++c)
+                filled += heat->children[row * columns + c].attribute("class") == "filled";
+            EXPECT_EQ(std::to_string(filled), found->second.second) << name << " " << label;
+        }
+        for (std::size_t k = 0; k < groups_down.size(); ++k)
+            EXPECT_EQ(groups_down[k], std::to_string(k + 1)) << name;
+        // The columns are the matrix's rows, in its order (a fill drops the
+        // rows where no level clustered has a value).
+        const auto matrix = run.files.find(stem + ".DIS");
+        const XmlElement* columns_named = element_with_id(*root, "heat-columns");
+        if (matrix != run.files.end() && columns_named) {
+            std::size_t at = matrix->second.find('\n');
+            for (const XmlElement& column : columns_named->children) {
+                at = matrix->second.find("\n" + column.text + "\t", at);
+                EXPECT_NE(at, std::string::npos) << name << " " << column.text;
+                if (at == std::string::npos) break;
+                ++at;
+            }
+            EXPECT_EQ(columns_named->children.size(), columns) << name;
+        }
+        std::string colour;
+        for (const XmlElement& mark : element_with_id(*root, "groups")->children) {
+            if (mark.name != "rect") continue;
+            EXPECT_NE(*mark.attribute("fill"), colour) << name;
+            colour = *mark.attribute("fill");
         }
     }
 }
@@ -59,8 +155,8 @@ TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
           "--groups 9 is more than the 4 varieties clustered in out.txt: each is a group of its "
           "own.\nTree out.txt: 4 varieties in 4 groups (--groups 9)",
           {{"out.txt.groups.tsv",
-            "label\tlevel\tgroup\tvalues\tfilled\tnote\nG1\t1\t1\t3\t0\t\nG2\t2\t2\t3\t0\t\n"
-            "G3\t3\t3\t3\t0\t\nG4\t4\t4\t3\t0\t\n"}}}},
+            "label\tlevel\tgroup\tvalues\tfilled\tnote\nG1\t1\t1\t3\t0\t\nG2\t2\t3\t3\t0\t\n"
+            "G3\t3\t2\t3\t0\t\nG4\t4\t4\t3\t0\t\n"}}}},
         {"d",
          run({"c", "--tree", "--mojena", "3", "--layout", "1"}),
          {0, gbk("聚类树 ") + "d" +
@@ -73,6 +169,8 @@ TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
         for (const std::string& file : {stem + ".groups.tsv", stem + ".tree.nwk", picture})
             EXPECT_EQ(result.files.count(file), 1u) << file;
         expect_pictures_sound(result);
+        // A classic file's trait named as its header names it.
+        EXPECT_NE(result.files.at(picture).find("Height of fusion (Trait)"), std::string::npos);
         // The picture quotes --groups as it was given, as the console does.
         if (stem == "out.txt") {
             EXPECT_NE(result.files.at(picture).find(
@@ -145,6 +243,14 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
               "shared rows\n");
     EXPECT_EQ(run.files.count("t.yield.tree.nwk") + run.files.count("t.yield.tree.svg"), 2u);
     expect_pictures_sound(run);
+    expect_pictures_sound(filled);
+    // The title points to the table for the levels left out; the heat map
+    // shows the cells left empty without a fill, and the filled ones with it.
+    const std::string& picture = filled.files.at("t.yield.tree.svg");
+    EXPECT_NE(picture.find("1 left out (listed in t.yield.groups.tsv)"), std::string::npos);
+    EXPECT_NE(picture.find("Last value of each cell; 6 of 16 cells filled"), std::string::npos);
+    EXPECT_EQ(picture.find("class=\"empty\""), std::string::npos);
+    EXPECT_NE(run.files.at("t.yield.tree.svg").find("class=\"empty\""), std::string::npos);
     // An earlier run's tree of a trait that has none now goes with the new set.
     const std::string old = "old\n";
     expect_runs({
@@ -276,7 +382,7 @@ TEST(TreeRun, GrowsInEveryLayoutAsThePlainComputation) {
         const ClusterData data = reference_columns(plots, c.layout);
         const Participation part = choose_levels(data, 2);
         ASSERT_GE(part.clustered.size(), 3u);
-        ClusterData clustered{data.rows, {}, {}};
+        ClusterData clustered{data.rows, {}, {}, {}};
         for (std::int32_t level : part.clustered) {
             clustered.labels.push_back(data.labels[level]);
             const auto values = data.values.begin() + level * data.rows;

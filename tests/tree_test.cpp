@@ -26,7 +26,7 @@ constexpr Linkage linkages[] = {Linkage::ward, Linkage::average, Linkage::comple
 
 // Levels G1, G2, ... written one digit a row, '.' for an empty cell.
 ClusterData levels(const std::vector<std::string>& texts) {
-    ClusterData data{std::int64_t(texts[0].size()), {}, {}};
+    ClusterData data{std::int64_t(texts[0].size()), {}, {}, {}};
     for (const std::string& text : texts) {
         data.labels.push_back(std::string(1, 'G') += std::to_string(data.labels.size() + 1));
         for (char c : text) data.values.push_back(c == '.' ? NAN : float(c - '0'));
@@ -279,7 +279,7 @@ TEST(Tree, DistancesAndFusionsAsPlainlyComputedTiesIncluded) {
     }
 }
 
-TEST(Tree, GroupsByMojenaOrAsAskedNumberedByEarliestLevel) {
+TEST(Tree, GroupsByMojenaOrAsAskedNumberedDownThePage) {
     const struct {
         const char* what;
         std::vector<double> heights;
@@ -313,8 +313,9 @@ TEST(Tree, GroupsByMojenaOrAsAskedNumberedByEarliestLevel) {
         {1, {1, false, {1, 1, 1, 1}, std::nullopt}},
         {2, {2, false, {1, 2, 2, 1}, 2.5}},
         {3, {3, false, {1, 2, 3, 1}, 1}},
-        {4, {4, false, {1, 2, 3, 4}, 0.5}},
-        {9, {4, true, {1, 2, 3, 4}, 0.5}},
+        // Numbered down the page: G1 G4 G2 G3.
+        {4, {4, false, {1, 3, 4, 2}, 0.5}},
+        {9, {4, true, {1, 3, 4, 2}, 0.5}},
     };
     for (const auto& [wanted, want] : cuts) {
         const Groups got = cut_into_groups(tree, wanted);

@@ -70,6 +70,12 @@ void drop_empty_rows(ClusterData& data, const std::vector<std::int32_t>& levels)
             if (used[static_cast<std::size_t>(row)])
                 data.values[to++] = data.values[static_cast<std::size_t>(level * data.rows + row)];
     data.values.resize(to);
+    if (data.row_labels.size() == used.size()) {
+        std::size_t label = 0;
+        for (std::size_t row = 0; row < used.size(); ++row)
+            if (used[row]) data.row_labels[label++].swap(data.row_labels[row]);
+        data.row_labels.resize(label);
+    }
     data.rows = kept;
 }
 

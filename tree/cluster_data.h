@@ -15,4 +15,7 @@ struct ClusterData {
     // the cells the model fills are least-squares fits, exact far beyond a
     // float's digits. Holds labels.size() * rows values.
     std::vector<double> values;
+    // Each row's label as the matrix shows it ("Y1+L2"); where given, kept
+    // in step with the rows.
+    std::vector<std::string> row_labels;
 };

@@ -57,7 +57,8 @@ Groups cut_into_groups(const std::vector<Fusion>& fusions, std::int64_t wanted) 
     std::vector<std::int32_t> group_of_root(static_cast<std::size_t>(leaves), 0);
     std::int32_t numbered = 0;
     groups.of_leaf.resize(static_cast<std::size_t>(leaves));
-    for (std::int32_t leaf = 0; leaf < leaves; ++leaf) {
+    // Numbered down the page, as the tree is drawn and written.
+    for (std::int32_t leaf : leaf_order(fusions)) {
         std::int32_t& group = group_of_root[root_of(parent, leaf)];
         if (group == 0) group = ++numbered;
         groups.of_leaf[leaf] = group;

@@ -32,5 +32,6 @@ struct Groups {
 // The tree of `fusions` (n - 1 of them for n clustered levels) cut into
 // `wanted` groups (at least 1; more than n are capped to n) by undoing the
 // last wanted - 1 fusions, as R's cutree(k) does. Groups are numbered in the
-// order of their earliest levels.
+// order the tree draws its leaves (leaf_order): the group of the top leaf is
+// 1, and the numbers read down the page.
 Groups cut_into_groups(const std::vector<Fusion>& fusions, std::int64_t wanted);

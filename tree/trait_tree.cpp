@@ -11,6 +11,7 @@
 #include "tree/distances.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 // The columns of the layout's matrix of `cube`, level-major, NaN for an
@@ -40,6 +41,19 @@ static ClusterData matrix_columns(const TraitCube& cube, Layout layout) {
         for (std::int64_t c = 0; c < count; ++c)
             data.values[static_cast<std::size_t>(c * data.rows + row)] = rows.cells[c];
     return data;
+}
+
+// The label of each row of the layout's matrix, in its order: the pairs of
+// the two other factors that occur, as the matrix file labels them.
+static std::vector<std::string> row_labels(const CubeLevels& levels, Layout layout) {
+    const int outer = (analysed_factor(layout) + 1) % 3, inner = (outer + 1) % 3;
+    std::vector<std::string> labels;
+    for (std::int64_t o = 1; o <= levels.count(outer); ++o)
+        for (std::int64_t i = 1; i <= levels.count(inner); ++i)
+            if (pair_occurs(levels, outer, o, i))
+                labels.push_back(level_label(levels, outer, o) + "+" +
+                                 level_label(levels, inner, i));
+    return labels;
 }
 
 // The distances of the clustered levels; a run without the memory for them
@@ -72,11 +86,14 @@ static std::vector<std::string> level_texts(const CubeLevels& levels, int factor
 // centred and scaled as asked.
 static void prepare_levels(TraitTree& tree, const TreeOptions& options) {
     Participation& part = tree.participation;
+    std::vector<char> empty; // before the fill, by cell of data.values
     if (options.fill == CellFill::none) {
         part = choose_levels(tree.data, options.min_rows);
     } else {
         part = choose_connected_levels(tree.data, options.min_rows);
         drop_empty_rows(tree.data, part.clustered);
+        empty.reserve(tree.data.values.size());
+        for (double value : tree.data.values) empty.push_back(std::isnan(value) ? 1 : 0);
         const std::vector<std::int64_t> filled = fill_additive(tree.data, part.clustered);
         for (std::size_t i = 0; i < filled.size(); ++i)
             part.levels[static_cast<std::size_t>(part.clustered[i])].filled = filled[i];
@@ -99,11 +116,23 @@ static void prepare_levels(TraitTree& tree, const TreeOptions& options) {
         tree.empty_cells = tree.empty_cells || level_part.values < tree.data.rows;
     }
     tree.cells = static_cast<std::int64_t>(part.clustered.size()) * tree.data.rows;
+    for (std::int32_t level : part.clustered) {
+        const auto from = static_cast<std::size_t>(level * tree.data.rows);
+        const auto to = from + static_cast<std::size_t>(tree.data.rows);
+        tree.clustered_values.insert(tree.clustered_values.end(), tree.data.values.begin() + from,
+                                     tree.data.values.begin() + to);
+        if (empty.empty())
+            tree.clustered_filled.insert(tree.clustered_filled.end(), to - from, 0);
+        else
+            tree.clustered_filled.insert(tree.clustered_filled.end(), empty.begin() + from,
+                                         empty.begin() + to);
+    }
 }
 
 TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions& options) {
     TraitTree tree;
     tree.data = matrix_columns(cube, layout);
+    tree.data.row_labels = row_labels(*cube.levels, layout);
     tree.levels = level_texts(*cube.levels, analysed_factor(layout));
     prepare_levels(tree, options);
     // One level left alone makes no tree: it is left out too, so that the
@@ -115,6 +144,8 @@ TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions&
     }
     if (!tree.grown()) {
         std::vector<double>().swap(tree.data.values);
+        std::vector<double>().swap(tree.clustered_values);
+        std::vector<char>().swap(tree.clustered_filled);
         return tree;
     }
     // The clustering consumes its distances, and the cophenetic correlation

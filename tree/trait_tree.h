@@ -41,6 +41,12 @@ struct TraitTree {
     std::vector<Fusion> fusions; // none when fewer than two levels take part
     Groups groups;
     std::optional<double> cophenetic;
+    // What the tree rests on, for its heat map: the clustered levels' values
+    // as the distances took them (filled, centred, scaled), level-major in
+    // the order of participation.clustered, NaN for an empty cell; which of
+    // them the model filled (the same order).
+    std::vector<double> clustered_values;
+    std::vector<char> clustered_filled;
 
     bool grown() const { return participation.clustered.size() >= 2; }
 };

@@ -10,6 +10,8 @@
 #include "tree/newick.h"
 #include "tree/tree_picture.h"
 
+#include <cmath>
+
 TreeFileNames tree_file_names(std::string_view matrix_name) {
     return {companion_name(matrix_name, ".groups.tsv"), companion_name(matrix_name, ".tree.nwk"),
             companion_name(matrix_name, ".tree.svg")};
@@ -117,10 +119,34 @@ static std::string picture_file_name(const std::string& name) {
     return is_valid_utf8(name) ? name : utf8_from_gbk(name);
 }
 
+// The name of a file without its folder: the title names the group table
+// that lies beside the picture.
+static std::string without_folder(const std::string& name) {
+    const std::size_t slash = name.find_last_of("/\\");
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+// The heat map of a tree: a row a clustered level, a column a row of the
+// matrix, the values as the distances took them.
+static HeatMap heat_map_of(const TraitTree& tree, bool gbk) {
+    HeatMap heat;
+    const auto rows = static_cast<std::size_t>(tree.data.rows);
+    if (tree.data.row_labels.size() != rows || rows == 0) return heat;
+    for (const std::string& label : tree.data.row_labels)
+        heat.columns.push_back(picture_text(label, gbk));
+    heat.values = tree.clustered_values;
+    heat.kinds.resize(heat.values.size());
+    for (std::size_t cell = 0; cell < heat.values.size(); ++cell)
+        heat.kinds[cell] = std::isnan(heat.values[cell]) ? CellKind::empty
+                           : tree.clustered_filled[cell] ? CellKind::filled
+                                                         : CellKind::observed;
+    return heat;
+}
+
 // The picture of a tree of the trait `trait` (as the file's bytes write it);
 // `gbk` when the file's texts are GBK (a Chinese spreadsheet's).
 static TreePicture picture_of(const TraitTree& tree, const TreeRun& run, const std::string& trait,
-                              bool gbk) {
+                              bool gbk, const std::string& groups_file) {
     TreePicture picture;
     const std::vector<std::string>& labels = tree.data.labels;
     for (std::int32_t level : tree.participation.clustered)
@@ -129,18 +155,14 @@ static TreePicture picture_of(const TraitTree& tree, const TreeRun& run, const s
     picture.group_of = tree.groups.of_leaf;
     picture.groups = tree.groups.count;
     picture.cut_height = tree.groups.cut_height;
-    for (std::size_t level = 0; level < labels.size(); ++level) {
-        const LevelPart& part = tree.participation.levels[level];
-        if (part.left_out != LeftOut::no)
-            picture.left_out.push_back(
-                {picture_text(labels[level], gbk),
-                 picture_text(
-                     left_out_note(part, labels, run.options.min_rows, leaves_word(run.layout)),
-                     gbk)});
-    }
+    picture.heat = heat_map_of(tree, gbk);
+    for (const LevelPart& part : tree.participation.levels)
+        if (part.left_out != LeftOut::no) ++picture.left_out;
+    picture.groups_file = picture_file_name(without_folder(groups_file));
     picture.data_file = picture_file_name(run.data_file);
     picture.trait = picture_text(trait, gbk);
     picture.leaves_are = leaves_word(run.layout);
+    picture.cells_are = run.cell_means ? "block means" : "last value of each cell";
     picture.rows_are = rows_word(run.layout);
     picture.rows = tree.data.rows;
     picture.linkage = run.options.method;
@@ -171,7 +193,8 @@ static bool stage_files_of(const TreeFileNames& names, const TraitTree& tree, co
         return false;
     // The picture is the same bytes on every system: no line end of it
     // becomes a CR LF.
-    return stage_text_file(names.picture, draw_tree(picture_of(tree, run, trait, gbk)), true, all);
+    return stage_text_file(names.picture,
+                           draw_tree(picture_of(tree, run, trait, gbk, names.groups)), true, all);
 }
 
 bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector<TraitTree>& trees,
@@ -179,13 +202,18 @@ bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector
                       const std::vector<std::string>& all) {
     // The encoding is decided once for every text of the file the pictures show.
     std::vector<std::string> texts;
-    for (const TraitCube& cube : run.trial.traits) texts.push_back(cube.trait_as_written);
-    for (const TraitTree& tree : trees)
+    // A classic file has no trait column's name but its header's.
+    auto trait_of = [&](const TraitCube& cube) {
+        return cube.trait_as_written.empty() ? run.trial.header_trait : cube.trait_as_written;
+    };
+    for (const TraitCube& cube : run.trial.traits) texts.push_back(trait_of(cube));
+    for (const TraitTree& tree : trees) {
         texts.insert(texts.end(), tree.data.labels.begin(), tree.data.labels.end());
+        texts.insert(texts.end(), tree.data.row_labels.begin(), tree.data.row_labels.end());
+    }
     const bool gbk = names_are_gbk(texts);
     for (std::size_t k = 0; k < trees.size(); ++k)
-        if (!stage_files_of(names[k], trees[k], run, run.trial.traits[k].trait_as_written, gbk,
-                            all))
+        if (!stage_files_of(names[k], trees[k], run, trait_of(run.trial.traits[k]), gbk, all))
             return false;
     for (const std::string& name : older) stage_removal(name);
     return true;
