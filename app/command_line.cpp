@@ -94,10 +94,11 @@ static std::string take_value(std::string_view name, std::string_view value, Com
             if (comma == std::string_view::npos) break;
             start = comma + 1;
         }
-        bool named = line.load.columns.size() >= 5;
+        bool named = line.load.columns.size() >= 4;
         for (const std::string& column : line.load.columns) named = named && !column.empty();
         if (!named) return fill(texts::bad_columns_option, {quoted(value, token_shown)});
-        line.several_traits = line.load.columns.size() > 5;
+        // Four names take every trait there is, each named in its matrix's.
+        line.several_traits = line.load.columns.size() != 5;
     } else {
         if (value.empty()) return fill(texts::option_needs_value, {name});
         line.output = std::string(value);

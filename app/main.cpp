@@ -67,9 +67,11 @@ int main(int argc, char** argv) {
     const std::optional<std::vector<MatrixFile>> matrices =
         stage_matrix_files(matrix_names, trial, layout, names);
     if (!matrices) return exit_unwritten;
+    // Unset, a table's cells are block means and a classic file's the last value.
+    const bool cell_means = line.load.cell_means.value_or(trial.table);
     if (!stage_tree_files(tree_names, trees,
-                          {data.name, trial, layout, line.tree_options, line.load.cell_means},
-                          older, names) ||
+                          {data.name, trial, layout, line.tree_options, cell_means}, older,
+                          names) ||
         !commit_output_files(names))
         return exit_unwritten;
     for (const MatrixFile& matrix : *matrices) announce_matrix(matrix);

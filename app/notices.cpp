@@ -46,12 +46,36 @@ void account_for(const Trial& trial) {
                                {counted(trial.repeated_headers, texts::header_words)});
     if (trial.row_names)
         read += chinese ? texts::account_row_names_zh : texts::account_row_names_en;
+    if (trial.repeated_plots > 0)
+        read += chinese ? fill(texts::account_plots_zh, {decimal(trial.repeated_plots)})
+                        : fill(texts::account_plots_en,
+                               {counted(trial.repeated_plots, texts::repeat_words)});
     put_gbk_text(stderr, read + ".\n");
+    if (trial.traits_found) {
+        // Names go out as names do, the text around them in the console's language.
+        const std::string_view text = chinese ? texts::account_traits_zh : texts::account_traits_en;
+        const std::size_t at = text.find("{}");
+        put_gbk_text(stderr, std::string(text.substr(0, at)));
+        for (std::size_t k = 0; k < trial.traits.size(); ++k)
+            put_text(stderr, (k > 0 ? ", " : "") + escaped(trial.traits[k].trait, token_shown));
+        put_gbk_text(stderr, std::string(text.substr(at + 2)));
+    }
     for (const TraitCube& cube : trial.traits) {
+        // How the values became cells: a breeder must see when the matrix
+        // uses fewer of them than were read.
+        const std::int64_t unused = cube.values - cube.cells_held;
+        const std::string how =
+            trial.cell_means ? std::string(chinese ? texts::cells_means_zh : texts::cells_means_en)
+            : unused > 0
+                ? fill(chinese ? texts::cells_unused_zh : texts::cells_unused_en, {decimal(unused)})
+                : std::string(chinese ? texts::cells_last_zh : texts::cells_last_en);
         std::string counts =
-            chinese ? fill(texts::account_trait_zh, {decimal(cube.values), decimal(cube.missing)})
-                    : fill(texts::account_trait_en,
-                           {counted(cube.values, texts::value_words), decimal(cube.missing)});
+            chinese
+                ? fill(texts::account_trait_zh,
+                       {decimal(cube.values), decimal(cube.cells_held), how, decimal(cube.missing)})
+                : fill(texts::account_trait_en,
+                       {counted(cube.values, texts::value_words),
+                        counted(cube.cells_held, texts::cell_words), how, decimal(cube.missing)});
         if (cube.zeros > 0)
             counts += chinese
                           ? fill(texts::account_zeros_zh, {decimal(cube.zeros)})

@@ -45,12 +45,30 @@ std::string table_hint(const ClassicLoad& c, std::int64_t record, bool names_for
     return {};
 }
 
+// "Record N of the file: problem", with the line of the token at fault
+// where it is not line N + 1, so that an editor finds it at once.
+std::string record_fault(ClassicLoad& c, std::int64_t record, const std::string& problem) {
+    const std::uint64_t position = reader_position(c.reader);
+    // The second pass's bytes are checked before the file is read again.
+    if (c.reader.rewound && !reader_read_same_bytes(c.reader)) file_changed(c.load);
+    const std::int64_t line = reader_line_at(c.reader, position);
+    if (line == record + 1)
+        return fill(texts::record_fault, {decimal(record), quoted(c.load.file->name), problem});
+    return fill(texts::record_line_fault,
+                {decimal(record), decimal(line), quoted(c.load.file->name), problem});
+}
+
+// A token as the file has it, quoted once: R writes texts in double quotes.
+std::string shown_token(std::string_view token) {
+    if (token.size() >= 2 && token.front() == '"' && token.back() == '"')
+        token = token.substr(1, token.size() - 2);
+    return quoted_token(token);
+}
+
 // Rare, and kept out of the records' loops.
 [[noreturn, gnu::cold]] void refuse_record(ClassicLoad& c, std::int64_t record,
                                            const std::string& problem) {
-    refuse(c.load,
-           fill(texts::record_fault, {decimal(record), quoted(c.load.file->name), problem}) +
-               table_hint(c, record, false));
+    refuse(c.load, record_fault(c, record, problem) + table_hint(c, record, false));
 }
 
 // The next token of a record; a record cut short by the end of the file is
@@ -68,10 +86,9 @@ std::string_view record_token(ClassicLoad& c, std::int64_t record, int field) {
 // many or too few before it.
 [[noreturn, gnu::cold]] void not_whole(ClassicLoad& c, std::int64_t record, int field,
                                        std::string_view token) {
-    const std::string message =
-        fill(texts::record_fault,
-             {decimal(record), quoted(c.load.file->name),
-              fill(texts::field_not_whole, {texts::field_names[field], quoted_token(token)})});
+    const std::string problem =
+        fill(texts::field_not_whole, {texts::field_names[field], shown_token(token)});
+    const std::string message = record_fault(c, record, problem);
     const std::string hint = table_hint(c, record, true);
     refuse(c.load, message + (hint.empty() ? std::string(texts::codes_as_names) : hint));
 }
@@ -88,7 +105,7 @@ int read_code(ClassicLoad& c, std::int64_t record, int field) {
     if (!code.fits_int())
         refuse_record(
             c, record,
-            fill(texts::field_too_large, {texts::field_names[field], quoted_token(token)}));
+            fill(texts::field_too_large, {texts::field_names[field], shown_token(token)}));
     reader_consume(c.reader, code.length);
     reader_finish_field(c.reader);
     return static_cast<int>(code.value);
@@ -265,7 +282,8 @@ Trial load_classic_file(LoadContext& load, const LoadOptions& options) {
     levels.nYear = c.largest.year;
     levels.nLoc = c.largest.location;
     CubeBuilder cube;
-    start_cube(cube, std::move(levels), 1, false, options.cell_means, CubeForm::dense, c.records);
+    start_cube(cube, std::move(levels), 1, false, options.cell_means.value_or(false),
+               CubeForm::dense, c.records);
     reader_rewind(c.reader);
     second_pass(c, cube);
     Trial trial;

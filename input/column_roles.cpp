@@ -2,8 +2,11 @@
 
 #include "base/ascii_case.h"
 #include "base/decimal.h"
+#include "base/whole_number.h"
 #include "platform/platform.h"
 #include "texts/console_texts.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -90,6 +93,44 @@ std::optional<std::size_t> role_name_twice(const std::vector<std::string>& names
 std::optional<std::array<std::size_t, 4>> design_columns(const std::vector<std::string>& names) {
     if (role_name_twice(names)) return std::nullopt;
     return named_roles(names);
+}
+
+// A record's field of the header's column: one place further on where the
+// records begin with R's row names; nothing where the record is short.
+static const std::string* field_of(const std::vector<std::string>& record,
+                                   const std::vector<std::string>& names, std::size_t column) {
+    const std::size_t at = column + (record.size() > names.size() ? 1 : 0);
+    return at < record.size() ? &record[at] : nullptr;
+}
+
+bool mostly_text(const std::vector<std::vector<std::string>>& records,
+                 const std::vector<std::string>& names, std::size_t column) {
+    std::size_t texts = 0;
+    for (const std::vector<std::string>& record : records) {
+        const std::string* field = field_of(record, names, column);
+        if (!field) continue;
+        const WholeNumber number = read_whole_number(field->c_str());
+        texts += number.length == 0 || number.length != field->size();
+    }
+    return 2 * texts > records.size();
+}
+
+std::vector<std::size_t> number_columns(const std::vector<std::vector<std::string>>& records,
+                                        const std::vector<std::string>& names,
+                                        const std::vector<std::size_t>& taken, DecimalMark mark) {
+    std::vector<std::size_t> columns;
+    for (std::size_t column = 0; column < names.size(); ++column) {
+        if (std::find(taken.begin(), taken.end(), column) != taken.end()) continue;
+        bool number = false, other = false;
+        for (const std::vector<std::string>& record : records) {
+            const std::string* field = field_of(record, names, column);
+            const TraitKind kind = field ? read_table_trait(*field, mark).kind : TraitKind::missing;
+            number = number || kind == TraitKind::number;
+            other = other || kind == TraitKind::not_a_number;
+        }
+        if (number && !other) columns.push_back(column);
+    }
+    return columns;
 }
 
 std::string numbered_columns(const std::vector<std::string>& names,

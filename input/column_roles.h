@@ -36,6 +36,17 @@ std::optional<std::size_t> role_name_twice(const std::vector<std::string>& names
 std::string reading_command(const HeaderSearch& search, std::string_view file, bool named,
                             DecimalMark mark, const std::vector<std::string>& given = {});
 
+// Whether column `column` of the header `names` holds text (not a whole
+// number) in most of the first records: names for codes, as a table has.
+bool mostly_text(const std::vector<std::vector<std::string>>& records,
+                 const std::vector<std::string>& names, std::size_t column);
+
+// The columns that hold numbers in the first records (at least one, and
+// nothing that is no number nor a missing value), among those not `taken`.
+std::vector<std::size_t> number_columns(const std::vector<std::vector<std::string>>& records,
+                                        const std::vector<std::string>& names,
+                                        const std::vector<std::size_t>& taken, DecimalMark mark);
+
 // Every column of a header with its number from 1, or only those `listed`
 // marks where it is given: 1 "plot", 2 "genotype", ...
 std::string numbered_columns(const std::vector<std::string>& names,

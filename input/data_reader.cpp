@@ -299,3 +299,10 @@ std::int64_t reader_skip_lines(DataReader& reader, std::int64_t count) {
     while (skipped < count && reader_next_line(reader, line)) ++skipped;
     return skipped;
 }
+
+std::int64_t reader_line_at(DataReader& reader, std::uint64_t position) {
+    reader_restart(reader);
+    std::int64_t line = 0;
+    while (reader_position(reader) <= position && reader_skip_lines(reader, 1) == 1) ++line;
+    return std::max<std::int64_t>(line, 1);
+}

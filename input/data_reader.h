@@ -121,6 +121,15 @@ std::string_view reader_peek_token(DataReader& reader);
 // refuses it. The view lives until the next call on the reader.
 bool reader_next_line(DataReader& reader, std::string_view& line);
 
+// How many bytes of the data lie before the next unread one.
+inline std::uint64_t reader_position(const DataReader& reader) {
+    return reader.read_so_far.length - (reader.end - reader.begin);
+}
+
+// The number (from 1) of the line that holds the byte at `position`, read
+// again from the start: for a message, after which the reader is done.
+std::int64_t reader_line_at(DataReader& reader, std::uint64_t position);
+
 // Passes over `count` lines (the title and notes above a table, which
 // --skip names); gives how many there were, fewer when the data end first.
 std::int64_t reader_skip_lines(DataReader& reader, std::int64_t count);

@@ -98,24 +98,57 @@ std::optional<HeaderSearch> search_header(DataReader& reader, std::int64_t skipp
         if (std::count(lines[0].begin(), lines[0].end(), mark) >= 4 &&
             !fields_of(lines[0], separator))
             search.first_line_open_quote = true;
-    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-        for (Separator separator : separators) {
-            const auto names = fields_of(lines[i], separator);
-            if (!header_fits(names, fields_of(lines[i + 1], separator))) continue;
-            // A line above with as many names is the header, and the line
-            // after it a faulty record, which the load will name: a title
-            // has fewer, and records below a header never move it.
-            std::size_t header = i;
-            for (std::size_t above = 0; above < i && header == i; ++above)
-                if (header_fits(fields_of(lines[above], separator), names)) header = above;
-            search.found = true;
-            search.separator = separator;
-            search.line = numbers[header];
-            search.names = *fields_of(lines[header], separator);
-            search.first_record =
-                fields_of(lines[header + 1], separator).value_or(std::vector<std::string>{});
-            return search;
+    // A line splits the next two lines into its number of fields (or one
+    // more); where a record below is faulty, the next line alone decides,
+    // and the load names the fault.
+    auto fits_below = [&](std::size_t i, Separator separator, bool strict) {
+        const auto names = fields_of(lines[i], separator);
+        if (!header_fits(names, fields_of(lines[i + 1], separator))) return false;
+        if (strict && i + 2 < lines.size() &&
+            !header_fits(names, fields_of(lines[i + 2], separator)))
+            return false;
+        // Words at blanks above a tab-separated header are a title: a line
+        // without tabs is not split like the tab lines under it.
+        if (separator == Separator::blanks && lines[i].find('\t') == std::string::npos &&
+            i + 2 < lines.size() && lines[i + 1].find('\t') != std::string::npos &&
+            header_fits(fields_of(lines[i + 1], Separator::tab),
+                        fields_of(lines[i + 2], Separator::tab)))
+            return false;
+        return true;
+    };
+    for (int pass = 0; pass < 2; ++pass)
+        for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+            for (Separator separator : separators) {
+                const auto names = fields_of(lines[i], separator);
+                if (!fits_below(i, separator, pass == 0)) continue;
+                // A line above with as many names is the header, and the line
+                // after it a faulty record, which the load will name: a title
+                // has fewer, and records below a header never move it.
+                std::size_t header = i;
+                for (std::size_t above = 0; above < i && header == i; ++above)
+                    if (header_fits(fields_of(lines[above], separator), names)) header = above;
+                search.found = true;
+                search.separator = separator;
+                search.line = numbers[header];
+                search.names = *fields_of(lines[header], separator);
+                search.first_record =
+                    fields_of(lines[header + 1], separator).value_or(std::vector<std::string>{});
+                return search;
+            }
         }
-    }
     return search;
+}
+
+void read_first_records(DataReader& reader, HeaderSearch& search) {
+    search.records.clear();
+    if (!search.found) return;
+    reader_restart(reader);
+    reader_skip_lines(reader, search.line);
+    std::string_view line;
+    std::int64_t number = search.line;
+    while (search.records.size() < header_search_lines && next_text_line(reader, line, number)) {
+        if (line.size() > longest_line) break;
+        if (empty_row(line)) continue;
+        if (auto fields = fields_of(line, search.separator)) search.records.push_back(*fields);
+    }
 }

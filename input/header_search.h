@@ -24,6 +24,9 @@ struct HeaderSearch {
     // for a quote left open.
     std::int64_t first_line = 0;
     bool first_line_open_quote = false;
+    // The fields of the first records under the header (up to
+    // header_search_lines of them), which say what each column holds.
+    std::vector<std::vector<std::string>> records;
 };
 
 // Lines looked at for the header: titles and notes above a table are a few
@@ -39,3 +42,8 @@ inline constexpr int header_search_lines = 20;
 // is UTF-16 without its mark (a zero byte in every other place), which no
 // reading can make sense of.
 std::optional<HeaderSearch> search_header(DataReader& reader, std::int64_t skipped);
+
+// Reads the first records under the header `search` found into its
+// `records`, split at its separator; lines a quote leaves open are left
+// out. Consumes what it reads: the caller restarts the reader.
+void read_first_records(DataReader& reader, HeaderSearch& search);

@@ -19,7 +19,10 @@ struct LoadOptions {
     // header names or column numbers from 1, a trait or more. Given, they
     // make the file a table whatever its separator.
     std::vector<std::string> columns;
-    bool cell_means = false; // a cell holds the mean of its values, not the last one
+    // A cell holds the mean of its values (true), or the last one; unset, a
+    // table's cells are means over its blocks, as a breeder analyses them,
+    // and a classic file's keep their last value, as they always have.
+    std::optional<bool> cell_means;
     // The trait values' decimal mark; by default a comma in a CSV file
     // separated by semicolons, a point everywhere else.
     std::optional<DecimalMark> decimal;
@@ -42,6 +45,7 @@ struct TraitColumn {
 struct TableHeader {
     std::vector<std::string> names;
     std::vector<std::size_t> columns; // the header's column of each design role, then of each trait
+    bool traits_found = false;        // the traits are every column of numbers the roles left
 };
 
 // What a load gives: a cube per trait, and how much it read.
@@ -51,5 +55,11 @@ struct Trial {
     std::int64_t records = 0;          // a table's records
     std::int64_t repeated_headers = 0; // copies of a table's header line, skipped
     bool row_names = false;            // a table's records begin with a row name, skipped
-    std::string header_trait;          // a classic file's trait as its header names it
+    bool cell_means = false;           // a table's cells are means, not last values
+    bool traits_found = false;         // the traits were found, not named: the account lists them
+    // A table's records whose variety, year, location and block are an
+    // earlier record's: under means a value of the cell like any other, under
+    // last values the later one.
+    std::int64_t repeated_plots = 0;
+    std::string header_trait; // a classic file's trait as its header names it
 };

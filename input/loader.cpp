@@ -1,12 +1,15 @@
 #include "input/loader.h"
 
+#include "base/whole_number.h"
 #include "input/classic_loader.h"
+#include "input/column_roles.h"
 #include "input/load_context.h"
 #include "input/table_line.h"
 #include "input/table_loader.h"
 #include "platform/platform.h"
 #include "texts/console_texts.h"
 
+#include <algorithm>
 #include <optional>
 
 // How the file of a plan is read: what only the loaders see.
@@ -64,6 +67,42 @@ static void refuse_lone_surrogate(LoadContext& load) {
                       {decimal(number), quoted(load.file->name), texts::lone_surrogate}));
 }
 
+// Whether the classic reading stops at the first record's codes: a code
+// that is no whole number among its first four fields after the five
+// header names.
+static bool first_codes_not_whole(DataReader& reader, std::int64_t skip) {
+    reader_restart(reader);
+    reader_skip_lines(reader, skip);
+    for (int field = 0; field < 9; ++field) {
+        const std::string_view token = reader_peek_token(reader);
+        if (token.empty()) return false;
+        if (field >= 5) {
+            // A token in the buffer is followed by white space or the buffer's NUL.
+            const WholeNumber code = read_whole_number(token.data());
+            if (code.length == 0 || (code.length < token.size() && token[code.length] != 'c'))
+                return true;
+        }
+        reader_consume(reader, token.size());
+        reader_finish_field(reader);
+    }
+    return false;
+}
+
+// A table saved with tabs or blanks, read as one without options: the
+// classic reading would refuse its first record's codes, its header names
+// the design's columns on its first line, and one of them holds names in
+// most of its records. A classic file with one code mistyped is not one.
+static bool table_by_its_names(LoadContext& load, std::int64_t skip) {
+    const HeaderSearch& search = load.header;
+    if (!search.found || search.line != search.first_line) return false;
+    const auto roles = design_columns(search.names);
+    if (!roles || std::ranges::none_of(*roles, [&](std::size_t column) {
+            return mostly_text(search.records, search.names, column);
+        }))
+        return false;
+    return first_codes_not_whole(load.reader, skip);
+}
+
 LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
     set_memory_use(texts::memory_for_reading);
     LoadPlan plan;
@@ -86,10 +125,12 @@ LoadPlan plan_load(DataFile& file, const LoadOptions& options) {
     if (!search->found && search->first_line_open_quote)
         refuse(load,
                fill(texts::header_open_quote, {decimal(search->first_line), quoted(file.name)}));
-    reader_restart(load.reader);
+    read_first_records(load.reader, load.header);
     plan.reading->separator = search->separator;
     plan.reading->table = !options.columns.empty() || plan.reading->separator == Separator::comma ||
-                          plan.reading->separator == Separator::semicolon;
+                          plan.reading->separator == Separator::semicolon ||
+                          table_by_its_names(load, options.skip);
+    reader_restart(load.reader);
     if (!plan.reading->table) {
         plan.traits = {TraitColumn{}};
         return plan;
@@ -109,6 +150,7 @@ Trial load_trait_cube(LoadPlan& plan, const LoadOptions& options) {
                                                         plan.reading->header)
                                       : load_classic_file(load, options);
     refuse_lone_surrogate(load);
+    trial.traits_found = plan.reading->header.traits_found;
     for (std::size_t k = 0; k < plan.traits.size(); ++k) {
         trial.traits[k].trait = plan.traits[k].name;
         trial.traits[k].trait_as_written = plan.traits[k].as_written;

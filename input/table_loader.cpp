@@ -5,6 +5,7 @@
 #include "input/column_roles.h"
 #include "input/levels.h"
 #include "input/plain_line.h"
+#include "input/plot_set.h"
 #include "input/trait_value.h"
 #include "texts/console_texts.h"
 #include "trial/cube_builder.h"
@@ -39,6 +40,7 @@ struct TableLoad {
     std::size_t record_fields = 0;           // fields per record: the header's, or one more
     bool trailing_separator = false; // the one more is an empty field after a last separator
     bool row_names_found = false;    // the one more can't be: a last field was not empty
+    bool traits_found = false;       // the traits are every column of numbers left
     std::int64_t line_number = 0;    // of the line just read, from the file's first
     std::int64_t records = 0;
     std::int64_t repeated_headers = 0;
@@ -51,7 +53,27 @@ struct TableLoad {
     std::uint64_t decimal_pairs = 0;
     std::int64_t first_record_line = 0;
     std::vector<std::string> first_record = {};
+    // The plots the second pass has met: with few blocks, a bit per block
+    // in each cell; with more, every plot in a set.
+    std::vector<std::uint64_t> blocks_met = {};
+    PlotSet plots_met = {};
+    std::int64_t repeated_plots = 0;
 };
+
+// Whether the record of block level[3] in `cell` names a plot not met
+// before, and marks it met.
+inline bool new_plot(TableLoad& t, std::int64_t cell, const std::int64_t level[]) {
+    if (t.levels[3].texts.size() > 64)
+        return add_plot(t.plots_met,
+                        {static_cast<std::int32_t>(level[0]), static_cast<std::int32_t>(level[1]),
+                         static_cast<std::int32_t>(level[2]), static_cast<std::int32_t>(level[3])});
+    const auto at = static_cast<std::size_t>(cell);
+    if (at >= t.blocks_met.size()) t.blocks_met.resize(std::max(at + 1, 2 * t.blocks_met.size()));
+    const std::uint64_t bit = std::uint64_t{1} << (level[3] - 1);
+    const bool met = (t.blocks_met[at] & bit) != 0;
+    t.blocks_met[at] |= bit;
+    return !met;
+}
 
 [[noreturn]] void refuse_line(TableLoad& t, const std::string& problem) {
     refuse(t.load,
@@ -147,8 +169,18 @@ std::size_t column_named(TableLoad& t, const std::string& wanted) {
 void choose_columns(TableLoad& t) {
     const std::vector<std::string>& given = t.options.columns;
     t.columns.clear();
+    const std::vector<std::vector<std::string>>& records = t.load.header.records;
     if (!given.empty()) {
         for (const std::string& wanted : given) t.columns.push_back(column_named(t, wanted));
+        // The four design columns alone: every other column of numbers is
+        // a trait, and the account names them.
+        if (given.size() == design_roles) {
+            const std::vector<std::size_t> traits =
+                number_columns(records, t.header, t.columns, t.decimal_mark);
+            if (traits.empty()) refuse_columns(t, std::string(texts::no_trait_column));
+            t.columns.insert(t.columns.end(), traits.begin(), traits.end());
+            t.traits_found = true;
+        }
         return;
     }
     if (t.header.size() < 5)
@@ -159,6 +191,17 @@ void choose_columns(TableLoad& t) {
         five.clear();
         for (std::size_t column = 0; column < t.header.size(); ++column)
             if (!t.header[column].empty()) five.push_back(column);
+        // Columns named by their roles and one other column of numbers:
+        // that one is the trait, whatever else the file holds.
+        if (const auto roles = design_columns(t.header); roles && five.size() != 5) {
+            std::vector<std::size_t> taken(roles->begin(), roles->end());
+            const std::vector<std::size_t> traits =
+                number_columns(records, t.header, taken, t.decimal_mark);
+            if (traits.size() == 1) {
+                taken.push_back(traits[0]);
+                five = taken;
+            }
+        }
         if (five.size() != 5) too_many_columns(t);
     }
     t.columns = five;
@@ -512,8 +555,8 @@ template <char separator>
     const bool trailing = t.trailing_separator;
     const std::size_t last_field = t.record_fields - 1;
     const bool sparse = cube.levels.sparse;
-    std::int64_t repeated = 0;
-    std::int64_t level[3];
+    std::int64_t repeated = 0, plots = 0;
+    std::int64_t level[design_roles];
     std::int64_t last_cell[3] = {0, 0, 0};
     std::int64_t cell = 0;
     std::vector<Tally> tallies(cube.traits.size());
@@ -525,9 +568,7 @@ template <char separator>
     while (next_record<separator>(t, false, header_repeats, first_name, repeated)) {
         const std::string_view* const fields = t.line.fields.data();
         if (trailing && !fields[last_field].empty()) file_changed(t.load);
-        // The block's level has no use here: its value was checked on the
-        // first pass, and the checksum of both passes finds any change.
-        for (int role = 0; role < 3; ++role)
+        for (std::size_t role = 0; role < design_roles; ++role)
             if ((level[role] = level_of_value(t.levels[role], fields[at[role]])) == 0)
                 file_changed(t.load);
         const std::int64_t v = level[variety_factor], y = level[year_factor],
@@ -543,11 +584,13 @@ template <char separator>
             }
             last_cell[0] = v, last_cell[1] = y, last_cell[2] = l;
         }
+        plots += !new_plot(t, cell, level);
         put_trait(t, 0, fields[at[design_roles]], mark, first_view, cell, first);
         for (std::size_t k = 1; k < traits; ++k)
             put_trait(t, k, fields[t.fields_at[design_roles + k]], mark, cell_view(cube.traits[k]),
                       cell, tallies[k]);
     }
+    t.repeated_plots = plots;
     tallies[0] = first;
     for (std::size_t k = 0; k < tallies.size(); ++k) {
         TraitCells& trait = cube.traits[k];
@@ -569,7 +612,7 @@ DecimalMark decimal_mark(const LoadOptions& options, Separator separator) {
 TableHeader read_table_header(LoadContext& load, const LoadOptions& options, Separator separator) {
     TableLoad t{load, load.reader, options, separator, decimal_mark(options, separator)};
     take_header(t);
-    return {std::move(t.header), std::move(t.columns)};
+    return {std::move(t.header), std::move(t.columns), t.traits_found};
 }
 
 Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator separator,
@@ -584,10 +627,11 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     levels.nVar = finish_levels(t.levels[variety_factor]);
     levels.nYear = finish_levels(t.levels[year_factor]);
     levels.nLoc = finish_levels(t.levels[location_factor]);
+    finish_levels(t.levels[3]);
     const std::size_t traits = t.columns.size() - design_roles;
     CubeBuilder cube;
-    start_cube(cube, std::move(levels), static_cast<int>(traits), true, options.cell_means,
-               options.cube_form, t.records);
+    start_cube(cube, std::move(levels), static_cast<int>(traits), true,
+               options.cell_means.value_or(true), options.cube_form, t.records);
     reader_rewind(t.reader);
     read_header(t);
     by_separator(t.separator, [&](auto separator) { second_pass_records<separator()>(t, cube); });
@@ -605,6 +649,8 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     trial.records = t.records;
     trial.repeated_headers = t.repeated_headers;
     trial.row_names = t.record_fields > t.header.size() && !t.trailing_separator;
+    trial.cell_means = options.cell_means.value_or(true);
+    trial.repeated_plots = t.repeated_plots;
     for (int f = 0; f < 3; ++f) {
         cube.levels.level_labels[f] = std::move(labels[f]);
         cube.levels.lettered[f] = lettered[f];

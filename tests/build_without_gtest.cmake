@@ -1,6 +1,8 @@
-# Configures the source tree as if GoogleTest were not installed and builds
-# the program alone: configure must succeed and say which package brings the
-# tests. Run with -DSOURCE=... -DBUILD=... -DGENERATOR=... -DCOMPILER=... -P.
+# Configures the source tree as if GoogleTest were not installed: configure
+# must succeed and say which package brings the tests. Building the program
+# there takes as long as building it at all, and .ci/run does that; this
+# test stays quick. Run with -DSOURCE=... -DBUILD=... -DGENERATOR=...
+# -DCOMPILER=... -P.
 file(REMOVE_RECURSE "${BUILD}")
 execute_process(
   COMMAND ${CMAKE_COMMAND} -S "${SOURCE}" -B "${BUILD}" -G "${GENERATOR}"
@@ -9,10 +11,5 @@ execute_process(
   OUTPUT_VARIABLE configured ERROR_VARIABLE configured RESULT_VARIABLE status)
 if(NOT status EQUAL 0 OR NOT configured MATCHES "tests are skipped[^\n]*libgtest-dev")
   message(FATAL_ERROR "configure without GoogleTest:\n${configured}")
-endif()
-execute_process(COMMAND ${CMAKE_COMMAND} --build "${BUILD}" --target clustmat -j2
-                RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "the program does not build without GoogleTest")
 endif()
 file(REMOVE_RECURSE "${BUILD}")

@@ -190,7 +190,7 @@ TEST(Console, CommandLineFaultsEndTheRunBeforeItStarts) {
         refused({"--layout", "4"}, "--layout takes 1, 2 or 3, not \"4\""),
         refused({"--layout=1", "--cells=median"}, "--cells takes last or mean, not \"median\""),
         refused({"--columns", "gen,year,,rep,yield"},
-                "--columns takes five or more column names or numbers separated by commas, not "
+                "--columns takes four or more column names or numbers separated by commas, not "
                 "\"gen,year,,rep,yield\""),
         refused({"d.dat", "--output"}, "the option --output needs a value"),
         refused({"--output="}, "the option --output needs a value"),

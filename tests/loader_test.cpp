@@ -73,13 +73,21 @@ TEST(Loader, RefusesDataItCannotPlaceInTheCube) {
     expect_runs({
         refused("variety 0", header + "1 1 1 1 3\n0 1 1 1 3\n",
                 "Record 2 of \"d.dat\": the variety code 0 is below 1"),
-        refused("a fraction", header + "1 1 1.5 1 3\n",
+        refused("a fraction", header + "1 1 1.5 1 3\n1 1 2 1 3\n1 1 3 1 3\n",
                 "the location code \"1.5\" is not a whole number"),
-        refused("a word", header + "x 1 1 1 3\n", "the variety code \"x\" is not a whole number"),
-        refused("a lone sign", header + "1 + 1 1 3\n", "the year code \"+\" is not a whole number"),
+        refused("a word", header + "x 1 1 1 3\n2 1 1 1 3\n3 1 1 1 3\n",
+                "the variety code \"x\" is not a whole number"),
+        refused("a lone sign", header + "1 + 1 1 3\n1 1 1 1 3\n2 1 1 1 3\n",
+                "the year code \"+\" is not a whole number"),
+        refused("a code in quotes, as R writes it",
+                header + "1 1 \"Yolo2\" 1 3\n1 1 2 1 3\n2 1 2 1 3\n",
+                "Record 1 of \"d.dat\": the location code \"Yolo2\" is not a whole number"),
+        // Line 5: the header, record 1 over two lines, a blank line.
+        refused("a record away from its line", header + "1 1\n1 1 3\n\n2 1 x 1 3\n",
+                "Record 2 (line 5) of \"d.dat\": the location code \"x\" is not a whole number"),
         refused("2^32 + 1, never taken for 1", header + "1 1 4294967297 1 3\n1 1 1 1 3\n",
                 "the location code \"4294967297\" is too large"),
-        refused("control bytes shown escaped", header + "\x1f\x7f~ 1 1 1 3\n",
+        refused("control bytes shown escaped", header + "\x1f\x7f~ 1 1 1 3\n1 1 1 1 3\n2 1 1 1 3\n",
                 "the variety code \"\\x1f\\x7f~\" is not a whole number"),
         refused("cut short", header + "1 1 1 1 3\n2 1 1\n",
                 "Record 2 of \"d.dat\": the record is incomplete: the file ends before its block "
@@ -349,7 +357,13 @@ TEST(Table, GivesTheMatrixOfTheLevelsAndPairsThatOccur) {
                           .files = {{"t.csv", table_file(distinct, Form::csv_five_columns)}},
                           .address_space = 64ul << 20},
                          {0, "", {{"t.DIS", reference_matrix(distinct, layout, true)}}}});
-    // A million plots of named genotypes at named locations.
+    expect_runs(cases);
+}
+
+// A million plots of named genotypes at named locations: a test of its own,
+// which takes seconds.
+TEST(Table, GivesTheMatrixOfAMillionPlots) {
+    std::vector<RunCase> cases;
     std::vector<Plot> large;
     for (int i = 0; i < 1000000; ++i)
         large.push_back({"Line " + std::to_string(i % 997), std::to_string(2000 + i % 13),
@@ -497,11 +511,15 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
 // observations, missing values in every form, and lines that account for
 // what was read.
 TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
-    const std::string account = "Read 10 records; 2 varieties, 1 year, 2 locations; 1 repeated "
-                                "header skipped.\nyield: 4 values, 6 missing, 2 zeros.\n\n Matrix";
+    const std::string read = "Read 10 records; 2 varieties, 1 year, 2 locations; 1 repeated "
+                             "header skipped.\nyield: 4 values in 2 cells ";
     const std::string missing_forms = "gen,year,loc,rep,yield\nA,1,L,1,0\nB,1,L,1,-0\nA,1,M,1,NA\n"
                                       "gen,year,loc,rep,yield\nB,1,M,1,#N/A\nB,1,M,2,\"\"\n"
                                       "A,1,M,2,*\nB,1,M,3,.\nA,1,M,3,-\nA,1,L,2,2.5\nB,1,L,2,1\n";
+    std::string many_blocks = "g,y,l,b,t\n";
+    for (int block = 1; block <= 70; ++block)
+        many_blocks += "A,1,L," + std::to_string(block) + ",2\n";
+    many_blocks += "A,1,L,70,2\n";
     auto run = [](std::vector<std::string> args, const std::string& data) {
         args.push_back("t.csv");
         return RunSetup{.args = std::move(args), .files = {{"t.csv", data}}};
@@ -511,13 +529,44 @@ TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
     };
     expect_runs({
         // The grand mean 0.875 of 0, 0, 2.5 and 1; the last values 2.5 and 1.
-        {"zeros and missing values", run({"--layout", "1"}, missing_forms),
-         gives(account, "ClustID\tA\tB\nY1+L\t1.625\t0.125\nY1+M\t.\t.\n")},
-        {"their account in Chinese", run({"c", "--layout", "1"}, missing_forms),
-         gives(gbk("读取 10 条记录; 2 个品种, 1 个年份, 2 个试点; 跳过 1 个重复的表头.\nyield: 4 "
-                   "个数值, "
-                   "6 个缺失, 2 个零值.\n"),
+        {"zeros and missing values, the last of each",
+         run({"--cells", "last", "--layout", "1"}, missing_forms),
+         gives(read + "(the last value of each; 2 not used), 6 missing, 2 zeros.\n\n Matrix",
                "ClustID\tA\tB\nY1+L\t1.625\t0.125\nY1+M\t.\t.\n")},
+        // By default the means of 0 and 2.5, and of 0 and 1.
+        {"zeros and missing values, block means", run({"--layout", "1"}, missing_forms),
+         gives(read + "(block means), 6 missing, 2 zeros.\n\n Matrix",
+               "ClustID\tA\tB\nY1+L\t0.375\t-0.375\nY1+M\t.\t.\n")},
+        {"their account in Chinese", run({"c", "--cells", "last", "--layout", "1"}, missing_forms),
+         gives(gbk("读取 10 条记录; 2 个品种, 1 个年份, 2 个试点; 跳过 1 个重复的表头.\nyield: 4 "
+                   "个数值, 在 2 个单元格中 (每格取最后一个值; 2 个未用), 6 个缺失, 2 个零值.\n"),
+               "ClustID\tA\tB\nY1+L\t1.625\t0.125\nY1+M\t.\t.\n")},
+        {"block means in Chinese", run({"c", "--layout", "2"}, "g,y,l,b,t\nA,1,L,1,7\nA,1,L,2,8\n"),
+         gives(gbk("读取 2 条记录; 1 个品种, 1 个年份, 1 个试点.\nt: 2 个数值, 在 1 个单元格中 "
+                   "(区组平均值), 0 个缺失.\n"),
+               "ClustID\tY1\nL+A\t7.5\n")},
+        // A plot twice: a value of its cell like any other under means, the
+        // later one under last values (R's tapply and a loop's last write).
+        {"a repeated plot, block means",
+         run({"--layout", "2"}, "g,y,l,b,t\nA,1,L,1,7\nA,1,L,2,8\nA,1,L,1,9\nB,1,L,1,1\n"),
+         gives("Read 4 records; 2 varieties, 1 year, 1 location; 1 record repeats an earlier "
+               "plot.\nt: 4 values in 2 cells (block means), 0 missing.\n",
+               "ClustID\tY1\nL+A\t8\nL+B\t1\n")},
+        {"repeated plots, the last of each",
+         run({"--cells", "last", "--layout", "2"},
+             "g,y,l,b,t\nA,1,L,1,7\nA,1,L,1,8\nB,1,L,1,1\nB,1,L,1,2\n"),
+         gives("Read 4 records; 2 varieties, 1 year, 1 location; 2 records repeat an earlier "
+               "plot.\nt: 4 values in 2 cells (the last value of each; 2 not used), 0 missing.\n",
+               "ClustID\tY1\nL+A\t8\nL+B\t2\n")},
+        // More blocks than a cell keeps a bit for: every plot in a set.
+        {"a repeated plot among 70 blocks", run({"--layout", "2"}, many_blocks),
+         gives("Read 71 records; 1 variety, 1 year, 1 location; 1 record repeats an earlier "
+               "plot.\nt: 71 values in 1 cell (block means), 0 missing.\n",
+               "ClustID\tY1\nL+A\t2\n")},
+        {"no value lost, the last of each",
+         run({"--cells", "last", "--layout", "2"}, "g,y,l,b,t\nA,1,L,1,7\n"),
+         gives("t: 1 value in 1 cell (the last value of each), 0 missing.\n",
+               "ClustID\tY1\nL+A\t7\n")},
         {"row names, said so", run({"--layout", "2"}, "g,y,l,b,t\n1,A,1,L,1,7.5\n2,B,1,L,1,8\n"),
          gives("Read 2 records; 2 varieties, 1 year, 1 location; the first column, which the "
                "header does not name, read as row names.\n",
@@ -528,7 +577,8 @@ TEST(Table, ReadsEveryNumberAsWrittenAndAccountsForIt) {
              gbk("读取 2 条记录; 2 个品种, 1 个年份, 1 个试点; 表头未命名的第一列作为行名读取.\n"),
              "ClustID\tY1\nL+A\t7.5\nL+B\t8\n")},
         {"one of each, no zero", run({"--layout", "2"}, "g,y,l,b,Yield (t/ha)\nA,1,L,1,7\n"),
-         gives("Read 1 record; 1 variety, 1 year, 1 location.\nYield (t/ha): 1 value, 0 missing.\n",
+         gives("Read 1 record; 1 variety, 1 year, 1 location.\nYield (t/ha): 1 value in 1 cell "
+               "(block means), 0 missing.\n",
                "ClustID\tY1\nL+A\t7\n")},
         {"--decimal comma on a CSV",
          run({"--decimal", "comma", "--layout", "2"}, "g,y,l,b,t\nA,1,L,1,\"8,4\"\nB,1,L,1,2\n"),
@@ -584,7 +634,7 @@ TEST(Table, RunningOutOfMemoryIsAnError) {
     expect_runs({short_of_memory("a dense cube within 14 MiB", dense, 14ul << 20,
                                  "the cube of 1000000 cells"),
                  short_of_memory("a sparse cube within 20 MiB", sparse, 20ul << 20,
-                                 "the cells of the cube that occur, up to 300000 (about 21 MB)")});
+                                 "the cells of the cube that occur, up to 300000 (about 31 MB)")});
     expect_runs({{"300000 names within 32 MiB",
                   {.args = {"--layout", "1", "t.csv"},
                    .files = {{"t.csv", names}, {"t.DIS", old_matrix}},
@@ -622,10 +672,17 @@ TEST(Table, ClassicFilesKeepTheirMatrixUnderTheNewOptions) {
         {"--decimal comma",
          run({"--decimal", "comma", "--layout", "2", "e.dat"}, ""),
          {0, "", {{"e.DIS", "ClustID\tY1\nL1+G1\t7.8\nL1+G2\t100\n"}}}},
+        // One mistyped code among numbers: a classic file still, its fault named.
         {"a code that is a name",
-         {.input = "d.dat\n1\n", .files = {{"d.dat", header + "1 1 Yolo2 1 4\n"}}},
+         {.input = "d.dat\n1\n",
+          .files = {{"d.dat", header + "1 1 Yolo2 1 4\n1 1 2 1 4\n2 1 2 1 5\n"}}},
          {1, "the location code \"Yolo2\" is not a whole number.\nTo read it as a table: clustmat "
              "--columns Var,Year,Loca,Blk,Trait d.dat\n\n You Data"}},
+        // Names in most records under the design's names: a table.
+        {"codes that are names",
+         {.input = "d.dat\n1\n",
+          .files = {{"d.dat", header + "1 1 Yolo2 1 4\n2 1 Yolo2 1 6\n1 1 Davis 1 5\n"}}},
+         {0, "", {{"d.DIS", "ClustID\tG1\tG2\nY1+Yolo2\t-1\t1\nY1+Davis\t0\t.\n"}}}},
         {"a code that is a name under names that are no design's",
          {.input = "d.dat\n1\n", .files = {{"d.dat", "V Y L B T\n1 1 Yolo2 1 4\n"}}},
          {1, "the location code \"Yolo2\" is not a whole number.\nTo read codes that are names "

@@ -40,7 +40,7 @@ std::string utf16(const std::string& utf8, bool little, bool mark) {
 
 TEST(SavedFiles, UnicodeTextAndOldLineEndsReadAsUtf8Does) {
     const std::string utf8 = tab_text(trial, "\r\n");
-    const std::string matrix = reference_matrix(trial, 1, false);
+    const std::string matrix = reference_matrix(trial, 1, true);
     const std::string classic = data_header + "1 1 1 1 3\r\n2 1 1 1 5\r\n";
     auto table = [&](const char* what, const std::string& bytes) {
         return RunCase{what,
@@ -71,7 +71,7 @@ TEST(SavedFiles, UnicodeTextAndOldLineEndsReadAsUtf8Does) {
         table("line ends of every kind", mixed),
         {"an old Mac's CSV beyond 64 KiB",
          {.args = {"--layout", "2", "t.csv"}, .files = {{"t.csv", large}}},
-         {0, "", {{"t.DIS", reference_matrix(many, 2, false)}}}},
+         {0, "", {{"t.DIS", reference_matrix(many, 2, true)}}}},
         {"a classic file in UTF-16",
          {.args = {"--layout", "1", "d.dat"}, .files = {{"d.dat", utf16(classic, true, true)}}},
          {0, "", {{"d.DIS", "ClustID\tG1\tG2\nY1+L1\t-1\t1\n"}}}},
@@ -143,6 +143,11 @@ TEST(SavedFiles, RefusalsSuggestTheCommandThatReadsTheFile) {
     };
     const std::string wide =
         rows("plot,genotype,year,location,rep,yield,height,heading", ",", true);
+    const std::string tab = rows("gen\tyear\tloc\tblock\tyield", "\t", false);
+    std::string semicolons = tab;
+    for (char& c : semicolons) c = c == '\t' ? ';' : c == '.' ? ',' : c;
+    const std::string below = "\nLine 2 names the columns of a table; to read it so: clustmat "
+                              "--skip 1 --columns gen,year,loc,block,yield t.txt\n";
     const struct {
         const char* what;
         std::string name, data, message;
@@ -182,14 +187,36 @@ TEST(SavedFiles, RefusalsSuggestTheCommandThatReadsTheFile) {
          "Zhoumai 18,5\n",
          "Line 2 of \"t.csv\" names the columns; the lines above it are not part of the table. To "
          "read it: clustmat --skip 1 t.csv\n"},
-        {"a tab file as R writes it, names as codes", "t.txt",
-         rows("gen\tyear\tloc\tblock\tyield", "\t", false),
-         "Record 1 of \"t.txt\": the variety code \"Jimai\" is not a whole number.\nTo read it as "
-         "a table: clustmat --columns gen,year,loc,block,yield t.txt\n"},
+        {"a tab file of eight columns, names as codes", "t.txt",
+         rows("plot\tgenotype\tyear\tlocation\trep\tyield\theight\theading", "\t", true),
+         "\"t.txt\" has 8 columns; name the five to analyse with --columns: clustmat --columns "
+         "genotype,year,location,rep,yield t.txt\n"},
+        // Titles of four to seven words: the one of five, split at blanks as
+        // the tab header under it is, is no header either.
+        {"a title of four words above a tab file", "t.txt", "Wheat MET trial lines\n" + tab,
+         "Record 1 of \"t.txt\": the variety code \"year\" is not a whole number." + below},
+        {"a title of five words above a tab file", "t.txt", "Wheat MET trial of lines\n" + tab,
+         "Record 1 of \"t.txt\": the variety code \"gen\" is not a whole number." + below},
+        {"a title of six words above a tab file", "t.txt",
+         "Grain yield of wheat lines Henan\n" + tab,
+         "Record 1 (line 1) of \"t.txt\": the variety code \"Henan\" is not a whole number." +
+             below},
+        {"a title of seven words above a tab file", "t.txt",
+         "Grain yield of wheat lines in Henan\n" + tab,
+         "Record 1 (line 1) of \"t.txt\": the variety code \"in\" is not a whole number." + below},
+        {"a title of five words above a comma header", "t.csv",
+         "Wheat MET trial of lines\n" + rows("gen,year,loc,block,yield", ",", false),
+         "Line 2 of \"t.csv\" names the columns; the lines above it are not part of the table. To "
+         "read it: clustmat --skip 1 t.csv\n"},
+        {"a title of five words above a semicolon header", "t.csv",
+         "Wheat MET trial of lines\n" + semicolons,
+         "Line 2 of \"t.csv\" names the columns; the lines above it are not part of the table. To "
+         "read it: clustmat --skip 1 t.csv\n"},
         {"a title above a tab file", "t.txt",
          "Table 3. Grain yield of wheat lines, 2019\n" +
              rows("gen\tyear\tloc\tblock\tyield", "\t", false),
-         "Record 1 of \"t.txt\": the variety code \"wheat\" is not a whole number.\nLine 2 names "
+         "Record 1 (line 1) of \"t.txt\": the variety code \"wheat\" is not a whole number.\nLine "
+         "2 names "
          "the columns of a table; to read it so: clustmat --skip 1 --columns "
          "gen,year,loc,block,yield t.txt\n"},
     };
@@ -204,6 +231,71 @@ TEST(SavedFiles, RefusalsSuggestTheCommandThatReadsTheFile) {
         const std::string matrix_name = file.name.substr(0, file.name.size() - 4) + ".DIS";
         expect_runs({{"as suggested", suggested, {0, "", {{matrix_name, matrix}}}}});
     }
+}
+
+// A table saved with tabs or blanks whose header names the design's
+// columns reads with no options, as R's read.delim would take it, at the
+// prompt too; one column of numbers besides them is the trait.
+TEST(SavedFiles, TablesThatNameTheirRolesReadWithNoOptions) {
+    const std::vector<Plot> plots = {
+        {"Jimai 22", "2019", "Tai'an", "R1", "7.8"},
+        {"Zhoumai 18", "2019", "Tai'an", "R1", "8.4"},
+        {"Jimai 22", "2019", "Yangling", "R2", "6.1"},
+        {"Zhoumai 18", "2020", "Tai'an", "R2", "5"},
+        {"Jimai 22", "2019", "Tai'an", "R2", "7"},
+    };
+    // The fields of each plot in the order of `header`, joined by `separator`.
+    auto text = [&](const std::string& header, const std::string& separator, bool quoted,
+                    bool joined_names) {
+        std::string out;
+        std::vector<std::string> names;
+        for (std::size_t at = 0, end; at != std::string::npos;
+             at = end == std::string::npos ? end : end + 1) {
+            end = header.find(' ', at);
+            names.push_back(header.substr(at, end == std::string::npos ? end : end - at));
+        }
+        auto line = [&](auto field) {
+            for (std::size_t i = 0; i < names.size(); ++i)
+                out += (i ? separator : "") + field(names[i]);
+            out += "\n";
+        };
+        line([&](const std::string& name) { return quoted ? '"' + name + '"' : name; });
+        for (const Plot& p : plots)
+            line([&](const std::string& name) {
+                std::string value = name == "gen"     ? p.variety
+                                    : name == "loc"   ? p.location
+                                    : name == "block" ? p.block
+                                    : name == "note"  ? "sown late"
+                                    : name == "year"  ? p.year
+                                                      : p.trait;
+                if (joined_names) std::replace(value.begin(), value.end(), ' ', '_');
+                const bool is_text = name != "year" && name != "yield";
+                return quoted && is_text ? '"' + value + '"' : value;
+            });
+        return out;
+    };
+    std::vector<Plot> joined = plots;
+    for (Plot& p : joined) std::replace(p.variety.begin(), p.variety.end(), ' ', '_');
+    const std::string matrix = reference_matrix(plots, 1, true);
+    auto reads = [](const char* what, const std::string& data, const std::string& expected) {
+        return RunCase{what,
+                       {.args = {"--layout", "1", "t.txt"}, .files = {{"t.txt", data}}},
+                       {0, "", {{"t.DIS", expected}}}};
+    };
+    const std::string tab = text("gen year loc block yield", "\t", false, false);
+    expect_runs({
+        reads("five columns, tabs", tab, matrix),
+        reads("five columns, tabs, texts quoted as R writes them",
+              text("gen year loc block yield", "\t", true, false), matrix),
+        reads("five columns, blanks", text("gen year loc block yield", " ", false, true),
+              reference_matrix(joined, 1, true)),
+        reads("the trait first", text("yield gen year loc block", "\t", false, false), matrix),
+        reads("a sixth column of text", text("gen year loc block yield note", "\t", true, false),
+              matrix),
+        {"at the prompt",
+         {.input = "t.txt\n1\n", .files = {{"t.txt", tab}}},
+         {0, "", {{"t.DIS", matrix}}}},
+    });
 }
 
 // Where the names don't say which column is which, the message lists the

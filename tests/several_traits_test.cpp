@@ -35,15 +35,36 @@ TEST(SeveralTraits, GiveTheMatricesOfRunsOfEachAlone) {
                            "--cells", means ? "mean" : "last", "t.csv"},
                   .files = {{"t.csv", trial}}},
                  {0,
-                  "Read 5 records; 2 varieties, 2 years, 2 locations.\nyield: 4 values, 1 "
-                  "missing, 1 zero.\nplant height: 3 values, 2 missing.\nscore: 5 values, 0 "
-                  "missing, 1 zero.\n株高(cm): 4 values, 1 missing.\n",
+                  std::string("Read 5 records; 2 varieties, 2 years, 2 locations.\nyield: 4 "
+                              "values in 4 cells (") +
+                      (means ? "block means" : "the last value of each") +
+                      "), 1 missing, 1 zero.\nplant height: 3 values in 3 cells (" +
+                      (means ? "block means" : "the last value of each") +
+                      "), 2 missing.\nscore: 5 values in 4 cells (" +
+                      (means ? "block means" : "the last value of each; 1 not used") +
+                      "), 0 missing, 1 zero.\n株高(cm): 4 values in 4 cells (" +
+                      (means ? "block means" : "the last value of each") + "), 1 missing.\n",
                   {{"t.yield.DIS", alone("yield", layout, means)},
                    {"t.plant_height.DIS", alone("7", layout, means)},
                    {"t.score.DIS", alone("score", layout, means)},
                    {"t.col9.DIS", alone("9", layout, means)},
                    {"t.csv", trial}},
                   true}});
+    // The design's four columns alone: every column of numbers, the plots'
+    // numbers too, which the account's list shows.
+    cases.push_back(
+        {"four names take every trait",
+         {.args = {"--columns", columns, "--layout", "1", "t.csv"}, .files = {{"t.csv", trial}}},
+         {0,
+          "locations.\nTraits: plot, yield, plant height, score, 株高(cm).\nplot: 5 "
+          "values in 4 cells (block means)",
+          {{"t.plot.DIS", alone("plot", "1", true)},
+           {"t.yield.DIS", alone("yield", "1", true)},
+           {"t.plant_height.DIS", alone("7", "1", true)},
+           {"t.score.DIS", alone("score", "1", true)},
+           {"t.col9.DIS", alone("9", "1", true)},
+           {"t.csv", trial}},
+          true}});
     expect_runs(cases);
 }
 

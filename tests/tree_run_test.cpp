@@ -248,7 +248,7 @@ TEST(TreeRun, LeavesOutWhatCantBeComparedAndSaysWhy) {
     // shows the cells left empty without a fill, and the filled ones with it.
     const std::string& picture = filled.files.at("t.yield.tree.svg");
     EXPECT_NE(picture.find("1 left out (listed in t.yield.groups.tsv)"), std::string::npos);
-    EXPECT_NE(picture.find("Last value of each cell; 6 of 16 cells filled"), std::string::npos);
+    EXPECT_NE(picture.find("Block means; 6 of 16 cells filled"), std::string::npos);
     EXPECT_EQ(picture.find("class=\"empty\""), std::string::npos);
     EXPECT_NE(run.files.at("t.yield.tree.svg").find("class=\"empty\""), std::string::npos);
     // An earlier run's tree of a trait that has none now goes with the new set.

@@ -166,6 +166,9 @@ inline constexpr std::string_view template_write_failed =
 inline constexpr auto field_names = std::to_array<std::string_view>(
     {"variety code", "year code", "location code", "block code", "trait value"});
 inline constexpr std::string_view record_fault = "Record {} of {}: {}";
+// Where the record is not on the line of its number: a title, notes or a
+// record split over lines above it.
+inline constexpr std::string_view record_line_fault = "Record {} (line {}) of {}: {}";
 inline constexpr std::string_view record_incomplete =
     "the record is incomplete: the file ends before its {}.";
 inline constexpr std::string_view field_not_whole = "the {} {} is not a whole number.";
@@ -270,6 +273,9 @@ inline constexpr std::string_view no_column_number = "there is no column {}.";
 inline constexpr std::string_view no_column_named = "no column is named {}.";
 inline constexpr std::string_view columns_named = "several columns are named {}.";
 inline constexpr std::string_view column_twice = "the column {} is given twice.";
+inline constexpr std::string_view no_trait_column =
+    "no column but the four named holds numbers in its first records; name the trait too: "
+    "--columns V,Y,L,B,T.";
 inline constexpr std::string_view header_too_short =
     "the header names {}, but a table needs five: the variety, year, location, block and trait "
     "value.";
@@ -318,11 +324,36 @@ inline constexpr std::string_view account_row_names_zh =
     "; "
     "\xB1\xED\xCD\xB7\xCE\xB4\xC3\xFC\xC3\xFB\xB5\xC4\xB5\xDA\xD2\xBB\xC1\xD0\xD7\xF7\xCE\xAA\xD0"
     "\xD0\xC3\xFB\xB6\xC1\xC8\xA1";
-// After the trait's name:
-inline constexpr std::string_view account_trait_en = ": {}, {} missing";
-// ": {} 个数值, {} 个缺失"
+// Records whose variety, year, location and block an earlier record has.
+inline constexpr std::string_view account_plots_en = "; {} an earlier plot";
+inline constexpr auto repeat_words =
+    std::to_array<std::string_view>({"record repeats", "records repeat"});
+// "; {} 条记录与之前的小区重复"
+inline constexpr std::string_view account_plots_zh =
+    "; {} \xCC\xF5\xBC\xC7\xC2\xBC\xD3\xEB\xD6\xAE\xC7\xB0\xB5\xC4\xD0\xA1\xC7\xF8\xD6"
+    "\xD8\xB8\xB4";
+// The traits found, not named, after the first line: "Traits: yield, testwt."
+inline constexpr std::string_view account_traits_en = "Traits: {}.\n";
+// "性状: {}."
+inline constexpr std::string_view account_traits_zh = "\xD0\xD4\xD7\xB4: {}.\n";
+// After the trait's name: its values, the cells they made and how.
+inline constexpr std::string_view account_trait_en = ": {} in {} ({}), {} missing";
+inline constexpr std::string_view cells_means_en = "block means";
+inline constexpr std::string_view cells_last_en = "the last value of each";
+inline constexpr std::string_view cells_unused_en = "the last value of each; {} not used";
+// ": {} 个数值, 在 {} 个单元格中 ({}), {} 个缺失"
 inline constexpr std::string_view account_trait_zh =
-    ": {} \xB8\xF6\xCA\xFD\xD6\xB5, {} \xB8\xF6\xC8\xB1\xCA\xA7";
+    ": {} \xB8\xF6\xCA\xFD\xD6\xB5, \xD4\xDA {} \xB8\xF6\xB5\xA5\xD4\xAA\xB8\xF1\xD6\xD0 "
+    "({}), {} \xB8\xF6\xC8\xB1\xCA\xA7";
+// "区组平均值"
+inline constexpr std::string_view cells_means_zh = "\xC7\xF8\xD7\xE9\xC6\xBD\xBE\xF9\xD6\xB5";
+// "每格取最后一个值"
+inline constexpr std::string_view cells_last_zh =
+    "\xC3\xBF\xB8\xF1\xC8\xA1\xD7\xEE\xBA\xF3\xD2\xBB\xB8\xF6\xD6\xB5";
+// "每格取最后一个值; {} 个未用"
+inline constexpr std::string_view cells_unused_zh =
+    "\xC3\xBF\xB8\xF1\xC8\xA1\xD7\xEE\xBA\xF3\xD2\xBB\xB8\xF6\xD6\xB5; {} "
+    "\xB8\xF6\xCE\xB4\xD3\xC3";
 inline constexpr std::string_view account_zeros_en = ", {}";
 // ", {} 个零值"
 inline constexpr std::string_view account_zeros_zh = ", {} \xB8\xF6\xC1\xE3\xD6\xB5";
@@ -331,6 +362,7 @@ inline constexpr auto record_words = std::to_array<std::string_view>({"record", 
 inline constexpr auto variety_words = std::to_array<std::string_view>({"variety", "varieties"});
 inline constexpr auto year_words = std::to_array<std::string_view>({"year", "years"});
 inline constexpr auto location_words = std::to_array<std::string_view>({"location", "locations"});
+inline constexpr auto cell_words = std::to_array<std::string_view>({"cell", "cells"});
 inline constexpr auto header_words =
     std::to_array<std::string_view>({"repeated header", "repeated headers"});
 inline constexpr auto value_words = std::to_array<std::string_view>({"value", "values"});
@@ -530,10 +562,13 @@ inline constexpr std::string_view usage =
     "                  (--columns gen,year,loc,rep,yield or --columns 3,1,2,4,6);\n"
     "                  with several traits, one read gives a matrix a trait, named\n"
     "                  after it (wheat.yield.DIS, wheat.plant_height.DIS), all\n"
-    "                  put in place together\n"
+    "                  put in place together; the four design columns alone\n"
+    "                  (--columns gen,year,loc,rep) take every other column of\n"
+    "                  numbers as a trait\n"
     "  --cells last|mean\n"
     "                  a cell of the matrix holds the last of its values in the file\n"
-    "                  (the default), or their mean over the blocks\n"
+    "                  (a classic file's default), or their mean over the blocks (a\n"
+    "                  table's default)\n"
     "  --decimal comma|point\n"
     "                  the trait values' decimal mark: a point (the default), or a\n"
     "                  comma (7,80), the default for a CSV file separated by\n"
@@ -631,7 +666,7 @@ inline constexpr std::string_view bad_mojena_option = "--mojena takes a number a
 inline constexpr std::string_view mojena_with_groups =
     "--mojena sets Mojena's rule, which --groups replaces: give one of them";
 inline constexpr std::string_view bad_columns_option =
-    "--columns takes five or more column names or numbers separated by commas, not {}";
+    "--columns takes four or more column names or numbers separated by commas, not {}";
 inline constexpr std::string_view second_data_file = "a second data file {} after {}";
 inline constexpr std::string_view cant_open_data_file = "\nCan't open the data file {}: {}";
 

@@ -59,7 +59,8 @@ struct TreeRun {
     const Trial& trial;
     Layout layout;
     const TreeOptions& options;
-    bool cell_means = false; // a cell holds the mean of its values (--cells mean)
+    bool cell_means =
+        false; // a cell holds the mean of its values (a table's default, --cells mean)
 };
 
 // Stages the group table of each trait's tree, and for a tree that was

@@ -146,6 +146,7 @@ std::vector<TraitCube> finish_cube(CubeBuilder&& builder) {
                 trait.dense_sums.reset();
                 trait.dense_counts.reset();
             }
+            for (std::int64_t i = 0; i < cells; ++i) cube.cells_held += holds_value(trait.cells[i]);
             cube.dense = std::move(trait.cube);
         } else {
             cube.sparse.reserve(order.size());
@@ -156,6 +157,8 @@ std::vector<TraitCube> finish_cube(CubeBuilder&& builder) {
                         ? empty_cell
                         : cell_mean(trait.slot_sums[slot], trait.slot_counts[slot]));
         }
+        if (shared->sparse)
+            for (float cell : cube.sparse) cube.cells_held += holds_value(cell);
         // Rounded once, at the end. With no value at all the mean is never
         // printed: every cell is empty.
         cube.grand_mean = trait.values > 0

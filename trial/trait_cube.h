@@ -91,6 +91,7 @@ struct TraitCube {
     std::int64_t values = 0;      // observations, zeros included
     std::int64_t missing = 0;     // trait fields that hold a missing value
     std::int64_t zeros = 0;       // observations of 0 (tables only)
+    std::int64_t cells_held = 0;  // cells that hold a value
 };
 
 // Whether a cell holds a value.
