@@ -10,12 +10,13 @@
 #include <iterator>
 #include <optional>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 // Every option but the questions and --tree takes a value.
 static constexpr std::string_view value_options[] = {
     "--columns", "--cells",  "--decimal",  "--layout", "--output", "--skip",
-    "--method",  "--groups", "--min-rows", "--fill",   "--mojena"};
+    "--method",  "--groups", "--min-rows", "--fill",   "--mojena", "--threads"};
 
 // The options that say how the tree is grown, which mean nothing without it.
 static constexpr std::string_view tree_options[] = {"--method", "--groups", "--min-rows", "--fill",
@@ -72,6 +73,11 @@ static std::string take_value(std::string_view name, std::string_view value, Com
         const std::optional<double> k = mojena_k(value);
         if (!k) return compose(texts::bad_mojena_option, {{"value", quoted(value, token_shown)}});
         line.tree_options.mojena = *k;
+    } else if (name == "--threads") {
+        const std::optional<int> count = whole_int(std::string(value));
+        if (!count || *count < 1)
+            return compose(texts::bad_threads_option, {{"value", quoted(value, token_shown)}});
+        line.threads = *count;
     } else if (name == "--groups" || name == "--min-rows") {
         const std::optional<int> count = whole_int(std::string(value));
         if (!count || *count < 1)
@@ -103,8 +109,15 @@ static std::string take_value(std::string_view name, std::string_view value, Com
     return {};
 }
 
+// The threads the machine runs at once; 1 where it can't say.
+static int hardware_threads() {
+    const unsigned count = std::thread::hardware_concurrency();
+    return count == 0 ? 1 : static_cast<int>(std::min(count, 1024u));
+}
+
 CommandLine read_command_line(const std::vector<std::string>& arguments) {
     CommandLine line;
+    line.threads = hardware_threads();
     std::string fault;
     bool options_ended = false;
     // An option given twice is a mistake whichever of the two was meant.
@@ -163,6 +176,7 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
     };
     if (fault.empty() && is_given("--mojena") && is_given("--groups"))
         fault = compose(texts::mojena_with_groups);
+    line.tree_options.threads = line.threads;
     if (line.request == Request::run && !fault.empty()) {
         line.request = Request::usage_error;
         line.usage_error = fault;

@@ -24,6 +24,10 @@ struct CommandLine {
     bool several_traits = false; // --columns names more than one trait
     bool tree = false;           // --tree: cluster the matrix's columns
     TreeOptions tree_options;
+    // --threads, else the machine's hardware threads: how many may share
+    // the work of a stage that can be divided (the tree's distances, which
+    // tree_options.threads carries); 1 does everything on one.
+    int threads = 1;
 };
 
 // Reads the arguments after the program's name: c or C, the options (--name value or --name=value),

@@ -13,20 +13,29 @@
 // Old DOS editors end text files with this byte; what follows it is not data.
 static constexpr char dos_end_of_file = '\x1A';
 
+// Reads land on a page boundary and are whole pages (the read block is):
+// the C library then passes each straight to the system, one call a block,
+// and the system copies from its page cache page onto page. A landing place
+// a few bytes off a page made the copy cost twice as much.
+static constexpr std::size_t page = 4096;
+
 void reader_open(DataReader& reader, std::FILE* stream, std::string_view name, std::size_t block) {
     reader.stream = stream;
     reader.name = name;
     reader.block = block > 0 ? block : 1;
-    // Room for the longest line even with the tiny blocks of the tests: a
-    // token or a line never needs more, whatever the file holds; and beyond
-    // it for one more character turned from UTF-16.
-    reader.capacity = std::max(reader.block, longest_line + 1) + 16;
+    // Before the landing place, room for the longest line the unread bytes
+    // can be (a token is shorter); after it a block, or at least one more
+    // character turned from UTF-16, even with the tiny blocks of the tests.
+    reader.landing = (longest_line + 1 + 16 + page - 1) / page * page;
+    const std::size_t after = std::max<std::size_t>(reader.block, 16);
     // The NUL after the data, and a word more that a scan may read (see
     // input/levels.h), never undefined.
-    reader.buffer = reader.capacity < SIZE_MAX - 1 - read_slack
-                        ? static_cast<char*>(std::calloc(reader.capacity + 1 + read_slack, 1))
-                        : nullptr;
-    if (!reader.buffer) fatal_exit(texts::out_of_memory_reading);
+    const bool fits = after < SIZE_MAX - reader.landing - 1 - read_slack - page;
+    reader.capacity = fits ? reader.landing + after : 0;
+    reader.allocation = fits ? std::calloc(reader.capacity + 1 + read_slack + page, 1) : nullptr;
+    if (!reader.allocation) fatal_exit(texts::out_of_memory_reading);
+    const auto address = reinterpret_cast<std::uintptr_t>(reader.allocation);
+    reader.buffer = static_cast<char*>(reader.allocation) + (page - address % page) % page;
     reader.buffer[0] = '\0';
     reader.begin = reader.end = 0;
     reader.at_eof = false;
@@ -38,7 +47,8 @@ void reader_open(DataReader& reader, std::FILE* stream, std::string_view name, s
 }
 
 void reader_close(DataReader& reader) {
-    std::free(reader.buffer);
+    std::free(reader.allocation);
+    reader.allocation = nullptr;
     reader.buffer = nullptr;
 }
 
@@ -175,16 +185,17 @@ static bool text_follows(DataReader& reader, std::string_view bytes) {
 }
 
 // The one place that reads the stream: keeps the unread bytes, moves them to
-// the front, and appends what the stream has next. Gives false when nothing
-// could be added. The unread bytes are never more than the start of one
-// token or one line, at most longest_line of them, so there is always
-// room.
+// end at the landing place, and appends what the stream has next. Gives
+// false when nothing could be added. The unread bytes are never more than
+// the start of one token or one line, at most longest_line of them and a
+// CR, so there is always room.
 static bool refill(DataReader& reader) {
     if (reader.at_eof) return false;
-    if (reader.begin > 0) {
-        std::memmove(reader.buffer, reader.buffer + reader.begin, reader.end - reader.begin);
-        reader.end -= reader.begin;
-        reader.begin = 0;
+    const std::size_t unread = reader.end - reader.begin;
+    if (reader.end != reader.landing) {
+        std::memmove(reader.buffer + reader.landing - unread, reader.buffer + reader.begin, unread);
+        reader.begin = reader.landing - unread;
+        reader.end = reader.landing;
     }
     char* into = reader.buffer + reader.end;
     std::size_t wanted = std::min(reader.block, reader.capacity - reader.end);

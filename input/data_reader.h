@@ -1,6 +1,6 @@
 // A buffered reader over the design data file: block reads into one buffer,
 // tokens handed out as views into it. The buffer never grows: it holds one
-// read block, or the longest token, whichever is larger.
+// read block, and before it room for the longest line.
 //
 // A file is read twice (once to size the trial, once to load it) and both
 // reads must see the same bytes: the reader keeps a checksum of every byte
@@ -25,10 +25,14 @@ enum class Encoding : unsigned char { bytes, utf16_little, utf16_big };
 struct DataReader {
     std::FILE* stream;
     std::string_view name; // the data file's, for the message of a read error
+    void* allocation;      // the buffer lies in it, aligned to a page
     char* buffer;
     std::size_t capacity; // of data, not counting the NUL after it
-    std::size_t block;    // bytes asked of the stream at a time
-    std::size_t begin;    // unread bytes are [begin, end)
+    // Where a block read lands: a page boundary, with room before it for
+    // the unread bytes that fill moves there.
+    std::size_t landing;
+    std::size_t block; // bytes asked of the stream at a time
+    std::size_t begin; // unread bytes are [begin, end)
     std::size_t end;
     bool at_eof; // the stream (or a Ctrl-Z byte) ended the data
     // A table's Ctrl-Z ends its data only where nothing but blanks follows:

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <string_view>
@@ -245,9 +246,17 @@ TEST(Tree, DistancesAndFusionsAsPlainlyComputedTiesIncluded) {
         levels({"5", "0", "1", "6"}),           // later levels fuse first
         levels({"100", "010", "001"}),          // every distance the same
         // G2 and G4 fuse; the union is then as near G1 as G3 is, and before it.
-        levels({"00", "03", "20", "02"}), levels({"1.34", ".630", "22.2", "9999"}), // empty cells
-        random_levels(60, 3, 1, 3, 0),     // ties everywhere
-        random_levels(300, 43, 2, 10, 30), // tiles of levels, lanes and a tail
+        levels({"00", "03", "20", "02"}),
+        levels({"1.34", ".630", "22.2", "9999"}), // empty cells
+        random_levels(60, 3, 1, 3, 0),            // ties everywhere
+        random_levels(300, 43, 2, 10, 30),        // tiles of levels, lanes and a tail
+        // Levels with every row and levels without, in four bands of tiles,
+        // values whose squares round.
+        [] {
+            ClusterData data = random_levels(200, 70, 3, 10, 1);
+            for (double& value : data.values) value /= 7;
+            return data;
+        }(),
     };
     for (const ClusterData& data : cases) {
         const Matrix d = plain_distances(data);
@@ -257,6 +266,12 @@ TEST(Tree, DistancesAndFusionsAsPlainlyComputedTiesIncluded) {
         for (std::size_t i = 0; i < d.size(); ++i)
             for (std::size_t j = i + 1; j < d.size(); ++j)
                 EXPECT_NEAR(got.values[pair_index(d.size(), i, j)], d[i][j], 1e-13 * d[i][j]);
+        // Shared among threads, every distance is the one thread's to the bit.
+        for (int threads = 2; threads <= 8; ++threads)
+            EXPECT_EQ(std::memcmp(level_distances(data, all, threads).values.get(),
+                                  got.values.get(), pair_count(got.count) * sizeof(double)),
+                      0)
+                << threads << " threads";
         for (Linkage linkage : linkages) {
             SCOPED_TRACE(int(linkage));
             expect_same_fusions(agglomerate(condensed(d), linkage), textbook(d, linkage));

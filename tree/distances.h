@@ -34,4 +34,7 @@ Distances allocate_distances(std::int64_t count);
 // The distances between `levels` (indices into data's levels), numbered from
 // 0 in the order given. A pair that shares no row gets NaN; choose_levels
 // never lets one through. values is null when the memory can't be had.
-Distances level_distances(const ClusterData& data, const std::vector<std::int32_t>& levels);
+// `threads` share the work (1: this thread alone); the distances are the
+// same to the last bit whatever their number.
+Distances level_distances(const ClusterData& data, const std::vector<std::int32_t>& levels,
+                          int threads = 1);

@@ -4,7 +4,6 @@
 
 #include "tree/cluster_data.h"
 
-#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -18,14 +17,8 @@ struct PresentRows {
 PresentRows present_rows(const ClusterData& data, const std::vector<std::int32_t>& levels);
 
 // The rows in which both levels a and b (numbered as in present_rows) have
-// a value.
-inline std::int64_t shared_rows(const PresentRows& present, std::int64_t a, std::int64_t b) {
-    const std::uint64_t* x = present.bits.data() + a * present.words;
-    const std::uint64_t* y = present.bits.data() + b * present.words;
-    std::int64_t count = 0;
-    for (std::int64_t w = 0; w < present.words; ++w) count += std::popcount(x[w] & y[w]);
-    return count;
-}
+// a value; counted with the popcount instruction where the processor has it.
+std::int64_t shared_rows(const PresentRows& present, std::int64_t a, std::int64_t b);
 
 // The rows in which level a has a value.
 inline std::int64_t rows_with_value(const PresentRows& present, std::int64_t a) {

@@ -10,7 +10,9 @@
 #include "tree/cophenetic.h"
 #include "tree/distances.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 // The columns of the layout's matrix of `cube`, level-major, NaN for an
 // empty cell; the rows are the matrix's.
@@ -57,12 +59,12 @@ static std::vector<std::string> row_labels(const CubeLevels& levels, Layout layo
 
 // The distances of the clustered levels; a run without the memory for them
 // ends, saying how many levels asked for it.
-static Distances distances_of(const TraitTree& tree) {
+static Distances distances_of(const TraitTree& tree, int threads) {
     const auto levels = static_cast<std::int64_t>(tree.participation.clustered.size());
     const std::string memory_use =
         compose(texts::memory_for_distances, {{"levels", number_text(levels)}});
     set_memory_use(memory_use);
-    Distances distances = level_distances(tree.data, tree.participation.clustered);
+    Distances distances = level_distances(tree.data, tree.participation.clustered, threads);
     if (!distances.values) fatal_exit(texts::out_of_memory, {{"use", memory_use}});
     return distances;
 }
@@ -148,14 +150,24 @@ TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions&
         std::vector<char>().swap(tree.clustered_filled);
         return tree;
     }
-    // The clustering consumes its distances; the cophenetic correlation
-    // takes them afresh rather than from a copy, so that the distances never
-    // need more than their one allocation.
-    tree.fusions = agglomerate(distances_of(tree), options.method);
+    // The clustering consumes its distances, and the cophenetic correlation
+    // needs them as they were: it keeps them while the clustering works on a
+    // copy. Without the memory for the copy, they are computed again after
+    // the clustering rather than the tree refused.
+    Distances distances = distances_of(tree, options.threads);
+    Distances working = allocate_distances(distances.count);
+    if (working.values) {
+        std::copy_n(distances.values.get(), pair_count(distances.count), working.values.get());
+        std::vector<double>().swap(tree.data.values);
+        tree.fusions = agglomerate(std::move(working), options.method);
+    } else {
+        tree.fusions = agglomerate(std::move(distances), options.method);
+        distances = distances_of(tree, options.threads);
+    }
     const std::int64_t wanted =
         options.groups ? *options.groups : mojena_groups(tree.fusions, options.mojena);
     tree.groups = cut_into_groups(tree.fusions, wanted);
-    tree.cophenetic = cophenetic_correlation(distances_of(tree), tree.fusions);
+    tree.cophenetic = cophenetic_correlation(distances, tree.fusions);
     // The next trait's tree needs the memory more than this one's values.
     std::vector<double>().swap(tree.data.values);
     return tree;

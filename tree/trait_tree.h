@@ -26,6 +26,7 @@ struct TreeOptions {
     CellFill fill = CellFill::additive; // --fill
     bool centre = false;                // --centre, or --scale
     bool scale = false;                 // --scale
+    int threads = 1;                    // --threads: the distances' share of them
 };
 
 struct TraitTree {
