@@ -47,45 +47,24 @@ struct Tiles {
 // sums let g++ vectorise without reordering one sum (with trapping maths
 // off for this file, so that it may compute the square before the select).
 // Every machine adds the same numbers in the same order: the wider vectors
-// only do more lanes at once.
-[[gnu::always_inline]] static inline double squares_in_common(const double* a, const double* b,
-                                                              std::int64_t rows) {
-    constexpr int lanes = 8;
-    double partial[lanes] = {};
-    std::int64_t row = 0;
-    for (; row + lanes <= rows; row += lanes) {
-        for (int lane = 0; lane < lanes; ++lane) {
-            const double difference = a[row + lane] - b[row + lane];
-            partial[lane] += difference == difference ? difference * difference : 0.0;
-        }
-    }
-    double sum = 0;
-    for (; row < rows; ++row) {
-        const double difference = a[row] - b[row];
-        sum += difference == difference ? difference * difference : 0.0;
-    }
-    for (double part : partial) sum += part;
-    return sum;
-}
-
-// The same sum where neither level has an empty cell: the select would
-// always take the square, so the sum is the same number to the last bit.
+// only do more lanes at once. Where neither level has an empty cell the
+// select would always take the square, so `complete` leaves it out and the
+// sum is the same number to the last bit.
+template <bool complete>
 [[gnu::always_inline]] static inline double squares(const double* a, const double* b,
                                                     std::int64_t rows) {
+    auto square = [](double difference) {
+        if constexpr (complete) return difference * difference;
+        return difference == difference ? difference * difference : 0.0;
+    };
     constexpr int lanes = 8;
     double partial[lanes] = {};
     std::int64_t row = 0;
-    for (; row + lanes <= rows; row += lanes) {
-        for (int lane = 0; lane < lanes; ++lane) {
-            const double difference = a[row + lane] - b[row + lane];
-            partial[lane] += difference * difference;
-        }
-    }
+    for (; row + lanes <= rows; row += lanes)
+        for (int lane = 0; lane < lanes; ++lane)
+            partial[lane] += square(a[row + lane] - b[row + lane]);
     double sum = 0;
-    for (; row < rows; ++row) {
-        const double difference = a[row] - b[row];
-        sum += difference * difference;
-    }
+    for (; row < rows; ++row) sum += square(a[row] - b[row]);
     for (double part : partial) sum += part;
     return sum;
 }
@@ -111,10 +90,10 @@ shared_words(const std::uint64_t* x, const std::uint64_t* y, std::int64_t words)
         const double* y = other + (b - from) * rows;
         double sum, shared;
         if (p.complete[a] && p.complete[b]) {
-            sum = squares(x, y, rows);
+            sum = squares<true>(x, y, rows);
             shared = all_rows;
         } else {
-            sum = squares_in_common(x, y, rows);
+            sum = squares<false>(x, y, rows);
             shared = static_cast<double>(shared_words(bits + a * words, bits + b * words, words));
         }
         out[b - from] = std::sqrt(all_rows / shared * sum);
