@@ -227,17 +227,6 @@ std::string random_table(std::vector<Plot>& plots, char separator) {
     return text + "\x1A\r\n\x1A "; // end-of-file marks with nothing after them
 }
 
-// The matrix of a loaded cube, as the matrix file would hold it.
-std::string matrix_of(const TraitCube& cube, Layout layout) {
-    std::FILE* matrix = std::tmpfile();
-    EXPECT_TRUE(write_cluster_matrix(matrix, cube, layout));
-    std::string written(static_cast<std::size_t>(std::ftell(matrix)), '\0');
-    std::rewind(matrix);
-    EXPECT_EQ(std::fread(written.data(), 1, written.size(), matrix), written.size());
-    std::fclose(matrix);
-    return written;
-}
-
 // Whatever the separator, wherever a read block ends, and whichever form the
 // cube takes, every cell and every row that occurs.
 TEST(LoaderGuard, ReadsATableAsItsPlotsWhereverTheBlocksEnd) {

@@ -1,10 +1,13 @@
 #include "table_reference.h"
 
+#include "matrix/matrix_writer.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <map>
 #include <numeric>
 #include <set>
@@ -114,4 +117,14 @@ ClusterData reference_columns(const std::vector<Plot>& plots, int layout) {
             data.values.push_back(cell == t.cells.end() ? NAN : float(cell->second.back()));
         }
     return data;
+}
+
+std::string matrix_of(const TraitCube& cube, Layout layout) {
+    std::FILE* matrix = std::tmpfile();
+    EXPECT_TRUE(write_cluster_matrix(matrix, cube, layout));
+    std::string written(static_cast<std::size_t>(std::ftell(matrix)), '\0');
+    std::rewind(matrix);
+    EXPECT_EQ(std::fread(written.data(), 1, written.size(), matrix), written.size());
+    std::fclose(matrix);
+    return written;
 }

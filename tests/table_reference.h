@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tree/cluster_data.h"
+#include "trial/trait_cube.h"
 
 #include <string>
 #include <vector>
@@ -20,3 +21,6 @@ std::string reference_matrix(const std::vector<Plot>& plots, int layout, bool me
 // The columns of the matrix of `layout` that a tree clusters, with each
 // cell's last value or NaN.
 ClusterData reference_columns(const std::vector<Plot>& plots, int layout);
+
+// The matrix of a loaded cube in `layout`, as the matrix file would hold it.
+std::string matrix_of(const TraitCube& cube, Layout layout);

@@ -3,6 +3,7 @@
 // and writers at work in two threads at once.
 #include "base/random.h"
 #include "matrix/matrix_writer.h"
+#include "table_reference.h"
 #include "trial/cube_builder.h"
 
 #include <cmath>
@@ -136,15 +137,8 @@ TEST(TraitCube, RowsAreThoseOfAPlainDenseArray) {
 // A cube's three matrices, as their files would hold them.
 std::string matrices_of(const TraitCube& cube) {
     std::string text;
-    for (Layout layout : {Layout::variety, Layout::year, Layout::location}) {
-        std::FILE* matrix = std::tmpfile();
-        EXPECT_TRUE(write_cluster_matrix(matrix, cube, layout));
-        std::string written(static_cast<std::size_t>(std::ftell(matrix)), '\0');
-        std::rewind(matrix);
-        EXPECT_EQ(std::fread(written.data(), 1, written.size(), matrix), written.size());
-        std::fclose(matrix);
-        text += written;
-    }
+    for (Layout layout : {Layout::variety, Layout::year, Layout::location})
+        text += matrix_of(cube, layout);
     return text;
 }
 

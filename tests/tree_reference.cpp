@@ -1,5 +1,6 @@
 #include "tree_reference.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -90,4 +91,12 @@ double read_node(const std::string& text, std::size_t& at, std::vector<std::stri
     EXPECT_NEAR(height[0], height[1], 1e-9 * height[0]);
     heights.push_back(2 * height[0]);
     return height[0];
+}
+
+void expect_same_heights(std::vector<double> heights, std::vector<double> want) {
+    std::sort(heights.begin(), heights.end());
+    std::sort(want.begin(), want.end());
+    ASSERT_EQ(heights.size(), want.size());
+    for (std::size_t k = 0; k < heights.size(); ++k)
+        EXPECT_NEAR(heights[k], want[k], 1e-9 * want[k]);
 }

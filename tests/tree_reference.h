@@ -26,3 +26,6 @@ std::vector<Fusion> textbook(Matrix d, Linkage linkage, Matrix* cophenetic = nul
 // ape reads the tree's cophenetic distances.
 double read_node(const std::string& text, std::size_t& at, std::vector<std::string>& leaves,
                  std::vector<double>& heights);
+
+// The same fusion heights, in any order, to 1e-9 relative.
+void expect_same_heights(std::vector<double> heights, std::vector<double> want);
