@@ -202,5 +202,10 @@ std::vector<OtherReading> other_readings(std::string_view token, DecimalMark mar
         readings.push_back({joined(count - 1), static_cast<DecimalMark>(last), separators[0]});
     // Every separator between thousands: a whole number.
     if (one_kind && thousands(grouping, count)) readings.push_back({joined(count), mark, last});
+    // The readings that keep the file's own decimal mark first: the file's
+    // mark is the likelier one, and the option that changes it would read
+    // the file's other numbers wrongly without a word.
+    std::stable_partition(readings.begin(), readings.end(),
+                          [mark](const OtherReading& reading) { return reading.decimal == mark; });
     return readings;
 }

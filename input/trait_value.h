@@ -88,8 +88,8 @@ inline TraitReading read_table_trait_quickly(std::string_view token, DecimalMark
 // separators between thousands ("8,400" is 8400). Each reading gives the
 // number, in plain digits and a point, and which of the two it takes:
 // the other decimal mark, or separators between thousands (with the other
-// mark for the fraction when both are there). None when the field is no
-// such number.
+// mark for the fraction when both are there). Those that keep `mark` come
+// first. None when the field is no such number.
 struct OtherReading {
     std::string number;
     DecimalMark decimal;   // the mark its fraction takes

@@ -492,9 +492,14 @@ TEST(Table, RefusesWhatItCannotReadNamingTheLine) {
                 "Line 2 of \"t.csv\": the trait value (column \"yield\") \"7,80\" is not a number. "
                 "It reads as 7.80 with a decimal comma (run clustmat with --decimal comma).\n"),
         refused("a quoted thousand", header + "A,1,L,1,\"-8,400\"\n", {},
-                "\"-8,400\" is not a number. It reads as -8.400 with a decimal comma (run clustmat "
-                "with --decimal comma), or as -8400 with a comma between thousands (save the file "
-                "without thousands separators).\n"),
+                "\"-8,400\" is not a number. It reads as -8400 with a comma between thousands "
+                "(save the file without thousands separators), or as -8.400 with a decimal comma "
+                "(run clustmat with --decimal comma).\n"),
+        refused("a point between thousands in a semicolon CSV",
+                "gen;year;loc;rep;yield\nA;1;L;1;987\nB;1;L;1;1.319\n", {},
+                "\"1.319\" is not a number with a decimal comma. It reads as 1319 with a point "
+                "between thousands (save the file without thousands separators), or as 1.319 "
+                "with a decimal point (run clustmat with --decimal point).\n"),
         refused(
             "a point in a semicolon CSV", "gen;year;loc;rep;yield\nA;1;L;1;1.5\n", {},
             "\"1.5\" is not a number with a decimal comma. It reads as 1.5 with a decimal point "
