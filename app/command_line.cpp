@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include "base/ascii_case.h"
 #include "base/whole_number.h"
 #include "texts/console_texts.h"
 
@@ -15,8 +16,8 @@
 
 // Every option but the questions and --tree takes a value.
 static constexpr std::string_view value_options[] = {
-    "--columns", "--cells",  "--decimal",  "--layout", "--output", "--skip",
-    "--method",  "--groups", "--min-rows", "--fill",   "--mojena", "--threads"};
+    "--columns", "--cells",    "--decimal", "--layout", "--output",  "--skip",    "--method",
+    "--groups",  "--min-rows", "--fill",    "--mojena", "--threads", "--encoding"};
 
 // The options that say how the tree is grown, which mean nothing without it.
 static constexpr std::string_view tree_options[] = {"--method", "--groups", "--min-rows", "--fill",
@@ -39,6 +40,12 @@ static constexpr std::pair<std::string_view, Linkage> methods[] = {{"ward", Link
                                                                    {"complete", Linkage::complete},
                                                                    {"single", Linkage::single}};
 
+// The names are taken in any case: GBK and UTF-8 are written both ways.
+static constexpr std::pair<std::string_view, TextEncoding> encodings[] = {
+    {"utf-8", TextEncoding::utf8},
+    {"gbk", TextEncoding::gbk},
+    {"windows-1252", TextEncoding::windows_1252}};
+
 // Checks an option's value and puts it where it belongs; gives the problem
 // with it, or nothing.
 static std::string take_value(std::string_view name, std::string_view value, CommandLine& line) {
@@ -54,6 +61,12 @@ static std::string take_value(std::string_view name, std::string_view value, Com
         if (value != "comma" && value != "point")
             return compose(texts::bad_decimal_option, {{"value", quoted(value, token_shown)}});
         line.load.decimal = value == "comma" ? DecimalMark::comma : DecimalMark::point;
+    } else if (name == "--encoding") {
+        const auto* encoding = std::ranges::find_if(
+            encodings, [&](const auto& known) { return same_ignoring_case(known.first, value); });
+        if (encoding == std::end(encodings))
+            return compose(texts::bad_encoding_option, {{"value", quoted(value, token_shown)}});
+        line.encoding = encoding->second;
     } else if (name == "--skip") {
         const std::optional<int> lines = whole_int(std::string(value));
         if (!lines || *lines < 0)

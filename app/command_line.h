@@ -3,6 +3,7 @@
 // answered instead of a run.
 #pragma once
 
+#include "base/text_encoding.h"
 #include "input/loader.h"
 #include "tree/trait_tree.h"
 #include "trial/trait_cube.h"
@@ -28,6 +29,9 @@ struct CommandLine {
     // the work of a stage that can be divided (the tree's distances, which
     // tree_options.threads carries); 1 does everything on one.
     int threads = 1;
+    // --encoding: the code page of the data file's names, instead of the
+    // one their bytes point to.
+    std::optional<TextEncoding> encoding;
 };
 
 // Reads the arguments after the program's name: c or C, the options (--name value or --name=value),

@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/dialogue.h"
+#include "app/file_encoding.h"
 #include "app/notices.h"
 #include "app/template_generator.h"
 #include "input/loader.h"
@@ -49,7 +50,10 @@ int main(int argc, char** argv) {
     check_run_names(matrix_names.empty() ? std::vector{matrix_file_name(data.name)} : matrix_names,
                     line.tree, plan.traits);
     // The data file read into one trait cube a trait; the load closes it.
-    const Trial trial = load_trait_cube(plan, line.load);
+    // Its names' code page is known once all are read.
+    Trial trial = load_trait_cube(plan, line.load);
+    const TextEncoding encoding = file_encoding(trial, line.encoding);
+    show_trait_names(trial, encoding);
     account_for(trial);
     const Layout layout = ask_for_layout(line.layout);
     if (matrix_names.empty()) {
@@ -70,8 +74,8 @@ int main(int argc, char** argv) {
     // Unset, a table's cells are block means and a classic file's the last value.
     const bool cell_means = line.load.cell_means.value_or(trial.table);
     if (!stage_tree_files(tree_names, trees,
-                          {data.name, trial, layout, line.tree_options, cell_means}, older,
-                          names) ||
+                          {data.name, trial, layout, line.tree_options, cell_means, encoding},
+                          older, names) ||
         !commit_output_files(names))
         return exit_unwritten;
     for (const MatrixFile& matrix : *matrices) announce_matrix(matrix);

@@ -4,18 +4,11 @@
 // Windows substitutes), the two systems still give the same text.
 #pragma once
 
+#include "base/text_encoding.h"
 #include "base/utf8.h"
 
 #include <string>
 #include <string_view>
-
-inline bool is_gbk_lead(unsigned char byte) {
-    return byte >= 0x81 && byte <= 0xFE;
-}
-
-inline bool is_gbk_trail(unsigned char byte) {
-    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFE);
-}
 
 // `gbk` as UTF-8: ASCII as it is, control bytes included; each lead and
 // trail byte pair as `character` converts it (0 when it can't); everything

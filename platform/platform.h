@@ -10,6 +10,8 @@
 // hold names) are held the same way.
 #pragma once
 
+#include "base/text_encoding.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -71,6 +73,32 @@ std::string file_text(std::string_view bytes);
 // character (0x80, 0xFF, a lead byte without its trail byte) and for a
 // character the system can't convert or gives only a private-use character.
 std::string utf8_from_gbk(std::string_view gbk);
+
+// A data file's bytes in `encoding` as UTF-8, the same on every system;
+// bytes that are no UTF-8 under utf8 stay as they are, for the picture's
+// writer and the console to mark.
+inline std::string utf8_text(std::string_view bytes, TextEncoding encoding) {
+    switch (encoding) {
+    case TextEncoding::gbk:
+        return utf8_from_gbk(bytes);
+    case TextEncoding::windows_1252:
+        return utf8_from_windows_1252(bytes);
+    case TextEncoding::utf8:
+        break;
+    }
+    return std::string(bytes);
+}
+
+// A data file's bytes for a message once the file's code page is known: on
+// Windows its characters (UTF-8, as texts are held); on POSIX unchanged, as
+// the terminal shows the file's own bytes.
+std::string console_form(std::string_view bytes, TextEncoding encoding);
+
+// Whether the system says its user reads Chinese, which makes a rare GBK
+// character likelier than two accented letters: on Windows the ANSI code
+// page 936 (or GB18030's 54936); on POSIX a GBK, GB18030 or GB2312 locale,
+// named by the first of LC_ALL, LC_CTYPE and LANG that is set.
+bool system_is_chinese();
 
 // The longest name the system takes, in bytes (POSIX, 4096) or in UTF-16
 // characters (Windows: 32767 where long paths are enabled, else 260).

@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 
+#include "base/ascii_case.h"
 #include "base/checked_size.h"
 #include "platform/gbk_text.h"
 #include "platform/input_line.h"
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <iconv.h>
@@ -167,6 +169,28 @@ static char32_t gbk_character(unsigned char lead, unsigned char trail) {
 
 std::string utf8_from_gbk(std::string_view gbk) {
     return utf8_from_gbk_pairs(gbk, gbk_character);
+}
+
+std::string console_form(std::string_view bytes, TextEncoding) {
+    return std::string(bytes);
+}
+
+// The locale's name is read, not set: the program's locale stays "C". A
+// name without a codeset is glibc's default for it, which for zh_CN and
+// zh_SG is GB2312.
+bool system_is_chinese() {
+    const char* name = nullptr;
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"})
+        if ((name = std::getenv(variable)) && *name) break;
+    if (!name || !*name) return false;
+    std::string_view locale(name);
+    locale = locale.substr(0, locale.find('@'));
+    const std::size_t dot = locale.find('.');
+    if (dot == std::string_view::npos) return locale == "zh_CN" || locale == "zh_SG";
+    std::string codeset;
+    for (char c : locale.substr(dot + 1))
+        if (c != '-' && c != '_') codeset += ascii_lower(c);
+    return codeset == "gbk" || codeset == "gb18030" || codeset == "gb2312" || codeset == "euccn";
 }
 
 void hold_console_window(std::string_view) {}

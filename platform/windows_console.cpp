@@ -130,6 +130,15 @@ std::string file_text(std::string_view bytes) {
     return is_ascii(bytes) ? std::string(bytes) : from_wide(to_wide(bytes, CP_ACP));
 }
 
+std::string console_form(std::string_view bytes, TextEncoding encoding) {
+    return utf8_text(bytes, encoding);
+}
+
+bool system_is_chinese() {
+    const UINT code_page = GetACP();
+    return code_page == 936 || code_page == 54936;
+}
+
 // Long paths work where the system has them enabled and the program says in
 // its manifest that it takes them; the query is in ntdll from Windows 10 on.
 static bool long_paths_enabled() {

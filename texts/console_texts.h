@@ -426,6 +426,7 @@ inline constexpr Message usage =
     "Usage: clustmat [c|C] [--columns V,Y,L,B,T[,T2...]] [--cells last|mean]\n"
     "                [--decimal comma|point] [--skip N] [--layout 1|2|3]\n"
     "                [--output FILE] [--threads N]\n"
+    "                [--encoding utf-8|gbk|windows-1252]\n"
     "                [--tree [--method M] [--groups K | --mojena K]\n"
     "                [--min-rows K] [--fill additive|none] [--centre] [--scale]]\n"
     "                [--] [DATA_FILE]\n"
@@ -458,6 +459,14 @@ inline constexpr Message usage =
     "                  the trait values' decimal mark: a point (the default), or a\n"
     "                  comma (7,80), the default for a CSV file separated by\n"
     "                  semicolons\n"
+    "  --encoding utf-8|gbk|windows-1252\n"
+    "                  the code page of the data file's names (levels and traits)\n"
+    "                  in the tree's picture and on a Windows console; by default\n"
+    "                  UTF-8 when every name is UTF-8, else GBK when every byte\n"
+    "                  beyond ASCII pairs as a GBK character and either every pair\n"
+    "                  is a GB2312 one or the system is Chinese (c, a GBK locale,\n"
+    "                  code page 936), else Windows-1252; the matrix and the other\n"
+    "                  files keep the file's own bytes\n"
     "  --skip N        pass over the first N lines (a title, notes) of the data file\n"
     "  --layout 1|2|3  the columns of the matrix: 1 varieties, 2 years, 3 locations;\n"
     "                  the menu is skipped\n"
@@ -506,6 +515,7 @@ inline constexpr Message usage =
     "read by their names, else in the order above. A table's trait value is a\n"
     "number in full, 0 included, or missing: empty, NA, N/A, NaN, #N/A, ., - or *;\n"
     "anything else is refused. UTF-8, GBK and UTF-16 with its mark are read.\n"
+    "Names in Windows-1252, as a Western European spreadsheet saves them, too.\n"
     "\n"
     "The dialogue asks, each answer ended by Enter:\n"
     "  1. the data file's name (blanks after it and quotes around it are dropped);\n"
@@ -536,6 +546,9 @@ inline constexpr Message bad_cells_option = "--cells takes last or mean, not {va
 inline constexpr Message bad_decimal_option = "--decimal takes comma or point, not {value}";
 inline constexpr Message bad_skip_option =
     "--skip takes a number of lines from 0 to 2147483647, not {value}";
+inline constexpr Message bad_encoding_option{
+    "--encoding takes utf-8, gbk or windows-1252, not {value}",
+    "--encoding 的取值为 utf-8, gbk 或 windows-1252, 不能是 {value}"};
 inline constexpr Message option_twice = "the option {option} is given twice";
 inline constexpr Message bad_method_option =
     "--method takes ward, average, complete or single, not {value}";
@@ -713,6 +726,7 @@ inline constexpr auto catalogue =
                                              one(bad_layout_option),
                                              one(bad_cells_option),
                                              one(bad_decimal_option),
+                                             one(bad_encoding_option),
                                              one(bad_skip_option),
                                              one(option_twice),
                                              one(bad_method_option),

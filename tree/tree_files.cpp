@@ -83,15 +83,6 @@ std::vector<std::string> output_names(const std::vector<std::string>& matrix_nam
     return names;
 }
 
-// Whether the data file's names, taken together, are GBK rather than UTF-8:
-// any one that is no UTF-8 makes all of them GBK, since a GBK name may
-// happen to be valid UTF-8 (山农28) and must not be read as such alone.
-static bool names_are_gbk(const std::vector<std::string>& names) {
-    for (const std::string& name : names)
-        if (!is_valid_utf8(name)) return true;
-    return false;
-}
-
 // The factor's word in the plural: "varieties", "years", "locations". The
 // files of a tree are English whatever the console's language.
 static std::string_view leaves_word(Layout layout) {
@@ -103,12 +94,6 @@ static std::string_view rows_word(Layout layout) {
     constexpr std::string_view words[] = {"year x location pairs", "location x variety pairs",
                                           "variety x year pairs"};
     return words[analysed_factor(layout)];
-}
-
-// A text of the data file for the picture, which is UTF-8 whatever the
-// file's encoding was.
-static std::string picture_text(const std::string& text, bool gbk) {
-    return gbk ? utf8_from_gbk(text) : text;
 }
 
 // The data file's own name, which the system gave and the file's encoding
@@ -126,12 +111,12 @@ static std::string without_folder(const std::string& name) {
 
 // The heat map of a tree: a row a clustered level, a column a row of the
 // matrix, the values as the distances took them.
-static HeatMap heat_map_of(const TraitTree& tree, bool gbk) {
+static HeatMap heat_map_of(const TraitTree& tree, TextEncoding encoding) {
     HeatMap heat;
     const auto rows = static_cast<std::size_t>(tree.data.rows);
     if (tree.data.row_labels.size() != rows || rows == 0) return heat;
     for (const std::string& label : tree.data.row_labels)
-        heat.columns.push_back(picture_text(label, gbk));
+        heat.columns.push_back(utf8_text(label, encoding));
     heat.values = tree.clustered_values;
     heat.kinds.resize(heat.values.size());
     for (std::size_t cell = 0; cell < heat.values.size(); ++cell)
@@ -141,24 +126,24 @@ static HeatMap heat_map_of(const TraitTree& tree, bool gbk) {
     return heat;
 }
 
-// The picture of a tree of the trait `trait` (as the file's bytes write it);
-// `gbk` when the file's texts are GBK (a Chinese spreadsheet's).
+// The picture of a tree of the trait `trait` (as the file's bytes write it),
+// which is UTF-8 whatever the file's code page.
 static TreePicture picture_of(const TraitTree& tree, const TreeRun& run, const std::string& trait,
-                              bool gbk, const std::string& groups_file) {
+                              const std::string& groups_file) {
     TreePicture picture;
     const std::vector<std::string>& labels = tree.data.labels;
     for (std::int32_t level : tree.participation.clustered)
-        picture.labels.push_back(picture_text(labels[static_cast<std::size_t>(level)], gbk));
+        picture.labels.push_back(utf8_text(labels[static_cast<std::size_t>(level)], run.encoding));
     picture.fusions = tree.fusions;
     picture.group_of = tree.groups.of_leaf;
     picture.groups = tree.groups.count;
     picture.cut_height = tree.groups.cut_height;
-    picture.heat = heat_map_of(tree, gbk);
+    picture.heat = heat_map_of(tree, run.encoding);
     for (const LevelPart& part : tree.participation.levels)
         if (part.left_out != LeftOut::no) ++picture.left_out;
     picture.groups_file = picture_file_name(without_folder(groups_file));
     picture.data_file = picture_file_name(run.data_file);
-    picture.trait = picture_text(trait, gbk);
+    picture.trait = utf8_text(trait, run.encoding);
     picture.leaves_are = leaves_word(run.layout);
     picture.cells_are = run.cell_means ? "block means" : "last value of each cell";
     picture.rows_are = rows_word(run.layout);
@@ -178,8 +163,7 @@ static TreePicture picture_of(const TraitTree& tree, const TreeRun& run, const s
 }
 
 static bool stage_files_of(const TreeFileNames& names, const TraitTree& tree, const TreeRun& run,
-                           const std::string& trait, bool gbk,
-                           const std::vector<std::string>& all) {
+                           const std::string& trait, const std::vector<std::string>& all) {
     const std::string table =
         group_table(tree.data.labels, tree.levels, tree.participation, tree.groups.of_leaf,
                     run.options.min_rows, leaves_word(run.layout));
@@ -191,27 +175,19 @@ static bool stage_files_of(const TreeFileNames& names, const TraitTree& tree, co
         return false;
     // The picture is the same bytes on every system: no line end of it
     // becomes a CR LF.
-    return stage_text_file(names.picture,
-                           draw_tree(picture_of(tree, run, trait, gbk, names.groups)), true, all);
+    return stage_text_file(names.picture, draw_tree(picture_of(tree, run, trait, names.groups)),
+                           true, all);
 }
 
 bool stage_tree_files(const std::vector<TreeFileNames>& names, const std::vector<TraitTree>& trees,
                       const TreeRun& run, const std::vector<std::string>& older,
                       const std::vector<std::string>& all) {
-    // The encoding is decided once for every text of the file the pictures show.
-    std::vector<std::string> texts;
     // A classic file has no trait column's name but its header's.
     auto trait_of = [&](const TraitCube& cube) {
         return cube.trait_as_written.empty() ? run.trial.header_trait : cube.trait_as_written;
     };
-    for (const TraitCube& cube : run.trial.traits) texts.push_back(trait_of(cube));
-    for (const TraitTree& tree : trees) {
-        texts.insert(texts.end(), tree.data.labels.begin(), tree.data.labels.end());
-        texts.insert(texts.end(), tree.data.row_labels.begin(), tree.data.row_labels.end());
-    }
-    const bool gbk = names_are_gbk(texts);
     for (std::size_t k = 0; k < trees.size(); ++k)
-        if (!stage_files_of(names[k], trees[k], run, trait_of(run.trial.traits[k]), gbk, all))
+        if (!stage_files_of(names[k], trees[k], run, trait_of(run.trial.traits[k]), all))
             return false;
     for (const std::string& name : older) stage_removal(name);
     return true;

@@ -2,6 +2,7 @@
 // Newick file and the picture, named after the matrix and staged with it.
 #pragma once
 
+#include "base/text_encoding.h"
 #include "input/data_file.h"
 #include "input/loader.h"
 #include "matrix/matrix_writer.h"
@@ -61,6 +62,7 @@ struct TreeRun {
     const TreeOptions& options;
     bool cell_means =
         false; // a cell holds the mean of its values (a table's default, --cells mean)
+    TextEncoding encoding = TextEncoding::utf8; // the code page of the file's names
 };
 
 // Stages the group table of each trait's tree, and for a tree that was
