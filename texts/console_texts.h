@@ -222,8 +222,9 @@ inline constexpr Message out_of_memory{
     "内存不足, 无法{use}: 试验数据太大, 超出了本机的内存."};
 inline constexpr Message memory_to_start{"to start", "启动程序"};
 inline constexpr Message memory_for_reading{"to read the data file", "读取数据文件"};
-inline constexpr Message memory_for_levels{"for the levels of the columns {columns}",
-                                           "存放列 {columns} 的各个水平"};
+inline constexpr Message memory_for_levels{
+    "for the levels of the columns {variety}, {year}, {location} and {block}",
+    "存放列 {variety}, {year}, {location} 和 {block} 的各个水平"};
 inline constexpr Message memory_for_cube{"for the cube of {cells} cells",
                                          "存放 {cells} 个单元格的数据"};
 inline constexpr Message memory_for_sparse_cube{
