@@ -272,7 +272,7 @@ inline constexpr Message row_name_repeats{
     "where a number's decimal comma splits it in two, save the file with semicolons between "
     "fields.",
     "行名 {name} 与前面某一行的行名相同. 字段比表头多一个的记录以其行名开头 (R 就是这样写的), "
-    "行名不会重复; 若是数值中的小数逗号把它分成了两个字段, 请用分号分隔字段保存文件."};
+    "各行的行名互不相同; 若是数值中的小数逗号把它分成了两个字段, 请用分号分隔字段保存文件."};
 inline constexpr Message decimal_comma_split{
     "the record has {fields} {fields?field|fields}, one more than the header names, as every "
     "record has; its fields {first} and "
