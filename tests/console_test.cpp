@@ -93,6 +93,14 @@ TEST(Console, ChineseTextsReachAUtf8TerminalAsUtf8) {
          in("C", true, "小麦"),
          {.status = 0, .out_holds = notice("小麦", false)}},
         {"a pipe, whatever the locale", in("C.UTF-8", false, "wheat"), {0, notice("wheat", false)}},
+        // A refusal is put together from pieces before it is written.
+        {"a refusal on a UTF-8 terminal",
+         {.args = {"c", "--layout", "1", "小麦.csv"},
+          .files = {{"小麦.csv", "gen,year,loc,rep,产量\nA,1,L,1,abc\n"}},
+          .environment = {{"LC_ALL", "C.UTF-8"}},
+          .on_terminal = true},
+         {.status = 1,
+          .out_holds = "\"小麦.csv\" 第 2 行: 性状值 (列 \"产量\") \"abc\" 不是数值."}},
     });
 }
 

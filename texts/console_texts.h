@@ -973,9 +973,9 @@ std::string quoted_token(std::string_view token);
 // A number as a message shows it.
 std::string number_text(std::int64_t number);
 
-// Writes a text, names in it as they are held (platform/platform.h); texts
-// may hold bytes that printf would take as directives, so none goes through
-// a format string.
+// Writes a text, a composed message's included (put_composed), names in it
+// as they are held (platform/platform.h); texts may hold bytes that printf
+// would take as directives, so none goes through a format string.
 void put_text(std::FILE* stream, std::string_view text);
 
 // Writes the title block and the current language's reading hints to stderr.
