@@ -18,11 +18,15 @@
 int main(int argc, char** argv) {
     prepare_standard_streams();
     end_on_running_out_of_memory();
-    const CommandLine line = read_command_line(command_line_arguments(argc, argv));
+    const std::vector<std::string> arguments = command_line_arguments(argc, argv);
+    // The language before anything is said in it: a c after a faulty option
+    // still has its usage error told in Chinese, and c --help is answered so.
+    chinese_mode = read_command_line(arguments).chinese ? 1 : 0;
+    set_memory_use(compose(texts::memory_to_start));
+    const CommandLine line = read_command_line(arguments);
     if (line.request != Request::run) return answer_request(line);
     hold_console_at_exit();
     install_interrupt_handling();
-    chinese_mode = line.chinese ? 1 : 0;
     // A script names the data file; the banner is for whoever is asked.
     scripted_run = line.data_file.has_value();
     if (!line.data_file || !line.layout) print_banner();

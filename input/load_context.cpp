@@ -33,15 +33,19 @@ std::string not_a_number(const std::string& subject, std::string_view token, Dec
         const OtherReading& reading = readings[i];
         const Message& mark_name = texts::mark_names[reading.decimal == DecimalMark::comma];
         const Message& between = texts::mark_names[reading.thousands == ','];
+        // The option's word stays English in every language, the mark's name does not.
+        const std::string_view option = reading.decimal == DecimalMark::comma ? "comma" : "point";
         const bool fraction = reading.number.find('.') != std::string::npos;
         message += compose(i == 0 ? texts::reading_first : texts::reading_next);
         if (!reading.thousands)
             message +=
-                compose(texts::decimal_reading, {{"number", reading.number}, {"mark", mark_name}});
+                compose(texts::decimal_reading,
+                        {{"number", reading.number}, {"mark", mark_name}, {"decimal", option}});
         else if (fraction && reading.decimal != mark)
-            message +=
-                compose(texts::thousands_and_decimal_reading,
-                        {{"number", reading.number}, {"mark", mark_name}, {"separator", between}});
+            message += compose(texts::thousands_and_decimal_reading, {{"number", reading.number},
+                                                                      {"mark", mark_name},
+                                                                      {"separator", between},
+                                                                      {"decimal", option}});
         else
             message += compose(texts::thousands_reading,
                                {{"number", reading.number}, {"separator", between}});

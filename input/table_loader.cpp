@@ -499,13 +499,12 @@ auto by_separator(Separator separator, Pass pass) {
 
 void first_pass(TableLoad& t) {
     t.row_names_found = false;
-    std::string names;
+    std::string names[design_roles];
     for (std::size_t role = 0; role < design_roles; ++role)
-        names += (role == 0  ? ""
-                  : role < 3 ? ", "
-                             : " and ") +
-                 quoted_token(t.header[t.columns[role]]);
-    set_memory_use(compose(texts::memory_for_levels, {{"columns", names}}));
+        names[role] = quoted_token(t.header[t.columns[role]]);
+    set_memory_use(compose(
+        texts::memory_for_levels,
+        {{"variety", names[0]}, {"year", names[1]}, {"location", names[2]}, {"block", names[3]}}));
     for (;;) {
         for (LevelTable& table : t.levels) table = LevelTable{};
         t.row_names = RowNames{};

@@ -14,9 +14,10 @@ const std::string banner_en =
     "should include five design columns and otheir trait columns:\n "
     "(1)Variety, (2)Year, (3)Location,  (4)Block.\n\n\n";
 const std::string opened = "\n File has been oppened ! \n";
-const std::string banner_title =
+const std::string banner_title[] = {
     "\n  clustmat: cluster matrices from multi-environment crop trials\n"
-    "  ------------------------------------------------------------\n";
+    "  ------------------------------------------------------------\n",
+    gbk("\n  clustmat: 多环境作物试验的聚类矩阵\n  ----------------------------------\n")};
 
 // A missing file and a closed standard input: the shortest whole dialogue,
 // each stream's texts byte for byte.
@@ -44,7 +45,7 @@ TEST(Console, LanguageComesOnlyFromAnArgumentThatIsExactlyC) {
                              (args.empty() ? "" : args.back()),
                          {.args = args},
                          {.status = 1,
-                          .err_holds = banner_title + err[chinese],
+                          .err_holds = banner_title[chinese] + err[chinese],
                           .nothing_else = true,
                           .out_holds = prompt[chinese],
                           .whole_err = true}});
@@ -59,6 +60,9 @@ TEST(Console, HelpAndVersionAnswerWithoutTheDialogue) {
     expect_runs({
         {"--help", {.args = {"--help"}, .input = answers}, {0, "", {}, true, usage}},
         {"-h", {.args = {"-h"}, .input = answers}, {0, "", {}, true, usage}},
+        {"in Chinese",
+         {.args = {"--help", "c"}, .input = answers},
+         {0, "", {}, true, gbk("用法: clustmat [c|C] [--columns V,Y,L,B,T")}},
         {"--version", {.args = {"c", "--version"}, .input = answers}, {0, "", {}, true, version}},
         {"the first of two", {.args = {"--version", "--help"}}, {0, "", {}, true, version}},
         {"standard output on a full disk",
@@ -89,6 +93,14 @@ TEST(Console, ChineseTextsReachAUtf8TerminalAsUtf8) {
          in("C", true, "小麦"),
          {.status = 0, .out_holds = notice("小麦", false)}},
         {"a pipe, whatever the locale", in("C.UTF-8", false, "wheat"), {0, notice("wheat", false)}},
+        // A refusal is put together from pieces before it is written.
+        {"a refusal on a UTF-8 terminal",
+         {.args = {"c", "--layout", "1", "小麦.csv"},
+          .files = {{"小麦.csv", "gen,year,loc,rep,产量\nA,1,L,1,abc\n"}},
+          .environment = {{"LC_ALL", "C.UTF-8"}},
+          .on_terminal = true},
+         {.status = 1,
+          .out_holds = "\"小麦.csv\" 第 2 行: 性状值 (列 \"产量\") \"abc\" 不是数值."}},
     });
 }
 
@@ -187,6 +199,15 @@ TEST(Console, CommandLineFaultsEndTheRunBeforeItStarts) {
     expect_runs({
         refused({"--layuot", "1"}, "unknown option \"--layuot\""),
         refused({"-x"}, "unknown option \"-x\""),
+        // In Chinese, whichever comes first, the fault or the c.
+        {"in Chinese",
+         {.args = {"--layout", "4", "c"}, .input = answers, .files = {{"d.dat", data}}},
+         {2,
+          gbk("clustmat: --layout 只能取 1, 2 或 3, 不能是 \"4\". 请参阅 clustmat c --help.\n"),
+          {{"d.dat", data}},
+          true,
+          "",
+          answers}},
         refused({"--layout", "4"}, "--layout takes 1, 2 or 3, not \"4\""),
         refused({"--layout=1", "--cells=median"}, "--cells takes last or mean, not \"median\""),
         refused({"--columns", "gen,year,,rep,yield"},
@@ -262,9 +283,9 @@ TEST(Console, TheCommandLineAnswersTheDialogue) {
         {"a data file and a layout", run({"--layout", "1", "d.dat"}, "x\n"),
          wrote("d.DIS", notice("d.DIS"), "", "x\n")},
         {"a data file: the menu is still asked", run({"d.dat"}, "1\n"),
-         wrote("d.DIS", banner_title + banner_en + notice("d.DIS"), menu, "\n")},
+         wrote("d.DIS", banner_title[0] + banner_en + notice("d.DIS"), menu, "\n")},
         {"a layout: the name is still asked", run({"--layout=1"}, "d.dat\n"),
-         wrote("d.DIS", banner_title + banner_en + opened + notice("d.DIS"),
+         wrote("d.DIS", banner_title[0] + banner_en + opened + notice("d.DIS"),
                "\n Input Name of Your Data File:  ", "")},
         {"a name that starts with -", run({"--layout", "1", "--", "-d.dat"}),
          wrote("-d.DIS", notice("-d.DIS"), "", "")},
@@ -288,7 +309,7 @@ TEST(Console, TheCommandLineAnswersTheDialogue) {
         {"an error in a run that asks for the layout",
          run({"d.dat"}, "4\n"),
          {.status = 1,
-          .err_holds = banner_title + banner_en + "No such case. exit program.\n",
+          .err_holds = banner_title[0] + banner_en + "No such case. exit program.\n",
           .files = {{"d.dat", data}, {"-d.dat", data}},
           .nothing_else = true,
           .out_holds = menu + "NO SUCH case!",

@@ -650,6 +650,16 @@ TEST(Table, RunningOutOfMemoryIsAnError) {
                                 "machine's memory.\n",
                    .files = {{"t.csv", names}, {"t.DIS", old_matrix}},
                    .nothing_else = true,
+                   .whole_err = true}},
+                 {"in Chinese",
+                  {.args = {"c", "--layout", "1", "t.csv"},
+                   .files = {{"t.csv", names}, {"t.DIS", old_matrix}},
+                   .address_space = 32ul << 20},
+                  {.status = 1,
+                   .err_holds = gbk("内存不足, 无法存放列 \"gen\", \"year\", \"loc\" 和 \"rep\" "
+                                    "的各个水平: 试验数据太大, 超出了本机的内存.\n"),
+                   .files = {{"t.csv", names}, {"t.DIS", old_matrix}},
+                   .nothing_else = true,
                    .whole_err = true}}});
 }
 

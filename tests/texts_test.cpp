@@ -63,6 +63,36 @@ TEST(Catalogue, EachChineseHasTheEnglishPlaceholdersAndEnglishIsAscii) {
         }
 }
 
+// The classic texts that existing users know by their bytes stay English in
+// both languages; every other message has its Chinese.
+TEST(Catalogue, EveryMessageButTheClassicOnesHasItsChinese) {
+    using texts::one;
+    const std::span<const Message> classic[] = {
+        one(texts::opened_notice), one(texts::refusal),
+        texts::template_prompts,   texts::f3tensor_failure,
+        one(texts::analysis_menu), one(texts::bad_choice_notice),
+        one(texts::bad_choice),    one(texts::output_open_failure)};
+    for (std::span<const Message> entry : texts::catalogue) {
+        const bool english_only = std::ranges::any_of(
+            classic, [&](std::span<const Message> kept) { return kept.data() == entry.data(); });
+        for (const Message& message : entry)
+            EXPECT_EQ(message.zh.empty(), english_only) << message.en;
+    }
+}
+
+// The help in either language fits a console of 80 columns, where a Chinese
+// character takes two.
+TEST(Catalogue, TheHelpFitsEightyColumns) {
+    for (std::string_view text : {texts::usage.en, texts::usage.zh}) {
+        std::size_t columns = 0;
+        for (std::size_t at = 0; at < text.size();) {
+            const char32_t c = next_code_point(text, at);
+            columns = c == '\n' ? 0 : columns + (c < 0x80 ? 1 : 2);
+            EXPECT_LE(columns, 80u) << text.substr(0, at).substr(text.rfind('\n', at - 1) + 1);
+        }
+    }
+}
+
 TEST(Catalogue, FillsEachLanguageAsBefore) {
     const struct {
         const char* what;
@@ -78,8 +108,8 @@ TEST(Catalogue, FillsEachLanguageAsBefore) {
          "DOS\xCF\xB5\xCD\xB3...\n"},
         {"a unit inside a message, in its language", true,
          [] {
-             return compose(texts::name_too_long,
-                            {{"length", "260"}, {"unit", texts::name_units[1]}})
+             return unmarked(compose(texts::name_too_long,
+                                     {{"length", "260"}, {"unit", texts::name_units[1]}}))
                  .substr(0, 24);
          },
          "\n\xCE\xC4\xBC\xFE\xC3\xFB\xB3\xAC\xB9\xFD 260 \xB8\xF6\xD7\xD6\xB7\xFB, "},
@@ -119,19 +149,21 @@ TEST(Catalogue, FillsEachLanguageAsBefore) {
          },
          "Tree t: 6 varieties in 1 group (--groups 1); no cell filled; cophenetic correlation "
          "0.77.\n"},
-        // A message without its Chinese is English in both languages, and so
-        // is a message inside it.
-        {"no Chinese yet", true,
+        // The classic English texts are English in both languages.
+        {"a classic text", true, [] { return compose(texts::refusal); },
+         "\nExit this program and input correct file name again.\n"},
+        // The option's word of a reading stays as the command line takes it.
+        {"a reading's option", true,
          [] {
-             return compose(texts::name_proper_too_long,
-                            {{"file", "\"a\""}, {"length", "255"}, {"unit", texts::name_units[0]}})
-                 .substr(0, 67);
+             return compose(
+                 texts::decimal_reading,
+                 {{"number", "1,5"}, {"mark", texts::mark_names[1]}, {"decimal", "comma"}});
          },
-         "\nThe file name \"a\" is too long: this system takes at most 255 bytes"},
+         gbk_from_utf8("1,5, 以逗号为小数点 (运行 clustmat 时加 --decimal comma)")},
     };
     for (const auto& row : rows) {
         const Language language(row.chinese);
-        EXPECT_EQ(row.text(), row.expected) << row.what;
+        EXPECT_EQ(unmarked(row.text()), row.expected) << row.what;
     }
 }
 

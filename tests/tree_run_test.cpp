@@ -160,7 +160,7 @@ TEST(TreeRun, WritesTheGroupsTheTreeAndItsPictureBesideTheMatrix) {
         {"d",
          run({"c", "--tree", "--mojena", "3", "--layout", "1"}),
          {0, gbk("聚类树 ") + "d" +
-                 gbk(": 4 个品种分为 1 组 (Mojena, k = 3); 没有填补单元格; "
+                 gbk(": 4 个品种分为 1 组 (Mojena 法则, k = 3); 没有填补单元格; "
                      "共表型相关系数 0.")}},
     };
     for (const auto& [stem, setup, expected] : cases) {

@@ -49,7 +49,7 @@ std::string number_text(std::int64_t number) {
 }
 
 void put_text(std::FILE* stream, std::string_view text) {
-    put_console_text(stream, text);
+    put_composed(stream, text);
 }
 
 void print_banner() {
@@ -58,7 +58,7 @@ void print_banner() {
 }
 
 static void hold_console() {
-    hold_console_window(compose(texts::hold_prompt));
+    hold_console_window(unmarked(compose(texts::hold_prompt)));
 }
 
 void hold_console_at_exit() {
