@@ -148,7 +148,8 @@ std::string numbered_columns(const std::vector<std::string>& names,
 std::string reading_command(const HeaderSearch& search, std::string_view file, bool named,
                             DecimalMark mark, const std::vector<std::string>& given) {
     const std::vector<std::string>& names = search.names;
-    std::string command = "clustmat";
+    // A Chinese user who copies the command keeps the Chinese texts.
+    std::string command = chinese_mode == 1 ? "clustmat c" : "clustmat";
     if (search.line > 1) command += " --skip " + number_text(search.line - 1);
     std::string note;
     if (!given.empty()) {

@@ -101,6 +101,13 @@ TEST(Console, ChineseTextsReachAUtf8TerminalAsUtf8) {
           .on_terminal = true},
          {.status = 1,
           .out_holds = "\"小麦.csv\" 第 2 行: 性状值 (列 \"产量\") \"abc\" 不是数值."}},
+        // A Chinese user who copies the suggested command keeps the Chinese.
+        {"a suggested command",
+         {.args = {"c", "--layout", "1", "w.csv"},
+          .files = {{"w.csv", "plot,gen,year,loc,rep,yield\n1,A,1,L,1,7\n"}},
+          .environment = {{"LC_ALL", "C.UTF-8"}},
+          .on_terminal = true},
+         {.status = 1, .out_holds = "clustmat c --columns gen,year,loc,rep,yield w.csv"}},
     });
 }
 
