@@ -150,25 +150,17 @@ TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions&
         std::vector<char>().swap(tree.clustered_filled);
         return tree;
     }
-    // The clustering consumes its distances, and the cophenetic correlation
-    // needs them as they were: it keeps them while the clustering works on a
-    // copy. Without the memory for the copy, they are computed again after
-    // the clustering rather than the tree refused.
+    // The clustering works over the distances in place, summing the ones each
+    // fusion joins as it goes: what the cophenetic correlation needs of them
+    // besides is taken first, so that they are computed once and held once.
     Distances distances = distances_of(tree, options.threads);
-    Distances working = allocate_distances(distances.count);
-    if (working.values) {
-        std::copy_n(distances.values.get(), pair_count(distances.count), working.values.get());
-        std::vector<double>().swap(tree.data.values);
-        tree.fusions = agglomerate(std::move(working), options.method);
-    } else {
-        tree.fusions = agglomerate(std::move(distances), options.method);
-        distances = distances_of(tree, options.threads);
-    }
+    std::vector<double>().swap(tree.data.values);
+    const DistanceSums sums = distance_sums(distances);
+    std::vector<double> joined;
+    tree.fusions = agglomerate(std::move(distances), options.method, &joined);
     const std::int64_t wanted =
         options.groups ? *options.groups : mojena_groups(tree.fusions, options.mojena);
     tree.groups = cut_into_groups(tree.fusions, wanted);
-    tree.cophenetic = cophenetic_correlation(distances, tree.fusions);
-    // The next trait's tree needs the memory more than this one's values.
-    std::vector<double>().swap(tree.data.values);
+    tree.cophenetic = cophenetic_correlation(sums, tree.fusions, joined);
     return tree;
 }
