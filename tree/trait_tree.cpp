@@ -10,8 +10,8 @@
 #include "tree/cophenetic.h"
 #include "tree/distances.h"
 
-#include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <utility>
 
 // The columns of the layout's matrix of `cube`, level-major, NaN for an
@@ -58,13 +58,22 @@ static std::vector<std::string> row_labels(const CubeLevels& levels, Layout layo
 }
 
 // The distances of the clustered levels; a run without the memory for them
-// ends, saying how many levels asked for it.
-static Distances distances_of(const TraitTree& tree, int threads) {
+// ends, saying how many levels asked for it. They read only the clustered
+// levels' values, side by side in `clustered_values`: the matrix's columns
+// are let go before the distances take their memory.
+static Distances distances_of(TraitTree& tree, int threads) {
     const auto levels = static_cast<std::int64_t>(tree.participation.clustered.size());
+    std::vector<double>().swap(tree.data.values);
+    ClusterData clustered;
+    clustered.rows = tree.data.rows;
+    clustered.values = std::move(tree.clustered_values);
+    std::vector<std::int32_t> in_order(static_cast<std::size_t>(levels));
+    std::iota(in_order.begin(), in_order.end(), 0);
     const std::string memory_use =
         compose(texts::memory_for_distances, {{"levels", number_text(levels)}});
     set_memory_use(memory_use);
-    Distances distances = level_distances(tree.data, tree.participation.clustered, threads);
+    Distances distances = level_distances(clustered, in_order, threads);
+    tree.clustered_values = std::move(clustered.values);
     if (!distances.values) fatal_exit(texts::out_of_memory, {{"use", memory_use}});
     return distances;
 }
@@ -154,7 +163,6 @@ TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions&
     // fusion joins as it goes: what the cophenetic correlation needs of them
     // besides is taken first, so that they are computed once and held once.
     Distances distances = distances_of(tree, options.threads);
-    std::vector<double>().swap(tree.data.values);
     const DistanceSums sums = distance_sums(distances);
     std::vector<double> joined;
     tree.fusions = agglomerate(std::move(distances), options.method, &joined);
