@@ -127,6 +127,10 @@ static void prepare_levels(TraitTree& tree, const TreeOptions& options) {
         tree.empty_cells = tree.empty_cells || level_part.values < tree.data.rows;
     }
     tree.cells = static_cast<std::int64_t>(part.clustered.size()) * tree.data.rows;
+    // Grown to their size at once: the pieces that growing leaves behind keep
+    // the fill's freed memory from going back, beside the distances to come.
+    tree.clustered_values.reserve(static_cast<std::size_t>(tree.cells));
+    tree.clustered_filled.reserve(static_cast<std::size_t>(tree.cells));
     for (std::int32_t level : part.clustered) {
         const auto from = static_cast<std::size_t>(level * tree.data.rows);
         const auto to = from + static_cast<std::size_t>(tree.data.rows);
