@@ -61,6 +61,23 @@ std::vector<Fusion> textbook(Matrix d, Linkage linkage, Matrix* cophenetic) {
     return fusions;
 }
 
+double plain_correlation(const Matrix& d, const Matrix& c) {
+    std::vector<double> x, y;
+    for (std::size_t i = 0; i < d.size(); ++i)
+        for (std::size_t j = i + 1; j < d.size(); ++j) x.push_back(d[i][j]), y.push_back(c[i][j]);
+    auto same = [](const std::vector<double>& v) {
+        return std::all_of(v.begin(), v.end(), [&](double e) { return e == v[0]; });
+    };
+    if (x.empty() || same(x) || same(y)) return NAN;
+    const double n = double(x.size());
+    double mx = 0, my = 0, xx = 0, yy = 0, xy = 0;
+    for (std::size_t k = 0; k < x.size(); ++k) mx += x[k] / n, my += y[k] / n;
+    for (std::size_t k = 0; k < x.size(); ++k)
+        xx += (x[k] - mx) * (x[k] - mx), yy += (y[k] - my) * (y[k] - my),
+            xy += (x[k] - mx) * (y[k] - my);
+    return xy / std::sqrt(xx * yy);
+}
+
 double read_node(const std::string& text, std::size_t& at, std::vector<std::string>& leaves,
                  std::vector<double>& heights) {
     if (text[at] != '(') {

@@ -21,6 +21,10 @@ Matrix plain_distances(const ClusterData& data);
 // first joins in `cophenetic`.
 std::vector<Fusion> textbook(Matrix d, Linkage linkage, Matrix* cophenetic = nullptr);
 
+// Pearson's correlation of d and c over the pairs of levels, as R's cor();
+// NaN when either is the same for every pair or d has a NaN.
+double plain_correlation(const Matrix& d, const Matrix& c);
+
 // Reads one node of a Newick text: the leaves' labels in order, and each
 // fusion's height, twice its depth (the same through either branch), as R's
 // ape reads the tree's cophenetic distances.

@@ -64,6 +64,23 @@ void expect_same_fusions(const std::vector<Fusion>& got, const std::vector<Fusio
     }
 }
 
+// The correlation from the clustering's own sums against the plain one over
+// the textbook's tree; "-" where that is undefined.
+void expect_plain_correlation(const Matrix& d, Linkage linkage) {
+    Matrix c;
+    textbook(d, linkage, &c);
+    const double want = plain_correlation(d, c);
+    Distances distances = condensed(d);
+    const DistanceSums sums = distance_sums(distances);
+    std::vector<double> joined;
+    const std::vector<Fusion> fusions = agglomerate(std::move(distances), linkage, &joined);
+    const std::optional<double> got = cophenetic_correlation(sums, fusions, joined);
+    if (std::isnan(want))
+        EXPECT_EQ(cophenetic_text(got), "-");
+    else
+        EXPECT_NEAR(got.value_or(NAN), want, 1e-12);
+}
+
 TEST(Tree, LeavesOutLevelsWithTooFewValuesThenTheWorstSpoilers) {
     auto with = [](char level) { return std::string("shares fewer than 2 rows with G") + level; };
     const struct {
@@ -275,6 +292,7 @@ TEST(Tree, DistancesAndFusionsAsPlainlyComputedTiesIncluded) {
         for (Linkage linkage : linkages) {
             SCOPED_TRACE(int(linkage));
             expect_same_fusions(agglomerate(condensed(d), linkage), textbook(d, linkage));
+            expect_plain_correlation(d, linkage);
         }
     }
 }
@@ -326,25 +344,30 @@ TEST(Tree, GroupsByMojenaOrAsAskedNumberedDownThePage) {
 }
 
 TEST(Tree, CopheneticCorrelationAsPlainlyComputed) {
-    const Matrix d = plain_distances(random_levels(30, 12, 3, 10, 20));
-    for (Linkage linkage : linkages) {
-        Matrix c;
-        const std::vector<Fusion> fusions = textbook(d, linkage, &c);
-        double n = 0, x = 0, y = 0, xx = 0, yy = 0, xy = 0;
-        for (std::size_t i = 0; i < 30; ++i)
-            for (std::size_t j = i + 1; j < 30; ++j)
-                ++n, x += d[i][j], y += c[i][j], xx += d[i][j] * d[i][j], yy += c[i][j] * c[i][j],
-                    xy += d[i][j] * c[i][j];
-        const double r = (xy - x * y / n) / std::sqrt((xx - x * x / n) * (yy - y * y / n));
-        EXPECT_NEAR(*cophenetic_correlation(condensed(d), fusions), r, 1e-12);
-    }
-    auto undefined = [](const std::vector<std::string>& texts, Linkage linkage) {
-        const Matrix e = plain_distances(levels(texts));
-        return !cophenetic_correlation(condensed(e), textbook(e, linkage));
+    const ClusterData cases[] = {
+        random_levels(30, 12, 3, 10, 20),
+        levels({"0", "1"}),
+        levels({"0", "1", "3"}),
+        levels({"0", "1", "2"}),       // single linkage: every height the same
+        levels({"100", "010", "001"}), // every distance the same
+        levels({"1.", ".1", "11"}),    // G1 and G2 share no row: fusions short
+        // G2 and G3 share no row, yet single and complete linkage join all.
+        levels({"115", "1..", "..9"}),
     };
-    EXPECT_TRUE(undefined({"0", "1"}, Linkage::average)) << "two levels";
-    EXPECT_TRUE(undefined({"0", "1", "2"}, Linkage::single)) << "all heights equal";
-    EXPECT_TRUE(undefined({"100", "010", "001"}, Linkage::ward)) << "all distances equal";
+    for (const ClusterData& data : cases)
+        for (Linkage linkage : linkages) {
+            SCOPED_TRACE(data.labels.size());
+            expect_plain_correlation(plain_distances(data), linkage);
+        }
+    // Ward's method finds the distances of two levels alone as the square
+    // roots of their squares, the same doubles while neither under- nor
+    // overflows.
+    std::uint64_t seed = 11;
+    for (int i = 0; i < 1000000; ++i) {
+        const std::uint64_t bits = next_random(seed);
+        const double d = std::ldexp(1 + double(bits >> 12) * 0x1p-52, int(bits % 1001) - 500);
+        ASSERT_EQ(std::sqrt(d * d), d) << d;
+    }
 }
 
 TEST(Tree, NewickReadsBackToTheSameLeavesOrderAndHeights) {

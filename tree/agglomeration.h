@@ -14,6 +14,9 @@
 // smaller first, come first in the matrix fuses. Ward's method is R's
 // "ward.D2": its updates are on squared distances and its heights are
 // distances again. The distances are consumed as the working matrix:
-// compute them again if they are needed afterwards. A distance that is NaN
-// (levels that share no row) leaves the fusions short of n - 1.
-std::vector<Fusion> agglomerate(Distances distances, Linkage linkage);
+// take what is needed of them before. A distance that is NaN (levels that
+// share no row) leaves the fusions short of n - 1. `joined`, when given,
+// gets for each fusion the sum of the distances between the levels of the
+// two clusters it joins, each as it was given.
+std::vector<Fusion> agglomerate(Distances distances, Linkage linkage,
+                                std::vector<double>* joined = nullptr);

@@ -10,8 +10,8 @@
 #include "tree/cophenetic.h"
 #include "tree/distances.h"
 
-#include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <utility>
 
 // The columns of the layout's matrix of `cube`, level-major, NaN for an
@@ -58,13 +58,22 @@ static std::vector<std::string> row_labels(const CubeLevels& levels, Layout layo
 }
 
 // The distances of the clustered levels; a run without the memory for them
-// ends, saying how many levels asked for it.
-static Distances distances_of(const TraitTree& tree, int threads) {
+// ends, saying how many levels asked for it. They read only the clustered
+// levels' values, side by side in `clustered_values`: the matrix's columns
+// are let go before the distances take their memory.
+static Distances distances_of(TraitTree& tree, int threads) {
     const auto levels = static_cast<std::int64_t>(tree.participation.clustered.size());
+    std::vector<double>().swap(tree.data.values);
+    ClusterData clustered;
+    clustered.rows = tree.data.rows;
+    clustered.values = std::move(tree.clustered_values);
+    std::vector<std::int32_t> in_order(static_cast<std::size_t>(levels));
+    std::iota(in_order.begin(), in_order.end(), 0);
     const std::string memory_use =
         compose(texts::memory_for_distances, {{"levels", number_text(levels)}});
     set_memory_use(memory_use);
-    Distances distances = level_distances(tree.data, tree.participation.clustered, threads);
+    Distances distances = level_distances(clustered, in_order, threads);
+    tree.clustered_values = std::move(clustered.values);
     if (!distances.values) fatal_exit(texts::out_of_memory, {{"use", memory_use}});
     return distances;
 }
@@ -118,6 +127,10 @@ static void prepare_levels(TraitTree& tree, const TreeOptions& options) {
         tree.empty_cells = tree.empty_cells || level_part.values < tree.data.rows;
     }
     tree.cells = static_cast<std::int64_t>(part.clustered.size()) * tree.data.rows;
+    // Grown to their size at once: the pieces that growing leaves behind keep
+    // the fill's freed memory from going back, beside the distances to come.
+    tree.clustered_values.reserve(static_cast<std::size_t>(tree.cells));
+    tree.clustered_filled.reserve(static_cast<std::size_t>(tree.cells));
     for (std::int32_t level : part.clustered) {
         const auto from = static_cast<std::size_t>(level * tree.data.rows);
         const auto to = from + static_cast<std::size_t>(tree.data.rows);
@@ -150,25 +163,16 @@ TraitTree cluster_trait(const TraitCube& cube, Layout layout, const TreeOptions&
         std::vector<char>().swap(tree.clustered_filled);
         return tree;
     }
-    // The clustering consumes its distances, and the cophenetic correlation
-    // needs them as they were: it keeps them while the clustering works on a
-    // copy. Without the memory for the copy, they are computed again after
-    // the clustering rather than the tree refused.
+    // The clustering works over the distances in place, summing the ones each
+    // fusion joins as it goes: what the cophenetic correlation needs of them
+    // besides is taken first, so that they are computed once and held once.
     Distances distances = distances_of(tree, options.threads);
-    Distances working = allocate_distances(distances.count);
-    if (working.values) {
-        std::copy_n(distances.values.get(), pair_count(distances.count), working.values.get());
-        std::vector<double>().swap(tree.data.values);
-        tree.fusions = agglomerate(std::move(working), options.method);
-    } else {
-        tree.fusions = agglomerate(std::move(distances), options.method);
-        distances = distances_of(tree, options.threads);
-    }
+    const DistanceSums sums = distance_sums(distances);
+    std::vector<double> joined;
+    tree.fusions = agglomerate(std::move(distances), options.method, &joined);
     const std::int64_t wanted =
         options.groups ? *options.groups : mojena_groups(tree.fusions, options.mojena);
     tree.groups = cut_into_groups(tree.fusions, wanted);
-    tree.cophenetic = cophenetic_correlation(distances, tree.fusions);
-    // The next trait's tree needs the memory more than this one's values.
-    std::vector<double>().swap(tree.data.values);
+    tree.cophenetic = cophenetic_correlation(sums, tree.fusions, joined);
     return tree;
 }
