@@ -86,8 +86,10 @@ Expected read_plainly(const std::string& text) {
     return e;
 }
 
-// Records in every form a field book has produced, from a fixed seed.
-std::string random_trial(int records) {
+// Records in every form a field book has produced, from a fixed seed; with
+// `by_lines`, each on a line of its own (or two), as nearly every file has
+// them, and which the threads can share.
+std::string random_trial(int records, bool by_lines) {
     std::mt19937 random(6);
     auto pick = [&](auto const& options) { return options[random() % std::size(options)]; };
     // Tokens of the longest length (a code short of it by the "ch" it may carry).
@@ -109,8 +111,8 @@ std::string random_trial(int records) {
             // "%d" takes signs and leading zeros; block codes need not be positive.
             if (random() % 40 == 0 && code.size() < 9) code = (size == 3 ? "-" : "+0") + code;
             text += code;
-            if (random() % 4 == 0) text += pick(swallowed);
-            text += random() % 8 ? " " : pick(gaps);
+            if (random() % 4 == 0) text += by_lines ? "ch" : pick(swallowed);
+            text += random() % 8 ? " " : by_lines ? "\t" : pick(gaps);
         }
         if (random() % 3) {
             text += pick(traits);
@@ -120,7 +122,7 @@ std::string random_trial(int records) {
                           (random() % 100000) / 97.0);
             text += value;
         }
-        text += random() % 5 ? "\n" : pick(gaps);
+        text += random() % 5 ? "\n" : by_lines ? "\r\n" : pick(gaps);
         // Before the next record's first code, or standing alone.
         if (random() % 6 == 0) text += pick(std::array{"c", "ch", "c ", "ch\n"});
     }
@@ -130,34 +132,47 @@ std::string random_trial(int records) {
 }
 
 TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
-    const std::string text = random_trial(3000);
-    const Expected expected = read_plainly(text);
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("clustmat-guard-" + std::to_string(std::random_device{}())))
                                  .string();
-    ASSERT_TRUE(std::ofstream(path, std::ios::binary) << text);
+    for (bool by_lines : {false, true}) {
+        const std::string text = random_trial(3000, by_lines);
+        const Expected expected = read_plainly(text);
+        ASSERT_TRUE(std::ofstream(path, std::ios::binary) << text);
 
-    for (std::size_t block : {std::size_t{1} << 20, std::size_t{4096}, std::size_t{61},
-                              std::size_t{7}, std::size_t{1}}) {
-        SCOPED_TRACE("read blocks of " + std::to_string(block) + " bytes");
-        std::optional<DataFile> file = open_data_file(path);
-        ASSERT_TRUE(file);
-        LoadOptions options;
-        options.read_block = block;
-        LoadPlan plan = plan_load(*file, options);
-        const Trial trial = load_trait_cube(plan, options);
-        const TraitCube& cube = trial.traits.at(0);
-        const CubeLevels& levels = *cube.levels;
-        ASSERT_EQ(levels.nVar, expected.nv);
-        ASSERT_EQ(levels.nYear, expected.ny);
-        ASSERT_EQ(levels.nLoc, expected.nl);
-        std::map<std::tuple<int, int, int>, float> loaded;
-        for (int v = 1; v <= levels.nVar; ++v)
-            for (int y = 1; y <= levels.nYear; ++y)
-                for (int l = 1; l <= levels.nLoc; ++l)
-                    if (float x = cube_cell(cube, v, y, l); holds_value(x)) loaded[{v, y, l}] = x;
-        EXPECT_TRUE(loaded == expected.cells);
-        EXPECT_EQ(cube.grand_mean, expected.mean);
+        // Read blocks, then threads and the bytes of their ranges: ranges of a
+        // few bytes end inside every kind of record.
+        const std::tuple<std::size_t, int, std::size_t> readings[] = {
+            {1 << 20, 1, 0},    {4096, 1, 0}, {61, 1, 0}, {7, 1, 0},   {1, 1, 0},
+            {1 << 20, 2, 4096}, {61, 3, 1},   {7, 4, 17}, {1, 8, 300}, {4096, 5, 61}};
+        for (const auto& [block, threads, range] : readings) {
+            SCOPED_TRACE("read blocks of " + std::to_string(block) + " bytes, " +
+                         std::to_string(threads) + " threads, ranges of " + std::to_string(range));
+            std::optional<DataFile> file = open_data_file(path);
+            ASSERT_TRUE(file);
+            LoadOptions options;
+            options.read_block = block;
+            options.threads = threads;
+            options.parallel_from = 0;
+            options.range_bytes = range;
+            LoadPlan plan = plan_load(*file, options);
+            const Trial trial = load_trait_cube(plan, options);
+            // Records across lines give no proof of where one starts.
+            EXPECT_EQ(trial.ranges > 1, threads > 1 && by_lines);
+            const TraitCube& cube = trial.traits.at(0);
+            const CubeLevels& levels = *cube.levels;
+            ASSERT_EQ(levels.nVar, expected.nv);
+            ASSERT_EQ(levels.nYear, expected.ny);
+            ASSERT_EQ(levels.nLoc, expected.nl);
+            std::map<std::tuple<int, int, int>, float> loaded;
+            for (int v = 1; v <= levels.nVar; ++v)
+                for (int y = 1; y <= levels.nYear; ++y)
+                    for (int l = 1; l <= levels.nLoc; ++l)
+                        if (float x = cube_cell(cube, v, y, l); holds_value(x))
+                            loaded[{v, y, l}] = x;
+            EXPECT_TRUE(loaded == expected.cells);
+            EXPECT_EQ(cube.grand_mean, expected.mean);
+        }
     }
     std::remove(path.c_str());
 }
