@@ -339,7 +339,8 @@ struct RangeCount {
     RecordCodes largest{1, 1, 1, 1};
 };
 
-void count_range(char* bytes, std::size_t size, RangeCount& count) {
+// Flattened, as the one-thread loops are inlined.
+[[gnu::flatten]] void count_range(char* bytes, std::size_t size, RangeCount& count) {
     DataReader reader;
     reader_open_range(reader, bytes, size);
     count = RangeCount{};
@@ -375,8 +376,8 @@ struct RangeValues {
     std::vector<std::pair<std::int64_t, double>> values;
 };
 
-void fill_range(char* bytes, std::size_t size, const CubeLevels& cube, const RecordCodes& largest,
-                bool decimal_comma, RangeValues& out) {
+[[gnu::flatten]] void fill_range(char* bytes, std::size_t size, const CubeLevels& cube,
+                                 const RecordCodes& largest, bool decimal_comma, RangeValues& out) {
     DataReader reader;
     reader_open_range(reader, bytes, size);
     out.taken = false;

@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -98,8 +99,16 @@ bool run_ranges(DataReader& reader, const RangeSettings& settings, Parse parse, 
             parsed.notify_one();
         }
     };
-    if (sound)
-        for (int i = 0; i < threads; ++i) workers.emplace_back(work);
+    // A thread the system can't start (its stack is beyond the memory a
+    // run may have) leaves the pass to fewer, or to the one-thread load.
+    for (int i = 0; sound && i < threads; ++i) {
+        try {
+            workers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    sound = sound && !workers.empty();
     std::string tail;
     std::int64_t read = 0, applied = 0;
     bool more = sound;

@@ -5,6 +5,7 @@
 #include "input/data_reader.h"
 #include "input/loader.h"
 #include "matrix/matrix_writer.h"
+#include "run_program.h"
 #include "table_reference.h"
 
 #include <algorithm>
@@ -248,20 +249,28 @@ TEST(LoaderGuard, ReadsATableAsItsPlotsWhereverTheBlocksEnd) {
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("clustmat-guard-" + std::to_string(std::random_device{}())))
                                  .string();
-    const std::pair<std::size_t, CubeForm> readings[] = {
-        {std::size_t{1} << 20, CubeForm::automatic},
-        {4096, CubeForm::sparse},
-        {61, CubeForm::dense},
-        {7, CubeForm::sparse},
-        {1, CubeForm::dense}};
+    // Read blocks, the cube's form, then threads and the bytes of their
+    // ranges: ranges of a few bytes end on every line, after CR LF and a
+    // lone LF, and next to the Ctrl-Z.
+    const std::tuple<std::size_t, CubeForm, int, std::size_t> readings[] = {
+        {std::size_t{1} << 20, CubeForm::automatic, 1, 0},
+        {4096, CubeForm::sparse, 1, 0},
+        {61, CubeForm::dense, 1, 0},
+        {7, CubeForm::sparse, 1, 0},
+        {1, CubeForm::dense, 1, 0},
+        {std::size_t{1} << 20, CubeForm::automatic, 2, 4096},
+        {61, CubeForm::sparse, 3, 1},
+        {7, CubeForm::dense, 8, 40},
+        {4096, CubeForm::dense, 4, 333}};
     for (char separator : {',', ';', '\t'}) {
         std::vector<Plot> plots;
         const std::string text = random_table(plots, separator);
         ASSERT_TRUE(std::ofstream(path, std::ios::binary) << text);
-        for (const auto& [block, form] : readings) {
+        for (const auto& [block, form, threads, range] : readings) {
             SCOPED_TRACE(std::string("separator ") + separator + ", read blocks of " +
                          std::to_string(block) + " bytes, cube form " +
-                         std::to_string(static_cast<int>(form)));
+                         std::to_string(static_cast<int>(form)) + ", " + std::to_string(threads) +
+                         " threads, ranges of " + std::to_string(range));
             for (bool means : {false, true}) {
                 std::optional<DataFile> file = open_data_file(path);
                 ASSERT_TRUE(file);
@@ -270,8 +279,12 @@ TEST(LoaderGuard, ReadsATableAsItsPlotsWhereverTheBlocksEnd) {
                 options.read_block = block;
                 options.cube_form = form;
                 options.cell_means = means;
+                options.threads = threads;
+                options.parallel_from = 0;
+                options.range_bytes = range;
                 LoadPlan plan = plan_load(*file, options);
                 const Trial trial = load_trait_cube(plan, options);
+                EXPECT_EQ(trial.ranges > 1, threads > 1);
                 const TraitCube& cube = trial.traits.at(0);
                 for (Layout layout : {Layout::variety, Layout::year, Layout::location})
                     EXPECT_EQ(matrix_of(cube, layout),
@@ -307,6 +320,84 @@ TEST(LoaderGuard, ReadsALineWhoseLineEndABlockCuts) {
         EXPECT_EQ(matrix_of(cube, Layout::variety), reference_matrix(plots, 1, false));
     }
     std::remove(path.c_str());
+}
+
+// However many threads read the file, the refusal names the fault the one
+// thread names: of the faults in many ranges, the first that its first pass
+// meets, even where one only its second pass sees comes earlier.
+TEST(LoaderGuardDeathTest, NamesTheFirstFaultWhateverTheThreads) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("clustmat-fault-" + std::to_string(std::random_device{}())))
+                                 .string();
+    auto numbered = [](const char* format, int first, int last) {
+        std::string text;
+        char line[64];
+        for (int r = first; r <= last; ++r) {
+            std::snprintf(line, sizeof line, format, r % 7 + 1, r);
+            text += line;
+        }
+        return text;
+    };
+    const struct {
+        std::string text;
+        std::vector<std::string> columns;
+        const char* message;
+    } files[] = {{"V Y L B T\n" + numbered("%d 1 1 %d 5.5\n", 1, 19) + "1 1 1 20 7abc\n" +
+                      numbered("%d 1 1 %d 5.5\n", 21, 149) + "x 1 1 150 5\n" +
+                      numbered("%d 1 1 %d 5.5\n", 151, 179) + "1 0 1 180 5\n",
+                  {},
+                  "^Record 150 of .*: the variety code \"x\" is not a whole number"},
+                 {"gen,year,loc,rep,yield\n" + numbered("G%d,1,L,%d,5.5\n", 1, 19) +
+                      "G1,1,L,20,7abc\n" + numbered("G%d,1,L,%d,5.5\n", 21, 150) + "G1,1,L\n" +
+                      numbered("G%d,1,L,%d,5.5\n", 152, 179) + "\"G1,1,L,180,5\n",
+                  {"1", "2", "3", "4", "5"},
+                  "^Line 152 of .*: the record has 3 fields, but the records before it have 5"}};
+    for (const auto& file : files) {
+        ASSERT_TRUE(std::ofstream(path, std::ios::binary) << file.text);
+        for (int threads : {1, 4}) {
+            LoadOptions options;
+            options.columns = file.columns;
+            options.threads = threads;
+            options.parallel_from = 0;
+            options.range_bytes = 50;
+            EXPECT_EXIT(
+                {
+                    std::optional<DataFile> data = open_data_file(path);
+                    LoadPlan plan = plan_load(*data, options);
+                    load_trait_cube(plan, options);
+                },
+                ::testing::ExitedWithCode(1), file.message);
+        }
+    }
+    std::remove(path.c_str());
+}
+
+// A whole run writes the same matrix on one thread and on four.
+TEST(LoaderGuard, WritesTheSameMatrixOnOneThreadAndOnFour) {
+    std::mt19937 random(38);
+    std::string classic = data_header, table = "gen,year,loc,rep,yield\n";
+    char line[96];
+    while (classic.size() < (std::size_t{3} << 19)) {
+        const unsigned v = random() % 300 + 1, y = random() % 4 + 1, l = random() % 9 + 1,
+                       b = random() % 3 + 1;
+        const double value = (random() % 100000) / 97.0;
+        std::snprintf(line, sizeof line, "%u %u %u %u %.3f\n", v, y, l, b, value);
+        classic += line;
+        std::snprintf(line, sizeof line, "Line %u,%u,Loc%u,%u,%.3f\n", v, 2019 + y, l, b, value);
+        table += line;
+    }
+    for (const auto& [name, text] : {std::pair{"t.dat", classic}, std::pair{"t.csv", table}}) {
+        std::string written[2];
+        for (int i = 0; i < 2; ++i) {
+            const RunResult run =
+                run_clustmat({.args = {"--threads", i ? "4" : "1", "--cells", "mean", name},
+                              .input = "1\n",
+                              .files = {{name, text}}});
+            ASSERT_EQ(run.status, 0) << run.err;
+            written[i] = run.raw_files.at(std::string(name).substr(0, 2) + "DIS");
+        }
+        EXPECT_EQ(written[0], written[1]) << name;
+    }
 }
 
 } // namespace
