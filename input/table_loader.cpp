@@ -769,7 +769,6 @@ struct RangeRecords {
     bool taken = false;
     std::vector<std::int32_t> levels; // design_roles a record
     std::vector<double> values;       // a trait's a record
-    LastValue last[design_roles];
     TableLine line;
 };
 
@@ -781,19 +780,24 @@ template <char separator>
     out.taken = false;
     out.levels.clear();
     out.values.clear();
-    for (LastValue& last : out.last) last = LastValue{};
+    // In locals, as the one-thread loop keeps them: through `out` and
+    // `shape` they would be fetched again at every field.
+    LastValue last[design_roles];
+    std::size_t at[design_roles];
+    std::copy_n(shape.fields_at.begin(), design_roles, at);
+    const std::size_t* const trait_at = shape.fields_at.data();
+    const std::size_t fields_used = shape.fields_at.size();
     std::int64_t repeated = 0;
     int got;
     while ((got = next_range_record<separator>(reader, out.line, shape, repeated)) > 0) {
         const std::string_view* const fields = out.line.fields.data();
-        for (std::size_t role = 0; role < design_roles; ++role) {
-            const std::int32_t level =
-                level_of_value(tables[role], out.last[role], fields[shape.fields_at[role]]);
-            if (level == 0) return;
-            out.levels.push_back(level);
-        }
-        for (std::size_t k = design_roles; k < shape.fields_at.size(); ++k) {
-            const std::string_view token = fields[shape.fields_at[k]];
+        std::int32_t level[design_roles];
+        for (std::size_t role = 0; role < design_roles; ++role)
+            if ((level[role] = level_of_value(tables[role], last[role], fields[at[role]])) == 0)
+                return;
+        out.levels.insert(out.levels.end(), level, level + design_roles);
+        for (std::size_t k = design_roles; k < fields_used; ++k) {
+            const std::string_view token = fields[trait_at[k]];
             if (token.size() > longest_token) return;
             const TraitReading reading = read_table_trait_quickly(token, shape.mark);
             if (reading.kind == TraitKind::not_a_number ||
