@@ -9,6 +9,7 @@
 
 #include "input/data_reader.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -69,9 +70,9 @@ bool run_ranges(DataReader& reader, const RangeSettings& settings, Parse parse, 
     };
     const int threads = settings.threads < 1 ? 1 : settings.threads;
     // Twice the threads: one range parses while the next waits, and the
-    // reading thread can read ahead; no more, so that memory stays bounded.
-    const std::size_t count =
-        static_cast<std::size_t>(threads) * 2 < 24 ? static_cast<std::size_t>(threads) * 2 : 24;
+    // reading thread can read ahead; at most 16, so that memory stays
+    // bounded whatever the threads (a few MiB a range).
+    const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(threads) * 2, 16);
     std::vector<Slot> slots(count);
     bool sound = true;
     for (Slot& slot : slots) sound = sound && make_range_buffer(slot.range, settings.bytes);
