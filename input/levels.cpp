@@ -26,8 +26,9 @@ static std::int32_t new_id(LevelTable& table, std::string_view text) {
     return static_cast<std::int32_t>(table.texts.size() - 1);
 }
 
-std::int32_t add_level(LevelTable& table, std::string_view text, bool& added) {
-    if (const std::int64_t number = plain_small_number(text); number >= 0) {
+std::int32_t add_level(LevelTable& table, std::string_view text, bool& added,
+                       std::uint32_t small_limit) {
+    if (const std::int64_t number = plain_small_number(text); number >= 0 && number < small_limit) {
         if (table.small_numbers.size() <= static_cast<std::size_t>(number))
             table.small_numbers.resize(static_cast<std::size_t>(number) + 1, no_id);
         std::uint32_t& known = table.small_numbers[static_cast<std::size_t>(number)];

@@ -16,6 +16,9 @@
 #include <string_view>
 #include <vector>
 
+// Values below this go through small_numbers.
+inline constexpr std::uint32_t small_number_limit = 1 << 20;
+
 // The last value looked up, which most records repeat, and its id (its
 // level once finished), when it is at most `capacity` bytes long. Each
 // thread that looks levels up keeps its own.
@@ -41,9 +44,6 @@ struct LevelTable {
     std::vector<std::int32_t> id_of_level;
 };
 
-// Values below this go through small_numbers.
-inline constexpr std::uint32_t small_number_limit = 1 << 20;
-
 // The value of a plain small number ("0" to "1048575", no sign, no leading
 // zero: "0012" is a text of its own), or -1. Larger numbers take the hash,
 // so that no table is ever sized by a value beyond the limit.
@@ -60,7 +60,10 @@ inline std::int64_t plain_small_number(std::string_view text) {
 // The id of a value, given a new one when it has none yet (then `added`).
 // Ends the run through fatal_exit when the ids can't be had (more than int32
 // levels, or no memory).
-std::int32_t add_level(LevelTable& table, std::string_view text, bool& added);
+// Numbers from `small_limit` on take the hash: a range's own table keeps
+// its room small, since many are in memory at once.
+std::int32_t add_level(LevelTable& table, std::string_view text, bool& added,
+                       std::uint32_t small_limit = small_number_limit);
 
 // Orders the levels once every value has been met: a level is the text as
 // written ("0012" and "12" are two). When every value is a whole number,
@@ -127,7 +130,8 @@ inline void remember_last(LastValue& last, std::string_view text, std::int32_t i
 
 // add_level for the first pass's loop, inline: the value looked up last,
 // or a plain small number known already, takes no search.
-inline std::int32_t level_id(LevelTable& table, std::string_view text, bool& added) {
+inline std::int32_t level_id(LevelTable& table, std::string_view text, bool& added,
+                             std::uint32_t small_limit = small_number_limit) {
     added = false;
     std::int32_t id;
     if (is_last(table.last, text, id)) return id;
@@ -136,7 +140,7 @@ inline std::int32_t level_id(LevelTable& table, std::string_view text, bool& add
     if (number >= 0 && at < table.small_numbers.size() && table.small_numbers[at] != 0)
         id = static_cast<std::int32_t>(table.small_numbers[at] - 1);
     else
-        id = add_level(table, text, added);
+        id = add_level(table, text, added, small_limit);
     remember_last(table.last, text, id);
     return id;
 }

@@ -737,6 +737,11 @@ struct RangeLevels {
     TableLine line;
 };
 
+// A range's own levels look plain numbers up by value only below this:
+// sixteen ranges' tables are in memory at once, and years and most codes
+// are below it.
+constexpr std::uint32_t range_small_numbers = 1 << 14;
+
 // Flattened, as the one-thread loops are inlined: a call per field would
 // cost a third more.
 template <char separator>
@@ -753,7 +758,7 @@ template <char separator>
         for (std::size_t role = 0; role < design_roles; ++role) {
             const std::string_view value = fields[shape.fields_at[role]];
             bool added;
-            level_id(out.levels[role], value, added);
+            level_id(out.levels[role], value, added, range_small_numbers);
             if (added && !level_sound(value)) return;
         }
         for (std::size_t k = design_roles; k < shape.fields_at.size(); ++k)

@@ -186,7 +186,8 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
 std::string random_table(std::vector<Plot>& plots, char separator) {
     std::mt19937 random(23);
     auto pick = [&](auto const& options) { return options[random() % std::size(options)]; };
-    const char* const varieties[] = {"Jimai 22", "0012", "12", "Line, A", "G7", "Zhoumai;18"};
+    const char* const varieties[] = {"Jimai 22", "0012",       "12",    "Line, A",
+                                     "G7",       "Zhoumai;18", "123456"};
     const char* const missing[] = {"NA", "", "#N/A", "N/A", "nan", ".", "-", "*"};
     const std::string header = std::string("gen") + separator + "year" + separator + "loc" +
                                separator + "rep" + separator + "yield";
