@@ -9,6 +9,8 @@
 #include "trial/cube_builder.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
@@ -320,11 +322,14 @@ bool take_trait_token(DataReader& reader, std::string_view& token) {
     return !token.empty() && token.size() <= longest_token;
 }
 
-// A value the load takes: a number within single precision, or missing.
-bool take_value(std::string_view token, bool decimal_comma, double& value) {
+// A value the load takes: a number within single precision, or missing
+// (0); NaN for one it would refuse. Given back, not through memory: the
+// division that makes a decimal's value is the loop's longest wait.
+double value_taken(std::string_view token, bool decimal_comma) {
     const TraitReading reading = read_classic_trait_quickly(token, decimal_comma);
-    value = reading.value;
-    return reading.kind != TraitKind::not_a_number && !beyond_single_precision(value);
+    return reading.kind == TraitKind::not_a_number || beyond_single_precision(reading.value)
+               ? std::numeric_limits<double>::quiet_NaN()
+               : reading.value;
 }
 
 // Whether a range may start a record: no 'c' begins it.
@@ -383,6 +388,7 @@ struct RangeValues {
     out.taken = false;
     out.values.clear();
     if (!starts_record(reader)) return;
+    const std::int64_t years = cube.nYear, locations = cube.nLoc;
     for (;;) {
         PlainRecord plain;
         RecordCodes codes;
@@ -390,18 +396,19 @@ struct RangeValues {
         double value;
         if (take_plain_record(reader, plain)) {
             codes = plain.codes;
-            if (beyond(codes, largest) || !take_value(plain.trait, decimal_comma, value)) return;
+            value = value_taken(plain.trait, decimal_comma);
         } else if (reader_peek_token(reader).empty()) {
             break;
         } else {
-            if (!take_codes(reader, codes) || beyond(codes, largest) ||
-                !take_trait_token(reader, token) || !take_value(token, decimal_comma, value))
-                return;
+            if (!take_codes(reader, codes) || !take_trait_token(reader, token)) return;
+            value = value_taken(token, decimal_comma);
             reader_consume(reader, token.size());
             reader_finish_field(reader);
         }
+        if (beyond(codes, largest) || std::isnan(value)) return;
         if (static_cast<float>(value) != 0.0f)
-            out.values.emplace_back(dense_cell(cube, codes.variety, codes.year, codes.location),
+            out.values.emplace_back(((codes.variety - 1) * years + (codes.year - 1)) * locations +
+                                        codes.location - 1,
                                     value);
     }
     out.taken = true;
