@@ -825,39 +825,55 @@ struct RecordsApplied {
     std::vector<Tally> tallies;
 };
 
+// The first trait's tally and view in locals, as the one-thread loop keeps
+// them: this loop is the one part of the pass no other thread shares.
 void apply_records(TableLoad& t, CubeBuilder& cube, const RangeRecords& range,
                    RecordsApplied& applied) {
     const std::size_t traits = cube.traits.size();
     const std::size_t records = range.levels.size() / design_roles;
-    for (std::size_t r = 0; r < records; ++r) {
-        std::int64_t level[design_roles];
-        for (std::size_t role = 0; role < design_roles; ++role)
-            level[role] = range.levels[r * design_roles + role];
+    const std::int32_t* levels = range.levels.data();
+    const double* values = range.values.data();
+    const bool sparse = cube.levels.sparse;
+    std::int64_t* const last = applied.last_cell;
+    std::int64_t cell = applied.cell, plots = applied.plots;
+    Tally first = applied.tallies[0];
+    CellView first_view = cell_view(cube.traits[0]);
+    for (std::size_t r = 0; r < records; ++r, levels += design_roles, values += traits) {
+        const std::int64_t level[design_roles] = {levels[0], levels[1], levels[2], levels[3]};
         const std::int64_t v = level[variety_factor], y = level[year_factor],
                            l = level[location_factor];
-        std::int64_t* const last = applied.last_cell;
         if (v != last[0] || y != last[1] || l != last[2]) {
-            if (cube.levels.sparse) {
-                applied.cell = sparse_cell(cube, v, y, l);
+            if (sparse) {
+                cell = sparse_cell(cube, v, y, l);
+                first_view = cell_view(cube.traits[0]);
             } else {
-                applied.cell = dense_cell(cube.levels, v, y, l);
+                cell = dense_cell(cube.levels, v, y, l);
                 mark_pairs(cube.levels, v, y, l);
             }
             last[0] = v, last[1] = y, last[2] = l;
         }
-        applied.plots += !new_plot(t, applied.cell, level);
-        for (std::size_t k = 0; k < traits; ++k) {
-            const double value = range.values[r * traits + k];
+        plots += !new_plot(t, cell, level);
+        if (std::isnan(values[0])) {
+            ++first.missing;
+        } else {
+            observe(first_view, cell, values[0], &first.zeros);
+            first.sum += values[0];
+            ++first.values;
+        }
+        for (std::size_t k = 1; k < traits; ++k) {
             Tally& tally = applied.tallies[k];
-            if (std::isnan(value)) {
+            if (std::isnan(values[k])) {
                 ++tally.missing;
                 continue;
             }
-            observe(cell_view(cube.traits[k]), applied.cell, value, &tally.zeros);
-            tally.sum += value;
+            observe(cell_view(cube.traits[k]), cell, values[k], &tally.zeros);
+            tally.sum += values[k];
             ++tally.values;
         }
     }
+    applied.tallies[0] = first;
+    applied.cell = cell;
+    applied.plots = plots;
 }
 
 // Both passes shared among threads; nothing when the file must be read on
