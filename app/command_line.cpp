@@ -190,6 +190,7 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
     if (fault.empty() && is_given("--mojena") && is_given("--groups"))
         fault = compose(texts::mojena_with_groups);
     line.tree_options.threads = line.threads;
+    line.load.threads = line.threads;
     if (line.request == Request::run && !fault.empty()) {
         line.request = Request::usage_error;
         line.usage_error = fault;

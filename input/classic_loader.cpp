@@ -3,12 +3,18 @@
 #include "base/whole_number.h"
 #include "input/column_roles.h"
 #include "input/plain_record.h"
+#include "input/range_pipeline.h"
 #include "input/trait_value.h"
 #include "texts/console_texts.h"
 #include "trial/cube_builder.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -281,10 +287,206 @@ inline bool beyond(const RecordCodes& codes, const RecordCodes& largest) {
     cube.traits[0].values = count;
 }
 
+// The ranges of a load shared among threads. Each starts a record: the
+// first starts after the header, and each next one where the one before was
+// parsed to its last byte with its last record whole, and no 'c' starts it
+// (see input/range_pipeline.cpp), so by induction every range does. A range
+// that ends inside a record, or holds anything the load would refuse, stops
+// the shared load, and the file is read again on one thread, which says
+// what is wrong with it exactly as ever.
+
+// What read_code reads, or false where it would refuse.
+bool take_code(DataReader& reader, int& code) {
+    const std::string_view token = reader_peek_token(reader);
+    if (token.empty() || token.size() > longest_token) return false;
+    const WholeNumber number = read_whole_number(token.data());
+    if (number.length == 0 || (number.length < token.size() && token[number.length] != 'c') ||
+        !number.fits_int())
+        return false;
+    reader_consume(reader, number.length);
+    reader_finish_field(reader);
+    code = static_cast<int>(number.value);
+    return true;
+}
+
+// What read_codes reads, or false where it would refuse.
+bool take_codes(DataReader& reader, RecordCodes& codes) {
+    return take_code(reader, codes.variety) && take_code(reader, codes.year) &&
+           take_code(reader, codes.location) && take_code(reader, codes.block) &&
+           codes.variety >= 1 && codes.year >= 1 && codes.location >= 1;
+}
+
+// A trait token, whole: its view, until the next call on the reader.
+bool take_trait_token(DataReader& reader, std::string_view& token) {
+    token = reader_peek_token(reader);
+    return !token.empty() && token.size() <= longest_token;
+}
+
+// A value the load takes: a number within single precision, or missing
+// (0); NaN for one it would refuse. Given back, not through memory: the
+// division that makes a decimal's value is the loop's longest wait.
+double value_taken(std::string_view token, bool decimal_comma) {
+    const TraitReading reading = read_classic_trait_quickly(token, decimal_comma);
+    return reading.kind == TraitKind::not_a_number || beyond_single_precision(reading.value)
+               ? std::numeric_limits<double>::quiet_NaN()
+               : reading.value;
+}
+
+// Whether a range may start a record: no 'c' begins it.
+bool starts_record(DataReader& reader) {
+    const std::string_view token = reader_peek_token(reader);
+    return token.empty() || token[0] != 'c';
+}
+
+struct RangeCount {
+    bool taken = false;
+    std::int64_t records = 0;
+    RecordCodes largest{1, 1, 1, 1};
+};
+
+// Flattened, as the one-thread loops are inlined.
+[[gnu::flatten]] void count_range(char* bytes, std::size_t size, RangeCount& count) {
+    DataReader reader;
+    reader_open_range(reader, bytes, size);
+    count = RangeCount{};
+    if (!starts_record(reader)) return;
+    RecordCodes& largest = count.largest;
+    for (;; ++count.records) {
+        PlainRecord plain;
+        RecordCodes codes;
+        std::string_view token;
+        if (take_plain_record(reader, plain))
+            codes = plain.codes;
+        else if (reader_peek_token(reader).empty())
+            break;
+        else if (!take_codes(reader, codes) || !take_trait_token(reader, token))
+            return;
+        else {
+            reader_consume(reader, token.size());
+            reader_finish_field(reader);
+        }
+        largest.variety = std::max(largest.variety, codes.variety);
+        largest.year = std::max(largest.year, codes.year);
+        largest.location = std::max(largest.location, codes.location);
+        largest.block = std::max(largest.block, codes.block);
+    }
+    count.taken = true;
+}
+
+// The values a range puts into the cube, in its order: each cell's place
+// and the value, as observe would take them (0 in single precision is
+// missing, and takes no place).
+struct RangeValues {
+    bool taken = false;
+    std::vector<std::pair<std::int64_t, double>> values;
+};
+
+[[gnu::flatten]] void fill_range(char* bytes, std::size_t size, const CubeLevels& cube,
+                                 const RecordCodes& largest, bool decimal_comma, RangeValues& out) {
+    DataReader reader;
+    reader_open_range(reader, bytes, size);
+    out.taken = false;
+    out.values.clear();
+    if (!starts_record(reader)) return;
+    const std::int64_t years = cube.nYear, locations = cube.nLoc;
+    for (;;) {
+        PlainRecord plain;
+        RecordCodes codes;
+        std::string_view token;
+        double value;
+        if (take_plain_record(reader, plain)) {
+            codes = plain.codes;
+            value = value_taken(plain.trait, decimal_comma);
+        } else if (reader_peek_token(reader).empty()) {
+            break;
+        } else {
+            if (!take_codes(reader, codes) || !take_trait_token(reader, token)) return;
+            value = value_taken(token, decimal_comma);
+            reader_consume(reader, token.size());
+            reader_finish_field(reader);
+        }
+        if (beyond(codes, largest) || std::isnan(value)) return;
+        if (static_cast<float>(value) != 0.0f)
+            out.values.emplace_back(((codes.variety - 1) * years + (codes.year - 1)) * locations +
+                                        codes.location - 1,
+                                    value);
+    }
+    out.taken = true;
+}
+
+// Both passes shared among threads; nothing when the file must be read on
+// one. The header is read here as the one-thread load reads it.
+std::optional<Trial> load_in_ranges(ClassicLoad& c, const LoadOptions& options) {
+    const RangeSettings settings{options.threads, options.range_bytes, true};
+    skip_header(c);
+    if (c.reader.encoding != Encoding::bytes) return std::nullopt;
+    RangeCount total;
+    total.taken =
+        run_ranges<RangeCount>(c.reader, settings, count_range, [&](const RangeCount& range) {
+            if (!range.taken) return false;
+            total.records += range.records;
+            total.largest.variety = std::max(total.largest.variety, range.largest.variety);
+            total.largest.year = std::max(total.largest.year, range.largest.year);
+            total.largest.location = std::max(total.largest.location, range.largest.location);
+            total.largest.block = std::max(total.largest.block, range.largest.block);
+            return true;
+        });
+    if (!total.taken || total.records == 0) return std::nullopt;
+    if (!data_file_as_opened(*c.load.file)) file_changed(c.load);
+    c.records = total.records;
+    c.largest = total.largest;
+    CubeLevels levels;
+    levels.nVar = c.largest.variety;
+    levels.nYear = c.largest.year;
+    levels.nLoc = c.largest.location;
+    CubeBuilder cube;
+    start_cube(cube, std::move(levels), 1, false, options.cell_means.value_or(false),
+               CubeForm::dense, c.records);
+    reader_rewind(c.reader);
+    skip_header(c);
+    TraitCells& trait = cube.traits[0];
+    const CellView cells = cell_view(trait);
+    const CubeLevels& shape = cube.levels;
+    std::int64_t ranges = 0;
+    const bool filled = run_ranges<RangeValues>(
+        c.reader, settings,
+        [&](char* bytes, std::size_t size, RangeValues& out) {
+            fill_range(bytes, size, shape, c.largest, c.decimal_comma, out);
+        },
+        [&](const RangeValues& range) {
+            if (!range.taken) return false;
+            ++ranges;
+            for (const auto& [cell, value] : range.values) {
+                if (cells.sums) {
+                    cells.sums[cell] += value;
+                    ++cells.counts[cell];
+                } else {
+                    cells.cells[cell] = static_cast<float>(value);
+                }
+                trait.sum += value;
+            }
+            trait.values += static_cast<std::int64_t>(range.values.size());
+            return true;
+        });
+    if (!filled) return std::nullopt;
+    if (!reader_read_same_bytes(c.reader)) file_changed(c.load);
+    Trial trial;
+    trial.traits = finish_cube(std::move(cube));
+    trial.header_trait = std::move(c.trait_name);
+    trial.ranges = ranges;
+    return trial;
+}
+
 } // namespace
 
 Trial load_classic_file(LoadContext& load, const LoadOptions& options) {
-    ClassicLoad c{load, load.reader, options.decimal == DecimalMark::comma, options.skip};
+    const bool decimal_comma = options.decimal == DecimalMark::comma;
+    if (options.threads > 1 && load.file->state.size >= options.parallel_from) {
+        ClassicLoad shared{load, load.reader, decimal_comma, options.skip};
+        if (std::optional<Trial> trial = load_in_ranges(shared, options)) return std::move(*trial);
+        reader_restart(load.reader);
+    }
+    ClassicLoad c{load, load.reader, decimal_comma, options.skip};
     first_pass(c);
     // Before the sizes found are taken for the cube's.
     if (!data_file_as_opened(*load.file)) file_changed(load);

@@ -46,6 +46,17 @@ void reader_open(DataReader& reader, std::FILE* stream, std::string_view name, s
     reader.lone_surrogate = false;
 }
 
+void reader_open_range(DataReader& reader, char* bytes, std::size_t size) {
+    reader = DataReader{};
+    reader.buffer = bytes;
+    reader.capacity = size;
+    reader.end = size;
+    reader.at_eof = true;
+    checksum_start(reader.read_so_far);
+    reader.encoding = Encoding::bytes;
+    reader.encoding_known = true;
+}
+
 void reader_close(DataReader& reader) {
     std::free(reader.allocation);
     reader.allocation = nullptr;
@@ -220,6 +231,23 @@ static bool refill(DataReader& reader) {
     reader.end += got;
     reader.buffer[reader.end] = '\0';
     return got > 0;
+}
+
+std::size_t reader_read_into(DataReader& reader, char* into, std::size_t room) {
+    const std::size_t buffered = std::min(room, reader.end - reader.begin);
+    std::memcpy(into, reader.buffer + reader.begin, buffered);
+    reader.begin += buffered;
+    if (buffered == room || reader.at_eof) return buffered;
+    char* const fresh = into + buffered;
+    std::size_t got = read_stream(reader, fresh, room - buffered);
+    if (auto* mark = static_cast<char*>(std::memchr(fresh, dos_end_of_file, got))) {
+        const std::string_view after(mark + 1, got - static_cast<std::size_t>(mark + 1 - fresh));
+        got = static_cast<std::size_t>(mark - fresh);
+        if (reader.look_past_end_mark) reader.text_past_end_mark = text_follows(reader, after);
+        reader.at_eof = true;
+    }
+    checksum_add(reader.read_so_far, fresh, got);
+    return buffered + got;
 }
 
 bool reader_read_same_bytes(DataReader& reader) {

@@ -92,6 +92,17 @@ inline constexpr std::size_t read_slack = 8;
 // read error. The name must live as long as the reader.
 void reader_open(DataReader& reader, std::FILE* stream, std::string_view name, std::size_t block);
 
+// Reads a range of the data already in memory, `bytes` to `bytes + size`,
+// as the reader reads a file: a NUL and read_slack bytes follow them. A
+// range is parsed on a thread of its own; nothing is read from a stream.
+void reader_open_range(DataReader& reader, char* bytes, std::size_t size);
+
+// Moves up to `room` bytes of the data into `into`: the unread bytes first,
+// then the stream's, read straight into `into` and checksummed as every
+// read is. Ends the data at a Ctrl-Z as a refill does. Gives how many; 0 at
+// the end of the data. Only for a file read as bytes, not UTF-16.
+std::size_t reader_read_into(DataReader& reader, char* into, std::size_t room);
+
 // Gives back the reader's buffer; the stream is the caller's.
 void reader_close(DataReader& reader);
 

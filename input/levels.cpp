@@ -26,8 +26,9 @@ static std::int32_t new_id(LevelTable& table, std::string_view text) {
     return static_cast<std::int32_t>(table.texts.size() - 1);
 }
 
-std::int32_t add_level(LevelTable& table, std::string_view text, bool& added) {
-    if (const std::int64_t number = plain_small_number(text); number >= 0) {
+std::int32_t add_level(LevelTable& table, std::string_view text, bool& added,
+                       std::uint32_t small_limit) {
+    if (const std::int64_t number = plain_small_number(text); number >= 0 && number < small_limit) {
         if (table.small_numbers.size() <= static_cast<std::size_t>(number))
             table.small_numbers.resize(static_cast<std::size_t>(number) + 1, no_id);
         std::uint32_t& known = table.small_numbers[static_cast<std::size_t>(number)];
@@ -70,7 +71,7 @@ std::int32_t finish_levels(LevelTable& table) {
     for (std::size_t number = 0; number < table.small_numbers.size(); ++number)
         if (const std::uint32_t id = table.small_numbers[number]; id != no_id)
             table.level_of_number[number] = table.level_of[id - 1];
-    table.last_id = -1;
+    table.last = LastValue{};
     return static_cast<std::int32_t>(count);
 }
 
@@ -85,7 +86,7 @@ std::vector<std::string> take_labels(LevelTable& table, char letter) {
     return labels;
 }
 
-std::int32_t find_level(LevelTable& table, std::string_view text) {
+std::int32_t find_level(const LevelTable& table, std::string_view text) {
     std::int32_t level = 0;
     if (!table.slots.entries.empty()) {
         const std::uint32_t id = table.slots.entries[slot_of(table, text, hash_text(text))];

@@ -16,6 +16,19 @@
 #include <string_view>
 #include <vector>
 
+// Values below this go through small_numbers.
+inline constexpr std::uint32_t small_number_limit = 1 << 20;
+
+// The last value looked up, which most records repeat, and its id (its
+// level once finished), when it is at most `capacity` bytes long. Each
+// thread that looks levels up keeps its own.
+struct LastValue {
+    static constexpr std::size_t capacity = 32;
+    char text[capacity] = {};
+    std::size_t size = 0;
+    std::int32_t id = -1; // -1: none
+};
+
 struct LevelTable {
     std::vector<std::string> texts; // by id, in the order of first appearance
     HashSlots slots;                // the ids by their texts
@@ -23,21 +36,13 @@ struct LevelTable {
     // skip the hashing: their id + 1 by value.
     std::vector<std::uint32_t> small_numbers;
     bool numeric = true; // every value so far is a whole number of at most 18 digits
-    // The last value looked up, which most records repeat, and its id (its
-    // level once finished), when it is at most last_capacity bytes long.
-    static constexpr std::size_t last_capacity = 32;
-    char last_text[last_capacity] = {};
-    std::size_t last_size = 0;
-    std::int32_t last_id = -1; // -1: none
+    LastValue last;
     // After finishing: the level (from 1) of every id, of every plain small
     // number met (0 for none), and the id of every level.
     std::vector<std::int32_t> level_of;
     std::vector<std::int32_t> level_of_number;
     std::vector<std::int32_t> id_of_level;
 };
-
-// Values below this go through small_numbers.
-inline constexpr std::uint32_t small_number_limit = 1 << 20;
 
 // The value of a plain small number ("0" to "1048575", no sign, no leading
 // zero: "0012" is a text of its own), or -1. Larger numbers take the hash,
@@ -55,7 +60,10 @@ inline std::int64_t plain_small_number(std::string_view text) {
 // The id of a value, given a new one when it has none yet (then `added`).
 // Ends the run through fatal_exit when the ids can't be had (more than int32
 // levels, or no memory).
-std::int32_t add_level(LevelTable& table, std::string_view text, bool& added);
+// Numbers from `small_limit` on take the hash: a range's own table keeps
+// its room small, since many are in memory at once.
+std::int32_t add_level(LevelTable& table, std::string_view text, bool& added,
+                       std::uint32_t small_limit = small_number_limit);
 
 // Orders the levels once every value has been met: a level is the text as
 // written ("0012" and "12" are two). When every value is a whole number,
@@ -72,7 +80,7 @@ std::vector<std::string> take_labels(LevelTable& table, char letter);
 
 // The level (from 1) of a value met before finishing, or 0 for a value
 // never met, by the hash of the names.
-std::int32_t find_level(LevelTable& table, std::string_view text);
+std::int32_t find_level(const LevelTable& table, std::string_view text);
 
 // Every value looked up here has a word of bytes readable from its start,
 // whatever its length: a field in the reader's buffer, with its slack after
@@ -100,53 +108,59 @@ inline constexpr auto first_bytes = [] {
 }();
 
 // Whether `text` is the value looked up last; then its id (or level).
-inline bool is_last(const LevelTable& table, std::string_view text, std::int32_t& id) {
-    if (table.last_id < 0 || text.size() != table.last_size) return false;
+inline bool is_last(const LastValue& last, std::string_view text, std::int32_t& id) {
+    if (last.id < 0 || text.size() != last.size) return false;
     if (text.size() <= word_bytes) {
-        if (((first_word(text.data()) ^ first_word(table.last_text)) & first_bytes[text.size()]) !=
-            0)
+        if (((first_word(text.data()) ^ first_word(last.text)) & first_bytes[text.size()]) != 0)
             return false;
-    } else if (std::memcmp(text.data(), table.last_text, text.size()) != 0) {
+    } else if (std::memcmp(text.data(), last.text, text.size()) != 0) {
         return false;
     }
-    id = table.last_id;
+    id = last.id;
     return true;
 }
 
 // Keeps `text` as the value looked up last, when it is short enough.
-inline void remember_last(LevelTable& table, std::string_view text, std::int32_t id) {
-    if (text.size() > LevelTable::last_capacity || text.empty()) return;
-    std::memcpy(table.last_text, text.data(), text.size() <= word_bytes ? word_bytes : text.size());
-    table.last_size = text.size();
-    table.last_id = id;
+inline void remember_last(LastValue& last, std::string_view text, std::int32_t id) {
+    if (text.size() > LastValue::capacity || text.empty()) return;
+    std::memcpy(last.text, text.data(), text.size() <= word_bytes ? word_bytes : text.size());
+    last.size = text.size();
+    last.id = id;
 }
 
 // add_level for the first pass's loop, inline: the value looked up last,
 // or a plain small number known already, takes no search.
-inline std::int32_t level_id(LevelTable& table, std::string_view text, bool& added) {
+inline std::int32_t level_id(LevelTable& table, std::string_view text, bool& added,
+                             std::uint32_t small_limit = small_number_limit) {
     added = false;
     std::int32_t id;
-    if (is_last(table, text, id)) return id;
+    if (is_last(table.last, text, id)) return id;
     const std::int64_t number = plain_small_number(text);
     const auto at = static_cast<std::size_t>(number);
     if (number >= 0 && at < table.small_numbers.size() && table.small_numbers[at] != 0)
         id = static_cast<std::int32_t>(table.small_numbers[at] - 1);
     else
-        id = add_level(table, text, added);
-    remember_last(table, text, id);
+        id = add_level(table, text, added, small_limit);
+    remember_last(table.last, text, id);
     return id;
 }
 
-// find_level for the second pass's loop, inline, likewise.
-inline std::int32_t level_of_value(LevelTable& table, std::string_view text) {
+// find_level for the second pass's loop, inline, likewise; `last` is the
+// caller's own where several threads look levels up in one table.
+inline std::int32_t level_of_value(const LevelTable& table, LastValue& last,
+                                   std::string_view text) {
     std::int32_t level;
-    if (is_last(table, text, level)) return level;
+    if (is_last(last, text, level)) return level;
     if (const std::int64_t number = plain_small_number(text); number >= 0) {
         const auto at = static_cast<std::size_t>(number);
         level = at < table.level_of_number.size() ? table.level_of_number[at] : 0;
     } else {
         level = find_level(table, text);
     }
-    remember_last(table, text, level);
+    remember_last(last, text, level);
     return level;
+}
+
+inline std::int32_t level_of_value(LevelTable& table, std::string_view text) {
+    return level_of_value(table, table.last, text);
 }

@@ -31,6 +31,14 @@ struct LoadOptions {
     // block ends fall inside every kind of record and both forms are read.
     std::size_t read_block = std::size_t{1} << 17;
     CubeForm cube_form = CubeForm::automatic;
+    // Threads that share the load (--threads); one reads it as it always
+    // has. A file smaller than `parallel_from` bytes is read on one: its
+    // load takes less time than starting threads. The threads take ranges
+    // of `range_bytes`; tests make both tiny, so that a file of a few
+    // records is cut everywhere.
+    int threads = 1;
+    std::int64_t parallel_from = std::int64_t{1} << 20;
+    std::size_t range_bytes = std::size_t{1} << 20;
 };
 
 // A trait to load: its column's name as the console shows it and as the
@@ -62,4 +70,6 @@ struct Trial {
     // last values the later one.
     std::int64_t repeated_plots = 0;
     std::string header_trait; // a classic file's trait as its header names it
+    // Ranges the file was parsed in on several threads; 0 when one read it.
+    std::int64_t ranges = 0;
 };

@@ -6,11 +6,15 @@
 #include "input/levels.h"
 #include "input/plain_line.h"
 #include "input/plot_set.h"
+#include "input/range_pipeline.h"
 #include "input/trait_value.h"
 #include "texts/console_texts.h"
 #include "trial/cube_builder.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -288,10 +292,11 @@ void count_fields_first(TableLoad& t, std::size_t count) {
 
 // Whether the fields just split are the header's names: a copy of the
 // header line, from files exported one after another and joined.
-[[gnu::noinline]] bool repeats_header(const TableLoad& t) {
-    if (t.line.count != t.header.size()) return false;
-    for (std::size_t i = 0; i < t.header.size(); ++i)
-        if (t.line.fields[i] != t.header[i]) return false;
+[[gnu::noinline]] bool repeats_header(const TableLine& line,
+                                      const std::vector<std::string>& header) {
+    if (line.count != header.size()) return false;
+    for (std::size_t i = 0; i < header.size(); ++i)
+        if (line.fields[i] != header[i]) return false;
     return true;
 }
 
@@ -313,7 +318,7 @@ template <char separator>
             return false;
         const std::string_view first = t.line.fields[0];
         if (header_may_repeat && first.size() == first_name.size() &&
-            (first.empty() || first[0] == first_name[0]) && repeats_header(t)) {
+            (first.empty() || first[0] == first_name[0]) && repeats_header(t.line, t.header)) {
             ++repeated;
             continue;
         }
@@ -345,7 +350,16 @@ std::string trait_subject(const TableLoad& t, std::size_t trait) {
 // A level is any text the matrix file can hold in a label; blanks alone
 // are no more a level than an empty field, nor is a missing value's mark
 // (a spreadsheet's failed lookup leaves #N/A in a genotype's cell).
+bool level_sound(std::string_view value) {
+    if (value.size() > longest_token || is_blank_line(value) || is_missing_form(value))
+        return false;
+    for (char c : value)
+        if (c == '"' || static_cast<unsigned char>(c) < 0x20 || c == '\x7F') return false;
+    return true;
+}
+
 void check_level(TableLoad& t, std::size_t role, std::string_view value) {
+    if (level_sound(value)) return;
     if (value.size() > longest_token)
         refuse_line(t, overlong(texts::factor_names[role], value, true));
     if (is_blank_line(value) || is_missing_form(value))
@@ -497,14 +511,19 @@ auto by_separator(Separator separator, Pass pass) {
     return pass(std::integral_constant<char, ' '>());
 }
 
-void first_pass(TableLoad& t) {
-    t.row_names_found = false;
+// What the levels take memory for: the design's columns, named.
+void levels_memory_use(const TableLoad& t) {
     std::string names[design_roles];
     for (std::size_t role = 0; role < design_roles; ++role)
         names[role] = quoted_token(t.header[t.columns[role]]);
     set_memory_use(compose(
         texts::memory_for_levels,
         {{"variety", names[0]}, {"year", names[1]}, {"location", names[2]}, {"block", names[3]}}));
+}
+
+void first_pass(TableLoad& t) {
+    t.row_names_found = false;
+    levels_memory_use(t);
     for (;;) {
         for (LevelTable& table : t.levels) table = LevelTable{};
         t.row_names = RowNames{};
@@ -615,22 +634,10 @@ DecimalMark decimal_mark(const LoadOptions& options, Separator separator) {
                                                                       : DecimalMark::point);
 }
 
-} // namespace
-
-TableHeader read_table_header(LoadContext& load, const LoadOptions& options, Separator separator) {
-    TableLoad t{load, load.reader, options, separator, decimal_mark(options, separator)};
-    take_header(t);
-    return {std::move(t.header), std::move(t.columns), t.traits_found};
-}
-
-Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator separator,
-                      const TableHeader& header) {
-    TableLoad t{load,         load.reader,   options, separator, decimal_mark(options, separator),
-                header.names, header.columns};
-    reader_restart(t.reader);
-    t.reader.look_past_end_mark = true;
-    first_pass(t);
-    if (!data_file_as_opened(*load.file)) file_changed(load);
+// Between the passes: the levels in order, the cube made for them, and
+// the file read again up to its first record.
+CubeBuilder start_table_cube(TableLoad& t) {
+    if (!data_file_as_opened(*t.load.file)) file_changed(t.load);
     CubeLevels levels;
     levels.nVar = finish_levels(t.levels[variety_factor]);
     levels.nYear = finish_levels(t.levels[year_factor]);
@@ -639,11 +646,14 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     const std::size_t traits = t.columns.size() - design_roles;
     CubeBuilder cube;
     start_cube(cube, std::move(levels), static_cast<int>(traits), true,
-               options.cell_means.value_or(true), options.cube_form, t.records);
+               t.options.cell_means.value_or(true), t.options.cube_form, t.records);
     reader_rewind(t.reader);
     read_header(t);
-    by_separator(t.separator, [&](auto separator) { second_pass_records<separator()>(t, cube); });
-    if (!reader_read_same_bytes(t.reader)) file_changed(load);
+    return cube;
+}
+
+// After the second pass: the trial, its cubes labelled.
+Trial finish_table(TableLoad& t, CubeBuilder&& cube) {
     // The labels go to the cube's levels once nothing looks a value up.
     std::vector<std::string> labels[3];
     const char letters[] = "GYL";
@@ -657,7 +667,7 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     trial.records = t.records;
     trial.repeated_headers = t.repeated_headers;
     trial.row_names = t.record_fields > t.header.size() && !t.trailing_separator;
-    trial.cell_means = options.cell_means.value_or(true);
+    trial.cell_means = t.options.cell_means.value_or(true);
     trial.repeated_plots = t.repeated_plots;
     for (int f = 0; f < 3; ++f) {
         cube.levels.level_labels[f] = std::move(labels[f]);
@@ -665,4 +675,307 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
     }
     trial.traits = finish_cube(std::move(cube));
     return trial;
+}
+
+// The ranges of a table shared among threads (see input/range_pipeline.h).
+// A line end outside quotes ends a record (no quoted field goes on past
+// its line), so every range starts one. The first record, which settles
+// how many fields a record has, is read here as the one-thread load reads
+// it. A range that holds anything the load would refuse, or that makes it
+// read the file otherwise (rows named by R), stops the shared load, and the
+// file is read again on one thread, which says what is wrong exactly as
+// ever.
+
+// What the threads share of the table, read only.
+struct RecordShape {
+    Separator separator;
+    const std::vector<std::string>& header;
+    const std::vector<std::size_t>& fields_at;
+    bool header_may_repeat;
+    std::size_t record_fields;
+    bool trailing;
+    DecimalMark mark;
+};
+
+// The next record of a range as next_record reads it into `line`: 1; 0 at
+// the end of the range; -1 where the load would refuse the line or read
+// the file otherwise.
+template <char separator>
+[[gnu::always_inline]] inline int next_range_record(DataReader& reader, TableLine& line,
+                                                    const RecordShape& shape,
+                                                    std::int64_t& repeated) {
+    for (;;) {
+        if (!take_plain_line<separator>(reader, line)) {
+            std::string_view text;
+            std::int64_t number = 0;
+            do {
+                if (!next_text_line(reader, text, number)) return 0;
+                if (text.size() > longest_line || !split_line(text, shape.separator, line))
+                    return -1;
+            } while (all_fields_empty(line));
+        }
+        const std::string_view first = line.fields[0], first_name = shape.header[0];
+        if (shape.header_may_repeat && first.size() == first_name.size() &&
+            (first.empty() || first[0] == first_name[0]) && repeats_header(line, shape.header)) {
+            ++repeated;
+            continue;
+        }
+        if (line.count != shape.record_fields ||
+            (shape.trailing && !line.fields[line.count - 1].empty()))
+            return -1;
+        return 1;
+    }
+}
+
+// A range's records, counted, and the levels they name in the order they
+// first appear in it.
+struct RangeLevels {
+    bool taken = false;
+    std::int64_t records = 0, repeated = 0;
+    LevelTable levels[design_roles];
+    TableLine line;
+};
+
+// A range's own levels look plain numbers up by value only below this:
+// sixteen ranges' tables are in memory at once, and years and most codes
+// are below it.
+constexpr std::uint32_t range_small_numbers = 1 << 14;
+
+// Flattened, as the one-thread loops are inlined: a call per field would
+// cost a third more.
+template <char separator>
+[[gnu::flatten]] void find_range_levels(const RecordShape& shape, char* bytes, std::size_t size,
+                                        RangeLevels& out) {
+    DataReader reader;
+    reader_open_range(reader, bytes, size);
+    out.taken = false;
+    out.records = out.repeated = 0;
+    for (LevelTable& table : out.levels) table = LevelTable{};
+    int got;
+    while ((got = next_range_record<separator>(reader, out.line, shape, out.repeated)) > 0) {
+        const std::string_view* const fields = out.line.fields.data();
+        for (std::size_t role = 0; role < design_roles; ++role) {
+            const std::string_view value = fields[shape.fields_at[role]];
+            bool added;
+            level_id(out.levels[role], value, added, range_small_numbers);
+            if (added && !level_sound(value)) return;
+        }
+        for (std::size_t k = design_roles; k < shape.fields_at.size(); ++k)
+            if (fields[shape.fields_at[k]].size() > longest_token) return;
+        ++out.records;
+    }
+    out.taken = got == 0;
+}
+
+// A range's records as the second pass puts them: the levels of each, and
+// its traits' values, NaN for a missing one (no value read is NaN).
+struct RangeRecords {
+    bool taken = false;
+    std::vector<std::int32_t> levels; // design_roles a record
+    std::vector<double> values;       // a trait's a record
+    TableLine line;
+};
+
+template <char separator>
+[[gnu::flatten]] void read_range_records(const RecordShape& shape, const LevelTable* tables,
+                                         char* bytes, std::size_t size, RangeRecords& out) {
+    DataReader reader;
+    reader_open_range(reader, bytes, size);
+    out.taken = false;
+    out.levels.clear();
+    out.values.clear();
+    // In locals, as the one-thread loop keeps them: through `out` and
+    // `shape` they would be fetched again at every field.
+    LastValue last[design_roles];
+    std::size_t at[design_roles];
+    std::copy_n(shape.fields_at.begin(), design_roles, at);
+    const std::size_t* const trait_at = shape.fields_at.data();
+    const std::size_t fields_used = shape.fields_at.size();
+    std::int64_t repeated = 0;
+    int got;
+    while ((got = next_range_record<separator>(reader, out.line, shape, repeated)) > 0) {
+        const std::string_view* const fields = out.line.fields.data();
+        std::int32_t level[design_roles];
+        for (std::size_t role = 0; role < design_roles; ++role)
+            if ((level[role] = level_of_value(tables[role], last[role], fields[at[role]])) == 0)
+                return;
+        out.levels.insert(out.levels.end(), level, level + design_roles);
+        for (std::size_t k = design_roles; k < fields_used; ++k) {
+            const std::string_view token = fields[trait_at[k]];
+            if (token.size() > longest_token) return;
+            const TraitReading reading = read_table_trait_quickly(token, shape.mark);
+            if (reading.kind == TraitKind::not_a_number ||
+                (reading.kind == TraitKind::number && beyond_single_precision(reading.value)))
+                return;
+            out.values.push_back(reading.kind == TraitKind::number
+                                     ? reading.value
+                                     : std::numeric_limits<double>::quiet_NaN());
+        }
+    }
+    out.taken = got == 0;
+}
+
+// Puts a range's records into the cube as second_pass_records does, in the
+// file's order.
+struct RecordsApplied {
+    std::int64_t last_cell[3] = {0, 0, 0};
+    std::int64_t cell = 0;
+    std::int64_t plots = 0;
+    std::vector<Tally> tallies;
+};
+
+// The first trait's tally and view in locals, as the one-thread loop keeps
+// them: this loop is the one part of the pass no other thread shares.
+void apply_records(TableLoad& t, CubeBuilder& cube, const RangeRecords& range,
+                   RecordsApplied& applied) {
+    const std::size_t traits = cube.traits.size();
+    const std::size_t records = range.levels.size() / design_roles;
+    const std::int32_t* levels = range.levels.data();
+    const double* values = range.values.data();
+    const bool sparse = cube.levels.sparse;
+    std::int64_t* const last = applied.last_cell;
+    std::int64_t cell = applied.cell, plots = applied.plots;
+    Tally first = applied.tallies[0];
+    CellView first_view = cell_view(cube.traits[0]);
+    for (std::size_t r = 0; r < records; ++r, levels += design_roles, values += traits) {
+        const std::int64_t level[design_roles] = {levels[0], levels[1], levels[2], levels[3]};
+        const std::int64_t v = level[variety_factor], y = level[year_factor],
+                           l = level[location_factor];
+        if (v != last[0] || y != last[1] || l != last[2]) {
+            if (sparse) {
+                cell = sparse_cell(cube, v, y, l);
+                first_view = cell_view(cube.traits[0]);
+            } else {
+                cell = dense_cell(cube.levels, v, y, l);
+                mark_pairs(cube.levels, v, y, l);
+            }
+            last[0] = v, last[1] = y, last[2] = l;
+        }
+        plots += !new_plot(t, cell, level);
+        if (std::isnan(values[0])) {
+            ++first.missing;
+        } else {
+            observe(first_view, cell, values[0], &first.zeros);
+            first.sum += values[0];
+            ++first.values;
+        }
+        for (std::size_t k = 1; k < traits; ++k) {
+            Tally& tally = applied.tallies[k];
+            if (std::isnan(values[k])) {
+                ++tally.missing;
+                continue;
+            }
+            observe(cell_view(cube.traits[k]), cell, values[k], &tally.zeros);
+            tally.sum += values[k];
+            ++tally.values;
+        }
+    }
+    applied.tallies[0] = first;
+    applied.cell = cell;
+    applied.plots = plots;
+}
+
+// Both passes shared among threads; nothing when the file must be read on
+// one.
+template <char separator>
+std::optional<Trial> load_in_ranges(TableLoad& t) {
+    reader_restart(t.reader);
+    t.reader.look_past_end_mark = true;
+    levels_memory_use(t);
+    read_header(t);
+    std::int64_t repeated = 0;
+    if (t.reader.encoding != Encoding::bytes ||
+        !next_record<separator>(t, true, true, t.header[0], repeated) ||
+        (t.record_fields > t.header.size() && !t.trailing_separator))
+        return std::nullopt;
+    // The first record, as first_pass_records takes it.
+    const std::string_view* const fields = t.line.fields.data();
+    for (std::size_t role = 0; role < design_roles; ++role) {
+        const std::string_view value = fields[t.fields_at[role]];
+        bool added;
+        level_id(t.levels[role], value, added);
+        if (added) check_level(t, role, value);
+    }
+    for (std::size_t k = design_roles; k < t.fields_at.size(); ++k)
+        if (fields[t.fields_at[k]].size() > longest_token)
+            refuse_line(t,
+                        overlong(texts::field_names[design_roles], fields[t.fields_at[k]], true));
+    t.records = 1;
+    const RangeSettings settings{t.options.threads, t.options.range_bytes, false};
+    RecordShape shape{t.separator,          t.header,      t.fields_at, true, t.record_fields,
+                      t.trailing_separator, t.decimal_mark};
+    const bool found = run_ranges<RangeLevels>(
+        t.reader, settings,
+        [&](char* bytes, std::size_t size, RangeLevels& out) {
+            find_range_levels<separator>(shape, bytes, size, out);
+        },
+        [&](const RangeLevels& range) {
+            if (!range.taken) return false;
+            t.records += range.records;
+            repeated += range.repeated;
+            for (std::size_t role = 0; role < design_roles; ++role)
+                for (const std::string& text : range.levels[role].texts) {
+                    bool added;
+                    add_level(t.levels[role], text, added);
+                }
+            return true;
+        });
+    if (!found || t.reader.text_past_end_mark) return std::nullopt;
+    t.repeated_headers = repeated;
+    CubeBuilder cube = start_table_cube(t);
+    shape.header_may_repeat = t.repeated_headers > 0;
+    RecordsApplied applied;
+    applied.tallies.resize(cube.traits.size());
+    std::int64_t ranges = 0;
+    const bool filled = run_ranges<RangeRecords>(
+        t.reader, settings,
+        [&](char* bytes, std::size_t size, RangeRecords& out) {
+            read_range_records<separator>(shape, t.levels, bytes, size, out);
+        },
+        [&](const RangeRecords& range) {
+            if (!range.taken) return false;
+            ++ranges;
+            apply_records(t, cube, range, applied);
+            return true;
+        });
+    if (!filled) return std::nullopt;
+    if (!reader_read_same_bytes(t.reader)) file_changed(t.load);
+    t.repeated_plots = applied.plots;
+    for (std::size_t k = 0; k < applied.tallies.size(); ++k) {
+        TraitCells& trait = cube.traits[k];
+        trait.sum = applied.tallies[k].sum;
+        trait.values = applied.tallies[k].values;
+        trait.missing = applied.tallies[k].missing;
+        trait.zeros = applied.tallies[k].zeros;
+    }
+    Trial trial = finish_table(t, std::move(cube));
+    trial.ranges = ranges;
+    return trial;
+}
+
+} // namespace
+
+TableHeader read_table_header(LoadContext& load, const LoadOptions& options, Separator separator) {
+    TableLoad t{load, load.reader, options, separator, decimal_mark(options, separator)};
+    take_header(t);
+    return {std::move(t.header), std::move(t.columns), t.traits_found};
+}
+
+Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator separator,
+                      const TableHeader& header) {
+    const DecimalMark mark = decimal_mark(options, separator);
+    if (options.threads > 1 && load.file->state.size >= options.parallel_from) {
+        TableLoad t{load, load.reader, options, separator, mark, header.names, header.columns};
+        std::optional<Trial> trial =
+            by_separator(separator, [&](auto each) { return load_in_ranges<each()>(t); });
+        if (trial) return std::move(*trial);
+    }
+    TableLoad t{load, load.reader, options, separator, mark, header.names, header.columns};
+    reader_restart(t.reader);
+    t.reader.look_past_end_mark = true;
+    first_pass(t);
+    CubeBuilder cube = start_table_cube(t);
+    by_separator(t.separator, [&](auto each) { second_pass_records<each()>(t, cube); });
+    if (!reader_read_same_bytes(t.reader)) file_changed(load);
+    return finish_table(t, std::move(cube));
 }

@@ -15,6 +15,13 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoNewFile) {
     const std::string small = "V Y L B T\n1 1 1 1 3\n2 1 1 1 5\n";
     const std::string block_2 = "V Y L B T\n1 1 1 1 3\n2 1 1 2 5\n";
     const std::string table = "g,y,l,b,t\nA,1,L,1,3\nB,1,L,1,5\n";
+    // Files of a megabyte, which threads load: each pass's ranges are read
+    // through the one reader and its checksum.
+    std::string large_classic = "V Y L B T\n", large_table = "g,y,l,b,t\n";
+    for (int r = 0; r < 120000; ++r) {
+        large_classic += "1 1 1 " + std::to_string(r % 9 + 1) + " 3\n";
+        large_table += "A,1,L," + std::to_string(r % 9 + 1) + ",3\n";
+    }
     const std::string old_matrix = "ClustID\tG1\nY1+L1\t0\n";
     const std::string too_big = "\n\n You Data Is Too Big for Runing in DOS System.\n";
     const std::string unwritten = "\nThe matrix file \"d.DIS\" could not be written in full (";
@@ -60,6 +67,9 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoNewFile) {
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n99999999 1 1 1 5\n1 1 1 1 3\n", small, 1,
          changed},
         {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n2 1 1 1 5e39\n", small, 1, changed},
+        {"FAULT_REWRITE_UNSEEN", "V Y L B T\n1 1 1 1 3\n", large_classic, 1, changed},
+        {"FAULT_REWRITE", "V Y L B T\n1 1 1 1 3\n", large_classic, 1, changed},
+        {"FAULT_REWRITE_UNSEEN", "g,y,l,b,t\nA,1,L,1,3\n", large_table, 1, changed},
     };
     std::vector<RunCase> runs;
     for (const auto& c : cases) {
@@ -68,7 +78,8 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoNewFile) {
             std::string(c.variable).starts_with("FAULT_REWRITE") ? c.value : c.data;
         runs.push_back(
             {std::string(c.variable) + "=" + c.value,
-             {.input = c.input,
+             {.args = {"--threads", "4"},
+              .input = c.input,
               .files = {{"d.dat", c.data}, {"d.DIS", old_matrix}},
               .environment = {{c.variable, c.value}},
               .with_faults = true},

@@ -5,6 +5,7 @@
 #include "input/data_reader.h"
 #include "input/loader.h"
 #include "matrix/matrix_writer.h"
+#include "run_program.h"
 #include "table_reference.h"
 
 #include <algorithm>
@@ -86,8 +87,10 @@ Expected read_plainly(const std::string& text) {
     return e;
 }
 
-// Records in every form a field book has produced, from a fixed seed.
-std::string random_trial(int records) {
+// Records in every form a field book has produced, from a fixed seed; with
+// `by_lines`, each on a line of its own (or two), as nearly every file has
+// them, and which the threads can share.
+std::string random_trial(int records, bool by_lines) {
     std::mt19937 random(6);
     auto pick = [&](auto const& options) { return options[random() % std::size(options)]; };
     // Tokens of the longest length (a code short of it by the "ch" it may carry).
@@ -109,8 +112,8 @@ std::string random_trial(int records) {
             // "%d" takes signs and leading zeros; block codes need not be positive.
             if (random() % 40 == 0 && code.size() < 9) code = (size == 3 ? "-" : "+0") + code;
             text += code;
-            if (random() % 4 == 0) text += pick(swallowed);
-            text += random() % 8 ? " " : pick(gaps);
+            if (random() % 4 == 0) text += by_lines ? "ch" : pick(swallowed);
+            text += random() % 8 ? " " : by_lines ? "\t" : pick(gaps);
         }
         if (random() % 3) {
             text += pick(traits);
@@ -120,7 +123,7 @@ std::string random_trial(int records) {
                           (random() % 100000) / 97.0);
             text += value;
         }
-        text += random() % 5 ? "\n" : pick(gaps);
+        text += random() % 5 ? "\n" : by_lines ? "\r\n" : pick(gaps);
         // Before the next record's first code, or standing alone.
         if (random() % 6 == 0) text += pick(std::array{"c", "ch", "c ", "ch\n"});
     }
@@ -130,34 +133,47 @@ std::string random_trial(int records) {
 }
 
 TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
-    const std::string text = random_trial(3000);
-    const Expected expected = read_plainly(text);
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("clustmat-guard-" + std::to_string(std::random_device{}())))
                                  .string();
-    ASSERT_TRUE(std::ofstream(path, std::ios::binary) << text);
+    for (bool by_lines : {false, true}) {
+        const std::string text = random_trial(3000, by_lines);
+        const Expected expected = read_plainly(text);
+        ASSERT_TRUE(std::ofstream(path, std::ios::binary) << text);
 
-    for (std::size_t block : {std::size_t{1} << 20, std::size_t{4096}, std::size_t{61},
-                              std::size_t{7}, std::size_t{1}}) {
-        SCOPED_TRACE("read blocks of " + std::to_string(block) + " bytes");
-        std::optional<DataFile> file = open_data_file(path);
-        ASSERT_TRUE(file);
-        LoadOptions options;
-        options.read_block = block;
-        LoadPlan plan = plan_load(*file, options);
-        const Trial trial = load_trait_cube(plan, options);
-        const TraitCube& cube = trial.traits.at(0);
-        const CubeLevels& levels = *cube.levels;
-        ASSERT_EQ(levels.nVar, expected.nv);
-        ASSERT_EQ(levels.nYear, expected.ny);
-        ASSERT_EQ(levels.nLoc, expected.nl);
-        std::map<std::tuple<int, int, int>, float> loaded;
-        for (int v = 1; v <= levels.nVar; ++v)
-            for (int y = 1; y <= levels.nYear; ++y)
-                for (int l = 1; l <= levels.nLoc; ++l)
-                    if (float x = cube_cell(cube, v, y, l); holds_value(x)) loaded[{v, y, l}] = x;
-        EXPECT_TRUE(loaded == expected.cells);
-        EXPECT_EQ(cube.grand_mean, expected.mean);
+        // Read blocks, then threads and the bytes of their ranges: ranges of a
+        // few bytes end inside every kind of record.
+        const std::tuple<std::size_t, int, std::size_t> readings[] = {
+            {1 << 20, 1, 0},    {4096, 1, 0}, {61, 1, 0}, {7, 1, 0},   {1, 1, 0},
+            {1 << 20, 2, 4096}, {61, 3, 1},   {7, 4, 17}, {1, 8, 300}, {4096, 5, 61}};
+        for (const auto& [block, threads, range] : readings) {
+            SCOPED_TRACE("read blocks of " + std::to_string(block) + " bytes, " +
+                         std::to_string(threads) + " threads, ranges of " + std::to_string(range));
+            std::optional<DataFile> file = open_data_file(path);
+            ASSERT_TRUE(file);
+            LoadOptions options;
+            options.read_block = block;
+            options.threads = threads;
+            options.parallel_from = 0;
+            options.range_bytes = range;
+            LoadPlan plan = plan_load(*file, options);
+            const Trial trial = load_trait_cube(plan, options);
+            // Records across lines give no proof of where one starts.
+            EXPECT_EQ(trial.ranges > 1, threads > 1 && by_lines);
+            const TraitCube& cube = trial.traits.at(0);
+            const CubeLevels& levels = *cube.levels;
+            ASSERT_EQ(levels.nVar, expected.nv);
+            ASSERT_EQ(levels.nYear, expected.ny);
+            ASSERT_EQ(levels.nLoc, expected.nl);
+            std::map<std::tuple<int, int, int>, float> loaded;
+            for (int v = 1; v <= levels.nVar; ++v)
+                for (int y = 1; y <= levels.nYear; ++y)
+                    for (int l = 1; l <= levels.nLoc; ++l)
+                        if (float x = cube_cell(cube, v, y, l); holds_value(x))
+                            loaded[{v, y, l}] = x;
+            EXPECT_TRUE(loaded == expected.cells);
+            EXPECT_EQ(cube.grand_mean, expected.mean);
+        }
     }
     std::remove(path.c_str());
 }
@@ -170,7 +186,8 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
 std::string random_table(std::vector<Plot>& plots, char separator) {
     std::mt19937 random(23);
     auto pick = [&](auto const& options) { return options[random() % std::size(options)]; };
-    const char* const varieties[] = {"Jimai 22", "0012", "12", "Line, A", "G7", "Zhoumai;18"};
+    const char* const varieties[] = {"Jimai 22", "0012",       "12",    "Line, A",
+                                     "G7",       "Zhoumai;18", "123456"};
     const char* const missing[] = {"NA", "", "#N/A", "N/A", "nan", ".", "-", "*"};
     const std::string header = std::string("gen") + separator + "year" + separator + "loc" +
                                separator + "rep" + separator + "yield";
@@ -233,20 +250,28 @@ TEST(LoaderGuard, ReadsATableAsItsPlotsWhereverTheBlocksEnd) {
     const std::string path = (std::filesystem::temp_directory_path() /
                               ("clustmat-guard-" + std::to_string(std::random_device{}())))
                                  .string();
-    const std::pair<std::size_t, CubeForm> readings[] = {
-        {std::size_t{1} << 20, CubeForm::automatic},
-        {4096, CubeForm::sparse},
-        {61, CubeForm::dense},
-        {7, CubeForm::sparse},
-        {1, CubeForm::dense}};
+    // Read blocks, the cube's form, then threads and the bytes of their
+    // ranges: ranges of a few bytes end on every line, after CR LF and a
+    // lone LF, and next to the Ctrl-Z.
+    const std::tuple<std::size_t, CubeForm, int, std::size_t> readings[] = {
+        {std::size_t{1} << 20, CubeForm::automatic, 1, 0},
+        {4096, CubeForm::sparse, 1, 0},
+        {61, CubeForm::dense, 1, 0},
+        {7, CubeForm::sparse, 1, 0},
+        {1, CubeForm::dense, 1, 0},
+        {std::size_t{1} << 20, CubeForm::automatic, 2, 4096},
+        {61, CubeForm::sparse, 3, 1},
+        {7, CubeForm::dense, 8, 40},
+        {4096, CubeForm::dense, 4, 333}};
     for (char separator : {',', ';', '\t'}) {
         std::vector<Plot> plots;
         const std::string text = random_table(plots, separator);
         ASSERT_TRUE(std::ofstream(path, std::ios::binary) << text);
-        for (const auto& [block, form] : readings) {
+        for (const auto& [block, form, threads, range] : readings) {
             SCOPED_TRACE(std::string("separator ") + separator + ", read blocks of " +
                          std::to_string(block) + " bytes, cube form " +
-                         std::to_string(static_cast<int>(form)));
+                         std::to_string(static_cast<int>(form)) + ", " + std::to_string(threads) +
+                         " threads, ranges of " + std::to_string(range));
             for (bool means : {false, true}) {
                 std::optional<DataFile> file = open_data_file(path);
                 ASSERT_TRUE(file);
@@ -255,8 +280,12 @@ TEST(LoaderGuard, ReadsATableAsItsPlotsWhereverTheBlocksEnd) {
                 options.read_block = block;
                 options.cube_form = form;
                 options.cell_means = means;
+                options.threads = threads;
+                options.parallel_from = 0;
+                options.range_bytes = range;
                 LoadPlan plan = plan_load(*file, options);
                 const Trial trial = load_trait_cube(plan, options);
+                EXPECT_EQ(trial.ranges > 1, threads > 1);
                 const TraitCube& cube = trial.traits.at(0);
                 for (Layout layout : {Layout::variety, Layout::year, Layout::location})
                     EXPECT_EQ(matrix_of(cube, layout),
@@ -292,6 +321,84 @@ TEST(LoaderGuard, ReadsALineWhoseLineEndABlockCuts) {
         EXPECT_EQ(matrix_of(cube, Layout::variety), reference_matrix(plots, 1, false));
     }
     std::remove(path.c_str());
+}
+
+// However many threads read the file, the refusal names the fault the one
+// thread names: of the faults in many ranges, the first that its first pass
+// meets, even where one only its second pass sees comes earlier.
+TEST(LoaderGuardDeathTest, NamesTheFirstFaultWhateverTheThreads) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("clustmat-fault-" + std::to_string(std::random_device{}())))
+                                 .string();
+    auto numbered = [](const char* format, int first, int last) {
+        std::string text;
+        char line[64];
+        for (int r = first; r <= last; ++r) {
+            std::snprintf(line, sizeof line, format, r % 7 + 1, r);
+            text += line;
+        }
+        return text;
+    };
+    const struct {
+        std::string text;
+        std::vector<std::string> columns;
+        const char* message;
+    } files[] = {{"V Y L B T\n" + numbered("%d 1 1 %d 5.5\n", 1, 19) + "1 1 1 20 7abc\n" +
+                      numbered("%d 1 1 %d 5.5\n", 21, 149) + "x 1 1 150 5\n" +
+                      numbered("%d 1 1 %d 5.5\n", 151, 179) + "1 0 1 180 5\n",
+                  {},
+                  "^Record 150 of .*: the variety code \"x\" is not a whole number"},
+                 {"gen,year,loc,rep,yield\n" + numbered("G%d,1,L,%d,5.5\n", 1, 19) +
+                      "G1,1,L,20,7abc\n" + numbered("G%d,1,L,%d,5.5\n", 21, 150) + "G1,1,L\n" +
+                      numbered("G%d,1,L,%d,5.5\n", 152, 179) + "\"G1,1,L,180,5\n",
+                  {"1", "2", "3", "4", "5"},
+                  "^Line 152 of .*: the record has 3 fields, but the records before it have 5"}};
+    for (const auto& file : files) {
+        ASSERT_TRUE(std::ofstream(path, std::ios::binary) << file.text);
+        for (int threads : {1, 4}) {
+            LoadOptions options;
+            options.columns = file.columns;
+            options.threads = threads;
+            options.parallel_from = 0;
+            options.range_bytes = 50;
+            EXPECT_EXIT(
+                {
+                    std::optional<DataFile> data = open_data_file(path);
+                    LoadPlan plan = plan_load(*data, options);
+                    load_trait_cube(plan, options);
+                },
+                ::testing::ExitedWithCode(1), file.message);
+        }
+    }
+    std::remove(path.c_str());
+}
+
+// A whole run writes the same matrix on one thread and on four.
+TEST(LoaderGuard, WritesTheSameMatrixOnOneThreadAndOnFour) {
+    std::mt19937 random(38);
+    std::string classic = data_header, table = "gen,year,loc,rep,yield\n";
+    char line[96];
+    while (classic.size() < (std::size_t{3} << 19)) {
+        const unsigned v = random() % 300 + 1, y = random() % 4 + 1, l = random() % 9 + 1,
+                       b = random() % 3 + 1;
+        const double value = (random() % 100000) / 97.0;
+        std::snprintf(line, sizeof line, "%u %u %u %u %.3f\n", v, y, l, b, value);
+        classic += line;
+        std::snprintf(line, sizeof line, "Line %u,%u,Loc%u,%u,%.3f\n", v, 2019 + y, l, b, value);
+        table += line;
+    }
+    for (const auto& [name, text] : {std::pair{"t.dat", classic}, std::pair{"t.csv", table}}) {
+        std::string written[2];
+        for (int i = 0; i < 2; ++i) {
+            const RunResult run =
+                run_clustmat({.args = {"--threads", i ? "4" : "1", "--cells", "mean", name},
+                              .input = "1\n",
+                              .files = {{name, text}}});
+            ASSERT_EQ(run.status, 0) << run.err;
+            written[i] = run.raw_files.at(std::string(name).substr(0, 2) + "DIS");
+        }
+        EXPECT_EQ(written[0], written[1]) << name;
+    }
 }
 
 } // namespace
