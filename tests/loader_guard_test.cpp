@@ -373,32 +373,4 @@ TEST(LoaderGuardDeathTest, NamesTheFirstFaultWhateverTheThreads) {
     std::remove(path.c_str());
 }
 
-// A whole run writes the same matrix on one thread and on four.
-TEST(LoaderGuard, WritesTheSameMatrixOnOneThreadAndOnFour) {
-    std::mt19937 random(38);
-    std::string classic = data_header, table = "gen,year,loc,rep,yield\n";
-    char line[96];
-    while (classic.size() < (std::size_t{3} << 19)) {
-        const unsigned v = random() % 300 + 1, y = random() % 4 + 1, l = random() % 9 + 1,
-                       b = random() % 3 + 1;
-        const double value = (random() % 100000) / 97.0;
-        std::snprintf(line, sizeof line, "%u %u %u %u %.3f\n", v, y, l, b, value);
-        classic += line;
-        std::snprintf(line, sizeof line, "Line %u,%u,Loc%u,%u,%.3f\n", v, 2019 + y, l, b, value);
-        table += line;
-    }
-    for (const auto& [name, text] : {std::pair{"t.dat", classic}, std::pair{"t.csv", table}}) {
-        std::string written[2];
-        for (int i = 0; i < 2; ++i) {
-            const RunResult run =
-                run_clustmat({.args = {"--threads", i ? "4" : "1", "--cells", "mean", name},
-                              .input = "1\n",
-                              .files = {{name, text}}});
-            ASSERT_EQ(run.status, 0) << run.err;
-            written[i] = run.raw_files.at(std::string(name).substr(0, 2) + "DIS");
-        }
-        EXPECT_EQ(written[0], written[1]) << name;
-    }
-}
-
 } // namespace
