@@ -287,6 +287,18 @@ inline bool beyond(const RecordCodes& codes, const RecordCodes& largest) {
     cube.traits[0].values = count;
 }
 
+// The dense cube of the codes the first pass found.
+CubeBuilder classic_cube(const ClassicLoad& c, const LoadOptions& options) {
+    CubeLevels levels;
+    levels.nVar = c.largest.variety;
+    levels.nYear = c.largest.year;
+    levels.nLoc = c.largest.location;
+    CubeBuilder cube;
+    start_cube(cube, std::move(levels), 1, false, options.cell_means.value_or(false),
+               CubeForm::dense, c.records);
+    return cube;
+}
+
 // The ranges of a load shared among threads. Each starts a record: the
 // first starts after the header, and each next one where the one before was
 // parsed to its last byte with its last record whole, and no 'c' starts it
@@ -435,13 +447,7 @@ std::optional<Trial> load_in_ranges(ClassicLoad& c, const LoadOptions& options) 
     if (!data_file_as_opened(*c.load.file)) file_changed(c.load);
     c.records = total.records;
     c.largest = total.largest;
-    CubeLevels levels;
-    levels.nVar = c.largest.variety;
-    levels.nYear = c.largest.year;
-    levels.nLoc = c.largest.location;
-    CubeBuilder cube;
-    start_cube(cube, std::move(levels), 1, false, options.cell_means.value_or(false),
-               CubeForm::dense, c.records);
+    CubeBuilder cube = classic_cube(c, options);
     reader_rewind(c.reader);
     skip_header(c);
     TraitCells& trait = cube.traits[0];
@@ -490,13 +496,7 @@ Trial load_classic_file(LoadContext& load, const LoadOptions& options) {
     first_pass(c);
     // Before the sizes found are taken for the cube's.
     if (!data_file_as_opened(*load.file)) file_changed(load);
-    CubeLevels levels;
-    levels.nVar = c.largest.variety;
-    levels.nYear = c.largest.year;
-    levels.nLoc = c.largest.location;
-    CubeBuilder cube;
-    start_cube(cube, std::move(levels), 1, false, options.cell_means.value_or(false),
-               CubeForm::dense, c.records);
+    CubeBuilder cube = classic_cube(c, options);
     reader_rewind(c.reader);
     second_pass(c, cube);
     Trial trial;

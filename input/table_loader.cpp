@@ -572,6 +572,22 @@ struct Tally {
 
 // The first trait's tally and view are the loop's locals, in registers for
 // nearly every run; further traits' go through memory.
+// The cell of a record's variety, year and location. The blocks of a plot
+// follow one another: one cell, its pairs marked once, until they change.
+[[gnu::always_inline]] inline void enter_cell(CubeBuilder& cube, bool sparse, std::int64_t v,
+                                              std::int64_t y, std::int64_t l, std::int64_t last[3],
+                                              std::int64_t& cell, CellView& first_view) {
+    if (v == last[0] && y == last[1] && l == last[2]) return;
+    if (sparse) {
+        cell = sparse_cell(cube, v, y, l);
+        first_view = cell_view(cube.traits[0]);
+    } else {
+        cell = dense_cell(cube.levels, v, y, l);
+        mark_pairs(cube.levels, v, y, l);
+    }
+    last[0] = v, last[1] = y, last[2] = l;
+}
+
 template <char separator>
 [[gnu::noinline]] void second_pass_records(TableLoad& t, CubeBuilder& cube) {
     std::size_t at[design_roles + 1];
@@ -600,17 +616,7 @@ template <char separator>
                 file_changed(t.load);
         const std::int64_t v = level[variety_factor], y = level[year_factor],
                            l = level[location_factor];
-        // The blocks of a plot follow one another: one cell, its pairs marked.
-        if (v != last_cell[0] || y != last_cell[1] || l != last_cell[2]) {
-            if (sparse) {
-                cell = sparse_cell(cube, v, y, l);
-                first_view = cell_view(cube.traits[0]);
-            } else {
-                cell = dense_cell(cube.levels, v, y, l);
-                mark_pairs(cube.levels, v, y, l);
-            }
-            last_cell[0] = v, last_cell[1] = y, last_cell[2] = l;
-        }
+        enter_cell(cube, sparse, v, y, l, last_cell, cell, first_view);
         plots += !new_plot(t, cell, level);
         put_trait(t, 0, fields[at[design_roles]], mark, first_view, cell, first);
         for (std::size_t k = 1; k < traits; ++k)
@@ -841,16 +847,7 @@ void apply_records(TableLoad& t, CubeBuilder& cube, const RangeRecords& range,
         const std::int64_t level[design_roles] = {levels[0], levels[1], levels[2], levels[3]};
         const std::int64_t v = level[variety_factor], y = level[year_factor],
                            l = level[location_factor];
-        if (v != last[0] || y != last[1] || l != last[2]) {
-            if (sparse) {
-                cell = sparse_cell(cube, v, y, l);
-                first_view = cell_view(cube.traits[0]);
-            } else {
-                cell = dense_cell(cube.levels, v, y, l);
-                mark_pairs(cube.levels, v, y, l);
-            }
-            last[0] = v, last[1] = y, last[2] = l;
-        }
+        enter_cell(cube, sparse, v, y, l, last, cell, first_view);
         plots += !new_plot(t, cell, level);
         if (std::isnan(values[0])) {
             ++first.missing;
