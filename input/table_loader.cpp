@@ -12,6 +12,8 @@
 #include "trial/cube_builder.h"
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -66,7 +68,8 @@ struct TableLoad {
 
 // Whether the record of block level[3] in `cell` names a plot not met
 // before, and marks it met.
-inline bool new_plot(TableLoad& t, std::int64_t cell, const std::int64_t level[]) {
+[[gnu::always_inline]] inline bool new_plot(TableLoad& t, std::int64_t cell,
+                                            const std::int64_t level[]) {
     if (t.levels[3].texts.size() > 64)
         return add_plot(t.plots_met,
                         {static_cast<std::int32_t>(level[0]), static_cast<std::int32_t>(level[1]),
@@ -774,17 +777,57 @@ template <char separator>
 }
 
 // A range's records as the second pass puts them: the levels of each, and
-// its traits' values, NaN for a missing one (no value read is NaN).
+// its traits' values, NaN for a missing one (no value read is NaN). In a
+// dense cube of at most 64 blocks, what does not hang on the file's order
+// is done here instead (the cell, its pairs, the plots met, the counts),
+// and the applying thread, which no other shares, only adds the values.
 struct RangeRecords {
     bool taken = false;
-    std::vector<std::int32_t> levels; // design_roles a record
+    std::vector<std::int32_t> levels; // design_roles a record; a dense cube's: its cell
     std::vector<double> values;       // a trait's a record
+    std::vector<Tally> counts;        // a dense cube's, by trait; their sums are the applier's
+    std::int64_t repeated_plots = 0;
     TableLine line;
 };
 
+// What the parsing threads of a dense cube mark together: the pairs of
+// levels that occur, and the plots met. Order does not matter to either,
+// so each is an atomic OR; a run of records of one cell (a plot's blocks
+// follow one another) marks its plots at once.
+struct DenseMarks {
+    CubeLevels* levels = nullptr; // none: the applier finds the cells
+    std::uint64_t* blocks_met = nullptr;
+};
+
+inline void mark_shared(std::uint64_t& word, std::uint64_t bits) {
+    if ((std::atomic_ref<std::uint64_t>(word).load(std::memory_order_relaxed) & bits) != bits)
+        std::atomic_ref<std::uint64_t>(word).fetch_or(bits, std::memory_order_relaxed);
+}
+
+// The records of a run of one cell that name a plot met before, marking
+// the run's plots met.
+inline std::int64_t plots_met_again(std::uint64_t& met, std::uint64_t run, std::int64_t records) {
+    const std::uint64_t before =
+        std::atomic_ref<std::uint64_t>(met).fetch_or(run, std::memory_order_relaxed);
+    return records - std::popcount(run & ~before);
+}
+
+// A dense cube's cell, its pairs marked; once for a run of records.
+[[gnu::noinline]] std::int32_t enter_shared_cell(CubeLevels& cube, std::int64_t v, std::int64_t y,
+                                                 std::int64_t l) {
+    const std::int64_t pair[3] = {v, y, l};
+    for (int f = 0; f < 3; ++f) {
+        const std::int64_t bit = cube.pair_bit(f, pair[f], pair[(f + 1) % 3]);
+        mark_shared(cube.pair_marks[f][static_cast<std::size_t>(bit >> 6)],
+                    std::uint64_t{1} << (bit & 63));
+    }
+    return static_cast<std::int32_t>(dense_cell(cube, v, y, l));
+}
+
 template <char separator>
 [[gnu::flatten]] void read_range_records(const RecordShape& shape, const LevelTable* tables,
-                                         char* bytes, std::size_t size, RangeRecords& out) {
+                                         const DenseMarks& dense, char* bytes, std::size_t size,
+                                         RangeRecords& out) {
     DataReader reader;
     reader_open_range(reader, bytes, size);
     out.taken = false;
@@ -797,7 +840,13 @@ template <char separator>
     std::copy_n(shape.fields_at.begin(), design_roles, at);
     const std::size_t* const trait_at = shape.fields_at.data();
     const std::size_t fields_used = shape.fields_at.size();
-    std::int64_t repeated = 0;
+    CubeLevels* const cube = dense.levels;
+    out.counts.assign(fields_used - design_roles, Tally{});
+    Tally* const counts = out.counts.data();
+    std::int32_t last_cell[3] = {0, 0, 0};
+    std::int32_t cell = 0;
+    std::uint64_t run = 0; // the blocks met in the run of records of `cell`
+    std::int64_t run_records = 0, repeated = 0, plots = 0;
     int got;
     while ((got = next_range_record<separator>(reader, out.line, shape, repeated)) > 0) {
         const std::string_view* const fields = out.line.fields.data();
@@ -805,7 +854,23 @@ template <char separator>
         for (std::size_t role = 0; role < design_roles; ++role)
             if ((level[role] = level_of_value(tables[role], last[role], fields[at[role]])) == 0)
                 return;
-        out.levels.insert(out.levels.end(), level, level + design_roles);
+        if (!cube) {
+            out.levels.insert(out.levels.end(), level, level + design_roles);
+        } else {
+            const std::int32_t v = level[variety_factor], y = level[year_factor],
+                               l = level[location_factor];
+            if (v != last_cell[0] || y != last_cell[1] || l != last_cell[2]) [[unlikely]] {
+                if (run_records > 0)
+                    plots += plots_met_again(dense.blocks_met[cell], run, run_records);
+                cell = enter_shared_cell(*cube, v, y, l);
+                last_cell[0] = v, last_cell[1] = y, last_cell[2] = l;
+                run = 0;
+                run_records = 0;
+            }
+            run |= std::uint64_t{1} << (level[3] - 1);
+            ++run_records;
+            out.levels.push_back(cell);
+        }
         for (std::size_t k = design_roles; k < fields_used; ++k) {
             const std::string_view token = fields[trait_at[k]];
             if (token.size() > longest_token) return;
@@ -813,11 +878,15 @@ template <char separator>
             if (reading.kind == TraitKind::not_a_number ||
                 (reading.kind == TraitKind::number && beyond_single_precision(reading.value)))
                 return;
-            out.values.push_back(reading.kind == TraitKind::number
-                                     ? reading.value
-                                     : std::numeric_limits<double>::quiet_NaN());
+            const bool number = reading.kind == TraitKind::number;
+            Tally& count = counts[k - design_roles];
+            count.missing += !number;
+            count.zeros += number && static_cast<float>(reading.value) == 0.0f;
+            out.values.push_back(number ? reading.value : std::numeric_limits<double>::quiet_NaN());
         }
     }
+    if (run_records > 0) plots += plots_met_again(dense.blocks_met[cell], run, run_records);
+    out.repeated_plots = plots;
     out.taken = got == 0;
 }
 
@@ -872,6 +941,55 @@ void apply_records(TableLoad& t, CubeBuilder& cube, const RangeRecords& range,
     applied.plots = plots;
 }
 
+// A value into its cell, as observe puts it, its zero counted already.
+[[gnu::always_inline]] inline void put_value(CellView view, std::int32_t cell, double value) {
+    if (view.sums) {
+        view.sums[cell] += value;
+        ++view.counts[cell];
+    } else {
+        const float kept = static_cast<float>(value);
+        view.cells[cell] = kept == 0.0f ? 0.0f : kept;
+    }
+}
+
+// A dense cube's range: only the sums, which must go in the file's order.
+void apply_dense_records(CubeBuilder& cube, const RangeRecords& range, RecordsApplied& applied) {
+    const std::size_t traits = cube.traits.size();
+    const std::size_t records = range.levels.size();
+    const std::int32_t* const cells = range.levels.data();
+    const double* values = range.values.data();
+    for (std::size_t k = 0; k < traits; ++k) {
+        Tally& tally = applied.tallies[k];
+        tally.values += static_cast<std::int64_t>(records) - range.counts[k].missing;
+        tally.missing += range.counts[k].missing;
+        tally.zeros += range.counts[k].zeros;
+    }
+    applied.plots += range.repeated_plots;
+    const CellView first_view = cell_view(cube.traits[0]);
+    double sum = applied.tallies[0].sum;
+    if (traits == 1) {
+        for (std::size_t r = 0; r < records; ++r) {
+            if (std::isnan(values[r])) continue;
+            put_value(first_view, cells[r], values[r]);
+            sum += values[r];
+        }
+        applied.tallies[0].sum = sum;
+        return;
+    }
+    for (std::size_t r = 0; r < records; ++r, values += traits) {
+        if (!std::isnan(values[0])) {
+            put_value(first_view, cells[r], values[0]);
+            sum += values[0];
+        }
+        for (std::size_t k = 1; k < traits; ++k) {
+            if (std::isnan(values[k])) continue;
+            put_value(cell_view(cube.traits[k]), cells[r], values[k]);
+            applied.tallies[k].sum += values[k];
+        }
+    }
+    applied.tallies[0].sum = sum;
+}
+
 // Both passes shared among threads; nothing when the file must be read on
 // one.
 template <char separator>
@@ -923,16 +1041,28 @@ std::optional<Trial> load_in_ranges(TableLoad& t) {
     shape.header_may_repeat = t.repeated_headers > 0;
     RecordsApplied applied;
     applied.tallies.resize(cube.traits.size());
+    // The threads find a dense cube's cells where each fits an int32.
+    DenseMarks dense;
+    const std::int64_t cells =
+        std::int64_t{cube.levels.nVar} * cube.levels.nYear * cube.levels.nLoc;
+    if (!cube.levels.sparse && t.levels[3].texts.size() <= 64 &&
+        cells <= std::numeric_limits<std::int32_t>::max()) {
+        t.blocks_met.assign(static_cast<std::size_t>(cells), 0);
+        dense = {&cube.levels, t.blocks_met.data()};
+    }
     std::int64_t ranges = 0;
     const bool filled = run_ranges<RangeRecords>(
         t.reader, settings,
         [&](char* bytes, std::size_t size, RangeRecords& out) {
-            read_range_records<separator>(shape, t.levels, bytes, size, out);
+            read_range_records<separator>(shape, t.levels, dense, bytes, size, out);
         },
         [&](const RangeRecords& range) {
             if (!range.taken) return false;
             ++ranges;
-            apply_records(t, cube, range, applied);
+            if (dense.levels)
+                apply_dense_records(cube, range, applied);
+            else
+                apply_records(t, cube, range, applied);
             return true;
         });
     if (!filled) return std::nullopt;

@@ -708,7 +708,8 @@ TEST(Table, ClassicFilesKeepTheirMatrixUnderTheNewOptions) {
     });
 }
 
-// A whole run writes the same matrix on one thread and on four.
+// A whole run writes the same matrix and says the same counts (values,
+// missing ones, zeros, repeated plots) on one thread and on four.
 TEST(LoaderGuard, WritesTheSameMatrixOnOneThreadAndOnFour) {
     std::mt19937 random(38);
     std::string classic = data_header, table = "gen,year,loc,rep,yield\n";
@@ -719,11 +720,14 @@ TEST(LoaderGuard, WritesTheSameMatrixOnOneThreadAndOnFour) {
         const double value = (random() % 100000) / 97.0;
         std::snprintf(line, sizeof line, "%u %u %u %u %.3f\n", v, y, l, b, value);
         classic += line;
-        std::snprintf(line, sizeof line, "Line %u,%u,Loc%u,%u,%.3f\n", v, 2019 + y, l, b, value);
+        std::snprintf(line, sizeof line, "Line %u,%u,Loc%u,%u,", v, 2019 + y, l, b);
         table += line;
+        const unsigned kind = random() % 10;
+        std::snprintf(line, sizeof line, "%.3f\n", value);
+        table += kind == 0 ? "NA\n" : kind == 1 ? "-0.0\n" : line;
     }
     for (const auto& [name, text] : {std::pair{"t.dat", classic}, std::pair{"t.csv", table}}) {
-        std::string written[2];
+        std::string written[2], said[2];
         for (int i = 0; i < 2; ++i) {
             const RunResult run =
                 run_clustmat({.args = {"--threads", i ? "4" : "1", "--cells", "mean", name},
@@ -731,8 +735,10 @@ TEST(LoaderGuard, WritesTheSameMatrixOnOneThreadAndOnFour) {
                               .files = {{name, text}}});
             ASSERT_EQ(run.status, 0) << run.err;
             written[i] = run.raw_files.at(std::string(name).substr(0, 2) + "DIS");
+            said[i] = run.out + run.err;
         }
         EXPECT_EQ(written[0], written[1]) << name;
+        EXPECT_EQ(said[0], said[1]) << name;
     }
 }
 
