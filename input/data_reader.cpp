@@ -195,6 +195,19 @@ static bool text_follows(DataReader& reader, std::string_view bytes) {
     return false;
 }
 
+// The `got` bytes just read at `bytes` as data: cut at a Ctrl-Z, which ends
+// the data wherever it falls, and summed. Gives how many are data.
+static std::size_t take_read(DataReader& reader, const char* bytes, std::size_t got) {
+    if (auto* mark = static_cast<const char*>(std::memchr(bytes, dos_end_of_file, got))) {
+        const std::string_view after(mark + 1, got - static_cast<std::size_t>(mark + 1 - bytes));
+        got = static_cast<std::size_t>(mark - bytes);
+        if (reader.look_past_end_mark) reader.text_past_end_mark = text_follows(reader, after);
+        reader.at_eof = true;
+    }
+    checksum_add(reader.read_so_far, bytes, got);
+    return got;
+}
+
 // The one place that reads the stream: keeps the unread bytes, moves them to
 // end at the landing place, and appends what the stream has next. Gives
 // false when nothing could be added. The unread bytes are never more than
@@ -221,13 +234,7 @@ static bool refill(DataReader& reader) {
         // The unread bytes leave room for a few characters at least.
         got = read_utf16(reader, into, std::max<std::size_t>(wanted, 16));
     }
-    if (auto* mark = static_cast<char*>(std::memchr(into, dos_end_of_file, got))) {
-        const std::string_view after(mark + 1, got - static_cast<std::size_t>(mark + 1 - into));
-        got = static_cast<std::size_t>(mark - into);
-        if (reader.look_past_end_mark) reader.text_past_end_mark = text_follows(reader, after);
-        reader.at_eof = true;
-    }
-    checksum_add(reader.read_so_far, into, got);
+    got = take_read(reader, into, got);
     reader.end += got;
     reader.buffer[reader.end] = '\0';
     return got > 0;
@@ -239,15 +246,7 @@ std::size_t reader_read_into(DataReader& reader, char* into, std::size_t room) {
     reader.begin += buffered;
     if (buffered == room || reader.at_eof) return buffered;
     char* const fresh = into + buffered;
-    std::size_t got = read_stream(reader, fresh, room - buffered);
-    if (auto* mark = static_cast<char*>(std::memchr(fresh, dos_end_of_file, got))) {
-        const std::string_view after(mark + 1, got - static_cast<std::size_t>(mark + 1 - fresh));
-        got = static_cast<std::size_t>(mark - fresh);
-        if (reader.look_past_end_mark) reader.text_past_end_mark = text_follows(reader, after);
-        reader.at_eof = true;
-    }
-    checksum_add(reader.read_so_far, fresh, got);
-    return buffered + got;
+    return buffered + take_read(reader, fresh, read_stream(reader, fresh, room - buffered));
 }
 
 bool reader_read_same_bytes(DataReader& reader) {
