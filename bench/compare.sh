@@ -7,7 +7,8 @@
 #
 # CASE is parse (the parse-heavy trial, layout 1), table (the same trial
 # read as a table), names (the same with named locations, as a table),
-# output1, output2, output3 (the output-heavy trial in that layout); all
+# csv (the same as a CSV file with named varieties and calendar years,
+# block means), output1, output2, output3 (the output-heavy trial in that layout); all
 # six by default; or tree10, the tree of 5000 varieties over 500 rows with
 # 10 % of the cells empty, compared over shared rows. OLD_OPTIONS and
 # NEW_OPTIONS add options for one side only (NEW_OPTIONS="--threads 1";
@@ -35,6 +36,11 @@ trial() {
 trial parse10m.dat 1000 10 50 20 1
 trial output10m.dat 2000 50 100 1 2
 trial names10m.dat 1000 10 50 20 1 names
+if [[ " ${cases[*]} " == *" csv "* ]] && [ ! -s named10m.csv ]; then
+  awk 'NR == 1 { print "Var,Year,Loca,Blk,Trait"; next }
+       { printf "G%04d,%d,%s,%s,%s\n", $1, 2014 + $2, $3, $4, $5 }' names10m.dat >named10m.part &&
+    mv named10m.part named10m.csv
+fi
 if [[ " ${cases[*]} " == *" tree10 "* ]]; then
   trial tree5000.dat 5000 10 50 1 4
   # The generator leaves about 5 % of the cells empty; awk empties 5.26 %
@@ -49,7 +55,7 @@ sync
 run_once() {
   local program=$1 file=$2 layout=$3 start end side
   [ "$program" = "$old" ] && side=${OLD_OPTIONS-} || side=${NEW_OPTIONS-}
-  rm -f "${file%.dat}".*DIS "${file%.dat}".tree.* "${file%.dat}".groups.tsv
+  rm -f "${file%.*}".*DIS "${file%.*}".tree.* "${file%.*}".groups.tsv
   sync
   start=${EPOCHREALTIME/./}
   # shellcheck disable=SC2086 # the side's options are words
@@ -69,6 +75,7 @@ for name in "${cases[@]}"; do
     parse) file=parse10m.dat layout=1 ;;
     table) file=parse10m.dat layout=1 options=(--columns 1,2,3,4,5) ;;
     names) file=names10m.dat layout=1 options=(--columns Var,Year,Loca,Blk,Trait) ;;
+    csv) file=named10m.csv layout=1 options=(--cells mean --columns Var,Year,Loca,Blk,Trait) ;;
     output[123]) file=output10m.dat layout=${name#output} ;;
     tree10) file=tree10.dat layout=1 options=(--tree) ;;
     *) echo "unknown case $name" >&2; exit 2 ;;

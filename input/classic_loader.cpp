@@ -7,8 +7,10 @@
 #include "input/trait_value.h"
 #include "texts/console_texts.h"
 #include "trial/cube_builder.h"
+#include "trial/growing_cells.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -426,6 +428,122 @@ struct RangeValues {
     out.taken = true;
 }
 
+// A range read once: its records, counted, their largest codes, and the
+// values that go into cells with their cells' codes, in its order.
+struct RangeRecords {
+    bool taken = false;
+    std::int64_t records = 0;
+    std::int64_t largest[3] = {1, 1, 1};
+    std::vector<std::array<std::int32_t, 3>> codes;
+    std::vector<double> values;
+};
+
+[[gnu::flatten]] void read_range_once(char* bytes, std::size_t size, bool decimal_comma,
+                                      RangeRecords& out) {
+    DataReader reader;
+    reader_open_range(reader, bytes, size);
+    out = RangeRecords{false, 0, {1, 1, 1}, std::move(out.codes), std::move(out.values)};
+    out.codes.clear();
+    out.values.clear();
+    if (!starts_record(reader)) return;
+    std::int64_t v_most = 1, y_most = 1, l_most = 1, records = 0;
+    for (;; ++records) {
+        PlainRecord plain;
+        RecordCodes codes;
+        std::string_view token;
+        double value;
+        if (take_plain_record(reader, plain)) {
+            codes = plain.codes;
+            value = value_taken(plain.trait, decimal_comma);
+        } else if (reader_peek_token(reader).empty()) {
+            break;
+        } else {
+            if (!take_codes(reader, codes) || !take_trait_token(reader, token)) return;
+            value = value_taken(token, decimal_comma);
+            reader_consume(reader, token.size());
+            reader_finish_field(reader);
+        }
+        if (std::isnan(value)) return;
+        v_most = std::max<std::int64_t>(v_most, codes.variety);
+        y_most = std::max<std::int64_t>(y_most, codes.year);
+        l_most = std::max<std::int64_t>(l_most, codes.location);
+        if (static_cast<float>(value) != 0.0f) {
+            out.codes.push_back({codes.variety, codes.year, codes.location});
+            out.values.push_back(value);
+        }
+    }
+    out.records = records;
+    out.largest[0] = v_most, out.largest[1] = y_most, out.largest[2] = l_most;
+    out.taken = true;
+}
+
+// How a load on several threads went.
+enum class Shared : unsigned char { loaded, in_two_passes, on_one_thread };
+
+// The file read once, shared among threads, the cells growing as the codes
+// do; then read again only to see that its bytes are the same. Where the
+// cells would take too much room before the codes are known, the file is
+// read in two passes, sized first; where a range says anything is amiss,
+// on one thread.
+Shared load_once(ClassicLoad& c, const LoadOptions& options, Trial& trial) {
+    const RangeSettings settings{options.threads, options.range_bytes, true};
+    skip_header(c);
+    if (c.reader.encoding != Encoding::bytes) return Shared::on_one_thread;
+    GrowingCells grown;
+    grown.means = options.cell_means.value_or(false);
+    grown.budget = options.growing_budget;
+    std::int64_t largest[3] = {1, 1, 1}, records = 0, values = 0, ranges = 0;
+    double sum = 0.0;
+    bool roomy = true;
+    const bool read = run_ranges<RangeRecords>(
+        c.reader, settings,
+        [&](char* bytes, std::size_t size, RangeRecords& out) {
+            read_range_once(bytes, size, c.decimal_comma, out);
+        },
+        [&](const RangeRecords& range) {
+            if (!range.taken) return false;
+            for (int f = 0; f < 3; ++f) largest[f] = std::max(largest[f], range.largest[f]);
+            if (!make_room(grown, largest)) return roomy = false;
+            ++ranges;
+            records += range.records;
+            const std::int64_t years = grown.room[1], locations = grown.room[2];
+            const std::size_t count = range.values.size();
+            const double* const taken = range.values.data();
+            const std::array<std::int32_t, 3>* const codes = range.codes.data();
+            float* const cells = grown.means ? nullptr : grown.cells[0];
+            for (std::size_t r = 0; r < count; ++r) {
+                const std::int64_t cell =
+                    ((codes[r][0] - 1) * years + (codes[r][1] - 1)) * locations + codes[r][2] - 1;
+                if (cells) {
+                    cells[cell] = static_cast<float>(taken[r]);
+                } else {
+                    grown.sums[0][cell] += taken[r];
+                    ++grown.counts[0][cell];
+                }
+                sum += taken[r];
+            }
+            values += static_cast<std::int64_t>(count);
+            return true;
+        });
+    if (!roomy) return Shared::in_two_passes;
+    if (!read || records == 0) return Shared::on_one_thread;
+    if (!data_file_as_opened(*c.load.file)) file_changed(c.load);
+    reader_rewind(c.reader);
+    if (!reader_read_same_bytes(c.reader)) file_changed(c.load);
+    c.records = records;
+    c.largest = {static_cast<int>(largest[0]), static_cast<int>(largest[1]),
+                 static_cast<int>(largest[2]), 1};
+    close_up(grown, largest);
+    CubeBuilder cube = classic_cube(c, options);
+    move_into_cube(grown, cube);
+    cube.traits[0].sum = sum;
+    cube.traits[0].values = values;
+    trial.traits = finish_cube(std::move(cube));
+    trial.header_trait = std::move(c.trait_name);
+    trial.ranges = ranges;
+    return Shared::loaded;
+}
+
 // Both passes shared among threads; nothing when the file must be read on
 // one. The header is read here as the one-thread load reads it.
 std::optional<Trial> load_in_ranges(ClassicLoad& c, const LoadOptions& options) {
@@ -488,9 +606,18 @@ std::optional<Trial> load_in_ranges(ClassicLoad& c, const LoadOptions& options) 
 Trial load_classic_file(LoadContext& load, const LoadOptions& options) {
     const bool decimal_comma = options.decimal == DecimalMark::comma;
     if (options.threads > 1 && load.file->state.size >= options.parallel_from) {
-        ClassicLoad shared{load, load.reader, decimal_comma, options.skip};
-        if (std::optional<Trial> trial = load_in_ranges(shared, options)) return std::move(*trial);
+        ClassicLoad once{load, load.reader, decimal_comma, options.skip};
+        Trial trial;
+        const Shared shared =
+            options.growing_budget == 0 ? Shared::in_two_passes : load_once(once, options, trial);
+        if (shared == Shared::loaded) return trial;
         reader_restart(load.reader);
+        if (shared == Shared::in_two_passes) {
+            ClassicLoad passes{load, load.reader, decimal_comma, options.skip};
+            if (std::optional<Trial> sized = load_in_ranges(passes, options))
+                return std::move(*sized);
+            reader_restart(load.reader);
+        }
     }
     ClassicLoad c{load, load.reader, decimal_comma, options.skip};
     first_pass(c);

@@ -142,13 +142,19 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
         ASSERT_TRUE(std::ofstream(path, std::ios::binary) << text);
 
         // Read blocks, then threads and the bytes of their ranges: ranges of a
-        // few bytes end inside every kind of record.
-        const std::tuple<std::size_t, int, std::size_t> readings[] = {
-            {1 << 20, 1, 0},    {4096, 1, 0}, {61, 1, 0}, {7, 1, 0},   {1, 1, 0},
-            {1 << 20, 2, 4096}, {61, 3, 1},   {7, 4, 17}, {1, 8, 300}, {4096, 5, 61}};
-        for (const auto& [block, threads, range] : readings) {
+        // few bytes end inside every kind of record. The cells grow as the
+        // ranges come, or by a budget of none the cube is sized first, or
+        // with a budget of a byte the cells outgrow it on the way.
+        constexpr std::size_t grows = std::size_t{48} << 20;
+        const std::tuple<std::size_t, int, std::size_t, std::size_t> readings[] = {
+            {1 << 20, 1, 0, grows}, {4096, 1, 0, grows},       {61, 1, 0, grows}, {7, 1, 0, grows},
+            {1, 1, 0, grows},       {1 << 20, 2, 4096, grows}, {61, 3, 1, grows}, {7, 4, 17, grows},
+            {1, 8, 300, grows},     {4096, 5, 61, grows},      {7, 4, 17, 0},     {4096, 2, 300, 0},
+            {61, 3, 61, 1}};
+        for (const auto& [block, threads, range, budget] : readings) {
             SCOPED_TRACE("read blocks of " + std::to_string(block) + " bytes, " +
-                         std::to_string(threads) + " threads, ranges of " + std::to_string(range));
+                         std::to_string(threads) + " threads, ranges of " + std::to_string(range) +
+                         ", a budget of " + std::to_string(budget));
             std::optional<DataFile> file = open_data_file(path);
             ASSERT_TRUE(file);
             LoadOptions options;
@@ -156,6 +162,7 @@ TEST(LoaderGuard, AgreesWithAPlainReadingWhereverTheBlocksEnd) {
             options.threads = threads;
             options.parallel_from = 0;
             options.range_bytes = range;
+            options.growing_budget = budget;
             LoadPlan plan = plan_load(*file, options);
             const Trial trial = load_trait_cube(plan, options);
             // Records across lines give no proof of where one starts.
