@@ -10,6 +10,7 @@
 #include "input/trait_value.h"
 #include "texts/console_texts.h"
 #include "trial/cube_builder.h"
+#include "trial/growing_cells.h"
 
 #include <algorithm>
 #include <atomic>
@@ -643,10 +644,8 @@ DecimalMark decimal_mark(const LoadOptions& options, Separator separator) {
                                                                       : DecimalMark::point);
 }
 
-// Between the passes: the levels in order, the cube made for them, and
-// the file read again up to its first record.
-CubeBuilder start_table_cube(TableLoad& t) {
-    if (!data_file_as_opened(*t.load.file)) file_changed(t.load);
+// The levels in order, and the cube made for them.
+CubeBuilder make_table_cube(TableLoad& t) {
     CubeLevels levels;
     levels.nVar = finish_levels(t.levels[variety_factor]);
     levels.nYear = finish_levels(t.levels[year_factor]);
@@ -656,6 +655,14 @@ CubeBuilder start_table_cube(TableLoad& t) {
     CubeBuilder cube;
     start_cube(cube, std::move(levels), static_cast<int>(traits), true,
                t.options.cell_means.value_or(true), t.options.cube_form, t.records);
+    return cube;
+}
+
+// Between the passes: the cube, and the file read again up to its first
+// record.
+CubeBuilder start_table_cube(TableLoad& t) {
+    if (!data_file_as_opened(*t.load.file)) file_changed(t.load);
+    CubeBuilder cube = make_table_cube(t);
     reader_rewind(t.reader);
     read_header(t);
     return cube;
@@ -990,6 +997,299 @@ void apply_dense_records(CubeBuilder& cube, const RangeRecords& range, RecordsAp
     applied.tallies[0].sum = sum;
 }
 
+// A range read once: its records, counted, the levels they name in the
+// order they first appear in it, each record's levels by the range's own
+// ids, and its traits' values, NaN for a missing one.
+struct RangeOnce {
+    bool taken = false;
+    std::int64_t records = 0, repeated = 0;
+    LevelTable levels[design_roles];
+    std::vector<std::int32_t> ids; // design_roles a record
+    std::vector<double> values;    // a trait's a record
+    std::vector<Tally> counts;     // by trait; their sums are the applier's
+    TableLine line;
+};
+
+// A trait's field as the load takes it: its value, NaN for a missing one;
+// false where the load would refuse it.
+inline bool take_trait(std::string_view token, DecimalMark mark, Tally& count, double& value) {
+    if (token.size() > longest_token) return false;
+    const TraitReading reading = read_table_trait_quickly(token, mark);
+    if (reading.kind == TraitKind::not_a_number ||
+        (reading.kind == TraitKind::number && beyond_single_precision(reading.value)))
+        return false;
+    const bool number = reading.kind == TraitKind::number;
+    count.missing += !number;
+    count.zeros += number && static_cast<float>(reading.value) == 0.0f;
+    value = number ? reading.value : std::numeric_limits<double>::quiet_NaN();
+    return true;
+}
+
+template <char separator>
+[[gnu::flatten]] void read_range_once(const RecordShape& shape, char* bytes, std::size_t size,
+                                      RangeOnce& out) {
+    DataReader reader;
+    reader_open_range(reader, bytes, size);
+    out.taken = false;
+    out.records = out.repeated = 0;
+    for (LevelTable& table : out.levels) table = LevelTable{};
+    out.ids.clear();
+    out.values.clear();
+    std::size_t at[design_roles];
+    std::copy_n(shape.fields_at.begin(), design_roles, at);
+    const std::size_t* const trait_at = shape.fields_at.data();
+    const std::size_t fields_used = shape.fields_at.size();
+    out.counts.assign(fields_used - design_roles, Tally{});
+    Tally* const counts = out.counts.data();
+    std::int64_t records = 0, repeated = 0;
+    int got;
+    while ((got = next_range_record<separator>(reader, out.line, shape, repeated)) > 0) {
+        const std::string_view* const fields = out.line.fields.data();
+        for (std::size_t role = 0; role < design_roles; ++role) {
+            const std::string_view value = fields[at[role]];
+            bool added;
+            out.ids.push_back(level_id(out.levels[role], value, added, range_small_numbers));
+            if (added && !level_sound(value)) return;
+        }
+        for (std::size_t k = design_roles; k < fields_used; ++k) {
+            double value;
+            if (!take_trait(fields[trait_at[k]], shape.mark, counts[k - design_roles], value))
+                return;
+            out.values.push_back(value);
+        }
+        ++records;
+    }
+    out.records = records;
+    out.repeated = repeated;
+    out.taken = got == 0;
+}
+
+// How a load on several threads went.
+enum class Shared : unsigned char { loaded, in_two_passes, on_one_thread };
+
+// What the applying thread carries from range to range of a load read once.
+struct OnceApplied {
+    std::int64_t cell = -1; // of the run of records going on
+    std::uint64_t run = 0;  // the blocks the run met
+    std::int64_t run_records = 0, plots = 0;
+    std::vector<Tally> tallies;
+};
+
+// Ends the run of records of one cell: its plots met, and those met again.
+inline void end_run(GrowingCells& grown, OnceApplied& applied) {
+    if (applied.run_records == 0) return;
+    std::uint64_t& met = grown.met[applied.cell];
+    applied.plots += applied.run_records - std::popcount(applied.run & ~met);
+    met |= applied.run;
+    applied.run = 0;
+    applied.run_records = 0;
+}
+
+// Puts a record into the cells grown: `ids` its levels' ids (from 0),
+// `values` its traits'.
+inline void put_once(GrowingCells& grown, OnceApplied& applied, const std::int32_t ids[],
+                     const double values[]) {
+    const std::int64_t cell = growing_cell(grown.room, ids[0] + 1, ids[1] + 1, ids[2] + 1);
+    if (cell != applied.cell) {
+        end_run(grown, applied);
+        applied.cell = cell;
+    }
+    applied.run |= std::uint64_t{1} << ids[3];
+    ++applied.run_records;
+    for (std::size_t k = 0; k < applied.tallies.size(); ++k) {
+        const double value = values[k];
+        if (std::isnan(value)) continue;
+        if (grown.means) {
+            grown.sums[k][cell] += value;
+            ++grown.counts[k][cell];
+        } else {
+            const float kept = static_cast<float>(value);
+            grown.cells[k][cell] = kept == 0.0f ? 0.0f : kept;
+        }
+        applied.tallies[k].sum += value;
+    }
+}
+
+// Puts a range's records into the cells grown, their ids turned into the
+// file's. The loop is the one part of the load that no other thread
+// shares: what it reads at every record is in its locals, and the common
+// single trait takes a loop of its own.
+[[gnu::noinline]] void put_range_once(GrowingCells& grown, OnceApplied& applied,
+                                      const RangeOnce& range,
+                                      const std::vector<std::int32_t> (&ids_of)[design_roles]) {
+    const std::int32_t* ids = range.ids.data();
+    const double* values = range.values.data();
+    const std::int32_t *const of_v = ids_of[0].data(), *const of_y = ids_of[1].data(),
+                              *const of_l = ids_of[2].data(), *const of_b = ids_of[3].data();
+    if (applied.tallies.size() != 1) {
+        for (std::int64_t r = 0; r < range.records; ++r, ids += design_roles) {
+            const std::int32_t in_file[design_roles] = {of_v[ids[0]], of_y[ids[1]], of_l[ids[2]],
+                                                        of_b[ids[3]]};
+            put_once(grown, applied, in_file, values);
+            values += applied.tallies.size();
+        }
+        return;
+    }
+    const std::int64_t years = grown.room[1], locations = grown.room[2];
+    float* const cells = grown.means ? nullptr : grown.cells[0];
+    double* const sums = grown.means ? grown.sums[0] : nullptr;
+    std::int64_t* const counts = grown.means ? grown.counts[0] : nullptr;
+    std::uint64_t* const met = grown.met;
+    std::int64_t cell = applied.cell, run_records = applied.run_records, plots = applied.plots;
+    std::uint64_t run = applied.run;
+    double sum = applied.tallies[0].sum;
+    for (std::int64_t r = 0; r < range.records; ++r, ids += design_roles) {
+        const std::int64_t at =
+            (std::int64_t{of_v[ids[0]]} * years + of_y[ids[1]]) * locations + of_l[ids[2]];
+        if (at != cell) {
+            if (run_records != 0) {
+                plots += run_records - std::popcount(run & ~met[cell]);
+                met[cell] |= run;
+            }
+            cell = at;
+            run = 0;
+            run_records = 0;
+        }
+        run |= std::uint64_t{1} << of_b[ids[3]];
+        ++run_records;
+        const double value = values[r];
+        if (std::isnan(value)) continue;
+        if (cells) {
+            const float kept = static_cast<float>(value);
+            cells[cell] = kept == 0.0f ? 0.0f : kept;
+        } else {
+            sums[cell] += value;
+            ++counts[cell];
+        }
+        sum += value;
+    }
+    applied.cell = cell;
+    applied.run = run;
+    applied.run_records = run_records;
+    applied.plots = plots;
+    applied.tallies[0].sum = sum;
+}
+
+// The table read once, shared among threads, its cells growing with the
+// levels met; then read again only to see that its bytes are the same.
+// Where the cells would take too much room before the levels are known, or
+// more than 64 blocks name plots, the file is read in two passes, the cube
+// sized first; where a range says anything is amiss, on one thread.
+template <char separator>
+Shared load_table_once(TableLoad& t, Trial& trial) {
+    reader_restart(t.reader);
+    t.reader.look_past_end_mark = true;
+    levels_memory_use(t);
+    read_header(t);
+    std::int64_t repeated = 0;
+    if (t.reader.encoding != Encoding::bytes ||
+        !next_record<separator>(t, true, true, t.header[0], repeated) ||
+        (t.record_fields > t.header.size() && !t.trailing_separator))
+        return Shared::on_one_thread;
+    const std::size_t traits = t.fields_at.size() - design_roles;
+    GrowingCells grown;
+    grown.traits = static_cast<int>(traits);
+    grown.means = t.options.cell_means.value_or(true);
+    grown.blocks_met = true;
+    grown.budget = t.options.growing_budget;
+    OnceApplied applied;
+    applied.tallies.resize(traits);
+    // The first record, as first_pass_records takes it, and as the ranges'
+    // records go in.
+    {
+        const std::string_view* const fields = t.line.fields.data();
+        std::int32_t ids[design_roles];
+        for (std::size_t role = 0; role < design_roles; ++role) {
+            const std::string_view value = fields[t.fields_at[role]];
+            bool added;
+            ids[role] = level_id(t.levels[role], value, added);
+            if (added) check_level(t, role, value);
+        }
+        std::vector<double> values(traits);
+        for (std::size_t k = 0; k < traits; ++k) {
+            const std::string_view token = fields[t.fields_at[design_roles + k]];
+            if (token.size() > longest_token)
+                refuse_line(t, overlong(texts::field_names[design_roles], token, true));
+            if (!take_trait(token, t.decimal_mark, applied.tallies[k], values[k]))
+                return Shared::on_one_thread;
+            applied.tallies[k].values += !std::isnan(values[k]);
+        }
+        const std::int64_t first[3] = {1, 1, 1};
+        if (!make_room(grown, first)) return Shared::in_two_passes;
+        put_once(grown, applied, ids, values.data());
+    }
+    t.records = 1;
+    const RangeSettings settings{t.options.threads, t.options.range_bytes, false};
+    const RecordShape shape{t.separator,          t.header,      t.fields_at, true, t.record_fields,
+                            t.trailing_separator, t.decimal_mark};
+    std::vector<std::int32_t> ids_of[design_roles]; // the range's ids' ids in the file
+    std::int64_t ranges = 0;
+    bool roomy = true;
+    const bool read = run_ranges<RangeOnce>(
+        t.reader, settings,
+        [&](char* bytes, std::size_t size, RangeOnce& out) {
+            read_range_once<separator>(shape, bytes, size, out);
+        },
+        [&](const RangeOnce& range) {
+            if (!range.taken) return false;
+            for (std::size_t role = 0; role < design_roles; ++role) {
+                const std::vector<std::string>& texts = range.levels[role].texts;
+                ids_of[role].resize(texts.size());
+                for (std::size_t i = 0; i < texts.size(); ++i) {
+                    bool added;
+                    ids_of[role][i] = add_level(t.levels[role], texts[i], added);
+                }
+            }
+            const std::int64_t largest[3] = {
+                static_cast<std::int64_t>(t.levels[variety_factor].texts.size()),
+                static_cast<std::int64_t>(t.levels[year_factor].texts.size()),
+                static_cast<std::int64_t>(t.levels[location_factor].texts.size())};
+            // A new room lays the cells out anew: the run ends in the old.
+            end_run(grown, applied);
+            applied.cell = -1;
+            if (t.levels[3].texts.size() > 64 || !make_room(grown, largest)) return roomy = false;
+            ++ranges;
+            t.records += range.records;
+            repeated += range.repeated;
+            for (std::size_t k = 0; k < traits; ++k) {
+                Tally& tally = applied.tallies[k];
+                tally.values += range.records - range.counts[k].missing;
+                tally.missing += range.counts[k].missing;
+                tally.zeros += range.counts[k].zeros;
+            }
+            put_range_once(grown, applied, range, ids_of);
+            return true;
+        });
+    if (!roomy) return Shared::in_two_passes;
+    if (!read || t.reader.text_past_end_mark) return Shared::on_one_thread;
+    end_run(grown, applied);
+    t.repeated_headers = repeated;
+    t.repeated_plots = applied.plots;
+    if (!data_file_as_opened(*t.load.file)) file_changed(t.load);
+    reader_rewind(t.reader);
+    if (!reader_read_same_bytes(t.reader)) file_changed(t.load);
+    const std::int64_t counts[3] = {
+        static_cast<std::int64_t>(t.levels[variety_factor].texts.size()),
+        static_cast<std::int64_t>(t.levels[year_factor].texts.size()),
+        static_cast<std::int64_t>(t.levels[location_factor].texts.size())};
+    close_up(grown, counts);
+    CubeBuilder cube = make_table_cube(t);
+    const std::vector<std::int32_t> level_of[3] = {t.levels[variety_factor].level_of,
+                                                   t.levels[year_factor].level_of,
+                                                   t.levels[location_factor].level_of};
+    move_into_cube(grown, cube, level_of);
+    for (std::size_t k = 0; k < traits; ++k) {
+        TraitCells& trait = cube.traits[k];
+        trait.sum = applied.tallies[k].sum;
+        trait.values = applied.tallies[k].values;
+        trait.missing = applied.tallies[k].missing;
+        trait.zeros = applied.tallies[k].zeros;
+    }
+    trial = finish_table(t, std::move(cube));
+    trial.ranges = ranges;
+    return Shared::loaded;
+}
+
 // Both passes shared among threads; nothing when the file must be read on
 // one.
 template <char separator>
@@ -1092,10 +1392,20 @@ Trial load_table_file(LoadContext& load, const LoadOptions& options, Separator s
                       const TableHeader& header) {
     const DecimalMark mark = decimal_mark(options, separator);
     if (options.threads > 1 && load.file->state.size >= options.parallel_from) {
-        TableLoad t{load, load.reader, options, separator, mark, header.names, header.columns};
-        std::optional<Trial> trial =
-            by_separator(separator, [&](auto each) { return load_in_ranges<each()>(t); });
-        if (trial) return std::move(*trial);
+        Shared shared = Shared::in_two_passes;
+        if (options.growing_budget != 0 && options.cube_form != CubeForm::sparse) {
+            TableLoad t{load, load.reader, options, separator, mark, header.names, header.columns};
+            Trial trial;
+            shared = by_separator(separator,
+                                  [&](auto each) { return load_table_once<each()>(t, trial); });
+            if (shared == Shared::loaded) return trial;
+        }
+        if (shared == Shared::in_two_passes) {
+            TableLoad t{load, load.reader, options, separator, mark, header.names, header.columns};
+            std::optional<Trial> trial =
+                by_separator(separator, [&](auto each) { return load_in_ranges<each()>(t); });
+            if (trial) return std::move(*trial);
+        }
     }
     TableLoad t{load, load.reader, options, separator, mark, header.names, header.columns};
     reader_restart(t.reader);

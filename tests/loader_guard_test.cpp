@@ -259,26 +259,32 @@ TEST(LoaderGuard, ReadsATableAsItsPlotsWhereverTheBlocksEnd) {
                                  .string();
     // Read blocks, the cube's form, then threads and the bytes of their
     // ranges: ranges of a few bytes end on every line, after CR LF and a
-    // lone LF, and next to the Ctrl-Z.
-    const std::tuple<std::size_t, CubeForm, int, std::size_t> readings[] = {
-        {std::size_t{1} << 20, CubeForm::automatic, 1, 0},
-        {4096, CubeForm::sparse, 1, 0},
-        {61, CubeForm::dense, 1, 0},
-        {7, CubeForm::sparse, 1, 0},
-        {1, CubeForm::dense, 1, 0},
-        {std::size_t{1} << 20, CubeForm::automatic, 2, 4096},
-        {61, CubeForm::sparse, 3, 1},
-        {7, CubeForm::dense, 8, 40},
-        {4096, CubeForm::dense, 4, 333}};
+    // lone LF, and next to the Ctrl-Z. Where threads read the table once,
+    // its cells grow, but with a budget of none its cube is sized first,
+    // and with one of a byte the cells outgrow it on the way.
+    constexpr std::size_t grows = std::size_t{48} << 20;
+    const std::tuple<std::size_t, CubeForm, int, std::size_t, std::size_t> readings[] = {
+        {std::size_t{1} << 20, CubeForm::automatic, 1, 0, grows},
+        {4096, CubeForm::sparse, 1, 0, grows},
+        {61, CubeForm::dense, 1, 0, grows},
+        {7, CubeForm::sparse, 1, 0, grows},
+        {1, CubeForm::dense, 1, 0, grows},
+        {std::size_t{1} << 20, CubeForm::automatic, 2, 4096, grows},
+        {61, CubeForm::sparse, 3, 1, grows},
+        {7, CubeForm::dense, 8, 40, grows},
+        {4096, CubeForm::dense, 4, 333, grows},
+        {7, CubeForm::automatic, 3, 40, 0},
+        {61, CubeForm::dense, 2, 61, 1}};
     for (char separator : {',', ';', '\t'}) {
         std::vector<Plot> plots;
         const std::string text = random_table(plots, separator);
         ASSERT_TRUE(std::ofstream(path, std::ios::binary) << text);
-        for (const auto& [block, form, threads, range] : readings) {
+        for (const auto& [block, form, threads, range, budget] : readings) {
             SCOPED_TRACE(std::string("separator ") + separator + ", read blocks of " +
                          std::to_string(block) + " bytes, cube form " +
                          std::to_string(static_cast<int>(form)) + ", " + std::to_string(threads) +
-                         " threads, ranges of " + std::to_string(range));
+                         " threads, ranges of " + std::to_string(range) + ", a budget of " +
+                         std::to_string(budget));
             for (bool means : {false, true}) {
                 std::optional<DataFile> file = open_data_file(path);
                 ASSERT_TRUE(file);
@@ -290,6 +296,7 @@ TEST(LoaderGuard, ReadsATableAsItsPlotsWhereverTheBlocksEnd) {
                 options.threads = threads;
                 options.parallel_from = 0;
                 options.range_bytes = range;
+                options.growing_budget = budget;
                 LoadPlan plan = plan_load(*file, options);
                 const Trial trial = load_trait_cube(plan, options);
                 EXPECT_EQ(trial.ranges > 1, threads > 1);

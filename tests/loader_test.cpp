@@ -712,9 +712,12 @@ TEST(Table, ClassicFilesKeepTheirMatrixUnderTheNewOptions) {
 // missing ones, zeros, repeated plots) on one thread and on four.
 TEST(LoaderGuard, WritesTheSameMatrixOnOneThreadAndOnFour) {
     std::mt19937 random(38);
+    // Beside the classic file and the table: a table of more blocks than
+    // plots are marked for, and one whose cube is kept sparse.
     std::string classic = data_header, table = "gen,year,loc,rep,yield\n";
+    std::string blocks = table, sparse = table;
     char line[96];
-    while (classic.size() < (std::size_t{3} << 19)) {
+    for (unsigned r = 0; classic.size() < (std::size_t{3} << 19); ++r) {
         const unsigned v = random() % 300 + 1, y = random() % 4 + 1, l = random() % 9 + 1,
                        b = random() % 3 + 1;
         const double value = (random() % 100000) / 97.0;
@@ -725,8 +728,13 @@ TEST(LoaderGuard, WritesTheSameMatrixOnOneThreadAndOnFour) {
         const unsigned kind = random() % 10;
         std::snprintf(line, sizeof line, "%.3f\n", value);
         table += kind == 0 ? "NA\n" : kind == 1 ? "-0.0\n" : line;
+        std::snprintf(line, sizeof line, "%u,%u,%u,%u,%.3f\n", v, y, l, r % 97 + 1, value);
+        blocks += line;
+        std::snprintf(line, sizeof line, "G%u,%u,%u,%u,%.3f\n", r / 2, y, l, b, value);
+        sparse += line;
     }
-    for (const auto& [name, text] : {std::pair{"t.dat", classic}, std::pair{"t.csv", table}}) {
+    for (const auto& [name, text] : {std::pair{"t.dat", classic}, std::pair{"t.csv", table},
+                                     std::pair{"b.csv", blocks}, std::pair{"s.csv", sparse}}) {
         std::string written[2], said[2];
         for (int i = 0; i < 2; ++i) {
             const RunResult run =

@@ -109,21 +109,36 @@ void close_up(GrowingCells& g, const std::int64_t counts[3]) {
     std::copy_n(counts, 3, g.room);
 }
 
-void move_into_cube(const GrowingCells& g, CubeBuilder& cube) {
+void move_into_cube(const GrowingCells& g, CubeBuilder& cube,
+                    const std::vector<std::int32_t>* level_of) {
     const std::int64_t* const counts = g.room;
-    const std::size_t count = static_cast<std::size_t>(counts[0] * counts[1] * counts[2]);
-    if (g.blocks_met)
-        for (std::int64_t v = 1; v <= counts[0]; ++v)
-            for (std::int64_t y = 1; y <= counts[1]; ++y)
-                for (std::int64_t l = 1; l <= counts[2]; ++l)
-                    if (g.met[growing_cell(counts, v, y, l)] != 0) mark_pairs(cube.levels, v, y, l);
-    for (std::size_t k = 0; k < cube.traits.size(); ++k) {
-        TraitCells& trait = cube.traits[k];
-        if (g.means) {
-            std::copy_n(g.sums[k], count, trait.sums);
-            std::copy_n(g.counts[k], count, trait.counts);
-        } else {
-            std::copy_n(g.cells[k], count, trait.cells);
-        }
-    }
+    auto level = [&](int f, std::int64_t id) -> std::int64_t {
+        return level_of ? level_of[f][static_cast<std::size_t>(id - 1)] : id;
+    };
+    const bool sparse = cube.levels.sparse;
+    std::int64_t from = 0;
+    for (std::int64_t v = 1; v <= counts[0]; ++v)
+        for (std::int64_t y = 1; y <= counts[1]; ++y)
+            for (std::int64_t l = 1; l <= counts[2]; ++l, ++from) {
+                const std::int64_t at[3] = {level(0, v), level(1, y), level(2, l)};
+                std::int64_t cell;
+                if (sparse) {
+                    // Only the cells that records entered take a slot.
+                    if (g.met[from] == 0) continue;
+                    cell = sparse_cell(cube, at[0], at[1], at[2]);
+                } else {
+                    cell = dense_cell(cube.levels, at[0], at[1], at[2]);
+                    if (g.blocks_met && g.met[from] != 0)
+                        mark_pairs(cube.levels, at[0], at[1], at[2]);
+                }
+                for (std::size_t k = 0; k < cube.traits.size(); ++k) {
+                    TraitCells& trait = cube.traits[k];
+                    if (g.means) {
+                        trait.sums[cell] = g.sums[k][from];
+                        trait.counts[cell] = g.counts[k][from];
+                    } else {
+                        trait.cells[cell] = g.cells[k][from];
+                    }
+                }
+            }
 }

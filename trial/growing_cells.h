@@ -45,6 +45,10 @@ inline std::int64_t growing_cell(const std::int64_t room[3], std::int64_t v, std
 // and gives back the room beyond them, before the cube is made.
 void close_up(GrowingCells& cells, const std::int64_t counts[3]);
 
-// Puts the cells closed up into the cube's dense cells, values or sums and
-// counts, and marks the pairs of the cells whose plots were met.
-void move_into_cube(const GrowingCells& cells, CubeBuilder& cube);
+// Puts the cells closed up into the cube's cells, values or sums and
+// counts, and marks the pairs of the cells whose plots were met. The cells
+// are laid out by the levels' ids, from 1; `level_of`, where given, holds
+// each factor's level of every id (from 0), where the levels were ordered
+// after. A sparse cube takes the cells whose plots were met.
+void move_into_cube(const GrowingCells& cells, CubeBuilder& cube,
+                    const std::vector<std::int32_t>* level_of = nullptr);
