@@ -79,6 +79,23 @@ bool make_room(GrowingCells& g, const std::int64_t largest[3]) {
         return false;
     const std::size_t count = static_cast<std::size_t>(room[0] * room[1] * room[2]);
     bool sound = true;
+    // More varieties alone lengthen the cells: the ones there stay in
+    // place, and a large block grows without being copied.
+    if (g.room[0] != 0 && room[1] == g.room[1] && room[2] == g.room[2]) {
+        const std::size_t had = static_cast<std::size_t>(g.room[0] * room[1] * room[2]);
+        each_array(g, [&](auto*& cells, auto clear) {
+            using T = std::remove_reference_t<decltype(*cells)>;
+            T* longer = sound ? static_cast<T*>(std::realloc(cells, count * sizeof(T))) : nullptr;
+            if (!longer) {
+                sound = false;
+                return;
+            }
+            clear(longer + had, count - had);
+            cells = longer;
+        });
+        if (sound) g.room[0] = room[0];
+        return sound;
+    }
     each_array(g, [&](auto*& cells, auto clear) {
         using T = std::remove_reference_t<decltype(*cells)>;
         T* grown = sound ? static_cast<T*>(std::malloc(count * sizeof(T))) : nullptr;
