@@ -1080,6 +1080,7 @@ inline void end_run(GrowingCells& grown, OnceApplied& applied) {
     if (applied.run_records == 0) return;
     std::uint64_t& met = grown.met[applied.cell];
     applied.plots += applied.run_records - std::popcount(applied.run & ~met);
+    grown.entered += met == 0;
     met |= applied.run;
     applied.run = 0;
     applied.run_records = 0;
@@ -1135,7 +1136,8 @@ inline void put_once(GrowingCells& grown, OnceApplied& applied, const std::int32
     double* const sums = grown.means ? grown.sums[0] : nullptr;
     std::int64_t* const counts = grown.means ? grown.counts[0] : nullptr;
     std::uint64_t* const met = grown.met;
-    std::int64_t cell = applied.cell, run_records = applied.run_records, plots = applied.plots;
+    std::int64_t cell = applied.cell, run_records = applied.run_records, plots = applied.plots,
+                 entered = grown.entered;
     std::uint64_t run = applied.run;
     double sum = applied.tallies[0].sum;
     for (std::int64_t r = 0; r < range.records; ++r, ids += design_roles) {
@@ -1144,6 +1146,7 @@ inline void put_once(GrowingCells& grown, OnceApplied& applied, const std::int32
         if (at != cell) {
             if (run_records != 0) {
                 plots += run_records - std::popcount(run & ~met[cell]);
+                entered += met[cell] == 0;
                 met[cell] |= run;
             }
             cell = at;
@@ -1168,6 +1171,7 @@ inline void put_once(GrowingCells& grown, OnceApplied& applied, const std::int32
     applied.run_records = run_records;
     applied.plots = plots;
     applied.tallies[0].sum = sum;
+    grown.entered = entered;
 }
 
 // The table read once, shared among threads, its cells growing with the

@@ -22,6 +22,9 @@ struct GrowingCells {
     std::vector<double*> sums;        // by trait, with means
     std::vector<std::int64_t*> counts;
     std::uint64_t* met = nullptr;
+    // The cells whose plots were met: a sparse cube's, which a table may
+    // have, keeps no more than these.
+    std::int64_t entered = 0;
 
     GrowingCells() = default;
     GrowingCells(const GrowingCells&) = delete;
@@ -31,8 +34,10 @@ struct GrowingCells {
 
 // Makes room for the cells of levels up to `largest` (variety, year,
 // location). False where the room, with the room it replaces, would be
-// beyond twice the cells of `largest` and the budget, or beyond the
-// memory there is: the load then sizes the cube first.
+// beyond twice the cube's cells and the budget, or beyond the memory there
+// is: the load then sizes the cube first. The cube has the cells of
+// `largest`, or where plots are met (a table's, which may be sparse) at
+// least those entered.
 bool make_room(GrowingCells& cells, const std::int64_t largest[3]);
 
 // The place of a cell in the room made.
