@@ -69,13 +69,13 @@ bool make_room(GrowingCells& g, const std::int64_t largest[3]) {
     for (int f = 0; f < 3; ++f)
         room[f] = largest[f] <= g.room[f] ? g.room[f]
                                           : std::max(largest[f], g.room[f] + g.room[f] / 4 + 1);
-    std::int64_t old_bytes = 0, new_bytes = 0, exact_bytes = 0, limit = 0;
+    std::int64_t old_bytes = 0, new_bytes = 0, exact_bytes = 0, limit = 0, both = 0;
     if (!room_bytes(g, g.room, old_bytes) || !room_bytes(g, room, new_bytes) ||
         !room_bytes(g, largest, exact_bytes) ||
         !multiply_checked<std::int64_t>(exact_bytes, 2, limit) ||
         !add_checked(limit, static_cast<std::int64_t>(g.budget), limit) ||
-        old_bytes + new_bytes > limit ||
-        static_cast<std::uint64_t>(old_bytes + new_bytes) > physical_memory())
+        !add_checked(old_bytes, new_bytes, both) || both > limit ||
+        static_cast<std::uint64_t>(both) > physical_memory())
         return false;
     const std::size_t count = static_cast<std::size_t>(room[0] * room[1] * room[2]);
     bool sound = true;
