@@ -715,7 +715,7 @@ TEST(LoaderGuard, WritesTheSameMatrixOnOneThreadAndOnFour) {
     // Beside the classic file and the table: a table of more blocks than
     // plots are marked for, and one whose cube is kept sparse.
     std::string classic = data_header, table = "gen,year,loc,rep,yield\n";
-    std::string blocks = table, sparse = table;
+    std::string blocks = table, sparse = table, traits = "gen,year,loc,rep,yield,height\n";
     char line[96];
     for (unsigned r = 0; classic.size() < (std::size_t{3} << 19); ++r) {
         const unsigned v = random() % 300 + 1, y = random() % 4 + 1, l = random() % 9 + 1,
@@ -725,24 +725,44 @@ TEST(LoaderGuard, WritesTheSameMatrixOnOneThreadAndOnFour) {
         classic += line;
         std::snprintf(line, sizeof line, "Line %u,%u,Loc%u,%u,", v, 2019 + y, l, b);
         table += line;
+        traits += line;
         const unsigned kind = random() % 10;
         std::snprintf(line, sizeof line, "%.3f\n", value);
         table += kind == 0 ? "NA\n" : kind == 1 ? "-0.0\n" : line;
+        std::snprintf(line, sizeof line, "%.2f,%s", value / 3,
+                      kind == 2   ? "NA\n"
+                      : kind == 3 ? "-0\n"
+                                  : "");
+        traits += line;
+        if (kind != 2 && kind != 3) traits += std::to_string(r % 50) + "\n";
         std::snprintf(line, sizeof line, "%u,%u,%u,%u,%.3f\n", v, y, l, r % 97 + 1, value);
         blocks += line;
         std::snprintf(line, sizeof line, "G%u,%u,%u,%u,%.3f\n", r / 2, y, l, b, value);
         sparse += line;
     }
-    for (const auto& [name, text] : {std::pair{"t.dat", classic}, std::pair{"t.csv", table},
-                                     std::pair{"b.csv", blocks}, std::pair{"s.csv", sparse}}) {
-        std::string written[2], said[2];
+    // And two traits, their last values and their means.
+    const std::string both = "gen,year,loc,rep,yield,height";
+    const struct {
+        const char* name;
+        const std::string& text;
+        std::vector<std::string> options;
+    } files[] = {{"t.dat", classic, {"--cells", "mean"}},
+                 {"t.csv", table, {"--cells", "mean"}},
+                 {"b.csv", blocks, {"--cells", "mean"}},
+                 {"s.csv", sparse, {"--cells", "mean"}},
+                 {"m.csv", traits, {"--columns", both}},
+                 {"m.csv", traits, {"--columns", both, "--cells", "mean"}}};
+    for (const auto& [name, text, options] : files) {
+        std::map<std::string, std::string> written[2];
+        std::string said[2];
         for (int i = 0; i < 2; ++i) {
+            std::vector<std::string> args = {"--threads", i ? "4" : "1"};
+            args.insert(args.end(), options.begin(), options.end());
+            args.push_back(name);
             const RunResult run =
-                run_clustmat({.args = {"--threads", i ? "4" : "1", "--cells", "mean", name},
-                              .input = "1\n",
-                              .files = {{name, text}}});
+                run_clustmat({.args = args, .input = "1\n", .files = {{name, text}}});
             ASSERT_EQ(run.status, 0) << run.err;
-            written[i] = run.raw_files.at(std::string(name).substr(0, 2) + "DIS");
+            written[i] = run.raw_files;
             said[i] = run.out + run.err;
         }
         EXPECT_EQ(written[0], written[1]) << name;
