@@ -1,10 +1,12 @@
 // The trait cube as the matrix writer and the tree see it: its row view
 // against a plain dense array of the same records, in both forms, and views
-// and writers at work in two threads at once.
+// and writers at work in two threads at once; and the cells of a load read
+// once, as they grow.
 #include "base/random.h"
 #include "matrix/matrix_writer.h"
 #include "table_reference.h"
 #include "trial/cube_builder.h"
+#include "trial/growing_cells.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -162,6 +164,86 @@ TEST(TraitCube, TwoThreadsWriteWhatOneDoes) {
     other.join();
     EXPECT_TRUE(together[0] == alone[0]);
     EXPECT_TRUE(together[1] == alone[1]);
+}
+
+// Room made in every direction keeps each cell at its place, and closing up
+// gives the cube's layout; the budget holds the room to twice a cube's
+// cells, and a table's to twice the cells its records entered.
+TEST(GrowingCells, KeepEveryCellAsTheRoomGrowsAndClosesUp) {
+    const std::int64_t steps[][3] = {{2, 3, 4},   {9, 3, 4},   {9, 5, 4},   {9, 5, 11},
+                                     {30, 6, 12}, {31, 6, 12}, {31, 20, 1}, {64, 20, 12}};
+    for (bool means : {false, true}) {
+        GrowingCells grown;
+        grown.means = means;
+        grown.blocks_met = true;
+        grown.budget = std::size_t{1} << 20;
+        std::int64_t largest[3] = {1, 1, 1};
+        auto value = [](std::int64_t v, std::int64_t y, std::int64_t l) {
+            return static_cast<double>(v * 10000 + y * 100 + l);
+        };
+        auto held = [&](const std::int64_t room[3], std::int64_t v, std::int64_t y,
+                        std::int64_t l) {
+            const std::int64_t at = growing_cell(room, v, y, l);
+            return means ? grown.sums[0][at] / static_cast<double>(grown.counts[0][at])
+                         : grown.cells[0][at];
+        };
+        for (const auto& step : steps) {
+            for (int f = 0; f < 3; ++f) largest[f] = std::max(largest[f], step[f]);
+            ASSERT_TRUE(make_room(grown, largest));
+            for (std::int64_t v = 1; v <= largest[0]; ++v)
+                for (std::int64_t y = 1; y <= largest[1]; ++y)
+                    for (std::int64_t l = 1; l <= largest[2]; ++l) {
+                        const std::int64_t at = growing_cell(grown.room, v, y, l);
+                        // Cells made now are empty, the others hold their values.
+                        if (means ? grown.counts[0][at] == 0 : std::isnan(grown.cells[0][at])) {
+                            EXPECT_EQ(grown.met[at], 0u);
+                            if (means) {
+                                grown.sums[0][at] = value(v, y, l);
+                                grown.counts[0][at] = 1;
+                            } else {
+                                grown.cells[0][at] = static_cast<float>(value(v, y, l));
+                            }
+                            grown.met[at] = 1;
+                            ++grown.entered;
+                        }
+                        ASSERT_EQ(held(grown.room, v, y, l), value(v, y, l))
+                            << v << " " << y << " " << l;
+                    }
+        }
+        close_up(grown, largest);
+        for (std::int64_t v = 1; v <= largest[0]; ++v)
+            for (std::int64_t y = 1; y <= largest[1]; ++y)
+                for (std::int64_t l = 1; l <= largest[2]; ++l)
+                    ASSERT_EQ(held(largest, v, y, l), value(v, y, l)) << v << " " << y << " " << l;
+    }
+    // A classic file's cube has every cell of its largest codes, a table's
+    // (which may be sparse) at least those its records entered: the room
+    // made, beside the room it replaces, is held to twice that and the budget.
+    const struct {
+        bool blocks_met;
+        std::int64_t entered;
+        std::size_t budget;
+        std::int64_t first[3], then[3];
+        bool made;
+    } rooms[] = {{false, 0, 0, {0, 0, 0}, {100, 100, 100}, true},
+                 {false, 0, 0, {100, 100, 100}, {101, 101, 101}, false},
+                 {false, 0, std::size_t{16} << 20, {100, 100, 100}, {101, 101, 101}, true},
+                 {true, 1000000, 0, {0, 0, 0}, {1000, 1000, 1000}, false},
+                 {true, 1000000, 0, {0, 0, 0}, {1000, 100, 10}, true},
+                 {true, 100000, 0, {0, 0, 0}, {1000, 100, 10}, false},
+                 {true, 100000, std::size_t{16} << 20, {0, 0, 0}, {1000, 100, 10}, true}};
+    for (const auto& room : rooms) {
+        GrowingCells grown;
+        grown.blocks_met = room.blocks_met;
+        grown.entered = room.entered;
+        grown.budget = room.budget;
+        if (room.first[0] != 0) {
+            ASSERT_TRUE(make_room(grown, room.first));
+        }
+        EXPECT_EQ(make_room(grown, room.then), room.made)
+            << room.entered << " entered, then " << room.then[0] << "x" << room.then[1] << "x"
+            << room.then[2];
+    }
 }
 
 } // namespace

@@ -71,8 +71,11 @@ bool make_room(GrowingCells& g, const std::int64_t largest[3]) {
                                           : std::max(largest[f], g.room[f] + g.room[f] / 4 + 1);
     std::int64_t old_bytes = 0, new_bytes = 0, exact_bytes = 0, limit = 0, both = 0;
     if (!room_bytes(g, g.room, old_bytes) || !room_bytes(g, room, new_bytes) ||
-        !room_bytes(g, largest, exact_bytes) ||
-        !multiply_checked<std::int64_t>(exact_bytes, 2, limit) ||
+        !room_bytes(g, largest, exact_bytes))
+        return false;
+    // The cells entered are among those of `largest`: no overflow.
+    const std::int64_t cube_bytes = g.blocks_met ? g.entered * cell_bytes(g) : exact_bytes;
+    if (!multiply_checked<std::int64_t>(cube_bytes, 2, limit) ||
         !add_checked(limit, static_cast<std::int64_t>(g.budget), limit) ||
         !add_checked(old_bytes, new_bytes, both) || both > limit ||
         static_cast<std::uint64_t>(both) > physical_memory())
