@@ -487,6 +487,8 @@ enum class Shared : unsigned char { loaded, in_two_passes, on_one_thread };
 // on one thread.
 Shared load_once(ClassicLoad& c, const LoadOptions& options, Trial& trial) {
     const RangeSettings settings{options.threads, options.range_bytes, true};
+    std::vector<ReadPiece> pieces; // for the second read, shared too
+    const PieceKeeper keeper(c.reader, pieces);
     skip_header(c);
     if (c.reader.encoding != Encoding::bytes) return Shared::on_one_thread;
     GrowingCells grown;
@@ -529,7 +531,7 @@ Shared load_once(ClassicLoad& c, const LoadOptions& options, Trial& trial) {
     if (!read || records == 0) return Shared::on_one_thread;
     if (!data_file_as_opened(*c.load.file)) file_changed(c.load);
     reader_rewind(c.reader);
-    if (!reader_read_same_bytes(c.reader)) file_changed(c.load);
+    if (!reader_same_pieces(c.reader, pieces, options.threads)) file_changed(c.load);
     c.records = records;
     c.largest = {static_cast<int>(largest[0]), static_cast<int>(largest[1]),
                  static_cast<int>(largest[2]), 1};

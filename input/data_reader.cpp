@@ -2,16 +2,25 @@
 
 #include "base/utf8.h"
 #include "input/data_file.h"
+#include "platform/platform.h"
 #include "texts/console_texts.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <system_error>
+#include <thread>
 
 // Old DOS editors end text files with this byte; what follows it is not data.
 static constexpr char dos_end_of_file = '\x1A';
+
+struct FreeBuffer {
+    void operator()(char* buffer) const { std::free(buffer); }
+};
 
 // Reads land on a page boundary and are whole pages (the read block is):
 // the C library then passes each straight to the system, one call a block,
@@ -197,7 +206,26 @@ static bool text_follows(DataReader& reader, std::string_view bytes) {
 
 // The `got` bytes just read at `bytes` as data: cut at a Ctrl-Z, which ends
 // the data wherever it falls, and summed. Gives how many are data.
+static std::uint64_t sum_of(const char* bytes, std::size_t size) {
+    Checksum sum;
+    checksum_start(sum);
+    checksum_add(sum, bytes, size);
+    return checksum_value(sum);
+}
+
+// The piece of `size` bytes just read and summed, and after it the data's
+// end where they end it: a Ctrl-Z (`marked`) or the end of the file.
+static void keep_piece(DataReader& reader, const char* bytes, std::size_t size, bool marked) {
+    const std::uint64_t offset = reader.read_so_far.length - size;
+    if (size > 0) reader.pieces->push_back({offset, size, sum_of(bytes, size), false});
+    if (marked)
+        reader.pieces->push_back({offset + size, 1, sum_of(&dos_end_of_file, 1), true});
+    else if (reader.at_eof)
+        reader.pieces->push_back({offset + size, 0, 0, true});
+}
+
 static std::size_t take_read(DataReader& reader, const char* bytes, std::size_t got) {
+    const std::size_t read = got;
     if (auto* mark = static_cast<const char*>(std::memchr(bytes, dos_end_of_file, got))) {
         const std::string_view after(mark + 1, got - static_cast<std::size_t>(mark + 1 - bytes));
         got = static_cast<std::size_t>(mark - bytes);
@@ -205,6 +233,7 @@ static std::size_t take_read(DataReader& reader, const char* bytes, std::size_t 
         reader.at_eof = true;
     }
     checksum_add(reader.read_so_far, bytes, got);
+    if (reader.pieces) keep_piece(reader, bytes, got, reader.at_eof && got < read);
     return got;
 }
 
@@ -253,6 +282,55 @@ bool reader_read_same_bytes(DataReader& reader) {
     reader.begin = reader.end;
     while (refill(reader)) reader.begin = reader.end;
     return checksum_value(reader.read_so_far) == reader.first_read;
+}
+
+bool reader_same_pieces(DataReader& reader, const std::vector<ReadPiece>& pieces, int threads) {
+    if (pieces.empty() || pieces.front().offset != 0 || !pieces.back().ends_data)
+        return reader_read_same_bytes(reader);
+    std::size_t longest = 1;
+    for (const ReadPiece& piece : pieces) longest = std::max(longest, piece.size);
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> same{true};
+    std::atomic<int> failure{0};
+    auto check = [&](char* buffer) {
+        for (;;) {
+            const std::size_t i = next.fetch_add(1, std::memory_order_relaxed);
+            if (i >= pieces.size() || !same.load(std::memory_order_relaxed) ||
+                failure.load(std::memory_order_relaxed) != 0)
+                return;
+            const ReadPiece& piece = pieces[i];
+            // At the end of the file, a byte more must not be there.
+            const std::size_t wanted = piece.size == 0 ? 1 : piece.size;
+            errno = 0;
+            const std::ptrdiff_t got = read_at(reader.stream, piece.offset, buffer, wanted);
+            if (got < 0) {
+                failure.store(errno ? errno : EIO);
+                return;
+            }
+            if (static_cast<std::size_t>(got) != piece.size ||
+                (piece.size > 0 && sum_of(buffer, piece.size) != piece.sum))
+                same.store(false);
+        }
+    };
+    std::unique_ptr<char, FreeBuffer> mine(static_cast<char*>(std::malloc(longest)));
+    if (!mine) return reader_read_same_bytes(reader);
+    // This thread checks pieces too; a thread the system can't start, or
+    // that gets no buffer, leaves its share to the others.
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < threads; ++i) {
+        try {
+            helpers.emplace_back([&] {
+                std::unique_ptr<char, FreeBuffer> buffer(static_cast<char*>(std::malloc(longest)));
+                if (buffer) check(buffer.get());
+            });
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    check(mine.get());
+    for (std::thread& helper : helpers) helper.join();
+    if (failure.load() != 0) data_file_unreadable(reader.name, failure.load());
+    return same.load();
 }
 
 static void skip_blanks(DataReader& reader) {

@@ -14,11 +14,23 @@
 #include <cstddef>
 #include <cstdio>
 #include <string_view>
+#include <vector>
 
 // How the file's bytes are text: as they are (UTF-8, GBK, ASCII), or
 // UTF-16 with its byte-order mark ("Unicode text", as spreadsheets save
 // it), which the reader turns into UTF-8 as it reads.
 enum class Encoding : unsigned char { bytes, utf16_little, utf16_big };
+
+// A piece of the data as one read took it, kept so that a second read can
+// check it on several threads: where it starts, its length, its checksum.
+// The end of the data is a piece too: its Ctrl-Z, one byte, or the end of
+// the file, where nothing more is read.
+struct ReadPiece {
+    std::uint64_t offset;
+    std::size_t size;
+    std::uint64_t sum;
+    bool ends_data; // the Ctrl-Z, or the end of the file (no bytes)
+};
 
 // The byte after the unread bytes is always NUL, so that a scan can run to
 // it without checking bounds at every byte.
@@ -53,6 +65,25 @@ struct DataReader {
     // holds one. It is written as its own three bytes (ED A0 80 to ED BF
     // BF), which no character's UTF-8 is, so that lone_surrogate_at finds it.
     bool lone_surrogate;
+    // Where set, the piece of every read from the first byte on is kept.
+    std::vector<ReadPiece>* pieces = nullptr;
+};
+
+// Keeps the pieces of the reader's reads in `pieces` while it lives, from
+// the first byte of the file: the reader must be at its start, else none
+// are kept.
+class PieceKeeper {
+  public:
+    PieceKeeper(DataReader& reader, std::vector<ReadPiece>& pieces) : reader_(reader) {
+        pieces.clear();
+        if (reader.begin == reader.end && reader.read_so_far.length == 0) reader.pieces = &pieces;
+    }
+    PieceKeeper(const PieceKeeper&) = delete;
+    PieceKeeper& operator=(const PieceKeeper&) = delete;
+    ~PieceKeeper() { reader_.pieces = nullptr; }
+
+  private:
+    DataReader& reader_;
 };
 
 // Where a line holds a lone half of a UTF-16 character; npos if nowhere.
@@ -117,6 +148,12 @@ void reader_restart(DataReader& reader);
 // After a rewind: reads on to the end of the data, and tells whether the
 // bytes read since the rewind are those read before it.
 bool reader_read_same_bytes(DataReader& reader);
+
+// After a rewind, in place of reader_read_same_bytes where the first read
+// kept its pieces: reads each piece again, shared among `threads`, and
+// tells whether each holds the same bytes and the data end where they
+// ended. Ends the run through fatal_exit on a read error, as a read does.
+bool reader_same_pieces(DataReader& reader, const std::vector<ReadPiece>& pieces, int threads);
 
 // Skips white space and gives a view of the next token (the longest run of
 // non-blank bytes), whole and contiguous, without consuming it; empty at the

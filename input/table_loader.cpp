@@ -1182,6 +1182,8 @@ inline void put_once(GrowingCells& grown, OnceApplied& applied, const std::int32
 template <char separator>
 Shared load_table_once(TableLoad& t, Trial& trial) {
     reader_restart(t.reader);
+    std::vector<ReadPiece> pieces; // for the second read, shared too
+    const PieceKeeper keeper(t.reader, pieces);
     t.reader.look_past_end_mark = true;
     levels_memory_use(t);
     read_header(t);
@@ -1271,7 +1273,7 @@ Shared load_table_once(TableLoad& t, Trial& trial) {
     t.repeated_plots = applied.plots;
     if (!data_file_as_opened(*t.load.file)) file_changed(t.load);
     reader_rewind(t.reader);
-    if (!reader_read_same_bytes(t.reader)) file_changed(t.load);
+    if (!reader_same_pieces(t.reader, pieces, t.options.threads)) file_changed(t.load);
     const std::int64_t counts[3] = {
         static_cast<std::int64_t>(t.levels[variety_factor].texts.size()),
         static_cast<std::int64_t>(t.levels[year_factor].texts.size()),

@@ -170,6 +170,12 @@ bool identity_of(const char* path, FileIdentity& identity);
 // The state of an open file; false when the system can't tell.
 bool state_of(std::FILE* stream, FileState& state);
 
+// Reads up to `size` bytes of an open file from byte `offset` on, as
+// several threads may at once, and whatever the stream's own place (which
+// it may move on Windows: the stream is not read on after). Gives the bytes
+// read, fewer only at the end of the file; -1 on a read error, with errno.
+std::ptrdiff_t read_at(std::FILE* stream, std::uint64_t offset, char* into, std::size_t size);
+
 enum class Opening {
     opened,     // a file, now open for reading
     missing,    // nothing that can be opened

@@ -273,6 +273,19 @@ bool state_of(std::FILE* stream, FileState& state) {
     return true;
 }
 
+std::ptrdiff_t read_at(std::FILE* stream, std::uint64_t offset, char* into, std::size_t size) {
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t now =
+            pread(fileno(stream), into + got, size - got, static_cast<off_t>(offset + got));
+        if (now < 0 && errno == EINTR) continue;
+        if (now < 0) return -1;
+        if (now == 0) break;
+        got += static_cast<std::size_t>(now);
+    }
+    return static_cast<std::ptrdiff_t>(got);
+}
+
 Opening open_for_reading(const char* path, std::FILE*& stream) {
     // Without O_NONBLOCK the open of a FIFO would wait for a writer.
     int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);

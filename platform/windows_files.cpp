@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "platform/windows_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <io.h>
@@ -80,6 +81,31 @@ bool state_of(std::FILE* stream, FileState& state) {
                         ? basic.ChangeTime.QuadPart
                         : state.modified;
     return true;
+}
+
+std::ptrdiff_t read_at(std::FILE* stream, std::uint64_t offset, char* into, std::size_t size) {
+    HANDLE file = handle_of(stream);
+    if (file == INVALID_HANDLE_VALUE) {
+        failed_with_last_error();
+        return -1;
+    }
+    std::size_t got = 0;
+    while (got < size) {
+        OVERLAPPED at{};
+        const std::uint64_t from = offset + got;
+        at.Offset = static_cast<DWORD>(from);
+        at.OffsetHigh = static_cast<DWORD>(from >> 32);
+        const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size - got, 1u << 30));
+        DWORD now = 0;
+        if (!ReadFile(file, into + got, wanted, &now, &at)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) break;
+            failed_with_last_error();
+            return -1;
+        }
+        if (now == 0) break;
+        got += now;
+    }
+    return static_cast<std::ptrdiff_t>(got);
 }
 
 Opening open_for_reading(const char* path, std::FILE*& stream) {
