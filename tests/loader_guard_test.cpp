@@ -387,4 +387,54 @@ TEST(LoaderGuardDeathTest, NamesTheFirstFaultWhateverTheThreads) {
     std::remove(path.c_str());
 }
 
+// The second read of a load on several threads reads the first read's
+// pieces again at their places: it finds any change a read from the start
+// would find, and where the data end.
+TEST(LoaderGuard, ASecondReadOfPiecesFindsWhatChanged) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("clustmat-pieces-" + std::to_string(std::random_device{}())))
+                                 .string();
+    std::string digits;
+    while (digits.size() < 100) digits += "0123456789";
+    std::string changed = digits;
+    changed[50] = 'x';
+    const std::string end = "\x1A";
+    const struct {
+        std::string first, second;
+        bool same;
+    } reads[] = {{digits, digits, true},
+                 {digits, changed, false},
+                 {digits, digits + "1", false},
+                 {digits, digits.substr(0, 99), false},
+                 {digits + end + "tail", digits + end + "other", true},
+                 {digits + end, digits, false},
+                 {digits, digits + end + "x", true},
+                 {digits.substr(0, 60) + end + digits, digits.substr(0, 61) + end + digits, false}};
+    for (const auto& read : reads) {
+        for (std::size_t block : {std::size_t{7}, std::size_t{1} << 10}) {
+            ASSERT_TRUE(std::ofstream(path, std::ios::binary) << read.first);
+            std::FILE* stream = std::fopen(path.c_str(), "rb");
+            ASSERT_TRUE(stream);
+            DataReader reader;
+            reader_open(reader, stream, path, block);
+            std::vector<ReadPiece> pieces;
+            {
+                const PieceKeeper keeper(reader, pieces);
+                char range[13];
+                reader_peek_token(reader);
+                while (reader_read_into(reader, range, sizeof range) > 0) {
+                }
+            }
+            reader_rewind(reader);
+            ASSERT_TRUE(std::ofstream(path, std::ios::binary) << read.second);
+            EXPECT_EQ(reader_same_pieces(reader, pieces, 3), read.same)
+                << read.first.size() << " bytes, then " << read.second.size() << ", read blocks of "
+                << block;
+            reader_close(reader);
+            std::fclose(stream);
+        }
+    }
+    std::remove(path.c_str());
+}
+
 } // namespace
