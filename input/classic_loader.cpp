@@ -346,6 +346,26 @@ double value_taken(std::string_view token, bool decimal_comma) {
                : reading.value;
 }
 
+// The next record of a range: 1, with its codes and its value as
+// value_taken gives it; 0 at the end of the range; -1 where the load would
+// refuse it.
+[[gnu::always_inline]] inline int take_range_record(DataReader& reader, bool decimal_comma,
+                                                    RecordCodes& codes, double& value) {
+    PlainRecord plain;
+    if (take_plain_record(reader, plain)) {
+        codes = plain.codes;
+        value = value_taken(plain.trait, decimal_comma);
+        return 1;
+    }
+    if (reader_peek_token(reader).empty()) return 0;
+    std::string_view token;
+    if (!take_codes(reader, codes) || !take_trait_token(reader, token)) return -1;
+    value = value_taken(token, decimal_comma);
+    reader_consume(reader, token.size());
+    reader_finish_field(reader);
+    return 1;
+}
+
 // Whether a range may start a record: no 'c' begins it.
 bool starts_record(DataReader& reader) {
     const std::string_view token = reader_peek_token(reader);
@@ -403,29 +423,17 @@ struct RangeValues {
     out.values.clear();
     if (!starts_record(reader)) return;
     const std::int64_t years = cube.nYear, locations = cube.nLoc;
-    for (;;) {
-        PlainRecord plain;
-        RecordCodes codes;
-        std::string_view token;
-        double value;
-        if (take_plain_record(reader, plain)) {
-            codes = plain.codes;
-            value = value_taken(plain.trait, decimal_comma);
-        } else if (reader_peek_token(reader).empty()) {
-            break;
-        } else {
-            if (!take_codes(reader, codes) || !take_trait_token(reader, token)) return;
-            value = value_taken(token, decimal_comma);
-            reader_consume(reader, token.size());
-            reader_finish_field(reader);
-        }
+    RecordCodes codes;
+    double value;
+    int got;
+    while ((got = take_range_record(reader, decimal_comma, codes, value)) > 0) {
         if (beyond(codes, largest) || std::isnan(value)) return;
         if (static_cast<float>(value) != 0.0f)
             out.values.emplace_back(((codes.variety - 1) * years + (codes.year - 1)) * locations +
                                         codes.location - 1,
                                     value);
     }
-    out.taken = true;
+    out.taken = got == 0;
 }
 
 // A range read once: its records, counted, their largest codes, and the
@@ -447,22 +455,10 @@ struct RangeRecords {
     out.values.clear();
     if (!starts_record(reader)) return;
     std::int64_t v_most = 1, y_most = 1, l_most = 1, records = 0;
-    for (;; ++records) {
-        PlainRecord plain;
-        RecordCodes codes;
-        std::string_view token;
-        double value;
-        if (take_plain_record(reader, plain)) {
-            codes = plain.codes;
-            value = value_taken(plain.trait, decimal_comma);
-        } else if (reader_peek_token(reader).empty()) {
-            break;
-        } else {
-            if (!take_codes(reader, codes) || !take_trait_token(reader, token)) return;
-            value = value_taken(token, decimal_comma);
-            reader_consume(reader, token.size());
-            reader_finish_field(reader);
-        }
+    RecordCodes codes;
+    double value;
+    int got;
+    for (; (got = take_range_record(reader, decimal_comma, codes, value)) > 0; ++records) {
         if (std::isnan(value)) return;
         v_most = std::max<std::int64_t>(v_most, codes.variety);
         y_most = std::max<std::int64_t>(y_most, codes.year);
@@ -474,7 +470,7 @@ struct RangeRecords {
     }
     out.records = records;
     out.largest[0] = v_most, out.largest[1] = y_most, out.largest[2] = l_most;
-    out.taken = true;
+    out.taken = got == 0;
 }
 
 // How a load on several threads went.

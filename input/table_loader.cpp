@@ -831,6 +831,21 @@ inline std::int64_t plots_met_again(std::uint64_t& met, std::uint64_t run, std::
     return static_cast<std::int32_t>(dense_cell(cube, v, y, l));
 }
 
+// A trait's field as the load takes it: its value, NaN for a missing one;
+// false where the load would refuse it.
+inline bool take_trait(std::string_view token, DecimalMark mark, Tally& count, double& value) {
+    if (token.size() > longest_token) return false;
+    const TraitReading reading = read_table_trait_quickly(token, mark);
+    if (reading.kind == TraitKind::not_a_number ||
+        (reading.kind == TraitKind::number && beyond_single_precision(reading.value)))
+        return false;
+    const bool number = reading.kind == TraitKind::number;
+    count.missing += !number;
+    count.zeros += number && static_cast<float>(reading.value) == 0.0f;
+    value = number ? reading.value : std::numeric_limits<double>::quiet_NaN();
+    return true;
+}
+
 template <char separator>
 [[gnu::flatten]] void read_range_records(const RecordShape& shape, const LevelTable* tables,
                                          const DenseMarks& dense, char* bytes, std::size_t size,
@@ -879,17 +894,10 @@ template <char separator>
             out.levels.push_back(cell);
         }
         for (std::size_t k = design_roles; k < fields_used; ++k) {
-            const std::string_view token = fields[trait_at[k]];
-            if (token.size() > longest_token) return;
-            const TraitReading reading = read_table_trait_quickly(token, shape.mark);
-            if (reading.kind == TraitKind::not_a_number ||
-                (reading.kind == TraitKind::number && beyond_single_precision(reading.value)))
+            double value;
+            if (!take_trait(fields[trait_at[k]], shape.mark, counts[k - design_roles], value))
                 return;
-            const bool number = reading.kind == TraitKind::number;
-            Tally& count = counts[k - design_roles];
-            count.missing += !number;
-            count.zeros += number && static_cast<float>(reading.value) == 0.0f;
-            out.values.push_back(number ? reading.value : std::numeric_limits<double>::quiet_NaN());
+            out.values.push_back(value);
         }
     }
     if (run_records > 0) plots += plots_met_again(dense.blocks_met[cell], run, run_records);
@@ -1009,21 +1017,6 @@ struct RangeOnce {
     std::vector<Tally> counts;     // by trait; their sums are the applier's
     TableLine line;
 };
-
-// A trait's field as the load takes it: its value, NaN for a missing one;
-// false where the load would refuse it.
-inline bool take_trait(std::string_view token, DecimalMark mark, Tally& count, double& value) {
-    if (token.size() > longest_token) return false;
-    const TraitReading reading = read_table_trait_quickly(token, mark);
-    if (reading.kind == TraitKind::not_a_number ||
-        (reading.kind == TraitKind::number && beyond_single_precision(reading.value)))
-        return false;
-    const bool number = reading.kind == TraitKind::number;
-    count.missing += !number;
-    count.zeros += number && static_cast<float>(reading.value) == 0.0f;
-    value = number ? reading.value : std::numeric_limits<double>::quiet_NaN();
-    return true;
-}
 
 template <char separator>
 [[gnu::flatten]] void read_range_once(const RecordShape& shape, char* bytes, std::size_t size,
