@@ -204,8 +204,7 @@ static bool text_follows(DataReader& reader, std::string_view bytes) {
     return false;
 }
 
-// The `got` bytes just read at `bytes` as data: cut at a Ctrl-Z, which ends
-// the data wherever it falls, and summed. Gives how many are data.
+// The checksum of a piece on its own, as its second read finds it.
 static std::uint64_t sum_of(const char* bytes, std::size_t size) {
     Checksum sum;
     checksum_start(sum);
@@ -224,6 +223,8 @@ static void keep_piece(DataReader& reader, const char* bytes, std::size_t size, 
         reader.pieces->push_back({offset + size, 0, 0, true});
 }
 
+// The `got` bytes just read at `bytes` as data: cut at a Ctrl-Z, which ends
+// the data wherever it falls, and summed. Gives how many are data.
 static std::size_t take_read(DataReader& reader, const char* bytes, std::size_t got) {
     const std::size_t read = got;
     if (auto* mark = static_cast<const char*>(std::memchr(bytes, dos_end_of_file, got))) {
