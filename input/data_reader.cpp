@@ -11,16 +11,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <system_error>
 #include <thread>
 
 // Old DOS editors end text files with this byte; what follows it is not data.
 static constexpr char dos_end_of_file = '\x1A';
-
-struct FreeBuffer {
-    void operator()(char* buffer) const { std::free(buffer); }
-};
 
 // Reads land on a page boundary and are whole pages (the read block is):
 // the C library then passes each straight to the system, one call a block,
@@ -233,8 +228,14 @@ static std::size_t take_read(DataReader& reader, const char* bytes, std::size_t 
         if (reader.look_past_end_mark) reader.text_past_end_mark = text_follows(reader, after);
         reader.at_eof = true;
     }
-    checksum_add(reader.read_so_far, bytes, got);
-    if (reader.pieces) keep_piece(reader, bytes, got, reader.at_eof && got < read);
+    // Kept pieces are summed each on its own: the second read compares
+    // them, not the sum of the whole.
+    if (reader.pieces) {
+        reader.read_so_far.length += got;
+        keep_piece(reader, bytes, got, reader.at_eof && got < read);
+    } else {
+        checksum_add(reader.read_so_far, bytes, got);
+    }
     return got;
 }
 
@@ -288,49 +289,53 @@ bool reader_read_same_bytes(DataReader& reader) {
 bool reader_same_pieces(DataReader& reader, const std::vector<ReadPiece>& pieces, int threads) {
     if (pieces.empty() || pieces.front().offset != 0 || !pieces.back().ends_data)
         return reader_read_same_bytes(reader);
-    std::size_t longest = 1;
-    for (const ReadPiece& piece : pieces) longest = std::max(longest, piece.size);
     std::atomic<std::size_t> next{0};
     std::atomic<bool> same{true};
     std::atomic<int> failure{0};
-    auto check = [&](char* buffer) {
+    // Each piece is read again in parts of the buffer, summed as it comes.
+    auto check = [&] {
+        char buffer[std::size_t{1} << 16];
         for (;;) {
             const std::size_t i = next.fetch_add(1, std::memory_order_relaxed);
             if (i >= pieces.size() || !same.load(std::memory_order_relaxed) ||
                 failure.load(std::memory_order_relaxed) != 0)
                 return;
             const ReadPiece& piece = pieces[i];
-            // At the end of the file, a byte more must not be there.
-            const std::size_t wanted = piece.size == 0 ? 1 : piece.size;
-            errno = 0;
-            const std::ptrdiff_t got = read_at(reader.stream, piece.offset, buffer, wanted);
-            if (got < 0) {
-                failure.store(errno ? errno : EIO);
-                return;
+            Checksum sum;
+            checksum_start(sum);
+            // At the end of the file, a byte more must not be there, but
+            // a Ctrl-Z, which would end the data there as well.
+            const std::size_t size = piece.size == 0 ? 1 : piece.size;
+            std::size_t read = 0;
+            while (read < size) {
+                const std::size_t part = std::min(size - read, sizeof buffer);
+                errno = 0;
+                const std::ptrdiff_t got =
+                    read_at(reader.stream, piece.offset + read, buffer, part);
+                if (got < 0) {
+                    failure.store(errno ? errno : EIO);
+                    return;
+                }
+                checksum_add(sum, buffer, static_cast<std::size_t>(got));
+                read += static_cast<std::size_t>(got);
+                if (static_cast<std::size_t>(got) < part) break;
             }
-            // A Ctrl-Z where the file ended ends the data there as well.
-            const bool ended = piece.size == 0 && (got == 0 || buffer[0] == dos_end_of_file);
-            if (!ended && (static_cast<std::size_t>(got) != piece.size ||
-                           sum_of(buffer, piece.size) != piece.sum))
+            const bool ended = piece.size == 0 && (read == 0 || buffer[0] == dos_end_of_file);
+            if (!ended && (read != piece.size || checksum_value(sum) != piece.sum))
                 same.store(false);
         }
     };
-    std::unique_ptr<char, FreeBuffer> mine(static_cast<char*>(std::malloc(longest)));
-    if (!mine) return reader_read_same_bytes(reader);
-    // This thread checks pieces too; a thread the system can't start, or
-    // that gets no buffer, leaves its share to the others.
+    // This thread checks pieces too; a thread the system can't start
+    // leaves its share to the others.
     std::vector<std::thread> helpers;
     for (int i = 1; i < threads; ++i) {
         try {
-            helpers.emplace_back([&] {
-                std::unique_ptr<char, FreeBuffer> buffer(static_cast<char*>(std::malloc(longest)));
-                if (buffer) check(buffer.get());
-            });
+            helpers.emplace_back(check);
         } catch (const std::system_error&) {
             break;
         }
     }
-    check(mine.get());
+    check();
     for (std::thread& helper : helpers) helper.join();
     if (failure.load() != 0) data_file_unreadable(reader.name, failure.load());
     return same.load();

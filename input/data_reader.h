@@ -150,9 +150,10 @@ void reader_restart(DataReader& reader);
 bool reader_read_same_bytes(DataReader& reader);
 
 // After a rewind, in place of reader_read_same_bytes where the first read
-// kept its pieces: reads each piece again, shared among `threads`, and
-// tells whether each holds the same bytes and the data end where they
-// ended. Ends the run through fatal_exit on a read error, as a read does.
+// kept its pieces (which then are its only checksums): reads each piece
+// again, shared among `threads`, and tells whether each holds the same
+// bytes and the data end where they ended. Ends the run through fatal_exit
+// on a read error, as a read does.
 bool reader_same_pieces(DataReader& reader, const std::vector<ReadPiece>& pieces, int threads);
 
 // Skips white space and gives a view of the next token (the longest run of

@@ -399,6 +399,10 @@ TEST(LoaderGuard, ASecondReadOfPiecesFindsWhatChanged) {
     std::string changed = digits;
     changed[50] = 'x';
     const std::string end = "\x1A";
+    // Pieces longer than the second read's buffer.
+    const std::string long_text(200000, '7');
+    std::string long_changed = long_text;
+    long_changed[150000] = '8';
     const struct {
         std::string first, second;
         bool same;
@@ -409,9 +413,11 @@ TEST(LoaderGuard, ASecondReadOfPiecesFindsWhatChanged) {
                  {digits + end + "tail", digits + end + "other", true},
                  {digits + end, digits, false},
                  {digits, digits + end + "x", true},
-                 {digits.substr(0, 60) + end + digits, digits.substr(0, 61) + end + digits, false}};
+                 {digits.substr(0, 60) + end + digits, digits.substr(0, 61) + end + digits, false},
+                 {long_text, long_text, true},
+                 {long_text, long_changed, false}};
     for (const auto& read : reads) {
-        for (std::size_t block : {std::size_t{7}, std::size_t{1} << 10}) {
+        for (std::size_t block : {std::size_t{7}, std::size_t{1} << 10, std::size_t{1} << 17}) {
             ASSERT_TRUE(std::ofstream(path, std::ios::binary) << read.first);
             std::FILE* stream = std::fopen(path.c_str(), "rb");
             ASSERT_TRUE(stream);
