@@ -473,9 +473,6 @@ struct RangeRecords {
     out.taken = got == 0;
 }
 
-// How a load on several threads went.
-enum class Shared : unsigned char { loaded, in_two_passes, on_one_thread };
-
 // The file read once, shared among threads, the cells growing as the codes
 // do; then read again only to see that its bytes are the same. Where the
 // cells would take too much room before the codes are known, the file is

@@ -18,6 +18,11 @@ struct LoadContext {
     HeaderSearch header;
 };
 
+// How a load on several threads went: loaded; to be read in two passes,
+// the cube sized first; or to be read on one thread, which says what is
+// wrong.
+enum class Shared : unsigned char { loaded, in_two_passes, on_one_thread };
+
 // Ends the run: the file changed while it was being read.
 [[noreturn]] void file_changed(const LoadContext& load);
 

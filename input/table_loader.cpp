@@ -757,6 +757,35 @@ struct RangeLevels {
 // are below it.
 constexpr std::uint32_t range_small_numbers = 1 << 14;
 
+// A record's levels in a range's own tables, their ids into `ids`; false
+// for a new level that is no level.
+[[gnu::always_inline]] inline bool take_range_levels(LevelTable (&levels)[design_roles],
+                                                     const std::string_view* fields,
+                                                     const std::size_t* at,
+                                                     std::int32_t (&ids)[design_roles]) {
+    for (std::size_t role = 0; role < design_roles; ++role) {
+        const std::string_view value = fields[at[role]];
+        bool added;
+        ids[role] = level_id(levels[role], value, added, range_small_numbers);
+        if (added && !level_sound(value)) return false;
+    }
+    return true;
+}
+
+// A range's levels, in the order they first appear in it, into the file's:
+// `ids_of` gives each of the range's ids its id in the file.
+void merge_range_levels(LevelTable (&file)[design_roles], const LevelTable (&range)[design_roles],
+                        std::vector<std::int32_t> (&ids_of)[design_roles]) {
+    for (std::size_t role = 0; role < design_roles; ++role) {
+        const std::vector<std::string>& texts = range[role].texts;
+        ids_of[role].resize(texts.size());
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            bool added;
+            ids_of[role][i] = add_level(file[role], texts[i], added);
+        }
+    }
+}
+
 // Flattened, as the one-thread loops are inlined: a call per field would
 // cost a third more.
 template <char separator>
@@ -770,12 +799,8 @@ template <char separator>
     int got;
     while ((got = next_range_record<separator>(reader, out.line, shape, out.repeated)) > 0) {
         const std::string_view* const fields = out.line.fields.data();
-        for (std::size_t role = 0; role < design_roles; ++role) {
-            const std::string_view value = fields[shape.fields_at[role]];
-            bool added;
-            level_id(out.levels[role], value, added, range_small_numbers);
-            if (added && !level_sound(value)) return;
-        }
+        std::int32_t ids[design_roles];
+        if (!take_range_levels(out.levels, fields, shape.fields_at.data(), ids)) return;
         for (std::size_t k = design_roles; k < shape.fields_at.size(); ++k)
             if (fields[shape.fields_at[k]].size() > longest_token) return;
         ++out.records;
@@ -1038,12 +1063,9 @@ template <char separator>
     int got;
     while ((got = next_range_record<separator>(reader, out.line, shape, repeated)) > 0) {
         const std::string_view* const fields = out.line.fields.data();
-        for (std::size_t role = 0; role < design_roles; ++role) {
-            const std::string_view value = fields[at[role]];
-            bool added;
-            out.ids.push_back(level_id(out.levels[role], value, added, range_small_numbers));
-            if (added && !level_sound(value)) return;
-        }
+        std::int32_t ids[design_roles];
+        if (!take_range_levels(out.levels, fields, at, ids)) return;
+        out.ids.insert(out.ids.end(), ids, ids + design_roles);
         for (std::size_t k = design_roles; k < fields_used; ++k) {
             double value;
             if (!take_trait(fields[trait_at[k]], shape.mark, counts[k - design_roles], value))
@@ -1056,9 +1078,6 @@ template <char separator>
     out.repeated = repeated;
     out.taken = got == 0;
 }
-
-// How a load on several threads went.
-enum class Shared : unsigned char { loaded, in_two_passes, on_one_thread };
 
 // What the applying thread carries from range to range of a load read once.
 struct OnceApplied {
@@ -1231,14 +1250,7 @@ Shared load_table_once(TableLoad& t, Trial& trial) {
         },
         [&](const RangeOnce& range) {
             if (!range.taken) return false;
-            for (std::size_t role = 0; role < design_roles; ++role) {
-                const std::vector<std::string>& texts = range.levels[role].texts;
-                ids_of[role].resize(texts.size());
-                for (std::size_t i = 0; i < texts.size(); ++i) {
-                    bool added;
-                    ids_of[role][i] = add_level(t.levels[role], texts[i], added);
-                }
-            }
+            merge_range_levels(t.levels, range.levels, ids_of);
             const std::int64_t largest[3] = {
                 static_cast<std::int64_t>(t.levels[variety_factor].texts.size()),
                 static_cast<std::int64_t>(t.levels[year_factor].texts.size()),
@@ -1273,9 +1285,9 @@ Shared load_table_once(TableLoad& t, Trial& trial) {
         static_cast<std::int64_t>(t.levels[location_factor].texts.size())};
     close_up(grown, counts);
     CubeBuilder cube = make_table_cube(t);
-    const std::vector<std::int32_t> level_of[3] = {t.levels[variety_factor].level_of,
-                                                   t.levels[year_factor].level_of,
-                                                   t.levels[location_factor].level_of};
+    const std::int32_t* const level_of[3] = {t.levels[variety_factor].level_of.data(),
+                                             t.levels[year_factor].level_of.data(),
+                                             t.levels[location_factor].level_of.data()};
     move_into_cube(grown, cube, level_of);
     for (std::size_t k = 0; k < traits; ++k) {
         TraitCells& trait = cube.traits[k];
@@ -1318,6 +1330,7 @@ std::optional<Trial> load_in_ranges(TableLoad& t) {
     const RangeSettings settings{t.options.threads, t.options.range_bytes, false};
     RecordShape shape{t.separator,          t.header,      t.fields_at, true, t.record_fields,
                       t.trailing_separator, t.decimal_mark};
+    std::vector<std::int32_t> ids_of[design_roles];
     const bool found = run_ranges<RangeLevels>(
         t.reader, settings,
         [&](char* bytes, std::size_t size, RangeLevels& out) {
@@ -1327,11 +1340,7 @@ std::optional<Trial> load_in_ranges(TableLoad& t) {
             if (!range.taken) return false;
             t.records += range.records;
             repeated += range.repeated;
-            for (std::size_t role = 0; role < design_roles; ++role)
-                for (const std::string& text : range.levels[role].texts) {
-                    bool added;
-                    add_level(t.levels[role], text, added);
-                }
+            merge_range_levels(t.levels, range.levels, ids_of);
             return true;
         });
     if (!found || t.reader.text_past_end_mark) return std::nullopt;

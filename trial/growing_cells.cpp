@@ -129,11 +129,10 @@ void close_up(GrowingCells& g, const std::int64_t counts[3]) {
     std::copy_n(counts, 3, g.room);
 }
 
-void move_into_cube(const GrowingCells& g, CubeBuilder& cube,
-                    const std::vector<std::int32_t>* level_of) {
+void move_into_cube(const GrowingCells& g, CubeBuilder& cube, const std::int32_t* const* level_of) {
     const std::int64_t* const counts = g.room;
     auto level = [&](int f, std::int64_t id) -> std::int64_t {
-        return level_of ? level_of[f][static_cast<std::size_t>(id - 1)] : id;
+        return level_of ? level_of[f][id - 1] : id;
     };
     const bool sparse = cube.levels.sparse;
     std::int64_t from = 0;

@@ -56,4 +56,4 @@ void close_up(GrowingCells& cells, const std::int64_t counts[3]);
 // each factor's level of every id (from 0), where the levels were ordered
 // after. A sparse cube takes the cells whose plots were met.
 void move_into_cube(const GrowingCells& cells, CubeBuilder& cube,
-                    const std::vector<std::int32_t>* level_of = nullptr);
+                    const std::int32_t* const* level_of = nullptr);
