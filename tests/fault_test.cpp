@@ -1,9 +1,14 @@
 // Whole runs in which the system fails where no input can make it fail: each
 // failure must end the run with its own message, leave no new file behind
-// and leave an earlier matrix as it was.
+// and leave an earlier matrix as it was; and the end of a run reached from
+// several threads at once.
 #include "run_program.h"
+#include "texts/console_texts.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -86,6 +91,25 @@ TEST(InjectedFault, EndsTheRunWithItsMessageAndNoNewFile) {
              {c.status, c.message, {{"d.dat", data_after}, {"d.DIS", old_matrix}}, true}});
     }
     expect_runs(runs);
+}
+
+// Threads that share a load may meet a fault at once: the run ends with
+// the message said once.
+TEST(FatalExitDeathTest, SaysItsMessageOnceWhateverTheThreads) {
+    EXPECT_EXIT(
+        {
+            std::atomic<bool> go{false};
+            std::vector<std::thread> threads;
+            for (int i = 0; i < 8; ++i)
+                threads.emplace_back([&] {
+                    while (!go.load()) {
+                    }
+                    fatal_exit(std::string_view("QQQ"));
+                });
+            go.store(true);
+            for (std::thread& thread : threads) thread.join();
+        },
+        ::testing::ExitedWithCode(1), "^[^Q]*QQQ[^Q]*$");
 }
 
 } // namespace

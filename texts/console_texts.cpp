@@ -4,11 +4,14 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <thread>
 
 bool scripted_run = false;
 
@@ -17,6 +20,22 @@ bool scripted_run = false;
 // put together.
 static char memory_use[512];
 static void* memory_reserve = nullptr;
+
+// The thread that ends the run. Threads that share a load may meet a fault,
+// or run out of memory, at once: the first says why and ends the run, and
+// any other waits for that end, so that the message is said once.
+static std::atomic<bool> ending{false};
+static std::atomic<std::thread::id> ender{};
+
+static void claim_the_end() {
+    if (!ending.exchange(true)) {
+        ender.store(std::this_thread::get_id());
+        return;
+    }
+    // The ending thread itself may come back (a handler at exit that fails).
+    if (ender.load() == std::this_thread::get_id()) return;
+    for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
+}
 
 std::string quoted(std::string_view text, std::size_t shown) {
     return '"' + escaped(text, shown) + '"';
@@ -72,6 +91,7 @@ void set_memory_use(std::string_view what) {
 }
 
 static void ran_out_of_memory() {
+    claim_the_end();
     std::free(memory_reserve);
     memory_reserve = nullptr;
     // Should the message itself find no memory, the run aborts rather than
@@ -95,11 +115,13 @@ void end_on_running_out_of_memory() {
 }
 
 void fatal_exit(std::string_view message) {
+    claim_the_end();
     put_text(stderr, message);
     close_run();
 }
 
 void fatal_exit(const Message& message, std::initializer_list<Value> values) {
+    claim_the_end();
     put_message(stderr, message, values);
     close_run();
 }

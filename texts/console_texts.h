@@ -1023,7 +1023,8 @@ void end_on_running_out_of_memory();
 // Writes message, a line end and (but in a scripted run) the three closing
 // lines of the current language to stderr, then ends the run with
 // exit_refused through the normal exit so that every open stream, a freshly
-// written template included, is flushed.
+// written template included, is flushed. Once: another thread that comes
+// here meanwhile waits for the end.
 [[noreturn]] void fatal_exit(std::string_view message);
 
 // The same with a message of the catalogue, in the console's language.
