@@ -231,7 +231,10 @@ TEST(GrowingCells, KeepEveryCellAsTheRoomGrowsAndClosesUp) {
                  {true, 1000000, 0, {0, 0, 0}, {1000, 1000, 1000}, false},
                  {true, 1000000, 0, {0, 0, 0}, {1000, 100, 10}, true},
                  {true, 100000, 0, {0, 0, 0}, {1000, 100, 10}, false},
-                 {true, 100000, std::size_t{16} << 20, {0, 0, 0}, {1000, 100, 10}, true}};
+                 {true, 100000, std::size_t{16} << 20, {0, 0, 0}, {1000, 100, 10}, true},
+                 // 12 bytes a cell: 1000 cells take twice 500 cells' at most.
+                 {true, 500, 0, {0, 0, 0}, {10, 10, 10}, true},
+                 {true, 499, 0, {0, 0, 0}, {10, 10, 10}, false}};
     for (const auto& room : rooms) {
         GrowingCells grown;
         grown.blocks_met = room.blocks_met;
